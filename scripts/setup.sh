@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs what Kelvo needs to build and test on Debian 12, then configures
+# and builds into build/. Sourced by run.sh and test.sh.
+# Usage: scripts/setup.sh [extra Debian packages...]
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+# Building and the unit, widget and replay tests.
+packages=(
+  cmake ninja-build g++
+  qt6-base-dev
+  libgtest-dev libbenchmark-dev
+  # the fuzz targets (libFuzzer comes with clang's runtime)
+  clang libclang-rt-14-dev
+  "$@"
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$package")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "Need root or sudo to install: ${missing[*]}" >&2; exit 1; }
+    sudo=(sudo)
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo[@]}" apt-get update -qq
+  "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+build_dir=${KELVO_BUILD_DIR:-$root/build}
+cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${KELVO_CMAKE_ARGS:-}
+cmake --build "$build_dir"

@@ -1,0 +1,122 @@
+#include "app/TableCommand.h"
+
+#include "platform/TextCodec.h"
+#include "table/TMlb2.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace kelvo {
+
+namespace {
+
+enum ExitCode { kDone = 0, kFileFailed = 1, kWrongUsage = 2 };
+
+std::string LocalPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+bool LoadTable(const QString& path, TMlb2& table, QTextStream& err) {
+    table.Clear();
+    if (table.Load(LocalPath(path)))
+        return true;
+    const QString reason = QFileInfo::exists(path) ? QStringLiteral("not a readable table file")
+                                                   : QStringLiteral("no such file");
+    err << "kelvo table: cannot read " << path << ": " << reason << Qt::endl;
+    return false;
+}
+
+// Keeps every row on one line and stays reversible.
+QString EscapeField(QString text) {
+    text.replace(u'\\', QLatin1String("\\\\")); // first, so the escapes below stay single
+    text.replace(u'\t', QLatin1String("\\t"));
+    text.replace(u'\n', QLatin1String("\\n"));
+    text.replace(u'\r', QLatin1String("\\r"));
+    return text;
+}
+
+void PrintLine(const TMLBStringList& texts, int fieldCount, TextEncoding encoding,
+               QTextStream& out) {
+    for (int i = 1; i <= fieldCount; ++i) {
+        if (i > 1)
+            out << '\t';
+        out << EscapeField(DecodeText(texts.At(i).value_or(std::string_view()), encoding));
+    }
+    out << '\n';
+}
+
+void PrintTable(const TMlb2& table, bool withTypes, QTextStream& out) {
+    const TextEncoding encoding = DetectTableEncoding(table);
+    const int columns = table.ColumnCount();
+    PrintLine(table.ColumnNames(), columns, encoding, out);
+    if (withTypes)
+        PrintLine(table.ColumnTypes(), columns, encoding, out);
+    for (int row = 1; row <= table.RowCount(); ++row) {
+        if (const TMLBStringList* values = table.Rows().At(row))
+            PrintLine(*values, columns, encoding, out);
+    }
+}
+
+int Dump(QStringList args, QTextStream& out, QTextStream& err) {
+    const bool withTypes = args.removeAll(QStringLiteral("--types")) > 0;
+    if (args.size() != 1 || args.front().startsWith(QLatin1String("--"))) {
+        err << TableCommandUsage();
+        return kWrongUsage;
+    }
+    TMlb2 table;
+    if (!LoadTable(args.front(), table, err))
+        return kFileFailed;
+    PrintTable(table, withTypes, out);
+    return kDone;
+}
+
+int Convert(const QStringList& args, QTextStream& err) {
+    if (args.size() != 2) {
+        err << TableCommandUsage();
+        return kWrongUsage;
+    }
+    TMlb2 table;
+    if (!LoadTable(args[0], table, err))
+        return kFileFailed;
+    if (!table.Save(LocalPath(args[1]))) {
+        err << "kelvo table: cannot write " << args[1] << Qt::endl;
+        return kFileFailed;
+    }
+    return kDone;
+}
+
+} // namespace
+
+QString TableCommandUsage() {
+    return QStringLiteral(
+        "Usage: kelvo table dump [--types] FILE\n"
+        "       kelvo table convert IN OUT\n"
+        "\n"
+        "dump     Prints the table FILE: a line of column names, with --types a line of\n"
+        "         column types, then one line per row. Fields are separated by tabs; an\n"
+        "         absent value is an empty field. Within a field a backslash is shown as\n"
+        "         \\\\, a tab as \\t, a line feed as \\n and a carriage return as \\r, so\n"
+        "         every row stays on one line. A table whose texts are not all UTF-8 is\n"
+        "         read as Shift-JIS.\n"
+        "convert  Reads IN and writes OUT. The texts' bytes are carried unchanged.\n"
+        "\n"
+        "The last three letters of a file name choose its form: TXT quoted, MLB binary,\n"
+        "anything else escaped.\n");
+}
+
+int RunTableCommand(const QStringList& argsAfterTable, QTextStream& out, QTextStream& err) {
+    const QString command = argsAfterTable.value(0);
+    const QStringList rest = argsAfterTable.mid(1);
+    if (command == QLatin1String("dump"))
+        return Dump(rest, out, err);
+    if (command == QLatin1String("convert"))
+        return Convert(rest, err);
+    if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
+        out << TableCommandUsage();
+        return kDone;
+    }
+    err << TableCommandUsage();
+    return kWrongUsage;
+}
+
+} // namespace kelvo

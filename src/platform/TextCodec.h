@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+#include <string_view>
+
+namespace kelvo {
+
+class TMlb2;
+
+// Files hold bytes: UTF-8 when we wrote them, Shift-JIS (CP932) when the old
+// Windows program did. This is the one place where they become QString.
+
+bool IsValidUtf8(std::string_view bytes);
+
+// An undecodable byte becomes U+FFFD; nothing is dropped.
+QString DecodeShiftJis(std::string_view bytes);
+
+// UTF-8 when the bytes are valid UTF-8, else Shift-JIS.
+QString DecodeFileText(std::string_view bytes);
+
+// UTF-8 without a byte-order mark.
+std::string EncodeFileText(const QString& text);
+
+enum class TextEncoding { Utf8, ShiftJis };
+
+// A table is decoded as a whole, so that a Shift-JIS text that happens to be
+// valid UTF-8 is not read differently from its neighbours: UTF-8 only when
+// every name, type and value of the table is valid UTF-8.
+TextEncoding DetectTableEncoding(const TMlb2& table);
+
+QString DecodeText(std::string_view bytes, TextEncoding encoding);
+
+} // namespace kelvo

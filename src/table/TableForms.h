@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kelvo {
+
+class TMlb2;
+
+enum class TableForm { Quoted, Escaped, Binary };
+
+// By the last three characters of the path, a-z folded to upper case:
+// "TXT" quoted, "MLB" binary, anything else escaped.
+TableForm FormForPath(std::string_view path);
+
+// The text between the last separator before the last dot and that dot.
+std::string TableNameFromPath(std::string_view path);
+
+// Readers fill a table that has just been cleared. The text forms accept any
+// bytes; the binary reader returns false for a file it cannot take whole.
+void ReadQuotedForm(std::string_view bytes, TMlb2& table);
+void ReadEscapedForm(std::string_view bytes, TMlb2& table);
+bool ReadBinaryForm(std::string_view bytes, TMlb2& table);
+
+// Writers give the whole file; line ends are CR LF.
+std::string WriteQuotedForm(const TMlb2& table);
+std::string WriteEscapedForm(const TMlb2& table);
+std::string WriteBinaryForm(const TMlb2& table);
+
+} // namespace kelvo
