@@ -30,7 +30,7 @@ chosen = {}
 for run in runs:
     if run.get("run_type") == "aggregate" and run.get("aggregate_name") != "median":
         continue
-    chosen[run["run_name"]] = run
+    chosen[run["run_name"].split("/")[0]] = run
 
 def seconds(name):
     run = chosen[name]

@@ -1,46 +1,92 @@
+#include "app/AppSession.h"
+#include "app/CaptureCommand.h"
+#include "app/HomeFolder.h"
+#include "app/InstanceLock.h"
 #include "app/TForm1.h"
 #include "app/TableCommand.h"
+#include "platform/Clock.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QMessageBox>
 #include <QTextStream>
-
-#include <cstdio>
-#include <string_view>
 
 namespace {
 
-bool IsTableCommand(int argc, char* argv[]) {
-    return argc >= 2 && std::string_view(argv[1]) == "table";
-}
+using CommandRunner = int (*)(const QStringList& args, const QString& homeOption,
+                              QTextStream& out, QTextStream& err);
 
-// Runs without a display, so it works over ssh and in scripts.
-int RunTableCommandLine(int argc, char* argv[]) {
+// Command-line runs need no display, so they work over ssh and in scripts.
+int RunCommandLine(int argc, char* argv[], CommandRunner run) {
     QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    const QString homeOption = kelvo::TakeHomeOption(args);
     QTextStream out(stdout);
     QTextStream err(stderr);
     out.setEncoding(QStringConverter::Utf8);
     err.setEncoding(QStringConverter::Utf8);
-    const int code = kelvo::RunTableCommand(app.arguments().mid(2), out, err);
+    const int code = run(args.mid(1), homeOption, out, err);
     out.flush();
     if (out.status() != QTextStream::Ok) {
-        err << "kelvo table: cannot write the output" << Qt::endl;
+        err << "kelvo: cannot write the output" << Qt::endl;
         return 1;
     }
     return code;
 }
 
+int RunTable(const QStringList& args, const QString&, QTextStream& out, QTextStream& err) {
+    return kelvo::RunTableCommand(args, out, err);
+}
+
+int RunCapture(const QStringList& args, const QString& homeOption, QTextStream& out,
+               QTextStream& err) {
+    const QString home =
+        kelvo::ResolveHomeFolder(homeOption, QCoreApplication::applicationDirPath());
+    const kelvo::SystemClock clock;
+    return kelvo::RunCaptureCommand(args, home, clock, out, err);
+}
+
 int RunWindow(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    kelvo::TForm1 window;
-    window.show();
-    return app.exec();
+    QApplication::setApplicationDisplayName(QStringLiteral("ケルボ"));
+    QStringList args = app.arguments();
+    const QString home = kelvo::ResolveHomeFolder(kelvo::TakeHomeOption(args),
+                                                  QCoreApplication::applicationDirPath());
+    kelvo::InstanceLock lock(home);
+    if (!lock.TryLock()) {
+        QMessageBox::information(nullptr, QStringLiteral("ケルボ"),
+                                 QStringLiteral("ケルボは既に実行されています！"));
+        return 0;
+    }
+    kelvo::AppSession session(home);
+    session.MainWindow().show();
+    session.ReportStartupProblems();
+    const int code = app.exec();
+    session.SaveOnClose();
+    return code;
+}
+
+// The first argument that is not --home and its folder names the command.
+QString CommandName(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        if (arg == QLatin1String("--home")) {
+            ++i;
+            continue;
+        }
+        if (!arg.startsWith(QLatin1String("--home=")))
+            return arg;
+    }
+    return {};
 }
 
 } // namespace
 
 int main(int argc, char* argv[]) {
-    if (IsTableCommand(argc, argv))
-        return RunTableCommandLine(argc, argv);
+    const QString command = CommandName(argc, argv);
+    if (command == QLatin1String("table"))
+        return RunCommandLine(argc, argv, RunTable);
+    if (command == QLatin1String("capture"))
+        return RunCommandLine(argc, argv, RunCapture);
     return RunWindow(argc, argv);
 }

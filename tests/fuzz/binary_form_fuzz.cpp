@@ -21,6 +21,39 @@ uint32_t LittleEndianU32(std::string_view bytes, size_t offset) {
     return value;
 }
 
+// Walks a written file: every row-size field must hold the bytes of its row,
+// and the last row must end the file.
+void CheckWrittenLayout(std::string_view bytes, int columns, int rows) {
+    size_t offset = 18;
+    const auto skipString = [&] {
+        Require(offset + 4 <= bytes.size(), "written string runs past the end");
+        offset += 4 + LittleEndianU32(bytes, offset);
+        Require(offset <= bytes.size(), "written string runs past the end");
+    };
+    skipString(); // the table name
+    Require(offset + 8 <= bytes.size(), "written counts run past the end");
+    Require(LittleEndianU32(bytes, offset) == static_cast<uint32_t>(columns),
+            "written column count wrong");
+    Require(LittleEndianU32(bytes, offset + 4) == static_cast<uint32_t>(rows),
+            "written row count wrong");
+    offset += 8;
+    for (int column = 1; column <= columns; ++column) {
+        ++offset; // the type byte
+        skipString();
+    }
+    for (int row = 1; row <= rows; ++row) {
+        Require(offset + 4 <= bytes.size(), "written row size runs past the end", 0, row);
+        const uint32_t rowSize = LittleEndianU32(bytes, offset);
+        offset += 4;
+        const size_t rowStart = offset;
+        for (int column = 1; column <= columns; ++column) {
+            skipString();
+        }
+        Require(offset - rowStart == rowSize, "row size field wrong", 0, row);
+    }
+    Require(offset == bytes.size(), "written file has bytes after the last row");
+}
+
 void CheckSameTables(const TMlb2& first, const TMlb2& second) {
     Require(second.TableName() == first.TableName(), "table name changed by write and read");
     Require(second.ColumnCount() == first.ColumnCount(), "column count changed by write and read");
@@ -65,6 +98,7 @@ void CheckBinary(std::string_view bytes) {
     Require(written.compare(0, 3, "MLB") == 0, "written file without its magic");
     Require(LittleEndianU32(written, 12) == written.size() - 16,
             "total size field differs from file size minus 16");
+    CheckWrittenLayout(written, first.ColumnCount(), first.RowCount());
 
     TMlb2 second;
     second.Clear();

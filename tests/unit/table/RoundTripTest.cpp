@@ -5,205 +5,136 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
+#include <functional>
 #include <random>
 #include <string>
-#include <vector>
 
 namespace kelvo {
 namespace {
 
-// A table as plain data, to build from and compare with.
-struct Model {
-    std::string name;
-    std::vector<std::string> columns;
-    std::vector<std::string> types;
-    std::vector<std::vector<std::optional<std::string>>> rows;
-};
+using test::Dump;
 
 // Bytes that stress every form: separators, quotes, escapes, line ends,
 // spaces and Shift-JIS bytes. No zero bytes: texts end at a zero.
 constexpr std::string_view kHardBytes = ";\"\\\n\r nN#aZ09\x82\xa0\x83\xff";
+// What a bare value in the quoted form can carry.
 constexpr std::string_view kPlainBytes = "abcXYZ0123456789";
 
-class Generator {
-public:
-    explicit Generator(unsigned seed) : rng_(seed) {}
+int Between(std::mt19937& rng, int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(rng);
+}
 
-    int Between(int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng_); }
+std::string RandomText(std::mt19937& rng, std::string_view bytes, int minLength, int maxLength) {
+    std::string text(static_cast<size_t>(Between(rng, minLength, maxLength)), ' ');
+    for (char& c : text)
+        c = bytes[static_cast<size_t>(Between(rng, 0, static_cast<int>(bytes.size()) - 1))];
+    return text;
+}
 
-    std::string Random(std::string_view alphabet, int minLength, int maxLength) {
-        std::string text;
-        const int length = Between(minLength, maxLength);
-        for (int i = 0; i < length; ++i)
-            text +=
-                alphabet[static_cast<size_t>(Between(0, static_cast<int>(alphabet.size()) - 1))];
-        return text;
-    }
-
-    // alphabetFn (column) gives the bytes that column's values may hold.
-    template <typename NameFn, typename TypeFn, typename AlphabetFn>
-    Model Table(NameFn nameFn, TypeFn typeFn, AlphabetFn alphabetFn) {
-        Model model;
-        model.name = Random(kHardBytes, 0, 8);
-        const int columns = Between(1, 5);
-        for (int c = 0; c < columns; ++c) {
-            model.columns.push_back(nameFn(*this));
-            model.types.push_back(typeFn(*this, c));
-        }
-        const int rows = Between(0, 12);
-        for (int r = 0; r < rows; ++r) {
-            std::vector<std::optional<std::string>> row;
-            for (int c = 0; c < columns; ++c) {
-                if (Between(0, 5) == 0)
-                    row.push_back(std::nullopt);
-                else
-                    row.push_back(Random(alphabetFn(c), 0, 12));
-            }
-            model.rows.push_back(row);
-        }
-        return model;
-    }
-
-private:
-    std::mt19937 rng_;
-};
-
-void Fill(TMlb2& table, const Model& model) {
+// Up to 5 columns named from nameBytes, up to 12 rows, some values absent.
+// Types are drawn by pickType; column 1 takes plain values when it is "FLOAT".
+TMlb2 RandomTable(std::mt19937& rng, std::string_view nameBytes, int minNameLength,
+                  const std::function<std::string(int)>& pickType) {
+    TMlb2 table;
     table.Clear();
-    table.SetTableName(model.name);
-    for (size_t c = 0; c < model.columns.size(); ++c) {
-        table.AddColumn(model.columns[c]);
-        table.SetColumnType(static_cast<int>(c + 1), model.types[c]);
+    table.SetTableName(RandomText(rng, kHardBytes, 0, 8));
+    const int columns = Between(rng, 1, 5);
+    for (int c = 1; c <= columns; ++c) {
+        table.AddColumn(RandomText(rng, nameBytes, minNameLength, 10));
+        table.SetColumnType(c, pickType(c));
     }
-    for (const auto& row : model.rows) {
+    const bool plainFirst = table.GetColumnType(1) == Text("FLOAT");
+    for (int r = Between(rng, 0, 12); r > 0; --r) {
         table.AppendRow();
         table.MoveNext();
-        for (size_t c = 0; c < row.size(); ++c) {
-            if (row[c])
-                table.SetValueAt(static_cast<int>(c + 1), *row[c]);
+        for (int c = 1; c <= columns; ++c) {
+            if (Between(rng, 0, 5) > 0)
+                table.SetValueAt(
+                    c, RandomText(rng, c == 1 && plainFirst ? kPlainBytes : kHardBytes, 0, 12));
         }
     }
+    return table;
 }
 
-void ExpectTable(TMlb2& table, const Model& model) {
-    ASSERT_EQ(table.ColumnCount(), static_cast<int>(model.columns.size()));
-    for (size_t c = 0; c < model.columns.size(); ++c) {
-        EXPECT_EQ(table.GetColumnName(static_cast<int>(c + 1)), Text(model.columns[c]));
-        EXPECT_EQ(table.GetColumnType(static_cast<int>(c + 1)), Text(model.types[c]));
-    }
-    ASSERT_EQ(table.RowCount(), static_cast<int>(model.rows.size()));
-    EXPECT_EQ(table.CurrentRow(), table.RowCount()); // the last row read
-    for (size_t r = 0; r < model.rows.size(); ++r) {
-        ASSERT_TRUE(table.MoveTo(static_cast<int>(r + 1)));
-        for (size_t c = 0; c < model.columns.size(); ++c) {
-            const auto& want = model.rows[r][c];
-            EXPECT_EQ(table.GetValueAt(static_cast<int>(c + 1)),
-                      want ? Text(*want) : Text(std::nullopt))
-                << "row " << r + 1 << " column " << c + 1;
+// Applies change to every value of a copy of the table.
+TMlb2 Changed(const TMlb2& table, const std::function<Text(Text)>& change) {
+    TMlb2 copy = table;
+    for (int r = 1; copy.MoveTo(r); ++r) {
+        for (int c = 1; c <= copy.ColumnCount(); ++c) {
+            // Own the old text first: it is freed when the value is replaced.
+            const Text value = copy.GetValueAt(c);
+            const std::string old(value.value_or(""));
+            copy.SetValueAt(c, change(value ? Text(old) : std::nullopt));
         }
     }
+    return copy;
 }
 
-// Saves through a file, loads into a fresh table and compares.
-void RoundTrip(const Model& written, const Model& expected, const std::string& path) {
-    TMlb2 table;
-    Fill(table, written);
+Text AbsentAsEmpty(Text value) {
+    return value ? value : Text("");
+}
+
+void ExpectRoundTrip(TMlb2& table, const TMlb2& expected, const std::string& path) {
     ASSERT_TRUE(table.Save(path));
     TMlb2 back;
     back.Clear();
     ASSERT_TRUE(back.Load(path));
-    ExpectTable(back, expected);
+    EXPECT_EQ(Dump(back), Dump(expected));
+    EXPECT_EQ(back.TableName(), expected.TableName());
+    EXPECT_EQ(back.CurrentRow(), back.RowCount());
 }
-
-constexpr unsigned kSeeds = 40;
 
 TEST(RoundTripTest, QuotedForm) {
     test::TempDir dir;
-    for (unsigned seed = 1; seed <= kSeeds; ++seed) {
+    for (unsigned seed = 1; seed <= 40; ++seed) {
         SCOPED_TRACE(seed);
-        Generator gen(seed);
-        // Column 1 may be FLOAT with bare-safe values; names must not be empty.
-        const bool floatFirst = gen.Between(0, 1) == 1;
-        Model model =
-            gen.Table([](Generator& g) { return g.Random(kHardBytes, 1, 10); },
-                      [&](Generator&, int c) { return c == 0 && floatFirst ? "FLOAT" : "STRING"; },
-                      [&](int c) { return c == 0 && floatFirst ? kPlainBytes : kHardBytes; });
-        Model expected = model;
-        expected.name = "q";
+        std::mt19937 rng(seed);
+        // Only column 1 may be FLOAT; empty names add no column.
+        const bool floatFirst = Between(rng, 0, 1) == 1;
+        TMlb2 table = RandomTable(rng, kHardBytes, 1,
+                                  [&](int c) { return c == 1 && floatFirst ? "FLOAT" : "STRING"; });
+        TMlb2 expected = Changed(table, [](Text v) { return v && v->empty() ? std::nullopt : v; });
+        expected.SetTableName("q");
+        // Each row line marks column 1: a bare value FLOAT when non-empty,
+        // STRING when empty; quoted values never make it FLOAT.
         std::string mark = "STRING";
-        for (auto& row : expected.rows) {
-            for (auto& value : row) {
-                if (value && value->empty())
-                    value.reset();
-            }
-            // Column 1 is marked by each row line in turn.
-            if (floatFirst)
-                mark = row[0] ? "FLOAT" : "STRING";
-            else if (row[0])
-                mark = "STRING";
-        }
-        expected.types.assign(model.types.size(), "STRING");
-        expected.types[0] = mark;
-        RoundTrip(model, expected, dir.File("q.txt"));
+        for (int r = 1; floatFirst && expected.MoveTo(r); ++r)
+            mark = expected.GetValueAt(1) ? "FLOAT" : "STRING";
+        expected.SetColumnType(1, mark);
+        ExpectRoundTrip(table, expected, dir.File("q.txt"));
     }
 }
 
 TEST(RoundTripTest, EscapedForm) {
     test::TempDir dir;
-    for (unsigned seed = 1; seed <= kSeeds; ++seed) {
+    for (unsigned seed = 1; seed <= 40; ++seed) {
         SCOPED_TRACE(seed);
-        Generator gen(seed + 1000);
-        // Names may be empty but cannot hold ; \ LF or CR.
-        Model model =
-            gen.Table([](Generator& g) { return g.Random("ab NZ#\"\x82\xa0", 0, 10); },
-                      [](Generator& g, int) { return g.Between(0, 1) == 1 ? "FLOAT" : "STRING"; },
-                      [](int) { return kHardBytes; });
-        Model expected = model;
-        expected.name = "e";
-        expected.types.assign(model.types.size(), "STRING");
-        for (auto& row : expected.rows) {
-            for (auto& value : row) {
-                if (!value)
-                    value = "";
-            }
-        }
-        RoundTrip(model, expected, dir.File("e.csv"));
+        std::mt19937 rng(seed + 1000);
+        // Names cannot hold ; \ LF or CR here; types are not kept.
+        TMlb2 table = RandomTable(rng, "ab NZ#\"\x82\xa0", 0,
+                                  [&](int) { return Between(rng, 0, 1) ? "FLOAT" : "STRING"; });
+        TMlb2 expected = Changed(table, AbsentAsEmpty);
+        expected.SetTableName("e");
+        for (int c = 1; c <= expected.ColumnCount(); ++c)
+            expected.SetColumnType(c, "STRING");
+        ExpectRoundTrip(table, expected, dir.File("e.csv"));
     }
 }
 
 TEST(RoundTripTest, BinaryForm) {
     test::TempDir dir;
-    for (unsigned seed = 1; seed <= kSeeds; ++seed) {
+    for (unsigned seed = 1; seed <= 40; ++seed) {
         SCOPED_TRACE(seed);
-        Generator gen(seed + 2000);
-        Model model = gen.Table([](Generator& g) { return g.Random(kHardBytes, 0, 10); },
-                                [](Generator& g, int) {
-                                    const int pick = g.Between(0, 2);
-                                    return pick == 0 ? "FLOAT" : pick == 1 ? "STRING" : "DATE";
-                                },
-                                [](int) { return kHardBytes; });
-        Model expected = model;
-        for (auto& type : expected.types) {
-            if (type != "FLOAT")
-                type = "STRING";
+        std::mt19937 rng(seed + 2000);
+        const char* types[] = {"FLOAT", "STRING", "DATE"};
+        TMlb2 table =
+            RandomTable(rng, kHardBytes, 0, [&](int) { return types[Between(rng, 0, 2)]; });
+        TMlb2 expected = Changed(table, AbsentAsEmpty);
+        for (int c = 1; c <= expected.ColumnCount(); ++c) {
+            if (expected.GetColumnType(c) != Text("FLOAT"))
+                expected.SetColumnType(c, "STRING");
         }
-        for (auto& row : expected.rows) {
-            for (auto& value : row) {
-                if (!value)
-                    value = "";
-            }
-        }
-        RoundTrip(model, expected, dir.File("b.mlb"));
-
-        // The pure reader and writer agree with the file path.
-        TMlb2 table;
-        Fill(table, model);
-        TMlb2 back;
-        back.Clear();
-        ASSERT_TRUE(ReadBinaryForm(WriteBinaryForm(table), back));
-        EXPECT_EQ(back.TableName(), model.name);
-        ExpectTable(back, expected);
+        ExpectRoundTrip(table, expected, dir.File("b.mlb"));
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 
 namespace kelvo {
@@ -13,93 +14,73 @@ namespace {
 using test::AddRow;
 using test::MakeColumns;
 
-TEST(MatchesTest, ComparisonOperatorsCompareUnsignedBytes) {
+// Matches on a one-column table whose only row holds row, absent when null.
+bool RowMatches(Text row, std::string_view op, std::string_view value) {
     TMlb2 table;
     MakeColumns(table, {"V"});
-    AddRow(table, {"ab"});
-    EXPECT_TRUE(table.Matches("V", "<", "abc"));
-    EXPECT_FALSE(table.Matches("V", ">", "abc"));
-    EXPECT_TRUE(table.Matches("V", ">", "a"));
-    EXPECT_TRUE(table.Matches("V", "<=", "ab"));
-    EXPECT_TRUE(table.Matches("V", ">=", "ab"));
-    EXPECT_FALSE(table.Matches("V", "<", "ab"));
-    EXPECT_TRUE(table.Matches("V", "=", "ab"));
-    EXPECT_FALSE(table.Matches("V", "=", "AB"));
-    EXPECT_FALSE(table.Matches("V", "=", "ab "));
-    EXPECT_TRUE(table.Matches("V", ">", "aB"));
-
-    // A Shift-JIS lead byte sorts after every ASCII letter.
-    ASSERT_TRUE(table.SetValue("V", "\x82\xa0"));
-    EXPECT_TRUE(table.Matches("V", ">", "z"));
-    EXPECT_TRUE(table.Matches("V", ">", "\x7f"));
-    EXPECT_FALSE(table.Matches("V", "<=", "zzz"));
-    ASSERT_TRUE(table.SetValue("V", "\xe0"));
-    EXPECT_TRUE(table.Matches("V", ">", "\x9f\xff"));
-
-    // FLOAT columns still compare as text.
-    table.SetColumnType(1, "FLOAT");
-    ASSERT_TRUE(table.SetValue("V", "10"));
-    EXPECT_TRUE(table.Matches("V", "<", "9"));
+    AddRow(table, {row});
+    return table.Matches("V", op, value);
 }
 
-TEST(MatchesTest, UnknownOperatorsGiveFalse) {
-    TMlb2 table;
-    MakeColumns(table, {"V"});
-    AddRow(table, {"abc"});
+TEST(MatchesTest, ComparisonOperatorsCompareUnsignedBytes) {
+    EXPECT_TRUE(RowMatches("ab", "<", "abc"));
+    EXPECT_TRUE(RowMatches("ab", ">", "a"));
+    EXPECT_TRUE(RowMatches("ab", "<=", "ab"));
+    EXPECT_TRUE(RowMatches("ab", ">=", "ab"));
+    EXPECT_TRUE(RowMatches("ab", "=", "ab"));
+    EXPECT_TRUE(RowMatches("ab", ">", "aB"));
+    EXPECT_FALSE(RowMatches("ab", "<", "ab"));
+    EXPECT_FALSE(RowMatches("ab", ">", "abc"));
+    EXPECT_FALSE(RowMatches("abc", "=", "ABC"));
+    // Shift-JIS lead bytes sort after every ASCII byte.
+    EXPECT_TRUE(RowMatches("\x82\xa0", ">", "z"));
+    EXPECT_TRUE(RowMatches("\x82\xa0", ">", "\x7f"));
+    EXPECT_FALSE(RowMatches("\x82\xa0", "<=", "zzz"));
+    EXPECT_TRUE(RowMatches("\xe0", ">", "\x9f\xff"));
+    EXPECT_TRUE(RowMatches("10", "<", "9")); // always as text
+}
+
+TEST(MatchesTest, OnlyTheSixOperatorsAreKnown) {
     for (const char* op : {"<>", "==", "< ", " =", "", "!=", "LIK", "LIKES", "=<"}) {
-        EXPECT_FALSE(table.Matches("V", op, "abc")) << op;
-        EXPECT_FALSE(table.Matches("V", op, "zzz")) << op;
-        EXPECT_FALSE(table.Matches("V", op, "")) << op;
+        for (const char* value : {"abc", "zzz", ""})
+            EXPECT_FALSE(RowMatches("abc", op, value)) << op;
     }
     for (const char* op : {"LIKE", "like", "Like", "lIkE"})
-        EXPECT_TRUE(table.Matches("V", op, "a?c")) << op;
-    EXPECT_FALSE(table.Matches("V", "LIKE", "ABC"));
+        EXPECT_TRUE(RowMatches("abc", op, "a?c")) << op;
+    EXPECT_FALSE(RowMatches("abc", "LIKE", "ABC"));
 }
 
 TEST(MatchesTest, MissingValueComparesAsEmptyText) {
+    EXPECT_TRUE(RowMatches(std::nullopt, "=", ""));
+    EXPECT_TRUE(RowMatches(std::nullopt, "<", "\x01"));
+    EXPECT_FALSE(RowMatches(std::nullopt, "<", ""));
+    EXPECT_TRUE(RowMatches(std::nullopt, "LIKE", "*"));
     TMlb2 table;
     MakeColumns(table, {"V"});
-    // No current row yet.
-    table.AppendRow();
+    table.AppendRow(); // no current row yet
     EXPECT_TRUE(table.Matches("V", "=", ""));
     EXPECT_FALSE(table.Matches("V", "=", "x"));
-    ASSERT_TRUE(table.MoveNext());
-    EXPECT_TRUE(table.Matches("V", "=", ""));
-    EXPECT_TRUE(table.Matches("V", "<", "a"));
-    EXPECT_TRUE(table.Matches("V", "<", "\x01"));
-    EXPECT_FALSE(table.Matches("V", "<", ""));
-    EXPECT_TRUE(table.Matches("V", "LIKE", "*"));
+    AddRow(table, {"x"});
     EXPECT_TRUE(table.Matches("Other", "=", ""));
     EXPECT_FALSE(table.Matches("v", "=", "x"));
-    EXPECT_EQ(table.CurrentRow(), 1);
-    EXPECT_FALSE(table.AtEnd());
+    EXPECT_EQ(table.CurrentRow(), 2);
 }
 
 TEST(MatchesTest, OptionsPrepareLikeComparisons) {
     TConcordances options;
-    EXPECT_FALSE(CompareByOperator(options, "a b", "LIKE", "ab"));
-    EXPECT_FALSE(CompareByOperator(options, "abc", "LIKE", "ABC"));
-
     options.spacesSignificant = false;
-    EXPECT_TRUE(CompareByOperator(options, " a b ", "LIKE", "a b"));
-    EXPECT_TRUE(CompareByOperator(options, "a b", "LIKE", "a?"));
+    EXPECT_TRUE(CompareByOperator(options, " a b ", "LIKE", "a?"));
     EXPECT_FALSE(CompareByOperator(options, "a b", "=", "ab")); // only LIKE is prepared
-
     options = TConcordances{};
     options.caseSignificant = false;
     EXPECT_TRUE(CompareByOperator(options, "abc", "like", "A?C"));
     EXPECT_TRUE(CompareByOperator(options, "\x82\x61", "LIKE", "\x82\x41"));
     EXPECT_FALSE(CompareByOperator(options, "\xe0", "LIKE", "\xc0"));
-    EXPECT_FALSE(CompareByOperator(options, "abc", "=", "ABC"));
-
     options = TConcordances{};
     options.wildcardsOn = false;
     EXPECT_FALSE(CompareByOperator(options, "abc", "LIKE", "a?c"));
     EXPECT_TRUE(CompareByOperator(options, "a?c", "LIKE", "a?c"));
-    EXPECT_TRUE(CompareByOperator(options, "", "LIKE", ""));
-
-    options.spacesSignificant = false;
-    options.caseSignificant = false;
+    options.spacesSignificant = options.caseSignificant = false;
     EXPECT_TRUE(CompareByOperator(options, "A b*", "LIKE", "ab *"));
 
     // A table's own options reach Matches.
@@ -111,89 +92,44 @@ TEST(MatchesTest, OptionsPrepareLikeComparisons) {
     EXPECT_TRUE(table.Matches("V", "LIKE", "helloworld"));
 }
 
+// Each case is "pattern|text"; "|" never occurs in the patterns used here.
+void ExpectLike(bool matches, std::initializer_list<std::string_view> cases) {
+    for (std::string_view c : cases) {
+        const auto bar = c.find('|');
+        EXPECT_EQ(LikeMatch(c.substr(0, bar), c.substr(bar + 1)), matches) << c;
+    }
+}
+
 TEST(LikeMatchTest, SingleBytePatterns) {
-    EXPECT_TRUE(LikeMatch("a?c", "abc"));
-    EXPECT_FALSE(LikeMatch("a?c", "ac"));
-    EXPECT_TRUE(LikeMatch("a#c", "a1c"));
-    EXPECT_FALSE(LikeMatch("a#c", "abc"));
-    EXPECT_TRUE(LikeMatch("abc", "abc"));
-    EXPECT_FALSE(LikeMatch("abc", "ABC"));
-    EXPECT_FALSE(LikeMatch("ab", "abc"));
-    EXPECT_FALSE(LikeMatch("abc", "ab"));
-    EXPECT_TRUE(LikeMatch("", ""));
-    EXPECT_FALSE(LikeMatch("", "a"));
-    EXPECT_FALSE(LikeMatch("?", ""));
-    EXPECT_TRUE(LikeMatch("??", "\x82\xa0"));
+    ExpectLike(true, {"a?c|abc", "a#c|a1c", "abc|abc", "|", "??|\x82\xa0"});
+    ExpectLike(false, {"a?c|ac", "a#c|abc", "abc|ABC", "ab|abc", "abc|ab", "|a", "?|"});
 }
 
 TEST(LikeMatchTest, BracketClasses) {
-    EXPECT_TRUE(LikeMatch("[a-c]x", "bx"));
-    EXPECT_TRUE(LikeMatch("[a-c]x", "ax"));
-    EXPECT_TRUE(LikeMatch("[a-c]x", "cx"));
-    EXPECT_FALSE(LikeMatch("[a-c]x", "dx"));
-    EXPECT_TRUE(LikeMatch("[!a-c]x", "dx"));
-    EXPECT_FALSE(LikeMatch("[!a-c]x", "ax"));
-    EXPECT_TRUE(LikeMatch("[a-]x", "ax"));
-    EXPECT_FALSE(LikeMatch("[a-]x", "-x"));
-    EXPECT_TRUE(LikeMatch("[-a]x", "-x"));
-    EXPECT_TRUE(LikeMatch("[a!]x", "!x"));
-    EXPECT_TRUE(LikeMatch("[ab-d]", "c"));
-    EXPECT_TRUE(LikeMatch("[ab-d]", "a"));
-    EXPECT_FALSE(LikeMatch("[ab-d]", "e"));
-    EXPECT_TRUE(LikeMatch("[\x81-\x9f]", "\x90"));
-    EXPECT_FALSE(LikeMatch("[\x81-\x9f]", "\xa0"));
-    EXPECT_FALSE(LikeMatch("[]", ""));
-    EXPECT_FALSE(LikeMatch("[]", "a"));
-    EXPECT_TRUE(LikeMatch("[!]", "a"));
-    EXPECT_TRUE(LikeMatch("[!]", "\xff"));
-    EXPECT_FALSE(LikeMatch("[!]", ""));
-    EXPECT_FALSE(LikeMatch("[!]", "ab"));
-    // A further "]" tests the same class again.
-    EXPECT_TRUE(LikeMatch("[ab]]", "ba"));
-    EXPECT_FALSE(LikeMatch("[ab]]", "bc"));
-    // A "]" before any class uses the empty class.
-    EXPECT_FALSE(LikeMatch("a]", "ab"));
+    ExpectLike(true, {"[a-c]x|bx", "[a-c]x|cx", "[!a-c]x|dx", "[a-]x|ax", "[-a]x|-x", "[a!]x|!x",
+                      "[ab-d]|c", "[ab-d]|a", "[!]|\xff", "[\x81-\x9f]|\x90"});
+    ExpectLike(false, {"[a-c]x|dx", "[!a-c]x|ax", "[a-]x|-x", "[-a]x|Bx", "[a!]x|bx", "[ab-d]|e",
+                       "[]|", "[]|a", "[!]|", "[!]|ab", "[\x81-\x9f]|\xa0"});
+    // A further "]" tests the same class again; before any class the class is empty.
+    ExpectLike(true, {"[ab]]|ba"});
+    ExpectLike(false, {"[ab]]|bc", "a]|ab"});
     // An unclosed class ends the pattern.
-    EXPECT_TRUE(LikeMatch("ab[", "ab"));
-    EXPECT_TRUE(LikeMatch("ab[cd", "ab"));
-    EXPECT_FALSE(LikeMatch("ab[cd", "abc"));
+    ExpectLike(true, {"ab[|ab", "ab[cd|ab"});
+    ExpectLike(false, {"ab[cd|abc"});
 }
 
 TEST(LikeMatchTest, StarRunsTakeTheFirstLaterOccurrence) {
-    EXPECT_TRUE(LikeMatch("*c", "abc"));
-    EXPECT_FALSE(LikeMatch("*a", "banana"));
-    EXPECT_FALSE(LikeMatch("*.jpg", "a.b.jpg"));
-    EXPECT_TRUE(LikeMatch("*.jpg", "photo.jpg"));
-    EXPECT_TRUE(LikeMatch("*", ""));
-    EXPECT_TRUE(LikeMatch("*", "anything at all"));
-    EXPECT_FALSE(LikeMatch("*?", ""));
-    EXPECT_TRUE(LikeMatch("*?", "x"));
-    EXPECT_FALSE(LikeMatch("a*?", "a"));
-    EXPECT_TRUE(LikeMatch("a*?", "ab"));
-    EXPECT_FALSE(LikeMatch("**a", "a"));
-    EXPECT_TRUE(LikeMatch("**a", "xa"));
-    EXPECT_TRUE(LikeMatch("*?c", "abc"));
-    EXPECT_FALSE(LikeMatch("*?c", "c"));
-    EXPECT_TRUE(LikeMatch("a*", "a"));
-    EXPECT_TRUE(LikeMatch("a*c*e", "abcde"));
+    ExpectLike(true, {"*c|abc", "*.jpg|photo.jpg", "*|", "*|any text", "*?|x", "a*?|ab", "**a|xa",
+                      "*?c|abc", "a*|a", "a*c*e|abcde"});
+    ExpectLike(false, {"*a|banana", "*.jpg|a.b.jpg", "*?|", "a*?|a", "**a|a", "*?c|c"});
     // After a run, "[" and "]" are plain bytes.
-    EXPECT_TRUE(LikeMatch("*[", "ab["));
-    EXPECT_TRUE(LikeMatch("*]", "x]"));
-    EXPECT_FALSE(LikeMatch("*]", "x"));
+    ExpectLike(true, {"*[|ab[", "*]|x]"});
+    ExpectLike(false, {"*]|x"});
 }
 
 TEST(LikeMatchTest, StarRunBeforeHashFindsFirstDigit) {
-    EXPECT_TRUE(LikeMatch("*#", "ab1"));
-    EXPECT_TRUE(LikeMatch("*#", "7"));
-    EXPECT_FALSE(LikeMatch("*#", "abc"));
-    EXPECT_FALSE(LikeMatch("*#", "12a"));
-    EXPECT_FALSE(LikeMatch("*#", ""));
-    EXPECT_TRUE(LikeMatch("a*#x", "abc5x"));
-    EXPECT_FALSE(LikeMatch("a*#x", "abc5y"));
-    EXPECT_TRUE(LikeMatch("*#?", "ab12"));
-    EXPECT_TRUE(LikeMatch("*?#", "ab1"));
-    EXPECT_FALSE(LikeMatch("*??#", "a1"));
-    EXPECT_FALSE(LikeMatch("*?#", "1"));
+    ExpectLike(true, {"*#|ab1", "*#|7", "a*#x|abc5x", "*#?|ab12", "*?#|ab1"});
+    ExpectLike(false, {"*#|abc", "*#|12a", "*#|", "a*#x|abc5y", "*??#|a1", "*?#|1"});
 }
 
 } // namespace

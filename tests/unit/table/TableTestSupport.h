@@ -4,43 +4,37 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <iterator>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace kelvo::test {
 
-// A fresh folder per test, removed again afterwards. No dots in its name, so
-// table names taken from paths inside it depend only on the file name.
+// A fresh folder per test, removed afterwards. No dot in its name, so table
+// names taken from paths inside it depend only on the file name.
 class TempDir {
 public:
-    TempDir() {
-        static std::atomic<int> counter{0};
-        std::random_device rd;
-        path_ = std::filesystem::temp_directory_path() /
-                ("kelvo_table_test_" + std::to_string(rd()) + "_" + std::to_string(counter++));
+    TempDir()
+        : path_(std::filesystem::temp_directory_path() /
+                ("kelvo_table_test_" + std::to_string(std::random_device{}()))) {
         std::filesystem::create_directories(path_);
     }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
+    ~TempDir() { std::filesystem::remove_all(path_); }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
     std::string File(const std::string& name) const { return (path_ / name).string(); }
-    const std::filesystem::path& Path() const { return path_; }
-
-    // Names of everything in the folder, to catch leftover temporary files.
+    // Sorted names of everything in the folder, to catch leftover temporaries.
     std::vector<std::string> Entries() const {
         std::vector<std::string> names;
         for (const auto& entry : std::filesystem::directory_iterator(path_))
             names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
         return names;
     }
 
@@ -49,18 +43,15 @@ private:
 };
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary) << bytes;
 }
 
 inline std::string ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    return all.str();
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// A table with the given columns, all "STRING", and no rows.
+// Clears the table and gives it these columns, all "STRING".
 inline void MakeColumns(TMlb2& table, std::initializer_list<std::string_view> names) {
     table.Clear();
     for (auto name : names)
@@ -70,20 +61,35 @@ inline void MakeColumns(TMlb2& table, std::initializer_list<std::string_view> na
 // Appends a row, makes it current and fills it by position.
 inline void AddRow(TMlb2& table, std::initializer_list<Text> values) {
     table.AppendRow();
-    ASSERT_TRUE(table.MoveLast());
+    table.MoveLast();
     int column = 1;
     for (const auto& value : values)
-        ASSERT_TRUE(table.SetValueAt(column++, value));
+        table.SetValueAt(column++, value);
 }
 
-inline std::string At(TMlb2& table, int column, int row) {
-    return std::string(table.GetCell(column, row));
-}
-
+// The value at column, row as GetValueAt gives it; moves the current row.
 inline Text ValueAt(TMlb2& table, int column, int row) {
-    if (!table.MoveTo(row))
-        return std::nullopt;
-    return table.GetValueAt(column);
+    return table.MoveTo(row) ? table.GetValueAt(column) : std::nullopt;
+}
+
+// The whole table in one line, for comparing: column names (":type" when not
+// "STRING"), then per row " | " and the values, "[text]" or "-" when absent.
+inline std::string Dump(const TMlb2& table) {
+    std::string out;
+    for (int c = 1; c <= table.ColumnCount(); ++c) {
+        out += (c > 1 ? " " : "") + std::string(table.GetColumnName(c).value_or("<null>"));
+        const Text type = table.GetColumnType(c);
+        if (type != Text("STRING"))
+            out += ":" + std::string(type.value_or("<null>"));
+    }
+    for (int r = 1; r <= table.RowCount(); ++r) {
+        out += " |";
+        for (int c = 1; c <= table.ColumnCount(); ++c) {
+            const Text value = table.Rows().At(r)->At(c);
+            out += value ? " [" + std::string(*value) + "]" : std::string(" -");
+        }
+    }
+    return out;
 }
 
 } // namespace kelvo::test

@@ -1,0 +1,131 @@
+#include "app/CaptureCommand.h"
+
+#include "app/InstanceLock.h"
+#include "app/SettingsFile.h"
+#include "capture/BrowserLink.h"
+#include "capture/CaptureDisplay.h"
+#include "capture/CapturePipeline.h"
+#include "destinations/CurrentDestination.h"
+#include "history/HistoryTree.h"
+
+#include <QFileInfo>
+
+namespace kelvo {
+namespace {
+
+enum ExitCode { kDone = 0, kNotAllSaved = 1, kWrongUsage = 2 };
+
+// Without a window there is nothing to show; the outcome lines say it all.
+class NoDisplay : public CaptureDisplay {
+public:
+    void ClearPreview() override {}
+    void ShowCapturedPreview(const QString&) override {}
+    void ShowSavedName(const QString&) override {}
+    void ShowOutcome(const QString&) override {}
+    void ShowStatus(const QString&) override {}
+    void SetHoverSelectionEnabled(bool) override {}
+    void BringToFront() override {}
+    void ReassertTopmost() override {}
+    void Beep() override {}
+};
+
+// Answers for the user: a clash is settled by the --on-clash choice.
+class CommandLinePrompter : public Prompter {
+public:
+    CommandLinePrompter(ClashChoice onClash, QTextStream& err) : onClash_(onClash), err_(err) {}
+    void Notice(const QString& text) override {
+        err_ << QString(text).replace(u'\n', u' ') << Qt::endl;
+    }
+    bool Ask(const QString&) override { return false; }
+    ClashChoice ChooseClash(const ClashFiles&) override { return onClash_; }
+    std::optional<QString> AskSaveAs(const QString&, const QString&) override {
+        return std::nullopt;
+    }
+
+private:
+    ClashChoice onClash_;
+    QTextStream& err_;
+};
+
+struct Options {
+    ClashChoice onClash = ClashChoice::DontSave;
+    QStringList files;
+};
+
+bool ParseOptions(QStringList args, Options& options) {
+    if (const qsizetype at = args.indexOf(QStringLiteral("--on-clash")); at >= 0) {
+        const QString value = args.value(at + 1);
+        if (value == QLatin1String("auto"))
+            options.onClash = ClashChoice::AutoRename;
+        else if (value != QLatin1String("skip"))
+            return false;
+        args.remove(at, 2);
+    }
+    options.files = args;
+    return !options.files.isEmpty();
+}
+
+DropPayload PayloadOf(const QStringList& files) {
+    DropPayload payload;
+    for (const QString& file : files)
+        payload.files.append({QFileInfo(file).absoluteFilePath(), {}});
+    return payload;
+}
+
+} // namespace
+
+QString CaptureCommandUsage() {
+    return QStringLiteral(
+        "Usage: kelvo [--home DIR] capture [--on-clash auto|skip] FILE...\n"
+        "\n"
+        "Captures the files into the current destination as a drop would: copied\n"
+        "without replacing anything, stamped, logged and added to the history.\n"
+        "A name that is taken is skipped (skip, the default) or numbered (auto).\n"
+        "Prints one line per file: the saved path and the outcome, or why it was\n"
+        "not saved.\n");
+}
+
+int RunCaptureCommand(const QStringList& argsAfterCapture, const QString& homeFolder,
+                      const Clock& clock, QTextStream& out, QTextStream& err) {
+    Options options;
+    if (!ParseOptions(argsAfterCapture, options)) {
+        err << CaptureCommandUsage();
+        return kWrongUsage;
+    }
+    InstanceLock lock(homeFolder);
+    if (!lock.TryLock()) {
+        err << "kelvo capture: another Kelvo is using " << homeFolder << " (" << lock.Path()
+            << ")" << Qt::endl;
+        return kNotAllSaved;
+    }
+    SettingsFile settings(homeFolder);
+    settings.Read(homeFolder + QStringLiteral("kelvo.ini"));
+    CurrentDestination destination(homeFolder);
+    destination.ReadFrom(settings);
+    const QString treePath = homeFolder + QStringLiteral("TreeViewLogs.txt");
+    HistoryTree history;
+    QString treeError;
+    if (!history.Load(treePath, &treeError))
+        err << treeError << Qt::endl;
+
+    CommandLinePrompter prompter(options.onClash, err);
+    SilentBrowserLink browser;
+    NoDisplay display;
+    CapturePipeline pipeline({homeFolder, prompter, browser, clock, display, history, destination});
+    bool allSaved = true;
+    pipeline.SetOutcomeListener([&](const DroppedFile& file, const CaptureOutcome& outcome) {
+        const bool saved = outcome.kind == CaptureOutcome::Kind::Saved;
+        out << (saved ? outcome.savedPath : file.path) << '\t'
+            << QString(outcome.text).replace(u'\n', u' ') << Qt::endl;
+        allSaved = allSaved && outcome.kind != CaptureOutcome::Kind::Failed;
+    });
+    pipeline.HandleDroppedFiles(PayloadOf(options.files));
+
+    if (!history.Save(treePath)) {
+        err << "kelvo capture: cannot write " << treePath << Qt::endl;
+        return kNotAllSaved;
+    }
+    return allSaved ? kDone : kNotAllSaved;
+}
+
+} // namespace kelvo

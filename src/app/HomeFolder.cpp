@@ -1,0 +1,48 @@
+#include "app/HomeFolder.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QStringList>
+
+namespace kelvo {
+namespace {
+
+QString WithSeparator(const QString& folder) {
+    return folder.endsWith(u'/') ? folder : folder + u'/';
+}
+
+QString DefaultHomeFolder(const QString& executableFolder) {
+    if (!executableFolder.isEmpty() &&
+        QFileInfo::exists(QDir(executableFolder).filePath(QStringLiteral("kelvo.ini"))))
+        return executableFolder;
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/kelvo");
+}
+
+} // namespace
+
+QString ResolveHomeFolder(const QString& givenFolder, const QString& executableFolder) {
+    const QString chosen = givenFolder.isEmpty() ? DefaultHomeFolder(executableFolder) : givenFolder;
+    const QString folder = WithSeparator(QDir::cleanPath(QDir().absoluteFilePath(chosen)));
+    QDir().mkpath(folder);
+    return folder;
+}
+
+QString TakeHomeOption(QStringList& arguments) {
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == QLatin1String("--home") && i + 1 < arguments.size()) {
+            const QString folder = arguments[i + 1];
+            arguments.remove(i, 2);
+            return folder;
+        }
+        if (arguments[i].startsWith(QLatin1String("--home="))) {
+            const QString folder = arguments[i].mid(7);
+            arguments.remove(i);
+            return folder;
+        }
+    }
+    return {};
+}
+
+} // namespace kelvo

@@ -1,0 +1,45 @@
+#include "app/QtPrompter.h"
+
+#include "capture/TForm4.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace kelvo {
+namespace {
+
+const QString kCaption = QStringLiteral("ケルボ");
+
+} // namespace
+
+QtPrompter::QtPrompter(QWidget* parent, TForm4& clashDialog)
+    : parent_(parent), clashDialog_(clashDialog) {}
+
+void QtPrompter::Notice(const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, kCaption, text, QMessageBox::Ok, parent_);
+    box.exec();
+}
+
+bool QtPrompter::Ask(const QString& text) {
+    QMessageBox box(QMessageBox::Question, kCaption, text, QMessageBox::Yes | QMessageBox::No,
+                    parent_);
+    return box.exec() == QMessageBox::Yes;
+}
+
+ClashChoice QtPrompter::ChooseClash(const ClashFiles& files) { return clashDialog_.Choose(files); }
+
+std::optional<QString> QtPrompter::AskSaveAs(const QString& folder, const QString& proposedName) {
+    QFileDialog dialog(parent_, QStringLiteral("名前を変更して保存してください。"),
+                       folder + proposedName,
+                       QStringLiteral("画像ファイル (*.jpg *.jpeg *.bmp *.gif *.png)"));
+    dialog.setObjectName(QStringLiteral("SaveDialog1"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // Asking before replacing an existing file is the dialog's default.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace kelvo

@@ -1,0 +1,179 @@
+#include "app/SettingsFile.h"
+
+#include "platform/FileBytes.h"
+
+#include <QFile>
+
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+namespace kelvo {
+
+namespace {
+
+constexpr qsizetype kMaxStringBytes = 2047;
+
+using Key = std::pair<QByteArray, QByteArray>;
+
+SettingKey IntegerKey(const char* section, const char* key, int defaultValue) {
+    return {section, key, SettingType::Integer, QVariant(defaultValue)};
+}
+
+SettingKey BooleanKey(const char* section, const char* key, bool defaultValue) {
+    return {section, key, SettingType::Boolean, QVariant(defaultValue)};
+}
+
+SettingKey StringKey(const char* section, const char* key, QVariant defaultValue) {
+    return {section, key, SettingType::String, std::move(defaultValue)};
+}
+
+// Windows matches section and key names without regard to case.
+Key LookupKey(QByteArrayView section, QByteArrayView key) {
+    return {section.toByteArray().toLower(), key.toByteArray().toLower()};
+}
+
+std::optional<int> ParseInteger(const QByteArray& text) {
+    bool ok = false;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        // Written by hand as a bit pattern, so the top bit may be set.
+        const uint value = text.mid(2).toUInt(&ok, 16);
+        return ok ? std::optional<int>(int(value)) : std::nullopt;
+    }
+    const int value = text.toInt(&ok, 10);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
+
+bool IsShiftJisLeadByte(unsigned char byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+// The longest prefix of at most maxBytes that does not split a character.
+qsizetype CharacterBoundary(const QByteArray& bytes, qsizetype maxBytes, TextEncoding encoding) {
+    if (bytes.size() <= maxBytes)
+        return bytes.size();
+    if (encoding == TextEncoding::Utf8) {
+        qsizetype end = maxBytes;
+        while (end > 0 && (static_cast<unsigned char>(bytes[end]) & 0xC0) == 0x80)
+            --end;
+        return end;
+    }
+    qsizetype end = 0;
+    while (true) {
+        const qsizetype next = end + (IsShiftJisLeadByte(bytes[end]) ? 2 : 1);
+        if (next > maxBytes)
+            return end;
+        end = next;
+    }
+}
+
+// "[Section]" lines open a section; "key=value" lines inside one are kept,
+// the first of a repeated key winning; ";" starts a comment line.
+std::map<Key, QByteArray> ParseIni(const QByteArray& text) {
+    std::map<Key, QByteArray> values;
+    QByteArray section; // lines before the first header belong to no section
+    for (const QByteArray& rawLine : text.split('\n')) {
+        const QByteArray line = rawLine.trimmed();
+        if (line.isEmpty() || line.startsWith(';'))
+            continue;
+        if (line.startsWith('[')) {
+            const qsizetype close = line.indexOf(']');
+            section = line.mid(1, close < 0 ? -1 : close - 1).trimmed();
+            continue;
+        }
+        const qsizetype equals = line.indexOf('=');
+        if (equals < 0)
+            continue;
+        values.emplace(LookupKey(section, line.left(equals).trimmed()),
+                       line.mid(equals + 1).trimmed());
+    }
+    return values;
+}
+
+} // namespace
+
+std::span<const SettingKey> SettingKeys() {
+    static const SettingKey keys[] = {
+        IntegerKey("Form", "Top", 100),
+        IntegerKey("Form", "Left", 100),
+        IntegerKey("Form", "Width", 287),
+        IntegerKey("Form", "Height", 292),
+        IntegerKey("Form", "IHeight", 111), // preview pane
+        IntegerKey("Form", "P1Width", 96),  // tree pane
+        IntegerKey("Form", "WindowState", 0),
+        IntegerKey("Form5", "Top", 0),
+        IntegerKey("Form5", "Left", 0),
+        IntegerKey("Form5", "Width", 585),
+        IntegerKey("Form5", "Height", 550),
+        IntegerKey("Form5", "WindowState", 0),
+        IntegerKey("Form7", "Top", 0),
+        IntegerKey("Form7", "Left", 0),
+        IntegerKey("Form7", "Width", 683),
+        IntegerKey("Form7", "Height", 610),
+        IntegerKey("Form7", "IHeight", 200),
+        IntegerKey("Form7", "P1Width", 185),
+        IntegerKey("Form7", "WindowState", 0),
+        StringKey("Form", "DefSiki", QStringLiteral("初期フォルダ")),
+        IntegerKey("Form", "DefIndex", 0),
+        StringKey("Form", "DefFolder", QVariant()),
+        BooleanKey("Form", "CBX1", true),
+        BooleanKey("Form", "CBX2", true), // confirm before ending
+        BooleanKey("Form", "PBX1", true), // menu shown
+        BooleanKey("Form", "PBX2", true), // tree pane shown
+        IntegerKey("Form", "TBR1", 0),    // transparency level
+        BooleanKey("Form", "NORI", false),
+    };
+    return keys;
+}
+
+const SettingKey& FindSettingKey(const char* section, const char* key) {
+    for (const SettingKey& entry : SettingKeys()) {
+        if (std::strcmp(entry.section, section) == 0 && std::strcmp(entry.key, key) == 0)
+            return entry;
+    }
+    throw std::out_of_range(std::string("no setting ") + section + "/" + key);
+}
+
+SettingsFile::SettingsFile(QString homeFolder) : homeFolder_(std::move(homeFolder)) {}
+
+void SettingsFile::Read(const QString& path) {
+    const std::optional<std::string> bytes = ReadFileBytes(QFile::encodeName(path).toStdString());
+    const std::string text = bytes.value_or(std::string());
+    encoding_ = IsValidUtf8(text) ? TextEncoding::Utf8 : TextEncoding::ShiftJis;
+    values_ = ParseIni(QByteArray::fromStdString(text));
+}
+
+int SettingsFile::Integer(const char* section, const char* key) const {
+    const int fallback = Default(FindSettingKey(section, key)).toInt();
+    const std::optional<QByteArray> raw = RawValue(section, key);
+    return raw ? ParseInteger(*raw).value_or(fallback) : fallback;
+}
+
+bool SettingsFile::Boolean(const char* section, const char* key) const {
+    const bool fallback = Default(FindSettingKey(section, key)).toBool();
+    const std::optional<QByteArray> raw = RawValue(section, key);
+    const std::optional<int> value = raw ? ParseInteger(*raw) : std::nullopt;
+    return value ? *value != 0 : fallback;
+}
+
+QString SettingsFile::String(const char* section, const char* key) const {
+    const QString fallback = Default(FindSettingKey(section, key)).toString();
+    const std::optional<QByteArray> raw = RawValue(section, key);
+    if (!raw)
+        return fallback;
+    const qsizetype end = CharacterBoundary(*raw, kMaxStringBytes, encoding_);
+    return DecodeText(std::string_view(raw->constData(), size_t(end)), encoding_);
+}
+
+QVariant SettingsFile::Default(const SettingKey& key) const {
+    return key.defaultValue.isNull() ? QVariant(homeFolder_) : key.defaultValue;
+}
+
+std::optional<QByteArray> SettingsFile::RawValue(const char* section, const char* key) const {
+    const auto found = values_.find(LookupKey(section, key));
+    if (found == values_.end())
+        return std::nullopt;
+    return found->second;
+}
+
+} // namespace kelvo

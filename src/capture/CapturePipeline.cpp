@@ -1,0 +1,205 @@
+#include "capture/CapturePipeline.h"
+
+#include "capture/BrowserLink.h"
+#include "capture/CaptureDisplay.h"
+#include "capture/CaptureLog.h"
+#include "capture/CaptureNames.h"
+#include "destinations/CurrentDestination.h"
+#include "history/DayTexts.h"
+#include "history/HistoryTree.h"
+#include "platform/Clock.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace kelvo {
+namespace {
+
+const QString kSavedText = QStringLiteral("を保存しました。");
+const QString kOverwrittenText = QStringLiteral("を上書き保存しました。");
+const QString kRenamedText = QStringLiteral("に改名し保存しました。");
+const QString kNotSavedText = QStringLiteral("保存しませんでした。");
+const QString kNothingToSaveText =
+    QStringLiteral("ドロップされたものに画像ファイルも画像データも含まれていません。");
+
+std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+// The folder as the message names it: without its trailing separator, but the
+// root keeps its own.
+QString FolderForMessage(const QString& folder) {
+    return folder.size() > 1 && folder.endsWith(u'/') ? folder.chopped(1) : folder;
+}
+
+QString MissingFolderText(const QString& folder) {
+    return QStringLiteral("保存先フォルダ ") + FolderForMessage(folder) +
+           QStringLiteral(" が存在しません。\n存在するフォルダを設定してください。");
+}
+
+CaptureOutcome Failure(const QString& text) {
+    return {CaptureOutcome::Kind::Failed, {}, text};
+}
+
+} // namespace
+
+struct CapturePipeline::Capture {
+    DroppedFile file;
+    QString droppedName; // with its bracket group
+    QString cleanName;   // without it: the name saved by default
+    QString folder;      // where it goes, ending in the separator
+    QString targetPath;
+};
+
+CapturePipeline::CapturePipeline(CaptureContext context) : context_(std::move(context)) {}
+
+void CapturePipeline::HandleDroppedFiles(DropPayload payload) {
+    queue_.push_back(std::move(payload));
+    if (processing_)
+        return;
+    processing_ = true;
+    // The destination must not change under a drop, dialogs included.
+    context_.display.SetHoverSelectionEnabled(false);
+    while (!queue_.empty()) {
+        const DropPayload next = std::move(queue_.front());
+        queue_.pop_front();
+        ProcessDrop(next);
+    }
+    context_.display.SetHoverSelectionEnabled(true);
+    processing_ = false;
+}
+
+void CapturePipeline::ProcessDrop(const DropPayload& payload) {
+    if (payload.files.isEmpty()) {
+        context_.prompter.Notice(kNothingToSaveText);
+        return;
+    }
+    for (const DroppedFile& file : payload.files) {
+        context_.display.ClearPreview();
+        const CaptureOutcome outcome = CaptureFile(file);
+        if (listener_)
+            listener_(file, outcome);
+    }
+}
+
+CaptureOutcome CapturePipeline::CaptureFile(const DroppedFile& file) {
+    Capture capture;
+    capture.file = file;
+    capture.droppedName = FileNamePart(file.path);
+    capture.cleanName = RemoveBracketGroup(capture.droppedName);
+    capture.folder = context_.destination.CaptureFolder();
+    capture.targetPath = capture.folder + capture.cleanName;
+
+    CaptureOutcome outcome;
+    const CopyResult copied = CopyFileNoReplace(LocalPath(file.path), LocalPath(capture.targetPath));
+    if (copied == CopyResult::Copied)
+        outcome = Saved(capture, capture.targetPath, kSavedText);
+    else if (copied == CopyResult::TargetExists)
+        outcome = ResolveClash(capture);
+    else
+        return CopyFailed(capture.targetPath, copied);
+    ShowCountInStatus();
+    return outcome;
+}
+
+CaptureOutcome CapturePipeline::ResolveClash(const Capture& capture) {
+    context_.display.BringToFront();
+    const ClashChoice choice = context_.prompter.ChooseClash(
+        {capture.targetPath, capture.file.path, capture.cleanName});
+    CaptureOutcome outcome{CaptureOutcome::Kind::NotSavedByChoice, {}, kNotSavedText};
+    if (choice == ClashChoice::ManualRename)
+        outcome = ManualRename(capture);
+    else if (choice == ClashChoice::AutoRename)
+        outcome = AutoRename(capture);
+    context_.display.ReassertTopmost();
+    return outcome;
+}
+
+CaptureOutcome CapturePipeline::ManualRename(const Capture& capture) {
+    const std::optional<QString> chosen =
+        context_.prompter.AskSaveAs(capture.folder, capture.cleanName);
+    if (!chosen)
+        return {CaptureOutcome::Kind::NotSavedByChoice, {}, kNotSavedText};
+    // The save dialog has asked before replacing an existing file.
+    const CopyResult copied = CopyFileReplacing(LocalPath(capture.file.path), LocalPath(*chosen));
+    if (copied != CopyResult::Copied)
+        return CopyFailed(*chosen, copied);
+    const bool sameName = FileNamePart(*chosen) == capture.cleanName;
+    return Saved(capture, *chosen, sameName ? kOverwrittenText : kRenamedText);
+}
+
+// The dropped name as it came (a cache name such as photo[1].jpg) first, then
+// numbered names until one is free. A name taken by someone else between the
+// look and the copy is never overwritten: numbering goes on.
+CaptureOutcome CapturePipeline::AutoRename(const Capture& capture) {
+    const std::string source = LocalPath(capture.file.path);
+    QString candidate = capture.folder + capture.droppedName;
+    AutoRenameNames names(capture.droppedName);
+    CopyResult copied = CopyFileNoReplace(source, LocalPath(candidate));
+    while (copied == CopyResult::TargetExists) {
+        candidate = capture.folder + names.Next();
+        copied = CopyFileNoReplace(source, LocalPath(candidate));
+    }
+    if (copied != CopyResult::Copied)
+        return CopyFailed(candidate, copied);
+    return Saved(capture, candidate, kRenamedText);
+}
+
+CaptureOutcome CapturePipeline::CopyFailed(const QString& target, CopyResult result) {
+    QString text;
+    if (result == CopyResult::FolderMissing) {
+        context_.display.BringToFront();
+        context_.display.Beep();
+        text = MissingFolderText(FolderPart(target));
+    } else {
+        text = QStringLiteral("ファイル %1 を保存できません。").arg(target);
+    }
+    context_.prompter.Notice(text);
+    return Failure(text);
+}
+
+CaptureOutcome CapturePipeline::Saved(const Capture& capture, const QString& savedPath,
+                                      const QString& text) {
+    context_.display.ShowSavedName(FileNamePart(savedPath));
+    context_.display.ShowCapturedPreview(savedPath);
+    lastSavedPath_ = savedPath;
+    ++captureCount_;
+    RecordCapture(savedPath, capture.file.sourceAddress);
+    context_.display.ShowOutcome(text);
+    return {CaptureOutcome::Kind::Saved, savedPath, text};
+}
+
+void CapturePipeline::ShowCountInStatus() {
+    if (captureCount_ != 0)
+        context_.display.ShowStatus(QString::number(captureCount_) + QStringLiteral(" 画像取得"));
+}
+
+void CapturePipeline::RecordCapture(const QString& savedPath, const QString& dropAddress) {
+    captureTime_ = context_.clock.Now();
+    if (context_.history.AddCaptureDayToTree(captureTime_).newMonth)
+        QDir().mkdir(MonthFolderPath(context_.homeFolder, captureTime_));
+    lastSourceAddress_ = AskPageAddress(dropAddress);
+    StampCaptureTime(savedPath);
+    WriteCaptureLog(savedPath, dropAddress);
+}
+
+// When no browser answers, the address of the image itself is the best
+// source the drop can give.
+QString CapturePipeline::AskPageAddress(const QString& dropAddress) {
+    const QString address = context_.browser.AskPageAddress();
+    return address.isEmpty() ? dropAddress : address;
+}
+
+void CapturePipeline::StampCaptureTime(const QString& savedPath) {
+    if (!SetModificationTime(LocalPath(savedPath), captureTime_.toSecsSinceEpoch()))
+        context_.prompter.Notice(QStringLiteral("ファイル オープンエラー"));
+}
+
+void CapturePipeline::WriteCaptureLog(const QString& savedPath, const QString& dropAddress) {
+    const CaptureRecord record{FileNamePart(savedPath), captureTime_,
+                               context_.destination.CurrentIdentifier(),
+                               AskPageAddress(dropAddress), FolderPart(savedPath)};
+    if (!kelvo::WriteCaptureLog(context_.homeFolder, record))
+        context_.prompter.Notice(DailyLogPath(context_.homeFolder, captureTime_) +
+                                 QStringLiteral(" に書き込めません"));
+}
+
+} // namespace kelvo

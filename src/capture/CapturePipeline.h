@@ -1,0 +1,84 @@
+#pragma once
+
+#include "capture/DropPayload.h"
+#include "platform/FileCopy.h"
+#include "platform/Prompter.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <deque>
+#include <functional>
+
+namespace kelvo {
+
+class BrowserLink;
+class CaptureDisplay;
+class Clock;
+class CurrentDestination;
+class HistoryTree;
+
+// Everything a capture reaches outside itself.
+struct CaptureContext {
+    QString homeFolder;
+    Prompter& prompter;
+    BrowserLink& browser;
+    const Clock& clock;
+    CaptureDisplay& display;
+    HistoryTree& history;
+    const CurrentDestination& destination;
+};
+
+struct CaptureOutcome {
+    enum class Kind { Saved, NotSavedByChoice, Failed };
+    Kind kind = Kind::Failed;
+    QString savedPath;
+    QString text; // the outcome shown beside the name, or why nothing was saved
+};
+
+// The road of a dropped file: a no-replace copy into the current destination,
+// the clash dialog when the name is taken, the preview, the count and the
+// capture log.
+class CapturePipeline {
+public:
+    using OutcomeListener = std::function<void(const DroppedFile&, const CaptureOutcome&)>;
+
+    explicit CapturePipeline(CaptureContext context);
+
+    // Drops are captured one after another in the order they came: a drop that
+    // arrives while another is processed (a dialog is open) waits its turn.
+    void HandleDroppedFiles(DropPayload payload);
+    CaptureOutcome CaptureFile(const DroppedFile& file);
+
+    void SetOutcomeListener(OutcomeListener listener) { listener_ = std::move(listener); }
+    int CaptureCount() const { return captureCount_; }
+    void ResetCaptureCount() { captureCount_ = 0; }
+    const QString& LastSavedPath() const { return lastSavedPath_; }
+    const QString& LastSourceAddress() const { return lastSourceAddress_; }
+
+private:
+    struct Capture; // one file on its way
+
+    void ProcessDrop(const DropPayload& payload);
+    CaptureOutcome ResolveClash(const Capture& capture);
+    CaptureOutcome ManualRename(const Capture& capture);
+    CaptureOutcome AutoRename(const Capture& capture);
+    CaptureOutcome CopyFailed(const QString& target, CopyResult result);
+    CaptureOutcome Saved(const Capture& capture, const QString& savedPath, const QString& text);
+    void RecordCapture(const QString& savedPath, const QString& dropAddress);
+    void StampCaptureTime(const QString& savedPath);
+    void WriteCaptureLog(const QString& savedPath, const QString& dropAddress);
+    QString AskPageAddress(const QString& dropAddress);
+    void ShowCountInStatus();
+
+    CaptureContext context_;
+    OutcomeListener listener_;
+    std::deque<DropPayload> queue_;
+    bool processing_ = false;
+    int captureCount_ = 0;
+    QString lastSavedPath_;
+    QString lastSourceAddress_;
+    QDateTime captureTime_;
+};
+
+} // namespace kelvo

@@ -1,0 +1,294 @@
+#include "capture/DropIntake.h"
+
+#include <QByteArrayView>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <algorithm>
+
+namespace kelvo {
+namespace {
+
+constexpr auto kOriginalBytes = "application/octet-stream";
+constexpr auto kPromisedName = "application/x-moz-file-promise-dest-filename";
+constexpr auto kPromisedAddress = "application/x-moz-file-promise-url";
+// Leaves room for a clash suffix within the usual 255-byte limit of a name.
+constexpr qsizetype kMaxNameBytes = 200;
+constexpr qsizetype kMaxExtensionLength = 10;
+
+struct PixelFormat {
+    const char* mimeType;
+    const char* extension;
+};
+
+// Pixels a browser re-encoded, best first.
+constexpr PixelFormat kPixelFormats[] = {{"image/png", ".png"},
+                                         {"image/jpeg", ".jpg"},
+                                         {"image/gif", ".gif"},
+                                         {"image/webp", ".webp"},
+                                         {"image/bmp", ".bmp"}};
+
+struct StagedImage {
+    QString name;
+    QByteArray bytes;
+};
+
+QByteArray DataOf(const QMimeData& mime, const char* format) {
+    const QString type = QString::fromLatin1(format);
+    return mime.hasFormat(type) ? mime.data(type) : QByteArray();
+}
+
+// UTF-8 never holds a zero byte; UTF-16LE text of any Latin letter does.
+bool LooksLikeUtf16(const QByteArray& bytes) {
+    for (qsizetype i = 1; i < bytes.size(); i += 2) {
+        if (bytes[i] == '\0')
+            return true;
+    }
+    return false;
+}
+
+// Firefox hands some texts over as UTF-16, others as UTF-8, at times with a
+// terminating zero.
+QString BrowserText(const QByteArray& bytes) {
+    QString text;
+    if (LooksLikeUtf16(bytes))
+        text = QStringDecoder(QStringDecoder::Utf16LE).decode(bytes);
+    else
+        text = QString::fromUtf8(bytes);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    const qsizetype zero = text.indexOf(QChar(0));
+    if (zero >= 0)
+        text.truncate(zero);
+    return text.trimmed();
+}
+
+bool IsWebAddress(const QUrl& url) {
+    return url.isValid() && (url.scheme() == u"http" || url.scheme() == u"https");
+}
+
+QUrl ImageSourceInPage(const QString& html) {
+    static const QRegularExpression image(
+        QStringLiteral(R"(<img\b[^>]*?\ssrc\s*=\s*(["'])(.*?)\1)"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = image.match(html);
+    return match.hasMatch()
+               ? QUrl(match.captured(2).replace(QStringLiteral("&amp;"), QStringLiteral("&")))
+               : QUrl();
+}
+
+QUrl ImageAddress(const QMimeData& mime) {
+    const QUrl promised(BrowserText(DataOf(mime, kPromisedAddress)));
+    if (IsWebAddress(promised))
+        return promised;
+    const QList<QUrl> urls = mime.urls();
+    const auto listed = std::find_if(urls.begin(), urls.end(), IsWebAddress);
+    if (listed != urls.end())
+        return *listed;
+    const QUrl inPage = ImageSourceInPage(BrowserText(DataOf(mime, "text/html")));
+    return IsWebAddress(inPage) ? inPage : QUrl();
+}
+
+QString SuggestedName(const QMimeData& mime, const QUrl& address) {
+    const QString promised = BrowserText(DataOf(mime, kPromisedName));
+    return promised.isEmpty() ? address.path(QUrl::FullyEncoded) : promised;
+}
+
+QList<DroppedFile> LocalFiles(const QMimeData& mime) {
+    QList<DroppedFile> files;
+    for (const QUrl& url : mime.urls()) {
+        if (url.isLocalFile() && !url.toLocalFile().isEmpty())
+            files.append({url.toLocalFile(), QString()});
+    }
+    return files;
+}
+
+QString LastSegment(const QString& path) {
+    return path.mid(std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\')) + 1);
+}
+
+QString WithoutQuery(const QString& address) {
+    qsizetype end = address.size();
+    for (const QChar mark : {u'?', u'#'}) {
+        const qsizetype at = address.indexOf(mark);
+        if (at >= 0)
+            end = std::min(end, at);
+    }
+    return address.left(end);
+}
+
+bool IsControl(QChar c) {
+    return c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F);
+}
+
+// Dots in front would hide the file; dots and spaces at the end would leave a
+// name whose extension nobody sees.
+QString TrimmedOfDots(const QString& name) {
+    const auto trim = [](QChar c) { return c == u'.' || c.isSpace(); };
+    qsizetype first = 0;
+    qsizetype end = name.size();
+    while (first < end && trim(name[first]))
+        ++first;
+    while (end > first && trim(name[end - 1]))
+        --end;
+    return name.mid(first, end - first);
+}
+
+// The segment is taken again after decoding: an encoded separator is no
+// folder either.
+QString CleanName(const QString& suggestedName) {
+    const QString encoded = LastSegment(WithoutQuery(suggestedName));
+    QString name = LastSegment(QUrl::fromPercentEncoding(encoded.toUtf8()));
+    name.removeIf(IsControl);
+    name = TrimmedOfDots(name);
+    return name.isEmpty() ? QStringLiteral("image") : name;
+}
+
+QString ExtensionOf(const QString& name) {
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot <= 0)
+        return {};
+    const QStringView letters = QStringView(name).mid(dot + 1);
+    const bool plausible = !letters.isEmpty() && letters.size() <= kMaxExtensionLength &&
+                           std::all_of(letters.begin(), letters.end(), [](QChar c) {
+                               return c.unicode() < 0x80 && c.isLetterOrNumber();
+                           });
+    return plausible ? name.mid(dot) : QString();
+}
+
+qsizetype Utf8Size(QStringView text) {
+    return text.toUtf8().size();
+}
+
+// Cuts between characters, never inside a surrogate pair.
+QString LeadingBytes(const QString& text, qsizetype budget) {
+    qsizetype end = 0;
+    while (end < text.size()) {
+        const bool pair =
+            text[end].isHighSurrogate() && end + 1 < text.size() && text[end + 1].isLowSurrogate();
+        const qsizetype units = pair ? 2 : 1;
+        const qsizetype bytes = Utf8Size(QStringView(text).mid(end, units));
+        if (bytes > budget)
+            break;
+        budget -= bytes;
+        end += units;
+    }
+    return text.left(end);
+}
+
+QString LimitedLength(const QString& name) {
+    const QString extension = ExtensionOf(name);
+    const QString base = name.chopped(extension.size());
+    return LeadingBytes(base, kMaxNameBytes - Utf8Size(extension)) + extension;
+}
+
+// Re-encoded pixels: the extension follows the content, not the original name.
+QString StagedFileNameAs(const QString& suggestedName, const QString& extension) {
+    const QString name = CleanName(suggestedName);
+    return LimitedLength(name.chopped(ExtensionOf(name).size()) + extension);
+}
+
+StagedImage ImageToStage(const QMimeData& mime, const QString& suggestedName) {
+    const QByteArray original = DataOf(mime, kOriginalBytes);
+    if (!original.isEmpty())
+        return {StagedFileName(suggestedName, original), original};
+    for (const PixelFormat& format : kPixelFormats) {
+        const QByteArray pixels = DataOf(mime, format.mimeType);
+        if (pixels.isEmpty())
+            continue;
+        const QString fromContent = ExtensionForContent(pixels);
+        const QString extension =
+            fromContent.isEmpty() ? QString::fromLatin1(format.extension) : fromContent;
+        return {StagedFileNameAs(suggestedName, extension), pixels};
+    }
+    return {};
+}
+
+bool MakePrivateFolder(const QString& path) {
+    if (QFileInfo(path).isDir())
+        return true;
+    const QString parent = QFileInfo(QDir::cleanPath(path)).path();
+    return QDir().mkpath(parent) &&
+           (QDir().mkdir(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner) ||
+            QFileInfo(path).isDir());
+}
+
+// QTemporaryDir makes the folder with mode 0700 and removes it with its files.
+std::shared_ptr<QTemporaryDir> NewDropFolder(const QString& stagingFolder) {
+    if (!MakePrivateFolder(stagingFolder))
+        return nullptr;
+    auto folder = std::make_shared<QTemporaryDir>(
+        QDir(stagingFolder).filePath(QStringLiteral("drop-XXXXXX")));
+    return folder->isValid() ? folder : nullptr;
+}
+
+bool WriteNewFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) || file.write(bytes) != bytes.size())
+        return false;
+    file.close();
+    return file.error() == QFileDevice::NoError;
+}
+
+} // namespace
+
+DropIntake::DropIntake(QString stagingFolder) : stagingFolder_(std::move(stagingFolder)) {}
+
+bool DropIntake::CanTake(const QMimeData& mime) {
+    if (mime.hasUrls() || mime.hasFormat(QString::fromLatin1(kOriginalBytes)))
+        return true;
+    return std::any_of(
+        std::begin(kPixelFormats), std::end(kPixelFormats),
+        [&](const PixelFormat& f) { return mime.hasFormat(QString::fromLatin1(f.mimeType)); });
+}
+
+DropPayload DropIntake::Take(const QMimeData& mime) const {
+    DropPayload payload;
+    payload.files = LocalFiles(mime);
+    if (!payload.files.isEmpty())
+        return payload;
+    const QUrl address = ImageAddress(mime);
+    const StagedImage image = ImageToStage(mime, SuggestedName(mime, address));
+    if (image.bytes.isEmpty())
+        return payload;
+    std::shared_ptr<QTemporaryDir> folder = NewDropFolder(stagingFolder_);
+    if (!folder)
+        return payload;
+    const QString path = folder->filePath(image.name);
+    if (!WriteNewFile(path, image.bytes))
+        return payload;
+    payload.files.append({path, address.toString(QUrl::FullyEncoded)});
+    payload.staging = std::move(folder);
+    return payload;
+}
+
+QString StagedFileName(const QString& suggestedName, const QByteArray& content) {
+    QString name = CleanName(suggestedName);
+    if (ExtensionOf(name).isEmpty())
+        name += ExtensionForContent(content);
+    return LimitedLength(name);
+}
+
+QString ExtensionForContent(const QByteArray& content) {
+    if (content.startsWith(QByteArrayView("\xFF\xD8\xFF", 3)))
+        return QStringLiteral(".jpg");
+    if (content.startsWith(QByteArrayView("\x89PNG\r\n\x1A\n", 8)))
+        return QStringLiteral(".png");
+    if (content.startsWith("GIF87a") || content.startsWith("GIF89a"))
+        return QStringLiteral(".gif");
+    if (content.startsWith("RIFF") && content.mid(8, 4) == "WEBP")
+        return QStringLiteral(".webp");
+    if (content.startsWith("BM"))
+        return QStringLiteral(".bmp");
+    if (content.startsWith(QByteArrayView("\0\0\1\0", 4)))
+        return QStringLiteral(".ico");
+    return {};
+}
+
+} // namespace kelvo

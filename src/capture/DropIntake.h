@@ -1,0 +1,34 @@
+#pragma once
+
+#include "capture/DropPayload.h"
+
+class QMimeData;
+
+namespace kelvo {
+
+// Turns what a drop carries into files to capture: local file URLs as they
+// are; image bytes from a browser staged as a file in a private folder under
+// the image's name.
+class DropIntake {
+public:
+    // stagingFolder: where staged files go, each drop in a folder of its own.
+    explicit DropIntake(QString stagingFolder);
+
+    // Whether the drop is worth accepting at all (files or image data).
+    static bool CanTake(const QMimeData& mime);
+    // Empty files when the drop carries neither a file nor image data.
+    DropPayload Take(const QMimeData& mime) const;
+
+private:
+    QString stagingFolder_;
+};
+
+// The name a staged image gets: the promised or address name, percent-decoded,
+// with query, folder parts, "..", control characters and separators removed,
+// at most 200 UTF-8 bytes, and an extension from the content when it has none.
+QString StagedFileName(const QString& suggestedName, const QByteArray& content);
+
+// .jpg .png .gif .bmp .webp .ico by the content's first bytes; empty when unknown.
+QString ExtensionForContent(const QByteArray& content);
+
+} // namespace kelvo

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <memory>
+
+namespace kelvo {
+
+// One file of a drop, as the capture takes it: a local path (a dropped file,
+// or image bytes staged under the image's name) and the image address the drop
+// carried, if any.
+struct DroppedFile {
+    QString path;
+    QString sourceAddress;
+};
+
+struct DropPayload {
+    QList<DroppedFile> files;
+    // Keeps staged files until the payload is done with; they are removed
+    // when the last copy of the payload goes.
+    std::shared_ptr<void> staging;
+};
+
+} // namespace kelvo

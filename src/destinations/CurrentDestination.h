@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+namespace kelvo {
+
+class SettingsFile;
+
+// The destination captures go to: an identifier and a folder ending in the
+// path separator.
+class CurrentDestination {
+public:
+    explicit CurrentDestination(QString homeFolder);
+
+    // "DefSiki" and "DefFolder" of section "Form".
+    void ReadFrom(const SettingsFile& settings);
+
+    const QString& CurrentIdentifier() const { return identifier_; }
+    const QString& CurrentFolder() const { return folder_; }
+    void Set(const QString& identifier, const QString& folder);
+
+    // The folder captures are saved in: CurrentFolder, or the home folder
+    // while that is empty.
+    QString CaptureFolder() const;
+
+private:
+    QString homeFolder_;
+    QString identifier_;
+    QString folder_;
+};
+
+} // namespace kelvo

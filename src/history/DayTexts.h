@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+namespace kelvo {
+
+// 2006年03月: names a month node of the history tree and a month folder of the logs.
+QString MonthText(const QDateTime& time);
+// 20060315: names a day node and a daily log file.
+QString DayText(const QDateTime& time);
+
+} // namespace kelvo

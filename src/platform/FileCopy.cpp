@@ -1,0 +1,167 @@
+#include "platform/FileCopy.h"
+
+#include "platform/PathParts.h"
+#include "platform/TemporaryFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#include <vector>
+
+namespace kelvo {
+namespace {
+
+constexpr size_t kChunkSize = size_t{1} << 20;
+constexpr unsigned kRenameNoReplace = 1; // RENAME_NOREPLACE, not in every libc's headers
+
+bool FolderOfExists(const std::string& target) {
+    const auto slash = LastSeparator(target);
+    const std::string folder = slash == std::string::npos ? "."
+                               : slash == 0               ? "/"
+                                                          : target.substr(0, slash);
+    struct stat st {};
+    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Only regular files: a pipe or a device could block or never end.
+int OpenRegularFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool CopyByReadAndWrite(int from, int to) {
+    std::vector<char> chunk(kChunkSize);
+    for (;;) {
+        const ssize_t got = ::read(from, chunk.data(), chunk.size());
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return got == 0;
+        if (!WriteAll(to, std::string_view(chunk.data(), static_cast<size_t>(got))))
+            return false;
+    }
+}
+
+bool KernelCannotCopy(int error) {
+    return error == EXDEV || error == ENOSYS || error == EINVAL || error == EOPNOTSUPP ||
+           error == EBADF || error == EPERM;
+}
+
+// The kernel copies without a trip through user space where it can. Both
+// offsets advance, so the plain loop takes over from where it stopped; it also
+// checks an end reported before any data (some pseudo file systems do that).
+bool CopyContents(int from, int to) {
+    bool copiedAny = false;
+    for (;;) {
+        const ssize_t copied = ::copy_file_range(from, nullptr, to, nullptr, kChunkSize * 64, 0);
+        if (copied > 0) {
+            copiedAny = true;
+            continue;
+        }
+        if (copied == 0)
+            return copiedAny || CopyByReadAndWrite(from, to);
+        if (errno == EINTR)
+            continue;
+        return KernelCannotCopy(errno) && CopyByReadAndWrite(from, to);
+    }
+}
+
+bool Fill(TemporaryFile& temp, const FileDescriptor& from) {
+    return temp.Valid() && CopyContents(from.Get(), temp.Get()) && temp.Finish();
+}
+
+bool HardLinksUnsupported(int error) {
+    return error == EPERM || error == EOPNOTSUPP || error == ENOTSUP || error == EXDEV ||
+           error == ENOSYS || error == EMLINK;
+}
+
+bool NoReplaceRenameUnsupported(int error) {
+    return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == ENOTSUP;
+}
+
+int RenameNoReplace(const std::string& from, const std::string& to) {
+#ifdef SYS_renameat2
+    return static_cast<int>(
+        ::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), kRenameNoReplace));
+#else
+    errno = ENOSYS;
+    return -1;
+#endif
+}
+
+// Not atomic, but O_EXCL still never takes a name that exists. A partly
+// written target is removed again; it is ours.
+CopyResult CopyIntoNewFile(const std::string& source, const std::string& target) {
+    FileDescriptor to(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (!to.Valid())
+        return errno == EEXIST ? CopyResult::TargetExists : CopyResult::Failed;
+    FileDescriptor from(OpenRegularFile(source));
+    if (from.Valid() && CopyContents(from.Get(), to.Get()) && ::fdatasync(to.Get()) == 0 &&
+        to.Close())
+        return CopyResult::Copied;
+    ::unlink(target.c_str());
+    return CopyResult::Failed;
+}
+
+CopyResult PublishWithoutReplacing(TemporaryFile& temp, const std::string& target) {
+    if (::link(temp.Path().c_str(), target.c_str()) == 0)
+        return CopyResult::Copied;
+    if (errno == EEXIST)
+        return CopyResult::TargetExists;
+    if (!HardLinksUnsupported(errno))
+        return CopyResult::Failed;
+    if (RenameNoReplace(temp.Path(), target) == 0) {
+        temp.Release();
+        return CopyResult::Copied;
+    }
+    if (errno == EEXIST)
+        return CopyResult::TargetExists;
+    if (!NoReplaceRenameUnsupported(errno))
+        return CopyResult::Failed;
+    return CopyIntoNewFile(temp.Path(), target);
+}
+
+} // namespace
+
+CopyResult CopyFileNoReplace(const std::string& source, const std::string& target) {
+    if (!FolderOfExists(target))
+        return CopyResult::FolderMissing;
+    FileDescriptor from(OpenRegularFile(source));
+    if (!from.Valid())
+        return CopyResult::Failed;
+    TemporaryFile temp(target);
+    if (!Fill(temp, from))
+        return CopyResult::Failed;
+    return PublishWithoutReplacing(temp, target);
+}
+
+CopyResult CopyFileReplacing(const std::string& source, const std::string& target) {
+    if (!FolderOfExists(target))
+        return CopyResult::FolderMissing;
+    FileDescriptor from(OpenRegularFile(source));
+    if (!from.Valid())
+        return CopyResult::Failed;
+    TemporaryFile temp(target);
+    if (!temp.Valid() || !KeepModeOf(target, temp.Get()) || !Fill(temp, from) ||
+        ::rename(temp.Path().c_str(), target.c_str()) != 0)
+        return CopyResult::Failed;
+    temp.Release();
+    return CopyResult::Copied;
+}
+
+bool SetModificationTime(const std::string& path, long long secondsSinceEpoch) {
+    struct timespec times[2]{};
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_sec = static_cast<time_t>(secondsSinceEpoch);
+    return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+}
+
+} // namespace kelvo

@@ -1,0 +1,82 @@
+#include "platform/TemporaryFile.h"
+
+#include "platform/PathParts.h"
+
+#include <atomic>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kelvo {
+namespace {
+
+// Hidden, in the target's folder (rename and link only work within one file
+// system), and unique across processes and calls.
+std::string TemporaryNameFor(const std::string& path, unsigned attempt) {
+    static std::atomic<unsigned> counter{0};
+    const auto slash = LastSeparator(path);
+    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    return folder + "." + base + ".tmp-" + std::to_string(::getpid()) + "-" +
+           std::to_string(counter++) + "-" + std::to_string(attempt);
+}
+
+int CreateTemporaryFile(const std::string& path, std::string& tempPath) {
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        tempPath = TemporaryNameFor(path, attempt);
+        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+} // namespace
+
+bool FileDescriptor::Close() {
+    const bool ok = fd_ < 0 || ::close(fd_) == 0;
+    fd_ = -1;
+    return ok;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<size_t>(written));
+    }
+    return true;
+}
+
+bool KeepModeOf(const std::string& path, int fd) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return true;
+    return ::fchmod(fd, st.st_mode & 07777) == 0;
+}
+
+TemporaryFile::TemporaryFile(const std::string& targetPath)
+    : file_(CreateTemporaryFile(targetPath, path_)) {
+    if (!file_.Valid())
+        path_.clear();
+}
+
+TemporaryFile::~TemporaryFile() {
+    file_.Close();
+    if (!path_.empty()) {
+        const int savedErrno = errno;
+        ::unlink(path_.c_str());
+        errno = savedErrno;
+    }
+}
+
+bool TemporaryFile::Finish() {
+    return ::fdatasync(file_.Get()) == 0 && file_.Close();
+}
+
+} // namespace kelvo

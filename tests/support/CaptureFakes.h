@@ -1,0 +1,89 @@
+#pragma once
+
+#include "capture/BrowserLink.h"
+#include "capture/CaptureDisplay.h"
+#include "platform/Clock.h"
+#include "platform/Prompter.h"
+
+#include <QStringList>
+
+#include <deque>
+
+namespace kelvo::testing {
+
+// Answers as the test scripted it and remembers what was asked.
+class ScriptedPrompter : public Prompter {
+public:
+    void Notice(const QString& text) override { notices << text; }
+    bool Ask(const QString& text) override {
+        questions << text;
+        return answerYes;
+    }
+    ClashChoice ChooseClash(const ClashFiles& files) override {
+        clashes.push_back(files);
+        if (clashChoices.empty())
+            return ClashChoice::DontSave;
+        const ClashChoice choice = clashChoices.front();
+        clashChoices.pop_front();
+        return choice;
+    }
+    std::optional<QString> AskSaveAs(const QString& folder, const QString& name) override {
+        saveAsAsked << folder + name;
+        return saveAsAnswer;
+    }
+
+    QStringList notices;
+    QStringList questions;
+    bool answerYes = true;
+    std::vector<ClashFiles> clashes;
+    std::deque<ClashChoice> clashChoices;
+    QStringList saveAsAsked;
+    std::optional<QString> saveAsAnswer;
+};
+
+class FixedClock : public Clock {
+public:
+    explicit FixedClock(QDateTime now = {}) : now(std::move(now)) {}
+    QDateTime Now() const override { return now; }
+    QDateTime now;
+};
+
+class FakeBrowser : public BrowserLink {
+public:
+    QString AskPageAddress() override {
+        ++asked;
+        return pageAddress;
+    }
+    bool OpenInBrowser(const QString& address) override {
+        opened << address;
+        return true;
+    }
+    void OpenAddress(const QString& address) override { opened << address; }
+
+    QString pageAddress;
+    int asked = 0;
+    QStringList opened;
+};
+
+// Remembers what the window would show, in order.
+class RecordingDisplay : public CaptureDisplay {
+public:
+    void ClearPreview() override { events << QStringLiteral("clear"); }
+    void ShowCapturedPreview(const QString& path) override { events << "preview " + path; }
+    void ShowSavedName(const QString& name) override { savedName = name; }
+    void ShowOutcome(const QString& text) override { outcome = text; }
+    void ShowStatus(const QString& text) override { status = text; }
+    void SetHoverSelectionEnabled(bool enabled) override {
+        events << (enabled ? QStringLiteral("hover on") : QStringLiteral("hover off"));
+    }
+    void BringToFront() override { events << QStringLiteral("front"); }
+    void ReassertTopmost() override { events << QStringLiteral("topmost"); }
+    void Beep() override { events << QStringLiteral("beep"); }
+
+    QStringList events;
+    QString savedName;
+    QString outcome;
+    QString status;
+};
+
+} // namespace kelvo::testing

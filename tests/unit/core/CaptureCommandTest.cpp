@@ -1,0 +1,84 @@
+#include "app/CaptureCommand.h"
+#include "app/InstanceLock.h"
+#include "support/CaptureFakes.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace kelvo {
+namespace {
+
+class CaptureCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(temp.isValid());
+        home = temp.path() + "/home/";
+        target = temp.path() + "/pictures/";
+        QDir().mkpath(home);
+        QDir().mkpath(target);
+        Write(home + "kelvo.ini", "[Form]\r\nDefSiki=壁紙\r\nDefFolder=" + target.toUtf8() + "\r\n");
+    }
+
+    void Write(const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    QString Source(const QString& name) {
+        const QString path = temp.path() + "/" + name;
+        Write(path, "bytes of " + name.toUtf8());
+        return path;
+    }
+
+    int Run(const QStringList& args) {
+        output.clear();
+        errors.clear();
+        QTextStream out(&output), err(&errors);
+        const int code = RunCaptureCommand(args, home, clock, out, err);
+        out.flush();
+        err.flush();
+        return code;
+    }
+
+    QTemporaryDir temp;
+    QString home, target, output, errors;
+    testing::FixedClock clock{QDateTime(QDate(2006, 5, 30), QTime(14, 3, 7))};
+};
+
+TEST_F(CaptureCommandTest, CapturesIntoTheCurrentDestinationAndKeepsTheHistory) {
+    EXPECT_EQ(Run({Source("a.jpg"), Source("b[1].png")}), 0) << errors.toStdString();
+    EXPECT_EQ(output, target + "a.jpg\tを保存しました。\n" + target + "b.png\tを保存しました。\n");
+    EXPECT_TRUE(QFileInfo::exists(home + "Logs/2006年05月/20060530.txt"));
+    QFile tree(home + "TreeViewLogs.txt");
+    ASSERT_TRUE(tree.open(QIODevice::ReadOnly));
+    EXPECT_EQ(tree.readAll(), QByteArray("2006年05月\r\n\t20060530\r\n"));
+}
+
+TEST_F(CaptureCommandTest, AClashIsSkippedOrNumberedAsAsked) {
+    const QString source = Source("photo.jpg");
+    ASSERT_EQ(Run({source}), 0);
+    EXPECT_EQ(Run({source}), 0);
+    EXPECT_TRUE(output.startsWith(source + "\t")) << output.toStdString();
+    EXPECT_EQ(Run({"--on-clash", "auto", source}), 0);
+    EXPECT_EQ(output, target + "photo[1].jpg\tに改名し保存しました。\n");
+    EXPECT_EQ(Run({"--on-clash", "ask", source}), 2);
+}
+
+TEST_F(CaptureCommandTest, FailsForAMissingFileOrALockedHome) {
+    EXPECT_EQ(Run({temp.path() + "/missing.jpg"}), 1);
+    EXPECT_FALSE(errors.isEmpty());
+
+    InstanceLock running(home);
+    ASSERT_TRUE(running.TryLock());
+    EXPECT_EQ(Run({Source("c.jpg")}), 1);
+    EXPECT_TRUE(errors.contains("kelvo.lock")) << errors.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(target + "c.jpg"));
+}
+
+} // namespace
+} // namespace kelvo

@@ -1,0 +1,316 @@
+#include "capture/CaptureLog.h"
+#include "capture/CapturePipeline.h"
+#include "destinations/CurrentDestination.h"
+#include "history/HistoryTree.h"
+#include "support/CaptureFakes.h"
+#include "table/TMlb2.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <utility>
+
+namespace kelvo {
+namespace {
+
+using testing::FakeBrowser;
+using testing::FixedClock;
+using testing::RecordingDisplay;
+using testing::ScriptedPrompter;
+
+QDateTime At(int y, int mo, int d, int h, int mi, int s) {
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+struct LogRow {
+    QString name, time, identifier, address, folder;
+};
+
+std::vector<LogRow> ReadLog(const QString& path) {
+    TMlb2 table;
+    std::vector<LogRow> rows;
+    if (!table.Load(QFile::encodeName(path).toStdString()))
+        return rows;
+    auto text = [&](const char* column) {
+        return QString::fromStdString(std::string(table.GetValue(column).value_or("")));
+    };
+    for (table.MoveFirst(); !table.AtEnd(); table.MoveNext())
+        rows.push_back({text("ファイル名"), text("取得日時"), text("識別名"), text("取得元アドレス"),
+                        text("保存先フォルダ")});
+    return rows;
+}
+
+class CapturePipelineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(temp.isValid());
+        home = temp.path() + "/home/";
+        sources = temp.path() + "/sources/";
+        target = temp.path() + "/pictures/";
+        for (const QString& folder : {home, sources, target})
+            QDir().mkpath(folder);
+        destination.Set("壁紙", target);
+        pipeline = std::make_unique<CapturePipeline>(
+            CaptureContext{home, prompter, browser, clock, display, history, destination});
+    }
+
+    QString Source(const QString& name, const QByteArray& bytes = "picture bytes") {
+        const QString path = sources + name;
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        WriteBytes(path, bytes);
+        return path;
+    }
+
+    void Drop(const QStringList& paths, const QString& address = {}) {
+        DropPayload payload;
+        for (const QString& path : paths)
+            payload.files.append({path, address});
+        pipeline->HandleDroppedFiles(payload);
+    }
+
+    QString LogPath() const { return DailyLogPath(home, clock.now); }
+
+    QTemporaryDir temp;
+    QString home, sources, target;
+    ScriptedPrompter prompter;
+    FakeBrowser browser;
+    FixedClock clock{At(2006, 5, 30, 14, 3, 7)};
+    RecordingDisplay display;
+    HistoryTree history;
+    CurrentDestination destination{QString()};
+    std::unique_ptr<CapturePipeline> pipeline;
+};
+
+TEST_F(CapturePipelineTest, CapturesFilesInDropOrderWithRowsCountAndStatus) {
+    browser.pageAddress = "https://example.com/gallery";
+    Drop({Source("b.jpg"), Source("a.png"), Source("c.gif")});
+
+    for (const char* name : {"a.png", "b.jpg", "c.gif"})
+        EXPECT_EQ(ReadAll(target + name), "picture bytes") << name;
+    const auto rows = ReadLog(LogPath());
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].name, "b.jpg");
+    EXPECT_EQ(rows[1].name, "a.png");
+    EXPECT_EQ(rows[2].name, "c.gif");
+    EXPECT_EQ(rows[0].time, "2006/05/30 14:03:07");
+    EXPECT_EQ(rows[0].identifier, "壁紙");
+    EXPECT_EQ(rows[0].address, "https://example.com/gallery");
+    EXPECT_EQ(rows[0].folder, target);
+    EXPECT_EQ(pipeline->CaptureCount(), 3);
+    EXPECT_EQ(display.status, "3 画像取得");
+    EXPECT_EQ(display.savedName, "c.gif");
+    EXPECT_EQ(display.outcome, "を保存しました。");
+    EXPECT_EQ(pipeline->LastSavedPath(), target + "c.gif");
+    // The destination cannot change under the drop.
+    EXPECT_EQ(display.events.first(), "hover off");
+    EXPECT_EQ(display.events.last(), "hover on");
+    EXPECT_EQ(display.events.count("clear"), 3);
+}
+
+TEST_F(CapturePipelineTest, StampsTheCopyAndAddsTheDayToTheTree) {
+    Drop({Source("photo.jpg")});
+    EXPECT_EQ(QFileInfo(target + "photo.jpg").lastModified(), clock.now);
+    EXPECT_EQ(history.MonthTexts(), QStringList{"2006年05月"});
+    EXPECT_EQ(history.DayTexts("2006年05月"), QStringList{"20060530"});
+    EXPECT_TRUE(QFileInfo(home + "Logs/2006年05月").isDir());
+    EXPECT_TRUE(QFileInfo::exists(home + "Logs/2006年05月/20060530.txt"));
+}
+
+TEST_F(CapturePipelineTest, DaysAndMonthsFollowTheCaptureTime) {
+    Drop({Source("one.jpg")});
+    clock.now = At(2006, 5, 31, 0, 0, 1); // just after midnight
+    Drop({Source("two.jpg")});
+    clock.now = At(2006, 6, 1, 9, 0, 0); // first day of a month
+    Drop({Source("three.jpg")});
+
+    EXPECT_EQ(ReadLog(DailyLogPath(home, At(2006, 5, 30, 0, 0, 0))).size(), 1u);
+    const auto nextDay = ReadLog(DailyLogPath(home, At(2006, 5, 31, 0, 0, 0)));
+    ASSERT_EQ(nextDay.size(), 1u);
+    EXPECT_EQ(nextDay[0].time, "2006/05/31 00:00:01");
+    EXPECT_EQ(ReadLog(home + "Logs/2006年06月/20060601.txt").size(), 1u);
+    EXPECT_EQ(history.MonthTexts(), (QStringList{"2006年05月", "2006年06月"}));
+    EXPECT_EQ(history.DayTexts("2006年05月"), (QStringList{"20060530", "20060531"}));
+}
+
+TEST_F(CapturePipelineTest, AnEmptyPageAddressFallsBackToTheImageAddress) {
+    Drop({Source("photo.jpg")}, "https://img.example.com/photo.jpg");
+    EXPECT_EQ(ReadLog(LogPath()).at(0).address, "https://img.example.com/photo.jpg");
+    EXPECT_EQ(pipeline->LastSourceAddress(), "https://img.example.com/photo.jpg");
+}
+
+TEST_F(CapturePipelineTest, ARowIsNeverLostToAMissingLogsFolder) {
+    Drop({Source("one.jpg")});
+    QDir(home + "Logs").removeRecursively(); // the month is known, its folder gone
+    Drop({Source("two.jpg")});
+    EXPECT_EQ(ReadLog(LogPath()).size(), 1u);
+    EXPECT_TRUE(prompter.notices.isEmpty());
+}
+
+TEST_F(CapturePipelineTest, ALogThatCannotBeWrittenIsReportedByName) {
+    QDir().mkpath(home + "Logs/2006年05月");
+    QDir().mkpath(LogPath()); // a folder where the log should be
+    Drop({Source("photo.jpg")});
+    ASSERT_EQ(prompter.notices.size(), 1);
+    EXPECT_TRUE(prompter.notices[0].contains(LogPath())) << prompter.notices[0].toStdString();
+    EXPECT_TRUE(QFileInfo::exists(target + "photo.jpg"));
+}
+
+TEST_F(CapturePipelineTest, AShiftJisLogOfTheOldProgramIsContinuedInUtf8) {
+    QDir().mkpath(home + "Logs/2006年05月");
+    // "ファイル名" etc. in Shift-JIS, one old row naming 壁紙 (95 C7 8E 86).
+    const QByteArray header =
+        "\"\x83\x74\x83\x40\x83\x43\x83\x8B\x96\xBC\";\"\x8E\xE6\x93\xBE\x93\xFA\x8E\x9E\";"
+        "\"\x8E\xAF\x95\xCA\x96\xBC\";\"\x8E\xE6\x93\xBE\x8C\xB3\x83\x41\x83\x68\x83\x8C\x83\x58\";"
+        "\"\x95\xDB\x91\xB6\x90\xE6\x83\x74\x83\x48\x83\x8B\x83\x5F\"\r\n";
+    const QByteArray row = "\"old.jpg\";\"2006/05/30 10:00:00\";\"\x95\xC7\x8E\x86\";\"\";\"C:\\\"\r\n";
+    WriteBytes(LogPath(), header + row);
+    Drop({Source("new.jpg")});
+    const auto rows = ReadLog(LogPath());
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].identifier, "壁紙");
+    EXPECT_EQ(rows[1].name, "new.jpg");
+}
+
+TEST_F(CapturePipelineTest, RemovesTheFirstBracketGroupFromTheSavedName) {
+    Drop({Source("photo[1].jpg"), Source("a[2]b[3].png"), Source("x]y[1.gif")});
+    EXPECT_TRUE(QFileInfo::exists(target + "photo.jpg"));
+    EXPECT_TRUE(QFileInfo::exists(target + "ab[3].png"));
+    EXPECT_TRUE(QFileInfo::exists(target + "x]y[1.gif"));
+}
+
+TEST_F(CapturePipelineTest, AMissingFolderIsNamedAndNothingIsSaved) {
+    destination.Set("消えた", temp.path() + "/gone/");
+    display.status = "画像ドロップ待機中";
+    Drop({Source("photo.jpg")});
+    ASSERT_EQ(prompter.notices.size(), 1);
+    EXPECT_EQ(prompter.notices[0], "保存先フォルダ " + temp.path() +
+                                       "/gone が存在しません。\n存在するフォルダを設定してください。");
+    EXPECT_EQ(pipeline->CaptureCount(), 0);
+    EXPECT_EQ(display.status, "画像ドロップ待機中");
+    EXPECT_TRUE(display.events.contains("beep"));
+}
+
+TEST_F(CapturePipelineTest, WithoutAFolderTheHomeFolderIsUsed) {
+    CurrentDestination none(home);
+    CapturePipeline toHome({home, prompter, browser, clock, display, history, none});
+    toHome.CaptureFile({Source("photo.jpg"), {}});
+    EXPECT_TRUE(QFileInfo::exists(home + "photo.jpg"));
+}
+
+TEST_F(CapturePipelineTest, AutoRenameTriesTheCacheNameThenNumbersOn) {
+    WriteBytes(target + "photo.jpg", "old");
+    prompter.clashChoices = {ClashChoice::AutoRename, ClashChoice::AutoRename,
+                             ClashChoice::AutoRename};
+    Drop({Source("photo[1].jpg", "first")});
+    EXPECT_EQ(ReadAll(target + "photo[1].jpg"), "first");
+    Drop({Source("photo[1].jpg", "second")});
+    EXPECT_EQ(ReadAll(target + "photo[2].jpg"), "second");
+    Drop({Source("photo.jpg", "third")});
+    EXPECT_EQ(ReadAll(target + "photo[3].jpg"), "third");
+    EXPECT_EQ(ReadAll(target + "photo.jpg"), "old");
+    EXPECT_EQ(display.outcome, "に改名し保存しました。");
+    EXPECT_EQ(pipeline->CaptureCount(), 3);
+    ASSERT_EQ(prompter.clashes.size(), 3u);
+    EXPECT_EQ(prompter.clashes[0].existingPath, target + "photo.jpg");
+    EXPECT_EQ(prompter.clashes[0].cleanName, "photo.jpg");
+    EXPECT_TRUE(display.events.contains("topmost"));
+}
+
+TEST_F(CapturePipelineTest, ManualRenameReplacesOrRenamesAsChosen) {
+    WriteBytes(target + "photo.jpg", "old");
+    prompter.clashChoices = {ClashChoice::ManualRename, ClashChoice::ManualRename};
+    prompter.saveAsAnswer = target + "photo.jpg";
+    Drop({Source("photo.jpg", "replacement")});
+    EXPECT_EQ(ReadAll(target + "photo.jpg"), "replacement");
+    EXPECT_EQ(display.outcome, "を上書き保存しました。");
+    EXPECT_EQ(prompter.saveAsAsked, QStringList{target + "photo.jpg"});
+
+    const QString elsewhere = temp.path() + "/other/";
+    QDir().mkpath(elsewhere);
+    prompter.saveAsAnswer = elsewhere + "renamed.jpg";
+    Drop({Source("photo.jpg", "moved")});
+    EXPECT_EQ(ReadAll(elsewhere + "renamed.jpg"), "moved");
+    EXPECT_EQ(display.outcome, "に改名し保存しました。");
+    EXPECT_EQ(display.savedName, "renamed.jpg");
+    EXPECT_EQ(pipeline->CaptureCount(), 2);
+}
+
+TEST_F(CapturePipelineTest, ManualRenameIntoAMissingFolderIsReportedNotCounted) {
+    WriteBytes(target + "photo.jpg", "old");
+    prompter.clashChoices = {ClashChoice::ManualRename};
+    prompter.saveAsAnswer = temp.path() + "/nowhere/photo.jpg";
+    Drop({Source("photo.jpg")});
+    EXPECT_EQ(prompter.notices.size(), 1);
+    EXPECT_EQ(pipeline->CaptureCount(), 0);
+    EXPECT_FALSE(display.events.contains("preview " + *prompter.saveAsAnswer));
+}
+
+TEST_F(CapturePipelineTest, DontSaveAndACancelledSaveDialogSaveNothing) {
+    WriteBytes(target + "photo.jpg", "old");
+    prompter.clashChoices = {ClashChoice::DontSave, ClashChoice::ManualRename};
+    prompter.saveAsAnswer = std::nullopt;
+    Drop({Source("photo.jpg", "new"), Source("photo.jpg", "new")});
+    EXPECT_EQ(ReadAll(target + "photo.jpg"), "old");
+    EXPECT_EQ(QDir(target).entryList(QDir::Files), QStringList{"photo.jpg"});
+    EXPECT_EQ(pipeline->CaptureCount(), 0);
+    EXPECT_EQ(display.events.count("topmost"), 2);
+}
+
+TEST_F(CapturePipelineTest, ADropDuringADialogWaitsItsTurn) {
+    WriteBytes(target + "photo.jpg", "old");
+    // A second drop arrives while the clash dialog of the first is open.
+    struct ReentrantPrompter : ScriptedPrompter {
+        std::function<void()> duringDialog;
+        ClashChoice ChooseClash(const ClashFiles& files) override {
+            if (duringDialog)
+                std::exchange(duringDialog, nullptr)();
+            return ScriptedPrompter::ChooseClash(files);
+        }
+    } reentrant;
+    reentrant.clashChoices = {ClashChoice::AutoRename};
+    CapturePipeline queued({home, reentrant, browser, clock, display, history, destination});
+    QStringList order;
+    queued.SetOutcomeListener(
+        [&](const DroppedFile& file, const CaptureOutcome&) { order << QFileInfo(file.path).fileName(); });
+    const QString second = Source("second.jpg");
+    reentrant.duringDialog = [&] { queued.HandleDroppedFiles({{{second, {}}}, {}}); };
+    queued.HandleDroppedFiles({{{Source("photo.jpg"), {}}}, {}});
+    EXPECT_EQ(order, (QStringList{"photo.jpg", "second.jpg"}));
+    EXPECT_TRUE(QFileInfo::exists(target + "photo[1].jpg"));
+    EXPECT_TRUE(QFileInfo::exists(target + "second.jpg"));
+    EXPECT_EQ(display.events.count("hover on"), 1);
+}
+
+TEST_F(CapturePipelineTest, ADropWithNothingToSaveGetsANotice) {
+    pipeline->HandleDroppedFiles({});
+    EXPECT_EQ(prompter.notices.size(), 1);
+    EXPECT_EQ(pipeline->CaptureCount(), 0);
+}
+
+TEST_F(CapturePipelineTest, LongPathsAreTakenWhole) {
+    const QString deep = QString("d").repeated(120) + "/" + QString("e").repeated(120) + "/";
+    const QString name = QString("n").repeated(100) + ".jpg";
+    const QString path = Source(deep + name);
+    ASSERT_GT(path.size(), 300);
+    Drop({path});
+    EXPECT_TRUE(QFileInfo::exists(target + name));
+}
+
+} // namespace
+} // namespace kelvo

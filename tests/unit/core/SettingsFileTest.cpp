@@ -1,0 +1,137 @@
+#include "app/SettingsFile.h"
+#include "destinations/CurrentDestination.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <stdexcept>
+
+namespace kelvo {
+namespace {
+
+const QString kHome = QStringLiteral("/home/user/kelvo/");
+
+class SettingsFileTest : public ::testing::Test {
+protected:
+    // Reads settings from a file holding these bytes.
+    SettingsFile& ReadBytes(const QByteArray& bytes) {
+        const QString path = dir_.filePath("kelvo.ini");
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        settings_.Read(path);
+        return settings_;
+    }
+
+    QTemporaryDir dir_;
+    SettingsFile settings_{kHome};
+};
+
+TEST(SettingKeysTest, DeclaresEveryKeyOnceWithAValueOfItsType) {
+    std::set<std::pair<std::string, std::string>> seen;
+    for (const SettingKey& key : SettingKeys()) {
+        EXPECT_TRUE(seen.emplace(key.section, key.key).second) << key.section << "/" << key.key;
+        const int expectedType = key.type == SettingType::Integer   ? QMetaType::Int
+                                 : key.type == SettingType::Boolean ? QMetaType::Bool
+                                                                    : QMetaType::QString;
+        if (!key.defaultValue.isNull()) { // "DefFolder": the home folder
+            EXPECT_EQ(key.defaultValue.typeId(), expectedType) << key.key;
+        }
+    }
+    EXPECT_EQ(seen.size(), 16u + 5u + 7u);
+    EXPECT_THROW(FindSettingKey("Form", "Nothing"), std::out_of_range);
+}
+
+TEST_F(SettingsFileTest, MissingFileGivesTheDefaults) {
+    settings_.Read(dir_.filePath("absent.ini"));
+    EXPECT_EQ(settings_.Integer("Form", "Left"), 100);
+    EXPECT_EQ(settings_.Integer("Form", "Width"), 287);
+    EXPECT_EQ(settings_.Integer("Form", "Height"), 292);
+    EXPECT_EQ(settings_.Integer("Form5", "Width"), 585);
+    EXPECT_EQ(settings_.Integer("Form7", "P1Width"), 185);
+    EXPECT_TRUE(settings_.Boolean("Form", "CBX2"));
+    EXPECT_FALSE(settings_.Boolean("Form", "NORI"));
+    EXPECT_EQ(settings_.String("Form", "DefSiki"), QStringLiteral("初期フォルダ"));
+    EXPECT_EQ(settings_.String("Form", "DefFolder"), kHome);
+}
+
+TEST_F(SettingsFileTest, ReadsIntegersInDecimalAndHex) {
+    auto& s = ReadBytes("[Form]\r\nWidth=0x200\r\nHeight=abc\r\nTop = -20 \r\nLeft=\r\n"
+                        "IHeight=12px\r\nTBR1=0X3\r\n[Form5]\r\nWidth=700\r\n");
+    EXPECT_EQ(s.Integer("Form", "Width"), 512);
+    EXPECT_EQ(s.Integer("Form", "Height"), 292);
+    EXPECT_EQ(s.Integer("Form", "Top"), -20);
+    EXPECT_EQ(s.Integer("Form", "Left"), 100);
+    EXPECT_EQ(s.Integer("Form", "IHeight"), 111);
+    EXPECT_EQ(s.Integer("Form", "TBR1"), 3);
+    EXPECT_EQ(s.Integer("Form5", "Width"), 700);
+    EXPECT_EQ(s.Integer("Form7", "Width"), 683);
+}
+
+TEST_F(SettingsFileTest, ReadsBooleansAsIntegersOtherThanZero) {
+    auto& s = ReadBytes("[Form]\nNORI=2\nCBX1=0\nCBX2=yes\nPBX1=0x0\nPBX2=\n");
+    EXPECT_TRUE(s.Boolean("Form", "NORI"));
+    EXPECT_FALSE(s.Boolean("Form", "CBX1"));
+    EXPECT_TRUE(s.Boolean("Form", "CBX2")); // unparsable: the default
+    EXPECT_FALSE(s.Boolean("Form", "PBX1"));
+    EXPECT_TRUE(s.Boolean("Form", "PBX2"));
+}
+
+TEST_F(SettingsFileTest, MatchesNamesWithoutCaseAndSkipsComments) {
+    auto& s = ReadBytes("Width=1\n[FORM]\n;Height=5\nwidth=400\nWIDTH=401\n[other]\nTop=7\n"
+                        "[form7]\nheight=800\n");
+    EXPECT_EQ(s.Integer("Form", "Width"), 400); // the first of a repeated key
+    EXPECT_EQ(s.Integer("Form", "Height"), 292);
+    EXPECT_EQ(s.Integer("Form", "Top"), 100);
+    EXPECT_EQ(s.Integer("Form7", "Height"), 800);
+}
+
+TEST_F(SettingsFileTest, ReadsStringsUpTo2047BytesWithoutSplittingACharacter) {
+    auto& ascii = ReadBytes("[Form]\nDefSiki=" + QByteArray(3000, 'a') + "\n");
+    EXPECT_EQ(ascii.String("Form", "DefSiki"), QString(2047, u'a'));
+
+    QByteArray utf8;
+    for (int i = 0; i < 700; ++i)
+        utf8 += "あ"; // three bytes each
+    auto& wide = ReadBytes("[Form]\nDefSiki=" + utf8 + "\n");
+    EXPECT_EQ(wide.String("Form", "DefSiki"), QString(682, u'あ'));
+
+    const QByteArray sjis = QByteArray("\x82\xA0").repeated(1100); // あ in CP932
+    auto& windows = ReadBytes("[Form]\nDefSiki=" + sjis + "\n");
+    EXPECT_EQ(windows.String("Form", "DefSiki"), QString(1023, u'あ'));
+}
+
+TEST_F(SettingsFileTest, DecodesShiftJisFilesAndKeepsEmptyStrings) {
+    auto& s = ReadBytes("[Form]\r\nDefSiki=\x83\x50\x83\x8B\x83\x7B\r\nDefFolder=\r\n");
+    EXPECT_EQ(s.String("Form", "DefSiki"), QStringLiteral("ケルボ"));
+    EXPECT_EQ(s.String("Form", "DefFolder"), QString());
+}
+
+TEST_F(SettingsFileTest, ReadingAgainForgetsTheOldFile) {
+    ReadBytes("[Form]\nWidth=500\n");
+    settings_.Read(dir_.filePath("absent.ini"));
+    EXPECT_EQ(settings_.Integer("Form", "Width"), 287);
+}
+
+TEST_F(SettingsFileTest, CurrentDestinationTakesItsIdentifierAndFolder) {
+    CurrentDestination destination(kHome);
+    destination.ReadFrom(ReadBytes("[Form]\nDefSiki=画像\nDefFolder=/data/pictures\n"));
+    EXPECT_EQ(destination.CurrentIdentifier(), QStringLiteral("画像"));
+    EXPECT_EQ(destination.CurrentFolder(), QStringLiteral("/data/pictures/"));
+    EXPECT_EQ(destination.CaptureFolder(), QStringLiteral("/data/pictures/"));
+
+    destination.ReadFrom(ReadBytes("[Form]\nDefFolder=\n"));
+    EXPECT_EQ(destination.CurrentFolder(), QString());
+    EXPECT_EQ(destination.CaptureFolder(), kHome);
+
+    destination.ReadFrom(ReadBytes(""));
+    EXPECT_EQ(destination.CurrentIdentifier(), QStringLiteral("初期フォルダ"));
+    EXPECT_EQ(destination.CurrentFolder(), kHome);
+}
+
+} // namespace
+} // namespace kelvo
