@@ -11,7 +11,9 @@
 namespace kelvo {
 namespace {
 
-QString HistoryTreePath(const QString& home) { return home + QStringLiteral("TreeViewLogs.txt"); }
+QString HistoryTreePath(const QString& home) {
+    return home + QStringLiteral("TreeViewLogs.txt");
+}
 
 } // namespace
 
@@ -25,8 +27,8 @@ AppSession::AppSession(const QString& homeFolder)
     prompter_ = std::make_unique<QtPrompter>(form1_.get(), *form4_);
     history_.Load(HistoryTreePath(home_), &historyError_);
     QDir().mkdir(home_ + QStringLiteral("Logs"));
-    pipeline_ = std::make_unique<CapturePipeline>(CaptureContext{
-        home_, *prompter_, browser_, clock_, *form1_, history_, destination_});
+    pipeline_ = std::make_unique<CapturePipeline>(
+        CaptureContext{home_, *prompter_, browser_, clock_, *form1_, history_, destination_});
     form1_->SetCapture(&intake_, pipeline_.get());
     ShowDestination();
     form1_->ShowStatus(QStringLiteral("画像ドロップ待機中"));

@@ -94,8 +94,8 @@ int RunCaptureCommand(const QStringList& argsAfterCapture, const QString& homeFo
     }
     InstanceLock lock(homeFolder);
     if (!lock.TryLock()) {
-        err << "kelvo capture: another Kelvo is using " << homeFolder << " (" << lock.Path()
-            << ")" << Qt::endl;
+        err << "kelvo capture: another Kelvo is using " << homeFolder << " (" << lock.Path() << ")"
+            << Qt::endl;
         return kNotAllSaved;
     }
     SettingsFile settings(homeFolder);

@@ -23,7 +23,8 @@ QString DefaultHomeFolder(const QString& executableFolder) {
 } // namespace
 
 QString ResolveHomeFolder(const QString& givenFolder, const QString& executableFolder) {
-    const QString chosen = givenFolder.isEmpty() ? DefaultHomeFolder(executableFolder) : givenFolder;
+    const QString chosen =
+        givenFolder.isEmpty() ? DefaultHomeFolder(executableFolder) : givenFolder;
     const QString folder = WithSeparator(QDir::cleanPath(QDir().absoluteFilePath(chosen)));
     QDir().mkpath(folder);
     return folder;

@@ -9,6 +9,8 @@ InstanceLock::InstanceLock(const QString& homeFolder)
     lock_.setStaleLockTime(0);
 }
 
-bool InstanceLock::TryLock() { return lock_.tryLock(0); }
+bool InstanceLock::TryLock() {
+    return lock_.tryLock(0);
+}
 
 } // namespace kelvo

@@ -26,7 +26,9 @@ bool QtPrompter::Ask(const QString& text) {
     return box.exec() == QMessageBox::Yes;
 }
 
-ClashChoice QtPrompter::ChooseClash(const ClashFiles& files) { return clashDialog_.Choose(files); }
+ClashChoice QtPrompter::ChooseClash(const ClashFiles& files) {
+    return clashDialog_.Choose(files);
+}
 
 std::optional<QString> QtPrompter::AskSaveAs(const QString& folder, const QString& proposedName) {
     QFileDialog dialog(parent_, QStringLiteral("名前を変更して保存してください。"),

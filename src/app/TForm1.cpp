@@ -100,7 +100,9 @@ void TForm1::dropEvent(QDropEvent* event) {
         Qt::QueuedConnection);
 }
 
-void TForm1::ClearPreview() { preview_->ClearTarget(); }
+void TForm1::ClearPreview() {
+    preview_->ClearTarget();
+}
 
 void TForm1::ShowCapturedPreview(const QString& savedPath) {
     QString error;
@@ -108,13 +110,21 @@ void TForm1::ShowCapturedPreview(const QString& savedPath) {
         StatusBar1->showMessage(error, kBriefMessageTime);
 }
 
-void TForm1::ShowSavedName(const QString& name) { Label3->setText(name); }
+void TForm1::ShowSavedName(const QString& name) {
+    Label3->setText(name);
+}
 
-void TForm1::ShowOutcome(const QString& text) { Label4->setText(text); }
+void TForm1::ShowOutcome(const QString& text) {
+    Label4->setText(text);
+}
 
-void TForm1::ShowStatus(const QString& text) { statusText_->setText(text); }
+void TForm1::ShowStatus(const QString& text) {
+    statusText_->setText(text);
+}
 
-QString TForm1::StatusText() const { return statusText_->text(); }
+QString TForm1::StatusText() const {
+    return statusText_->text();
+}
 
 void TForm1::SetHoverSelectionEnabled(bool enabled) {
     if (enabled)
@@ -133,6 +143,8 @@ void TForm1::ReassertTopmost() {
         BringToFront();
 }
 
-void TForm1::Beep() { QApplication::beep(); }
+void TForm1::Beep() {
+    QApplication::beep();
+}
 
 } // namespace kelvo

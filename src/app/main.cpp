@@ -13,8 +13,8 @@
 
 namespace {
 
-using CommandRunner = int (*)(const QStringList& args, const QString& homeOption,
-                              QTextStream& out, QTextStream& err);
+using CommandRunner = int (*)(const QStringList& args, const QString& homeOption, QTextStream& out,
+                              QTextStream& err);
 
 // Command-line runs need no display, so they work over ssh and in scripts.
 int RunCommandLine(int argc, char* argv[], CommandRunner run) {

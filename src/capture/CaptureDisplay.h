@@ -9,12 +9,13 @@ namespace kelvo {
 class CaptureDisplay {
 public:
     virtual ~CaptureDisplay() = default;
-    virtual void ClearPreview() = 0;                                // Image1 empty
-    virtual void ShowCapturedPreview(const QString& savedPath) = 0; // Image2 loaded, fitted into Image1
-    virtual void ShowSavedName(const QString& name) = 0;            // Label3
-    virtual void ShowOutcome(const QString& text) = 0;              // Label4
-    virtual void ShowStatus(const QString& text) = 0;               // StatusBar1
-    virtual void SetHoverSelectionEnabled(bool enabled) = 0;        // Timer1
+    virtual void ClearPreview() = 0; // Image1 empty
+    virtual void
+    ShowCapturedPreview(const QString& savedPath) = 0;       // Image2 loaded, fitted into Image1
+    virtual void ShowSavedName(const QString& name) = 0;     // Label3
+    virtual void ShowOutcome(const QString& text) = 0;       // Label4
+    virtual void ShowStatus(const QString& text) = 0;        // StatusBar1
+    virtual void SetHoverSelectionEnabled(bool enabled) = 0; // Timer1
     virtual void BringToFront() = 0;
     virtual void ReassertTopmost() = 0;
     virtual void Beep() = 0;

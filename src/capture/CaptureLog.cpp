@@ -16,7 +16,9 @@ namespace {
 constexpr std::array<const char*, 5> kColumns = {"ファイル名", "取得日時", "識別名",
                                                  "取得元アドレス", "保存先フォルダ"};
 
-std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+std::string LocalPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
 
 void AddColumns(TMlb2& table) {
     for (const char* column : kColumns)
@@ -61,8 +63,7 @@ bool LoadOrStart(TMlb2& table, const QString& logPath) {
 
 void SetRecord(TMlb2& table, const CaptureRecord& record) {
     const std::array<QString, 5> values = {record.fileName, CaptureTimeText(record.captureTime),
-                                           record.identifier, record.sourceAddress,
-                                           record.folder};
+                                           record.identifier, record.sourceAddress, record.folder};
     for (size_t i = 0; i < kColumns.size(); ++i)
         table.SetValue(kColumns[i], EncodeFileText(values[i]));
 }

@@ -23,9 +23,13 @@ qint64 BracketNumber(const QString& name, const BracketGroup& group) {
 
 } // namespace
 
-QString FileNamePart(const QString& path) { return path.mid(LastSeparatorIndex(path) + 1); }
+QString FileNamePart(const QString& path) {
+    return path.mid(LastSeparatorIndex(path) + 1);
+}
 
-QString FolderPart(const QString& path) { return path.left(LastSeparatorIndex(path) + 1); }
+QString FolderPart(const QString& path) {
+    return path.left(LastSeparatorIndex(path) + 1);
+}
 
 BracketGroup FindBracketGroup(const QString& name) {
     BracketGroup group;

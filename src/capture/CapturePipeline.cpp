@@ -22,7 +22,9 @@ const QString kNotSavedText = QStringLiteral("保存しませんでした。");
 const QString kNothingToSaveText =
     QStringLiteral("ドロップされたものに画像ファイルも画像データも含まれていません。");
 
-std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+std::string LocalPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
 
 // The folder as the message names it: without its trailing separator, but the
 // root keeps its own.
@@ -89,7 +91,8 @@ CaptureOutcome CapturePipeline::CaptureFile(const DroppedFile& file) {
     capture.targetPath = capture.folder + capture.cleanName;
 
     CaptureOutcome outcome;
-    const CopyResult copied = CopyFileNoReplace(LocalPath(file.path), LocalPath(capture.targetPath));
+    const CopyResult copied =
+        CopyFileNoReplace(LocalPath(file.path), LocalPath(capture.targetPath));
     if (copied == CopyResult::Copied)
         outcome = Saved(capture, capture.targetPath, kSavedText);
     else if (copied == CopyResult::TargetExists)
@@ -102,8 +105,8 @@ CaptureOutcome CapturePipeline::CaptureFile(const DroppedFile& file) {
 
 CaptureOutcome CapturePipeline::ResolveClash(const Capture& capture) {
     context_.display.BringToFront();
-    const ClashChoice choice = context_.prompter.ChooseClash(
-        {capture.targetPath, capture.file.path, capture.cleanName});
+    const ClashChoice choice =
+        context_.prompter.ChooseClash({capture.targetPath, capture.file.path, capture.cleanName});
     CaptureOutcome outcome{CaptureOutcome::Kind::NotSavedByChoice, {}, kNotSavedText};
     if (choice == ClashChoice::ManualRename)
         outcome = ManualRename(capture);

@@ -30,7 +30,8 @@ public:
     // The clash dialog. Closing it without a button gives DontSave.
     virtual ClashChoice ChooseClash(const ClashFiles& files) = 0;
     // The save dialog for a manual rename; nothing when cancelled.
-    virtual std::optional<QString> AskSaveAs(const QString& folder, const QString& proposedName) = 0;
+    virtual std::optional<QString> AskSaveAs(const QString& folder,
+                                             const QString& proposedName) = 0;
 };
 
 } // namespace kelvo

@@ -196,7 +196,9 @@ size_t EstimatedSize(const TMlb2& table) {
 
 } // namespace
 
-void ReadQuotedForm(std::string_view bytes, TMlb2& table) { QuotedReader(bytes, table).Run(); }
+void ReadQuotedForm(std::string_view bytes, TMlb2& table) {
+    QuotedReader(bytes, table).Run();
+}
 
 std::string WriteQuotedForm(const TMlb2& table) {
     std::string out;

@@ -8,7 +8,9 @@
 namespace kelvo {
 namespace {
 
-char ToUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char ToUpper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 std::string PrepareForLike(const TConcordances& options, std::string_view text) {
     std::string prepared(text);
@@ -24,7 +26,9 @@ bool IsLikeOperator(std::string_view op) {
            ToUpper(op[2]) == 'K' && ToUpper(op[3]) == 'E';
 }
 
-bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(unsigned char c) {
+    return c >= '0' && c <= '9';
+}
 
 // One pass over the pattern; pos is the last byte of the text matched so far.
 class LikeMatcher {
@@ -147,8 +151,8 @@ private:
 
 } // namespace
 
-bool CompareByOperator(const TConcordances& options, std::string_view rowText,
-                       std::string_view op, std::string_view value) {
+bool CompareByOperator(const TConcordances& options, std::string_view rowText, std::string_view op,
+                       std::string_view value) {
     // string_view compares bytes as unsigned values.
     const int order = rowText.compare(value);
     if (op == "<")

@@ -39,9 +39,13 @@ int TMLBStringList::IndexOf(std::string_view text) const {
     return 0;
 }
 
-void TMLBStringList::Clear() { entries_.clear(); }
+void TMLBStringList::Clear() {
+    entries_.clear();
+}
 
-TMLBStringList& TMLBList::AddRow() { return rows_.emplace_back(); }
+TMLBStringList& TMLBList::AddRow() {
+    return rows_.emplace_back();
+}
 
 TMLBStringList* TMLBList::At(int n) {
     if (n < 1 || n > Count())

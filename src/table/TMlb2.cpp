@@ -21,11 +21,17 @@ void TMlb2::AddColumn(std::string_view name) {
         rows_.At(r)->Add(std::nullopt);
 }
 
-bool TMlb2::SetColumnType(int column, std::string_view type) { return types_.Replace(column, type); }
+bool TMlb2::SetColumnType(int column, std::string_view type) {
+    return types_.Replace(column, type);
+}
 
-Text TMlb2::GetColumnType(int column) const { return types_.At(column); }
+Text TMlb2::GetColumnType(int column) const {
+    return types_.At(column);
+}
 
-Text TMlb2::GetColumnName(int column) const { return names_.At(column); }
+Text TMlb2::GetColumnName(int column) const {
+    return names_.At(column);
+}
 
 void TMlb2::AppendRow() {
     TMLBStringList& row = rows_.AddRow();
@@ -44,9 +50,13 @@ bool TMlb2::MoveTo(int row) {
     return true;
 }
 
-bool TMlb2::MoveFirst() { return MoveTo(1); }
+bool TMlb2::MoveFirst() {
+    return MoveTo(1);
+}
 
-bool TMlb2::MoveLast() { return MoveTo(RowCount()); }
+bool TMlb2::MoveLast() {
+    return MoveTo(RowCount());
+}
 
 bool TMlb2::MoveNext() {
     if (current_ >= RowCount()) {
@@ -56,7 +66,9 @@ bool TMlb2::MoveNext() {
     return MoveTo(current_ + 1);
 }
 
-bool TMlb2::BeginScan(unsigned char /*direction*/) { return !IsEmpty(); }
+bool TMlb2::BeginScan(unsigned char /*direction*/) {
+    return !IsEmpty();
+}
 
 bool TMlb2::EndScan() {
     if (IsEmpty())
@@ -66,11 +78,17 @@ bool TMlb2::EndScan() {
     return true;
 }
 
-TMLBStringList* TMlb2::CurrentRowValues() { return rows_.At(current_); }
+TMLBStringList* TMlb2::CurrentRowValues() {
+    return rows_.At(current_);
+}
 
-const TMLBStringList* TMlb2::CurrentRowValues() const { return rows_.At(current_); }
+const TMLBStringList* TMlb2::CurrentRowValues() const {
+    return rows_.At(current_);
+}
 
-Text TMlb2::GetValue(std::string_view column) const { return GetValueAt(names_.IndexOf(column)); }
+Text TMlb2::GetValue(std::string_view column) const {
+    return GetValueAt(names_.IndexOf(column));
+}
 
 bool TMlb2::SetValue(std::string_view column, Text text) {
     return SetValueAt(names_.IndexOf(column), text);

@@ -20,7 +20,8 @@ protected:
         target = temp.path() + "/pictures/";
         QDir().mkpath(home);
         QDir().mkpath(target);
-        Write(home + "kelvo.ini", "[Form]\r\nDefSiki=壁紙\r\nDefFolder=" + target.toUtf8() + "\r\n");
+        Write(home + "kelvo.ini",
+              "[Form]\r\nDefSiki=壁紙\r\nDefFolder=" + target.toUtf8() + "\r\n");
     }
 
     void Write(const QString& path, const QByteArray& bytes) {

@@ -1,5 +1,5 @@
-#include "capture/CaptureLog.h"
 #include "capture/CaptureNames.h"
+#include "capture/CaptureLog.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@ namespace {
 TEST(BracketRemoval, TakesOnlyTheFirstGroupAndOnlyAWellFormedOne) {
     EXPECT_EQ(RemoveBracketGroup("photo[1].jpg"), "photo.jpg");
     EXPECT_EQ(RemoveBracketGroup("a[2]b[3].png"), "ab[3].png");
-    EXPECT_EQ(RemoveBracketGroup("x]y[1.gif"), "x]y[1.gif");  // "]" before "["
+    EXPECT_EQ(RemoveBracketGroup("x]y[1.gif"), "x]y[1.gif"); // "]" before "["
     EXPECT_EQ(RemoveBracketGroup("open[only.jpg"), "open[only.jpg");
     EXPECT_EQ(RemoveBracketGroup("[]x.jpg"), "x.jpg");
     EXPECT_EQ(RemoveBracketGroup("写真[12].jpg"), "写真.jpg");
@@ -51,8 +51,7 @@ TEST(AutoRenameNaming, ABracketThatIsNoNumberStartsAtOne) {
 TEST(CaptureLogPlaces, FollowTheCaptureTime) {
     const QDateTime time(QDate(2006, 5, 30), QTime(14, 3, 7));
     EXPECT_EQ(CaptureTimeText(time), "2006/05/30 14:03:07");
-    EXPECT_EQ(CaptureTimeText(QDateTime(QDate(2006, 1, 2), QTime(0, 0, 1))),
-              "2006/01/02 00:00:01");
+    EXPECT_EQ(CaptureTimeText(QDateTime(QDate(2006, 1, 2), QTime(0, 0, 1))), "2006/01/02 00:00:01");
     EXPECT_EQ(DailyLogPath("/h/", time), "/h/Logs/2006年05月/20060530.txt");
     EXPECT_EQ(MonthFolderPath("/h/", time), "/h/Logs/2006年05月/");
 }

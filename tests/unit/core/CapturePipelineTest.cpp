@@ -1,5 +1,5 @@
-#include "capture/CaptureLog.h"
 #include "capture/CapturePipeline.h"
+#include "capture/CaptureLog.h"
 #include "destinations/CurrentDestination.h"
 #include "history/HistoryTree.h"
 #include "support/CaptureFakes.h"
@@ -51,8 +51,8 @@ std::vector<LogRow> ReadLog(const QString& path) {
         return QString::fromStdString(std::string(table.GetValue(column).value_or("")));
     };
     for (table.MoveFirst(); !table.AtEnd(); table.MoveNext())
-        rows.push_back({text("ファイル名"), text("取得日時"), text("識別名"), text("取得元アドレス"),
-                        text("保存先フォルダ")});
+        rows.push_back({text("ファイル名"), text("取得日時"), text("識別名"),
+                        text("取得元アドレス"), text("保存先フォルダ")});
     return rows;
 }
 
@@ -178,7 +178,8 @@ TEST_F(CapturePipelineTest, AShiftJisLogOfTheOldProgramIsContinuedInUtf8) {
         "\"\x83\x74\x83\x40\x83\x43\x83\x8B\x96\xBC\";\"\x8E\xE6\x93\xBE\x93\xFA\x8E\x9E\";"
         "\"\x8E\xAF\x95\xCA\x96\xBC\";\"\x8E\xE6\x93\xBE\x8C\xB3\x83\x41\x83\x68\x83\x8C\x83\x58\";"
         "\"\x95\xDB\x91\xB6\x90\xE6\x83\x74\x83\x48\x83\x8B\x83\x5F\"\r\n";
-    const QByteArray row = "\"old.jpg\";\"2006/05/30 10:00:00\";\"\x95\xC7\x8E\x86\";\"\";\"C:\\\"\r\n";
+    const QByteArray row =
+        "\"old.jpg\";\"2006/05/30 10:00:00\";\"\x95\xC7\x8E\x86\";\"\";\"C:\\\"\r\n";
     WriteBytes(LogPath(), header + row);
     Drop({Source("new.jpg")});
     const auto rows = ReadLog(LogPath());
@@ -199,8 +200,9 @@ TEST_F(CapturePipelineTest, AMissingFolderIsNamedAndNothingIsSaved) {
     display.status = "画像ドロップ待機中";
     Drop({Source("photo.jpg")});
     ASSERT_EQ(prompter.notices.size(), 1);
-    EXPECT_EQ(prompter.notices[0], "保存先フォルダ " + temp.path() +
-                                       "/gone が存在しません。\n存在するフォルダを設定してください。");
+    EXPECT_EQ(prompter.notices[0],
+              "保存先フォルダ " + temp.path() +
+                  "/gone が存在しません。\n存在するフォルダを設定してください。");
     EXPECT_EQ(pipeline->CaptureCount(), 0);
     EXPECT_EQ(display.status, "画像ドロップ待機中");
     EXPECT_TRUE(display.events.contains("beep"));
@@ -286,8 +288,9 @@ TEST_F(CapturePipelineTest, ADropDuringADialogWaitsItsTurn) {
     reentrant.clashChoices = {ClashChoice::AutoRename};
     CapturePipeline queued({home, reentrant, browser, clock, display, history, destination});
     QStringList order;
-    queued.SetOutcomeListener(
-        [&](const DroppedFile& file, const CaptureOutcome&) { order << QFileInfo(file.path).fileName(); });
+    queued.SetOutcomeListener([&](const DroppedFile& file, const CaptureOutcome&) {
+        order << QFileInfo(file.path).fileName();
+    });
     const QString second = Source("second.jpg");
     reentrant.duringDialog = [&] { queued.HandleDroppedFiles({{{second, {}}}, {}}); };
     queued.HandleDroppedFiles({{{Source("photo.jpg"), {}}}, {}});

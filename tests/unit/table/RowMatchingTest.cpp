@@ -71,24 +71,20 @@ TEST(MatchesTest, OptionsPrepareLikeComparisons) {
     options.spacesSignificant = false;
     EXPECT_TRUE(CompareByOperator(options, " a b ", "LIKE", "a?"));
     EXPECT_FALSE(CompareByOperator(options, "a b", "=", "ab")); // only LIKE is prepared
-    options = TConcordances{};
-    options.caseSignificant = false;
+    options = TConcordances{true, false, true};
     EXPECT_TRUE(CompareByOperator(options, "abc", "like", "A?C"));
     EXPECT_TRUE(CompareByOperator(options, "\x82\x61", "LIKE", "\x82\x41"));
     EXPECT_FALSE(CompareByOperator(options, "\xe0", "LIKE", "\xc0"));
-    options = TConcordances{};
-    options.wildcardsOn = false;
+    options = TConcordances{true, true, false};
     EXPECT_FALSE(CompareByOperator(options, "abc", "LIKE", "a?c"));
     EXPECT_TRUE(CompareByOperator(options, "a?c", "LIKE", "a?c"));
-    options.spacesSignificant = options.caseSignificant = false;
+    options = TConcordances{false, false, false};
     EXPECT_TRUE(CompareByOperator(options, "A b*", "LIKE", "ab *"));
-
     // A table's own options reach Matches.
     TMlb2 table;
     MakeColumns(table, {"V"});
     AddRow(table, {"Hello World"});
-    table.Concordances().caseSignificant = false;
-    table.Concordances().spacesSignificant = false;
+    table.Concordances() = TConcordances{false, false, true};
     EXPECT_TRUE(table.Matches("V", "LIKE", "helloworld"));
 }
 

@@ -47,10 +47,8 @@ TEST(TableFilesTest, SaveWritesTheFormOfThePathAndLeavesLastRowCurrent) {
         ASSERT_TRUE(table.MoveFirst());
         ASSERT_TRUE(table.Save(dir.File(name)));
         EXPECT_EQ(test::ReadBytes(dir.File(name)), bytes) << name;
-        EXPECT_EQ(table.CurrentRow(), 2) << name;
-        EXPECT_FALSE(table.AtEnd()) << name;
+        EXPECT_TRUE(table.CurrentRow() == 2 && !table.AtEnd()) << name;
     }
-    EXPECT_EQ(test::ReadBytes(dir.File("b.MLB")).substr(0, 3), "MLB");
 }
 
 TEST(TableFilesTest, LoadKeepsOptionsAndNamesTextFormTablesAfterFile) {
@@ -60,9 +58,7 @@ TEST(TableFilesTest, LoadKeepsOptionsAndNamesTextFormTablesAfterFile) {
     for (const char* name : {"ListView.txt", "ListView.csv"}) {
         ASSERT_TRUE(table.Save(dir.File(name)));
         TMlb2 back;
-        back.SetTableName("old");
         back.Concordances().spacesSignificant = false;
-        back.Clear();
         ASSERT_TRUE(back.Load(dir.File(name)));
         EXPECT_EQ(back.TableName(), "ListView") << name;
         EXPECT_FALSE(back.Concordances().spacesSignificant) << name;
@@ -78,16 +74,14 @@ TEST(TableFilesTest, MissingFileFailsAndEmptyFileGivesEmptyTable) {
         table.SetTableName("kept");
         ASSERT_TRUE(table.MoveFirst());
         EXPECT_FALSE(table.Load(dir.File(name))) << name;
-        EXPECT_EQ(Dump(table), "A B | [1] [x] | [2] [y]");
-        EXPECT_EQ(table.TableName(), "kept");
+        EXPECT_EQ(Dump(table) + " " + table.TableName(), "A B | [1] [x] | [2] [y] kept");
         EXPECT_EQ(table.CurrentRow(), 1);
     }
     for (const char* name : {"empty.txt", "empty.csv"}) {
         test::WriteBytes(dir.File(name), "");
         TMlb2 table = TwoRowTable();
         ASSERT_TRUE(table.Load(dir.File(name))) << name;
-        EXPECT_EQ(Dump(table), "") << name;
-        EXPECT_TRUE(table.AtEnd());
+        EXPECT_TRUE(Dump(table).empty() && table.AtEnd()) << name;
     }
     // A table with neither columns nor rows saves as an empty quoted file.
     TMlb2 none;
@@ -96,62 +90,43 @@ TEST(TableFilesTest, MissingFileFailsAndEmptyFileGivesEmptyTable) {
     EXPECT_EQ(test::ReadBytes(dir.File("none.txt")), "");
 }
 
-TEST(TableFilesTest, SaveThatCannotWriteFailsAndLeavesNoTemporary) {
-    test::TempDir dir;
-    TMlb2 table = TwoRowTable();
-    EXPECT_FALSE(table.Save(dir.File("missing/x.txt")));
-    EXPECT_FALSE(table.Save(dir.File("missing/x.mlb")));
-    EXPECT_EQ(dir.Entries(), Names{});
-
-    // Parent is a regular file.
-    test::WriteBytes(dir.File("plain.txt"), "old\r\n");
-    EXPECT_FALSE(table.Save(dir.File("plain.txt/x.csv")));
-    EXPECT_EQ(test::ReadBytes(dir.File("plain.txt")), "old\r\n");
-
-    // The target is a folder, which cannot be replaced.
-    std::filesystem::create_directory(dir.File("folder.txt"));
-    EXPECT_FALSE(table.Save(dir.File("folder.txt")));
-    EXPECT_EQ(dir.Entries(), (Names{"folder.txt", "plain.txt"}));
-}
-
 // Writes beyond a small file size limit fail with EFBIG, even for root.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) : oldHandler_(std::signal(SIGXFSZ, SIG_IGN)) {
-        getrlimit(RLIMIT_FSIZE, &old_);
-        rlimit limit = old_;
-        limit.rlim_cur = bytes;
+struct FileSizeLimit {
+    rlimit old{};
+    void (*oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &old);
+        const rlimit limit{bytes, old.rlim_max};
         setrlimit(RLIMIT_FSIZE, &limit);
     }
     ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldHandler_);
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
     }
-
-private:
-    void (*oldHandler_)(int);
-    rlimit old_{};
 };
 
-TEST(TableFilesTest, WriteErrorKeepsPreviousFileByteForByte) {
+TEST(TableFilesTest, FailedSaveKeepsPreviousFileAndLeavesNoTemporary) {
     test::TempDir dir;
-    TMlb2 big;
-    MakeColumns(big, {"V"});
-    AddRow(big, {std::string(64 * 1024, 'v')});
+    TMlb2 table;
+    MakeColumns(table, {"V"});
+    AddRow(table, {std::string(64 * 1024, 'v')});
+    EXPECT_FALSE(table.Save(dir.File("missing/x.txt")));
+    EXPECT_FALSE(table.Save(dir.File("missing/x.mlb")));
+    EXPECT_EQ(dir.Entries(), Names{});
     for (const char* name : {"old.txt", "old.csv", "old.mlb"}) {
         test::WriteBytes(dir.File(name), "previous\r\n");
-        {
-            FileSizeLimit limit(4096);
-            EXPECT_FALSE(big.Save(dir.File(name))) << name;
-        }
+        FileSizeLimit limit(4096);
+        EXPECT_FALSE(table.Save(dir.File(name))) << name;
         EXPECT_EQ(test::ReadBytes(dir.File(name)), "previous\r\n") << name;
     }
-    EXPECT_EQ(dir.Entries(), (Names{"old.csv", "old.mlb", "old.txt"}));
-
+    EXPECT_FALSE(table.Save(dir.File("old.txt/x.csv"))); // the parent is a file
+    std::filesystem::create_directory(dir.File("folder.txt"));
+    EXPECT_FALSE(table.Save(dir.File("folder.txt"))); // a folder cannot be replaced
+    EXPECT_EQ(dir.Entries(), (Names{"folder.txt", "old.csv", "old.mlb", "old.txt"}));
     // Without the limit the same save replaces the file whole.
-    ASSERT_TRUE(big.Save(dir.File("old.txt")));
-    EXPECT_EQ(test::ReadBytes(dir.File("old.txt")), WriteQuotedForm(big));
-    EXPECT_EQ(dir.Entries(), (Names{"old.csv", "old.mlb", "old.txt"}));
+    ASSERT_TRUE(table.Save(dir.File("old.txt")));
+    EXPECT_EQ(test::ReadBytes(dir.File("old.txt")), WriteQuotedForm(table));
+    EXPECT_EQ(dir.Entries(), (Names{"folder.txt", "old.csv", "old.mlb", "old.txt"}));
 }
 
 TEST(TableFilesTest, LongTokensSurviveEveryForm) {

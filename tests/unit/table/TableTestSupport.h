@@ -25,8 +25,6 @@ public:
         std::filesystem::create_directories(path_);
     }
     ~TempDir() { std::filesystem::remove_all(path_); }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
 
     std::string File(const std::string& name) const { return (path_ / name).string(); }
     // Sorted names of everything in the folder, to catch leftover temporaries.
@@ -65,11 +63,6 @@ inline void AddRow(TMlb2& table, std::initializer_list<Text> values) {
     int column = 1;
     for (const auto& value : values)
         table.SetValueAt(column++, value);
-}
-
-// The value at column, row as GetValueAt gives it; moves the current row.
-inline Text ValueAt(TMlb2& table, int column, int row) {
-    return table.MoveTo(row) ? table.GetValueAt(column) : std::nullopt;
 }
 
 // The whole table in one line, for comparing: column names (":type" when not

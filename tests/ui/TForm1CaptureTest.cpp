@@ -1,0 +1,237 @@
+#include "app/TForm1.h"
+#include "capture/CaptureLog.h"
+#include "capture/CapturePipeline.h"
+#include "capture/DropIntake.h"
+#include "destinations/CurrentDestination.h"
+#include "history/HistoryTree.h"
+#include "support/CaptureFakes.h"
+#include "table/TMlb2.h"
+
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+
+namespace kelvo {
+
+using testing::FakeBrowser;
+using testing::FixedClock;
+using testing::ScriptedPrompter;
+
+// Drops go through real drop events into the window, and on through the
+// pipeline to files, rows and what the window shows.
+class TForm1CaptureTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir temp;
+    QString home, target, sources;
+    std::unique_ptr<TForm1> form;
+    std::unique_ptr<ScriptedPrompter> prompter;
+    std::unique_ptr<FakeBrowser> browser;
+    std::unique_ptr<FixedClock> clock;
+    std::unique_ptr<HistoryTree> history;
+    std::unique_ptr<CurrentDestination> destination;
+    std::unique_ptr<DropIntake> intake;
+    std::unique_ptr<CapturePipeline> pipeline;
+
+    QString WritePicture(const QString& name, const char* format = "PNG") {
+        QImage image(400, 300, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        const QString path = sources + name;
+        image.save(path, format);
+        return path;
+    }
+
+    QByteArray Bytes(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    void Drop(QMimeData* mime) {
+        const QPointF at(form->width() / 2.0, form->height() / 2.0);
+        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(at, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form.get(), &drop);
+        QVERIFY(drop.isAccepted());
+        delete mime;
+        // The capture runs once the drop has returned.
+        QCoreApplication::processEvents();
+    }
+
+    QMimeData* FileDrop(const QStringList& paths) {
+        auto* mime = new QMimeData;
+        QList<QUrl> urls;
+        for (const QString& path : paths)
+            urls << QUrl::fromLocalFile(path);
+        mime->setUrls(urls);
+        return mime;
+    }
+
+    QStringList LoggedNames() {
+        TMlb2 table;
+        QStringList names;
+        table.Load(QFile::encodeName(DailyLogPath(home, clock->now)).toStdString());
+        for (table.MoveFirst(); !table.AtEnd(); table.MoveNext())
+            names << QString::fromStdString(std::string(table.GetValue("ファイル名").value_or("")));
+        return names;
+    }
+
+    QStringList LoggedAddresses() {
+        TMlb2 table;
+        QStringList addresses;
+        table.Load(QFile::encodeName(DailyLogPath(home, clock->now)).toStdString());
+        for (table.MoveFirst(); !table.AtEnd(); table.MoveNext())
+            addresses << QString::fromStdString(
+                std::string(table.GetValue("取得元アドレス").value_or("")));
+        return addresses;
+    }
+
+private slots:
+    void init() {
+        QVERIFY(temp.isValid());
+        home = temp.path() + "/home/";
+        target = temp.path() + "/pictures/";
+        sources = temp.path() + "/sources/";
+        for (const QString& folder : {home, target, sources})
+            QDir().mkpath(folder);
+        for (const QString& name : QDir(target).entryList(QDir::Files))
+            QFile::remove(target + name);
+        QDir(home + "Logs").removeRecursively();
+        form = std::make_unique<TForm1>();
+        form->resize(287, 292);
+        prompter = std::make_unique<ScriptedPrompter>();
+        browser = std::make_unique<FakeBrowser>();
+        clock = std::make_unique<FixedClock>(QDateTime(QDate(2006, 5, 30), QTime(14, 3, 7)));
+        history = std::make_unique<HistoryTree>();
+        destination = std::make_unique<CurrentDestination>(home);
+        destination->Set("壁紙", target);
+        intake = std::make_unique<DropIntake>(home + ".staging");
+        pipeline = std::make_unique<CapturePipeline>(
+            CaptureContext{home, *prompter, *browser, *clock, *form, *history, *destination});
+        form->SetCapture(intake.get(), pipeline.get());
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    }
+
+    void cleanup() {
+        pipeline.reset();
+        form.reset();
+    }
+
+    void showsItsFixedCaptionAndWaitsForDrops() {
+        QCOMPARE(form->Label5->text(), QStringLiteral("保存先フォルダ"));
+        QVERIFY(form->acceptDrops());
+        QVERIFY(form->Image2->isHidden());
+        QCOMPARE(form->findChild<QLabel*>("Label3"), form->Label3);
+        QCOMPARE(form->findChild<QTimer*>("Timer1"), form->Timer1);
+    }
+
+    void capturesThreeFilesInDropOrder() {
+        Drop(FileDrop(
+            {WritePicture("b.png"), WritePicture("a.png"), WritePicture("c.jpg", "JPEG")}));
+        QCOMPARE(LoggedNames(), (QStringList{"b.png", "a.png", "c.jpg"}));
+        QCOMPARE(form->StatusText(), QStringLiteral("3 画像取得"));
+        QCOMPARE(form->Label3->text(), QStringLiteral("c.jpg"));
+        QCOMPARE(form->Label4->text(), QStringLiteral("を保存しました。"));
+        QVERIFY(!form->Image1->pixmap().isNull());
+        QVERIFY(form->Timer1->isActive());
+        QCOMPARE(history->DayTexts("2006年05月"), QStringList{"20060530"});
+    }
+
+    void removesTheBracketGroup() {
+        Drop(FileDrop({WritePicture("photo[1].png")}));
+        QVERIFY(QFile::exists(target + "photo.png"));
+        QCOMPARE(form->Label3->text(), QStringLiteral("photo.png"));
+    }
+
+    void namesAMissingFolder() {
+        destination->Set("消えた", temp.path() + "/gone/");
+        Drop(FileDrop({WritePicture("photo.png")}));
+        QCOMPARE(prompter->notices.size(), 1);
+        QVERIFY(prompter->notices[0].startsWith("保存先フォルダ " + temp.path() +
+                                                "/gone が存在しません。"));
+        QVERIFY(form->Image1->pixmap().isNull());
+        QCOMPARE(pipeline->CaptureCount(), 0);
+    }
+
+    void settlesEveryClashOutcome() {
+        const QString photo = WritePicture("photo.png");
+        Drop(FileDrop({photo}));
+        prompter->clashChoices = {ClashChoice::AutoRename, ClashChoice::DontSave,
+                                  ClashChoice::ManualRename};
+        prompter->saveAsAnswer = target + "chosen.png";
+        Drop(FileDrop({photo}));
+        QVERIFY(QFile::exists(target + "photo[1].png"));
+        QCOMPARE(form->Label4->text(), QStringLiteral("に改名し保存しました。"));
+        Drop(FileDrop({photo})); // the dialog closed without a button says DontSave
+        QCOMPARE(pipeline->CaptureCount(), 2);
+        QVERIFY(form->Image1->pixmap().isNull());
+        Drop(FileDrop({photo}));
+        QVERIFY(QFile::exists(target + "chosen.png"));
+        QCOMPARE(LoggedNames(), (QStringList{"photo.png", "photo[1].png", "chosen.png"}));
+        QCOMPARE(form->StatusText(), QStringLiteral("3 画像取得"));
+    }
+
+    void takesAChromiumDrop() {
+        const QByteArray original = Bytes(WritePicture("source.jpg", "JPEG"));
+        auto* mime = new QMimeData;
+        mime->setUrls({QUrl("https://img.example.com/photos/%E5%86%99%E7%9C%9F.jpg?size=big")});
+        mime->setData("application/octet-stream", original);
+        mime->setData("chromium/x-renderer-taint", "https://example.com");
+        mime->setHtml("<img src=\"https://img.example.com/photos/x.jpg\">");
+        Drop(mime);
+        QCOMPARE(Bytes(target + "写真.jpg"), original);
+        QCOMPARE(LoggedAddresses(),
+                 QStringList{"https://img.example.com/photos/%E5%86%99%E7%9C%9F.jpg?size=big"});
+        QVERIFY(
+            QDir(home + ".staging").entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+    }
+
+    void takesAFirefoxDrop() {
+        const QByteArray png = Bytes(WritePicture("pixels.png"));
+        auto* mime = new QMimeData;
+        mime->setUrls({QUrl("https://img.example.com/cat.jpg")});
+        mime->setData("application/x-moz-file-promise-url", "https://img.example.com/cat.jpg");
+        mime->setData("application/x-moz-file-promise-dest-filename", "cat.jpg");
+        mime->setData("image/png", png);
+        Drop(mime);
+        QCOMPARE(Bytes(target + "cat.png"), png);
+        QCOMPARE(LoggedAddresses(), QStringList{"https://img.example.com/cat.jpg"});
+    }
+
+    void refusesADropWithNothingToSave() {
+        auto* mime = new QMimeData;
+        mime->setUrls({QUrl("https://example.com/page.html")});
+        Drop(mime);
+        QCOMPARE(prompter->notices.size(), 1);
+        QVERIFY(QDir(target).entryList(QDir::Files).isEmpty());
+    }
+
+    void completesACaptureWhosePictureCannotBeDecoded() {
+        const QString broken = sources + "broken.jpg";
+        QFile file(broken);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("this is not a jpeg");
+        file.close();
+        Drop(FileDrop({broken}));
+        QVERIFY(QFile::exists(target + "broken.jpg"));
+        QCOMPARE(LoggedNames(), QStringList{"broken.jpg"});
+        QVERIFY(form->Image1->pixmap().isNull());
+        QVERIFY(!form->StatusBar1->currentMessage().isEmpty());
+    }
+};
+
+} // namespace kelvo
+
+QTEST_MAIN(kelvo::TForm1CaptureTest)
+#include "TForm1CaptureTest.moc"
