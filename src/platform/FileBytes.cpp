@@ -49,4 +49,35 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
     return true;
 }
 
+FileBlocks::FileBlocks(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+    struct stat st {};
+    if (fd_ >= 0 && (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode))) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (fd_ >= 0)
+        sizeHint_ = st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
+}
+
+FileBlocks::~FileBlocks() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+std::string_view FileBlocks::Next() {
+    if (fd_ < 0 || failed_)
+        return {};
+    if (!buffer_)
+        buffer_ = std::make_unique_for_overwrite<char[]>(kBlockSize);
+    for (;;) {
+        const ssize_t got = ::read(fd_, buffer_.get(), kBlockSize);
+        if (got >= 0)
+            return {buffer_.get(), static_cast<size_t>(got)};
+        if (errno != EINTR) {
+            failed_ = true;
+            return {};
+        }
+    }
+}
+
 } // namespace kelvo

@@ -35,9 +35,7 @@ Text TMlb2::GetColumnName(int column) const {
 
 void TMlb2::AppendRow() {
     TMLBStringList& row = rows_.AddRow();
-    row.Reserve(ColumnCount());
-    for (int n = 0; n < ColumnCount(); ++n)
-        row.Add(std::nullopt);
+    row.AddAbsent(ColumnCount());
 }
 
 bool TMlb2::MoveTo(int row) {
@@ -115,25 +113,28 @@ bool TMlb2::Matches(std::string_view column, std::string_view op, std::string_vi
 }
 
 bool TMlb2::Load(const std::string& path) {
-    const std::optional<std::string> bytes = ReadFileBytes(path);
-    if (!bytes)
-        return false;
-    // Read into a fresh table so that a file the binary reader refuses leaves
+    // Read into a fresh table so that a file that cannot be read whole leaves
     // this one as it was.
     TMlb2 loaded;
-    switch (FormForPath(path)) {
-    case TableForm::Quoted:
-        ReadQuotedForm(*bytes, loaded);
-        loaded.name_ = TableNameFromPath(path);
-        break;
-    case TableForm::Escaped:
-        ReadEscapedForm(*bytes, loaded);
-        loaded.name_ = TableNameFromPath(path);
-        break;
-    case TableForm::Binary:
-        if (!ReadBinaryForm(*bytes, loaded))
+    const TableForm form = FormForPath(path);
+    if (form == TableForm::Quoted) {
+        FileBlocks file(path);
+        if (!file.IsOpen())
             return false;
-        break;
+        ReadQuotedFormBlocks([&file] { return file.Next(); }, file.SizeHint(), loaded);
+        if (file.Failed())
+            return false;
+        loaded.name_ = TableNameFromPath(path);
+    } else {
+        const std::optional<std::string> bytes = ReadFileBytes(path);
+        if (!bytes)
+            return false;
+        if (form == TableForm::Escaped) {
+            ReadEscapedForm(*bytes, loaded);
+            loaded.name_ = TableNameFromPath(path);
+        } else if (!ReadBinaryForm(*bytes, loaded)) {
+            return false;
+        }
     }
     loaded.options_ = options_;
     *this = std::move(loaded);

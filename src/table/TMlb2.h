@@ -22,6 +22,8 @@ public:
     int ColumnCount() const { return names_.Count(); }
 
     void AppendRow();
+    // A hint for readers that know roughly how many rows will follow.
+    void ReserveRows(int count) { rows_.Reserve(count); }
     int RowCount() const { return rows_.Count(); }
     bool IsEmpty() const { return rows_.IsEmpty(); }
 

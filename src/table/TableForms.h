@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,10 @@ std::string TableNameFromPath(std::string_view path);
 // Readers fill a table that has just been cleared. The text forms accept any
 // bytes; the binary reader returns false for a file it cannot take whole.
 void ReadQuotedForm(std::string_view bytes, TMlb2& table);
+// The next block of a file's bytes; an empty block ends the file.
+using NextBlock = std::function<std::string_view()>;
+// The quoted form read a block at a time; sizeHint is the file's expected size.
+void ReadQuotedFormBlocks(const NextBlock& next, size_t sizeHint, TMlb2& table);
 void ReadEscapedForm(std::string_view bytes, TMlb2& table);
 bool ReadBinaryForm(std::string_view bytes, TMlb2& table);
 

@@ -5,6 +5,7 @@
 #include "table/TMlb2.h"
 #include "table/TableForms.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -36,12 +37,30 @@ bool SameAfterRoundTrip(std::string_view before, std::string_view after, bool& e
     return after == expected;
 }
 
+// A file read a few bytes at a time, the way blocks of a file arrive, gives
+// the same table as the whole file at once: tokens, doubled quotes and line
+// ends may be cut anywhere.
+void CheckBlockwiseReading(std::string_view bytes, const TMlb2& whole) {
+    const size_t blockSize = bytes.empty() ? 1 : 1 + static_cast<unsigned char>(bytes[0]) % 7;
+    size_t at = 0;
+    TMlb2 blockwise;
+    ReadQuotedFormBlocks(
+        [&]() {
+            const std::string_view block = bytes.substr(std::min(at, bytes.size()), blockSize);
+            at += block.size();
+            return block;
+        },
+        bytes.size(), blockwise);
+    Require(WriteBinaryForm(blockwise) == WriteBinaryForm(whole), "blockwise read differs");
+}
+
 void CheckQuoted(std::string_view bytes) {
     TMlb2 first;
     first.Clear();
     ReadQuotedForm(bytes, first);
     CheckShape(first);
     CheckCursorAfterRead(first);
+    CheckBlockwiseReading(bytes, first);
 
     const int columns = first.ColumnCount();
     for (int column = 1; column <= columns; ++column) {

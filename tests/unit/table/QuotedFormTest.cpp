@@ -119,6 +119,28 @@ TEST(QuotedFormTest, DoubledQuoteAcrossBlockBoundaryInFile) {
     EXPECT_EQ(Dump(table), "A | [" + filler + "\"y]");
 }
 
+// Files arrive in blocks; a token, a doubled quote or a CR LF cut between two
+// blocks must read as if it were whole.
+TEST(QuotedFormTest, ReadingBlockByBlockMatchesReadingWhole) {
+    const std::string file = "\"A\";\"B\";C\r\n\"x \"\"q\"\"\";\"y\r\nz\";12;\r\n"
+                             "\"\";\"\"\"\";7;\r\n\"last\"";
+    const std::string whole = Dump(ReadQuoted(file));
+    for (size_t blockSize = 1; blockSize <= file.size(); ++blockSize) {
+        size_t at = 0;
+        TMlb2 table;
+        ReadQuotedFormBlocks(
+            [&] {
+                const std::string_view block =
+                    std::string_view(file).substr(std::min(at, file.size()), blockSize);
+                at += block.size();
+                return block;
+            },
+            file.size(), table);
+        EXPECT_EQ(Dump(table), whole) << "blocks of " << blockSize;
+    }
+    EXPECT_EQ(whole, "A B C | [x \"q\"] [y\r\nz] [12] | - [\"] [7] | [last] - -");
+}
+
 TEST(QuotedFormTest, AppendingRecordToLogFile) {
     test::TempDir dir;
     const std::string path = dir.File("20240501.txt");

@@ -1,0 +1,34 @@
+#include "table/TextArena.h"
+
+namespace kelvo {
+
+void* TextArena::Allocate(size_t size, size_t alignment) {
+    if (size == 0)
+        return nullptr;
+    // A large piece gets a block of its own rather than wasting the rest of one.
+    if (size > kBlockSize / 4) {
+        blocks_.push_back(std::make_unique_for_overwrite<std::byte[]>(size));
+        return blocks_.back().get();
+    }
+    const size_t padding = (alignment - reinterpret_cast<uintptr_t>(next_) % alignment) % alignment;
+    if (size + padding > left_) {
+        blocks_.push_back(std::make_unique_for_overwrite<std::byte[]>(kBlockSize));
+        next_ = blocks_.back().get();
+        left_ = kBlockSize;
+    } else {
+        next_ += padding;
+        left_ -= padding;
+    }
+    void* piece = next_;
+    next_ += size;
+    left_ -= size;
+    return piece;
+}
+
+void TextArena::Clear() {
+    blocks_.clear();
+    next_ = nullptr;
+    left_ = 0;
+}
+
+} // namespace kelvo
