@@ -12,22 +12,32 @@
 
 #include <functional>
 
-Q_DECLARE_METATYPE(kelvo::ClashChoice)
-
 namespace kelvo {
 
 namespace {
 
-QImage Filled(int width, int height, QColor colour) {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(colour);
-    return image;
+template <typename T = QLabel> T* Part(const TForm4& form, const char* name) {
+    return form.findChild<T*>(QString::fromLatin1(name));
 }
 
-bool ShowsColour(const QLabel* image, int x, int y, QColor colour) {
-    const QColor shown = image->pixmap().toImage().pixelColor(x, y);
+bool ShowsColour(const TForm4& form, const char* image, int x, int y, QColor colour) {
+    const QColor shown = Part(form, image)->pixmap().toImage().pixelColor(x, y);
     return shown.alpha() == 255 && qAbs(shown.red() - colour.red()) < 16 &&
            qAbs(shown.green() - colour.green()) < 16 && qAbs(shown.blue() - colour.blue()) < 16;
+}
+
+// Runs the dialog, doing whileOpen (by default: closing it) once it shows; a
+// dialog that stays open fails the test and is ended, instead of hanging it.
+ClashChoice ChooseWhile(TForm4& form, const ClashFiles& files,
+                        const std::function<void()>& whileOpen = {}) {
+    const auto reject = [&form] { form.reject(); };
+    QTimer::singleShot(0, &form, whileOpen ? whileOpen : reject);
+    const QObject guard; // ends with this call, and its timer with it
+    QTimer::singleShot(5000, &guard, [&form] {
+        QTest::qFail("the dialog stayed open", __FILE__, __LINE__);
+        form.done(QDialog::Rejected);
+    });
+    return form.Choose(files);
 }
 
 } // namespace
@@ -35,114 +45,67 @@ bool ShowsColour(const QLabel* image, int x, int y, QColor colour) {
 class TForm4Test : public QObject {
     Q_OBJECT
 
-private:
     QTemporaryDir dir_;
 
-    QString Saved(const QString& name, const QImage& image, const char* format) {
+    // A PNG of one colour, whatever the name's extension.
+    QString Saved(const QString& name, int width, int height, QColor colour) {
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(colour);
         const QString path = dir_.filePath(name);
-        if (!image.save(path, format))
-            qWarning() << "could not write" << path;
+        image.save(path, "png"); // a failure shows as missing previews
         return path;
     }
 
-    template <typename T> static T* Part(const TForm4& form, const char* name) {
-        return form.findChild<T*>(QString::fromLatin1(name));
-    }
-
-    // Runs the dialog, doing whileOpen once it shows; a dialog that stays open
-    // fails the test and is ended, instead of hanging it.
-    static ClashChoice ChooseWhile(TForm4& form, const ClashFiles& files,
-                                   const std::function<void()>& whileOpen) {
-        QTimer::singleShot(0, &form, whileOpen);
-        QTimer guard;
-        guard.setSingleShot(true);
-        QObject::connect(&guard, &QTimer::timeout, &form, [&form] {
-            QTest::qFail("the dialog stayed open", __FILE__, __LINE__);
-            form.done(QDialog::Rejected);
-        });
-        guard.start(5000);
-        return form.Choose(files);
-    }
-
     ClashFiles PictureFiles() {
-        return {Saved("photo.png", Filled(400, 300, Qt::red), "png"),
-                Saved("photo[1].png", Filled(100, 80, Qt::blue), "png"), "photo.png"};
+        return {Saved("photo.png", 400, 300, Qt::red), Saved("photo[1].png", 100, 80, Qt::blue),
+                "photo.png"};
     }
 
 private slots:
     void laysOutTheFormAsDesigned() {
         TForm4 form;
-        QCOMPARE(form.objectName(), QStringLiteral("TForm4"));
         QCOMPARE(form.windowTitle(), QStringLiteral("保存先フォルダに同一ファイル名が存在"));
         QCOMPARE(form.minimumSize(), QSize(337, 239));
         QCOMPARE(form.maximumSize(), QSize(337, 239));
         QVERIFY(form.windowFlags() & Qt::WindowStaysOnTopHint);
 
-        const auto* existing = Part<QGroupBox>(form, "GroupBox1");
-        const auto* fresh = Part<QGroupBox>(form, "GroupBox2");
-        QCOMPARE(existing->title(), QStringLiteral("現存ファイル"));
-        QCOMPARE(existing->geometry(), QRect(8, 8, 161, 193));
-        QCOMPARE(fresh->title(), QStringLiteral("新ファイル"));
-        QCOMPARE(fresh->geometry(), QRect(168, 8, 161, 193));
-
-        for (const char* name : {"Image1", "Image2"})
-            QCOMPARE(Part<QLabel>(form, name)->geometry(), QRect(8, 16, 137, 105));
-        QCOMPARE(Part<QLabel>(form, "Image1")->parent(), existing);
-        QCOMPARE(Part<QLabel>(form, "Image2")->parent(), fresh);
-        QVERIFY(Part<QLabel>(form, "Image3")->isHidden());
-        QVERIFY(Part<QLabel>(form, "Image4")->isHidden());
-
-        const std::tuple<const char*, const QGroupBox*, int> labels[] = {
-            {"Label1", existing, 128}, {"Label3", existing, 144}, {"Label5", existing, 160},
-            {"Label7", existing, 176}, {"Label2", fresh, 128},    {"Label4", fresh, 144}};
-        for (const auto& [name, group, top] : labels) {
-            const auto* label = Part<QLabel>(form, name);
-            QCOMPARE(label->parent(), group);
-            QCOMPARE(label->pos(), QPoint(8, top));
+        const std::tuple<const char*, const char*, QRect> parts[] = {
+            {"GroupBox1", "TForm4", {8, 8, 161, 193}},  {"GroupBox2", "TForm4", {168, 8, 161, 193}},
+            {"Image1", "GroupBox1", {8, 16, 137, 105}}, {"Image2", "GroupBox2", {8, 16, 137, 105}},
+            {"Label1", "GroupBox1", {8, 128, 145, 16}}, {"Label3", "GroupBox1", {8, 144, 145, 16}},
+            {"Label5", "GroupBox1", {8, 160, 145, 16}}, {"Label7", "GroupBox1", {8, 176, 145, 16}},
+            {"Label2", "GroupBox2", {8, 128, 145, 16}}, {"Label4", "GroupBox2", {8, 144, 145, 16}},
+            {"Button1", "TForm4", {56, 208, 75, 25}},   {"Button2", "TForm4", {136, 208, 75, 25}},
+            {"Button4", "TForm4", {216, 208, 75, 25}}};
+        for (const auto& [name, parent, geometry] : parts) {
+            QCOMPARE(Part<QWidget>(form, name)->parentWidget()->objectName(), parent);
+            QCOMPARE(Part<QWidget>(form, name)->geometry(), geometry);
         }
-
-        const std::tuple<const char*, QString, int> buttons[] = {
-            {"Button1", QStringLiteral("手動改名..."), 56},
-            {"Button2", QStringLiteral("自動改名"), 136},
-            {"Button4", QStringLiteral("保存しない"), 216}};
-        for (const auto& [name, text, left] : buttons) {
-            const auto* button = Part<QPushButton>(form, name);
-            QCOMPARE(button->text(), text);
-            QCOMPARE(button->geometry(), QRect(left, 208, 75, 25));
-        }
+        QVERIFY(Part(form, "Image3")->isHidden() && Part(form, "Image4")->isHidden());
+        QCOMPARE(Part<QGroupBox>(form, "GroupBox1")->title(), QStringLiteral("現存ファイル"));
+        QCOMPARE(Part<QGroupBox>(form, "GroupBox2")->title(), QStringLiteral("新ファイル"));
+        QCOMPARE(Part<QPushButton>(form, "Button1")->text(), QStringLiteral("手動改名..."));
+        QCOMPARE(Part<QPushButton>(form, "Button2")->text(), QStringLiteral("自動改名"));
+        QCOMPARE(Part<QPushButton>(form, "Button4")->text(), QStringLiteral("保存しない"));
     }
 
-    void eachButtonGivesItsChoice_data() {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<ClashChoice>("choice");
-        QTest::newRow("manual") << "Button1" << ClashChoice::ManualRename;
-        QTest::newRow("auto") << "Button2" << ClashChoice::AutoRename;
-        QTest::newRow("skip") << "Button4" << ClashChoice::DontSave;
-    }
-
-    void eachButtonGivesItsChoice() {
-        QFETCH(QString, button);
-        QFETCH(ClashChoice, choice);
+    void eachButtonGivesItsChoiceAndTheCloseBoxDontSave() {
         TForm4 form;
-        const ClashChoice chosen = ChooseWhile(form, PictureFiles(), [&] {
-            QTest::mouseClick(form.findChild<QPushButton*>(button), Qt::LeftButton);
-        });
-        QCOMPARE(chosen, choice);
+        const ClashFiles files = PictureFiles();
+        const auto click = [&](const char* button) {
+            return ChooseWhile(form, files, [&] {
+                QTest::mouseClick(Part<QPushButton>(form, button), Qt::LeftButton);
+            });
+        };
+        QCOMPARE(click("Button4"), ClashChoice::DontSave);
+        QCOMPARE(click("Button1"), ClashChoice::ManualRename);
+        QCOMPARE(click("Button2"), ClashChoice::AutoRename);
         QVERIFY(!form.isVisible());
+        // The last choice must not carry over to a dialog closed by its close box.
+        QCOMPARE(ChooseWhile(form, files, [&] { form.close(); }), ClashChoice::DontSave);
     }
 
-    void closingWithoutAButtonSavesNothing() {
-        TForm4 form;
-        // An earlier choice must not carry over to a dialog closed by its close box.
-        ChooseWhile(form, PictureFiles(), [&] { Part<QPushButton>(form, "Button2")->click(); });
-        QCOMPARE(ChooseWhile(form, PictureFiles(), [&] { form.close(); }), ClashChoice::DontSave);
-
-        ChooseWhile(form, PictureFiles(), [&] { Part<QPushButton>(form, "Button1")->click(); });
-        QCOMPARE(ChooseWhile(form, PictureFiles(), [&] { QTest::keyClick(&form, Qt::Key_Escape); }),
-                 ClashChoice::DontSave);
-    }
-
-    void showsBothFilesSideBySide() {
+    void showsBothFilesSideBySideMidScreen() {
         ClashFiles files = PictureFiles();
         files.cleanName = QStringLiteral("とても長いファイル名の画像ファイルです-%1.png")
                               .arg(QString(40, QLatin1Char('x')));
@@ -152,68 +115,47 @@ private slots:
         QVERIFY(existing.setFileTime(changed, QFileDevice::FileModificationTime));
         existing.close();
 
-        TForm4 form;
-        const auto* image1 = Part<QLabel>(form, "Image1");
-        const auto* image2 = Part<QLabel>(form, "Image2");
-        ChooseWhile(form, files, [&] {
-            // 400 x 300 into 137 x 105: 136 x 102 at (0, 1).
-            QCOMPARE(image1->pixmap().size(), QSize(137, 105));
-            QVERIFY(ShowsColour(image1, 0, 1, Qt::red));
-            QVERIFY(ShowsColour(image1, 135, 102, Qt::red));
-            QVERIFY(!ShowsColour(image1, 0, 0, Qt::red));
-            // 100 x 80 fits: unscaled at (18, 12).
-            QVERIFY(ShowsColour(image2, 18, 12, Qt::blue));
-            QVERIFY(ShowsColour(image2, 117, 91, Qt::blue));
-            QVERIFY(!ShowsColour(image2, 17, 12, Qt::blue));
-            form.reject();
-        });
-
-        // A long name is cut in the middle, keeping its start and extension.
-        const auto* name = Part<QLabel>(form, "Label1");
-        QVERIFY(name->fontMetrics().horizontalAdvance(name->text()) <= name->width());
-        QVERIFY(name->text().startsWith(QStringLiteral("とて")));
-        QVERIFY(name->text().endsWith(QStringLiteral("x.png")));
-        QCOMPARE(Part<QLabel>(form, "Label2")->text(), name->text());
-        const QLocale locale;
-        QCOMPARE(Part<QLabel>(form, "Label3")->text(),
-                 SizeText(QFileInfo(files.existingPath).size(), locale));
-        QCOMPARE(Part<QLabel>(form, "Label4")->text(),
-                 SizeText(QFileInfo(files.newPath).size(), locale));
-        QCOMPARE(Part<QLabel>(form, "Label5")->text(),
-                 locale.toString(changed.date(), QLocale::ShortFormat));
-        QCOMPARE(Part<QLabel>(form, "Label7")->text(), QStringLiteral("07:08:09"));
-    }
-
-    void decodesTheNewFileAsTheExistingOnesKind() {
-        // A PNG named .jpg beside an existing PNG: both are read as PNG.
-        const ClashFiles files{Saved("a.png", Filled(50, 50, Qt::red), "png"),
-                               Saved("a[1].jpg", Filled(50, 50, Qt::blue), "png"), "a.png"};
-        TForm4 form;
-        ChooseWhile(form, files, [&] { form.reject(); });
-        QVERIFY(ShowsColour(Part<QLabel>(form, "Image2"), 60, 50, Qt::blue));
-
-        // An existing file of no known kind gives no previews at all, and
-        // clears those of the previous clash.
-        const ClashFiles unknown{Saved("b.txt", Filled(50, 50, Qt::red), "png"),
-                                 Saved("b.png", Filled(50, 50, Qt::blue), "png"), "b.txt"};
-        ChooseWhile(form, unknown, [&] { form.reject(); });
-        QVERIFY(Part<QLabel>(form, "Image1")->pixmap().isNull());
-        QVERIFY(Part<QLabel>(form, "Image2")->pixmap().isNull());
-    }
-
-    void opensInTheMiddleOfTheScreen() {
-        // Not over its owner, which sits in a corner.
-        QWidget owner;
+        QWidget owner; // in a corner: the dialog is not placed over it
         owner.setGeometry(0, 0, 120, 80);
         owner.show();
         TForm4 form(&owner);
         QPoint centre;
-        ChooseWhile(form, PictureFiles(), [&] {
+        ChooseWhile(form, files, [&] {
             centre = form.geometry().center();
             form.reject();
         });
         const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
         QVERIFY((centre - screenCentre).manhattanLength() <= 40);
+
+        // 400 x 300 into 137 x 105: 136 x 102 at (0, 1); 100 x 80 unscaled at (18, 12).
+        QCOMPARE(Part(form, "Image1")->pixmap().size(), QSize(137, 105));
+        QVERIFY(ShowsColour(form, "Image1", 0, 1, Qt::red));
+        QVERIFY(!ShowsColour(form, "Image1", 0, 0, Qt::red));
+        QVERIFY(ShowsColour(form, "Image2", 18, 12, Qt::blue));
+        QVERIFY(!ShowsColour(form, "Image2", 17, 12, Qt::blue));
+
+        // A long name is cut in the middle, keeping its start and extension.
+        const QLabel* name = Part(form, "Label1");
+        QVERIFY(name->fontMetrics().horizontalAdvance(name->text()) <= name->width());
+        QVERIFY(name->text().startsWith(QStringLiteral("とて")) && name->text().endsWith("x.png"));
+        QCOMPARE(Part(form, "Label2")->text(), name->text());
+        QCOMPARE(Part(form, "Label3")->text(), SizeText(QFileInfo(files.existingPath).size()));
+        QCOMPARE(Part(form, "Label4")->text(), SizeText(QFileInfo(files.newPath).size()));
+        QCOMPARE(Part(form, "Label5")->text(),
+                 QLocale().toString(changed.date(), QLocale::ShortFormat));
+        QCOMPARE(Part(form, "Label7")->text(), QStringLiteral("07:08:09"));
+    }
+
+    void decodesTheNewFileAsTheExistingOnesKind() {
+        // A PNG named .jpg beside an existing PNG: both are read as PNG.
+        TForm4 form;
+        ChooseWhile(
+            form, {Saved("a.png", 50, 50, Qt::red), Saved("a[1].jpg", 50, 50, Qt::blue), "a.png"});
+        QVERIFY(ShowsColour(form, "Image2", 60, 50, Qt::blue));
+        // An existing file of no known kind gives no previews, clearing the previous ones.
+        ChooseWhile(form,
+                    {Saved("b.txt", 50, 50, Qt::red), Saved("b.png", 50, 50, Qt::blue), "b.txt"});
+        QVERIFY(Part(form, "Image1")->pixmap().isNull() && Part(form, "Image2")->pixmap().isNull());
     }
 };
 

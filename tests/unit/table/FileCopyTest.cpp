@@ -1,13 +1,12 @@
 #include "platform/FileCopy.h"
 
+#include "TableTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <fcntl.h>
-#include <filesystem>
-#include <fstream>
 #include <random>
-#include <set>
 #include <string>
 #include <sys/stat.h>
 #include <thread>
@@ -17,47 +16,32 @@ namespace kelvo {
 namespace {
 
 namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
+using test::ReadBytes;
 
 const std::string kImageBytes("\xFF\xD8\xFF\xE0\0\r\n\x1A binary", 16);
 
 class FileCopyTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "kelvo-copy-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
-    std::string At(const std::string& name) const { return (folder_ / name).string(); }
+    std::string At(const std::string& name) const { return dir_.File(name); }
     std::string Write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(At(name), std::ios::binary) << bytes;
+        test::WriteBytes(At(name), bytes);
         return At(name);
     }
-    static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    // Every name in the folder, hidden ones (the temporary files) included.
-    std::set<std::string> Entries() const {
-        std::set<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder_))
-            names.insert(entry.path().filename().string());
-        return names;
-    }
-
-    fs::path folder_;
+    // dir_.dir_.Entries() lists hidden names (the temporary files) too.
+    test::TempDir dir_;
 };
 
-using Names = std::set<std::string>;
-
-TEST_F(FileCopyTest, CopiesIntoANewNameWithTheUmasksMode) {
+TEST_F(FileCopyTest, CopiesALargeFileIntoANewNameWithTheUmasksMode) {
+    std::string bytes(20 * 1024 * 1024 + 17, '\0');
+    std::generate(bytes.begin(), bytes.end(), std::mt19937(7));
+    const std::string source = Write("a.jpg", bytes);
     const mode_t previous = ::umask(027);
-    const CopyResult result = CopyFileNoReplace(Write("a.jpg", kImageBytes), At("b.jpg"));
+    const CopyResult result = CopyFileNoReplace(source, At("b.jpg"));
     ::umask(previous);
     ASSERT_EQ(result, CopyResult::Copied);
-    EXPECT_EQ(Read(At("b.jpg")), kImageBytes);
-    EXPECT_EQ(Entries(), (Names{"a.jpg", "b.jpg"}));
+    EXPECT_TRUE(ReadBytes(At("b.jpg")) == bytes); // not EXPECT_EQ: 20 MB would be printed
+    EXPECT_EQ(dir_.Entries(), (Names{"a.jpg", "b.jpg"}));
     struct stat st {};
     ASSERT_EQ(::stat(At("b.jpg").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
@@ -68,53 +52,34 @@ TEST_F(FileCopyTest, NeverReplacesOrFollowsAnExistingName) {
     const std::string source = Write("new.jpg", kImageBytes);
     Write("taken.jpg", "old bytes");
     EXPECT_EQ(CopyFileNoReplace(source, At("taken.jpg")), CopyResult::TargetExists);
-    EXPECT_EQ(Read(At("taken.jpg")), "old bytes");
+    EXPECT_EQ(ReadBytes(At("taken.jpg")), "old bytes");
 
     // A dangling link is a taken name too: nothing may appear where it points.
     fs::create_symlink(At("elsewhere.jpg"), At("link.jpg"));
     EXPECT_EQ(CopyFileNoReplace(source, At("link.jpg")), CopyResult::TargetExists);
     EXPECT_FALSE(fs::exists(At("elsewhere.jpg")));
 
-    EXPECT_EQ(CopyFileNoReplace(source, source), CopyResult::TargetExists);
-    EXPECT_EQ(Read(source), kImageBytes);
-    EXPECT_EQ(Entries(), (Names{"link.jpg", "new.jpg", "taken.jpg"}));
+    EXPECT_EQ(dir_.Entries(), (Names{"link.jpg", "new.jpg", "taken.jpg"}));
 }
 
-TEST_F(FileCopyTest, MissingFolderIsReportedBeforeAnythingIsDone) {
+TEST_F(FileCopyTest, MissingFolderOrUnreadableSourceFailsWithoutLeavingAnything) {
     const std::string source = Write("a.jpg", kImageBytes);
     EXPECT_EQ(CopyFileNoReplace(source, At("gone/b.jpg")), CopyResult::FolderMissing);
     EXPECT_EQ(CopyFileReplacing(source, At("gone/b.jpg")), CopyResult::FolderMissing);
     Write("file", "");
     EXPECT_EQ(CopyFileNoReplace(source, At("file/b.jpg")), CopyResult::FolderMissing);
-    EXPECT_EQ(Entries(), (Names{"a.jpg", "file"}));
-}
 
-TEST_F(FileCopyTest, UnreadableSourceFailsWithoutLeavingAnything) {
     fs::create_directory(At("folder"));
-    for (const std::string& source : {At("missing.jpg"), At("folder")}) {
-        EXPECT_EQ(CopyFileNoReplace(source, At("b.jpg")), CopyResult::Failed) << source;
-        EXPECT_EQ(CopyFileReplacing(source, At("b.jpg")), CopyResult::Failed) << source;
-    }
-    EXPECT_EQ(Entries(), (Names{"folder"}));
-}
-
-TEST_F(FileCopyTest, LargeFileArrivesExactly) {
-    std::string bytes(20 * 1024 * 1024 + 17, '\0');
-    std::mt19937 random(7);
-    for (char& byte : bytes)
-        byte = static_cast<char>(random());
-    const std::string source = Write("big.bin", bytes);
-    ASSERT_EQ(CopyFileNoReplace(source, At("copy.bin")), CopyResult::Copied);
-    EXPECT_TRUE(Read(At("copy.bin")) == bytes);
-    ASSERT_EQ(CopyFileReplacing(source, At("copy.bin")), CopyResult::Copied);
-    EXPECT_TRUE(Read(At("copy.bin")) == bytes);
+    EXPECT_EQ(CopyFileNoReplace(At("missing.jpg"), At("b.jpg")), CopyResult::Failed);
+    EXPECT_EQ(CopyFileNoReplace(At("folder"), At("b.jpg")), CopyResult::Failed);
+    EXPECT_EQ(CopyFileReplacing(At("folder"), At("b.jpg")), CopyResult::Failed);
+    EXPECT_EQ(dir_.Entries(), (Names{"a.jpg", "file", "folder"}));
 }
 
 TEST_F(FileCopyTest, RacingCopiesToOneNameLeaveExactlyOneWholeFile) {
     std::vector<std::string> sources;
-    for (char i = 0; i < 8; ++i)
-        sources.push_back(
-            Write(std::string("source") + char('0' + i), std::string(1 << 18, 'a' + i)));
+    for (int i = 0; i < 8; ++i)
+        sources.push_back(Write("source" + std::to_string(i), std::string(1 << 18, char('a' + i))));
     std::vector<CopyResult> results(sources.size());
     {
         std::vector<std::jthread> racers;
@@ -125,8 +90,8 @@ TEST_F(FileCopyTest, RacingCopiesToOneNameLeaveExactlyOneWholeFile) {
     const auto winner = std::find(results.begin(), results.end(), CopyResult::Copied);
     ASSERT_NE(winner, results.end());
     EXPECT_EQ(std::count(results.begin(), results.end(), CopyResult::TargetExists), 7);
-    EXPECT_TRUE(Read(At("target")) == Read(sources[winner - results.begin()]));
-    EXPECT_EQ(Entries().size(), sources.size() + 1);
+    EXPECT_TRUE(ReadBytes(At("target")) == ReadBytes(sources[winner - results.begin()]));
+    EXPECT_EQ(dir_.Entries().size(), sources.size() + 1);
 }
 
 TEST_F(FileCopyTest, ReplacingCopyOverwritesAndKeepsTheTargetsMode) {
@@ -134,11 +99,11 @@ TEST_F(FileCopyTest, ReplacingCopyOverwritesAndKeepsTheTargetsMode) {
     Write("b.jpg", "old bytes that are longer than the new ones");
     fs::permissions(At("b.jpg"), fs::perms::owner_read | fs::perms::owner_write);
     ASSERT_EQ(CopyFileReplacing(source, At("b.jpg")), CopyResult::Copied);
-    EXPECT_EQ(Read(At("b.jpg")), kImageBytes);
+    EXPECT_EQ(ReadBytes(At("b.jpg")), kImageBytes);
     EXPECT_EQ(fs::status(At("b.jpg")).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
     ASSERT_EQ(CopyFileReplacing(source, At("c.jpg")), CopyResult::Copied);
-    EXPECT_EQ(Entries(), (Names{"a.jpg", "b.jpg", "c.jpg"}));
+    EXPECT_EQ(dir_.Entries(), (Names{"a.jpg", "b.jpg", "c.jpg"}));
 }
 
 TEST_F(FileCopyTest, SetsTheModificationTimeAndLeavesTheAccessTime) {

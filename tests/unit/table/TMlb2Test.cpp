@@ -34,18 +34,6 @@ TEST(TMLBStringListTest, EntriesAreOwnedCopiesAndAbsentIsNotEmpty) {
     EXPECT_FALSE(list.Replace(0, "x") || list.Replace(5, "x"));
     EXPECT_EQ(list.At(1), std::nullopt);
     EXPECT_EQ(list.At(2), Text("beta"));
-    list.Clear();
-    EXPECT_EQ(list.Count(), 0);
-    EXPECT_FALSE(list.Replace(1, "x"));
-
-    TMLBList rows;
-    rows.AddRow().Add("r1");
-    rows.AddRow().Add("r2");
-    EXPECT_EQ(rows.Count(), 2);
-    EXPECT_EQ(rows.At(2)->At(1), Text("r2"));
-    EXPECT_EQ(rows.At(3), nullptr);
-    rows.Clear();
-    EXPECT_TRUE(rows.IsEmpty());
 }
 
 TEST(TMlb2Test, ClearedTableIsEmptyAndKeepsNameAndOptions) {
@@ -71,15 +59,13 @@ TEST(TMlb2Test, ColumnsHaveNamesAndTypesAndReachExistingRows) {
     EXPECT_EQ(Dump(table), "Name Name  | [a1] - -"); // absent in the rows already there
     EXPECT_EQ(table.GetCell(3, 1), "");
     EXPECT_EQ(table.GetColumnType(3), Text("STRING"));
-    EXPECT_EQ(table.GetColumnName(0), std::nullopt);
-    EXPECT_EQ(table.GetColumnName(4), std::nullopt);
-    EXPECT_EQ(table.GetColumnType(4), std::nullopt);
+    EXPECT_TRUE(!table.GetColumnName(0) && !table.GetColumnName(4) && !table.GetColumnType(4));
     EXPECT_TRUE(table.SetColumnType(2, "FLOAT"));
     EXPECT_FALSE(table.SetColumnType(0, "FLOAT") || table.SetColumnType(4, "FLOAT"));
     EXPECT_EQ(Dump(table), "Name Name:FLOAT  | [a1] - -");
 }
 
-TEST(TMlb2Test, AppendRowLeavesCurrentRowAndMovesFollowTheRows) {
+TEST(TMlb2Test, AppendRowLeavesCurrentRowAndFailedMovesSetAtEnd) {
     TMlb2 table;
     MakeColumns(table, {"A"});
     table.AppendRow();
@@ -90,24 +76,15 @@ TEST(TMlb2Test, AppendRowLeavesCurrentRowAndMovesFollowTheRows) {
     table.AppendRow();
     table.AppendRow();
     EXPECT_EQ(table.CurrentRow(), 1);
-    EXPECT_TRUE(table.MoveNext());
-    EXPECT_EQ(table.CurrentRow(), 2);
-    EXPECT_TRUE(table.MoveLast());
-    EXPECT_EQ(table.CurrentRow(), 3);
-    EXPECT_TRUE(table.MoveFirst());
-    EXPECT_EQ(table.CurrentRow(), 1);
-}
+    EXPECT_TRUE(table.MoveNext() && table.CurrentRow() == 2);
+    EXPECT_TRUE(table.MoveLast() && table.CurrentRow() == 3);
+    EXPECT_TRUE(table.SetValue("A", "3"));
 
-TEST(TMlb2Test, FailedMovesSetAtEndAndKeepCurrentRow) {
-    TMlb2 table;
-    MakeColumns(table, {"A"});
-    for (const char* value : {"1", "2", "3"})
-        AddRow(table, {value});
+    // A failed move sets AtEnd and keeps the current row.
     EXPECT_FALSE(table.MoveNext());
     EXPECT_TRUE(table.AtEnd());
     EXPECT_EQ(table.GetValue("A"), Text("3"));
-    EXPECT_TRUE(table.MoveTo(2));
-    EXPECT_FALSE(table.AtEnd());
+    EXPECT_TRUE(table.MoveTo(2) && !table.AtEnd());
     EXPECT_FALSE(table.MoveTo(0));
     EXPECT_TRUE(table.AtEnd() && table.CurrentRow() == 2);
     EXPECT_TRUE(table.MoveTo(1));
@@ -133,19 +110,13 @@ TEST(TMlb2Test, ValuesByNameReachOnlyTheFirstExactlyNamedColumn) {
     MakeColumns(table, {"Name", "Name", "Size"});
     AddRow(table, {});
     EXPECT_TRUE(table.SetValue("Name", "first") && table.SetValueAt(2, "second"));
+    EXPECT_TRUE(table.SetValue("Size", ""));
     EXPECT_EQ(table.GetValue("Name"), Text("first"));
     EXPECT_FALSE(table.SetValue("name", "x") || table.SetValue("?", "x") ||
                  table.SetValueAt(4, "x"));
     EXPECT_EQ(table.GetValue("name"), std::nullopt);
     EXPECT_EQ(table.GetValueAt(0), std::nullopt);
-    std::string value = "\x83\x65\x83\x58";
-    EXPECT_TRUE(table.SetValue("Size", value));
-    value = "99";
-    EXPECT_EQ(Dump(table), "Name Name Size | [first] [second] [\x83\x65\x83\x58]");
-    EXPECT_TRUE(table.SetValue("Size", ""));
-    EXPECT_EQ(table.GetValue("Size"), Text(""));
-    EXPECT_TRUE(table.SetValue("Size", std::nullopt));
-    EXPECT_EQ(table.GetValue("Size"), std::nullopt);
+    EXPECT_EQ(Dump(table), "Name Name Size | [first] [second] []");
 }
 
 TEST(TMlb2Test, GetCellMovesLikeMoveToAndNeverReturnsAbsent) {
@@ -160,25 +131,6 @@ TEST(TMlb2Test, GetCellMovesLikeMoveToAndNeverReturnsAbsent) {
     EXPECT_TRUE(table.CurrentRow() == 1 && !table.AtEnd());
     EXPECT_EQ(table.GetCell(1, 3), "");
     EXPECT_TRUE(table.CurrentRow() == 1 && table.AtEnd());
-}
-
-TEST(TMlb2Test, FindAndChangeLoopVisitsEveryRow) {
-    TMlb2 table;
-    MakeColumns(table, {"File", "Folder"});
-    AddRow(table, {"b.jpg", "/x"});
-    AddRow(table, {"b.jpg", "/y"});
-    AddRow(table, {"a.jpg", "/y"});
-    ASSERT_TRUE(table.MoveTo(1) && table.BeginScan(1));
-    for (int guard = 0; !table.AtEnd() && guard < 10; ++guard) {
-        if (table.Matches("File", "=", "b.jpg") && table.Matches("Folder", "=", "/y")) {
-            table.SetValue("File", "c.jpg");
-            table.MoveLast();
-        } else {
-            table.MoveNext();
-        }
-    }
-    EXPECT_TRUE(table.EndScan());
-    EXPECT_EQ(Dump(table), "File Folder | [b.jpg] [/x] | [c.jpg] [/y] | [a.jpg] [/y]");
 }
 
 TEST(TableNameTest, NameIsBetweenLastSlashAndLastDot) {
