@@ -5,6 +5,7 @@
 #include "capture/BrowserLink.h"
 #include "capture/DropIntake.h"
 #include "destinations/CurrentDestination.h"
+#include "destinations/DestinationList.h"
 #include "history/HistoryTree.h"
 #include "platform/Clock.h"
 
@@ -13,9 +14,14 @@
 namespace kelvo {
 
 class CapturePipeline;
+class DestinationCommands;
+class DestinationSelector;
+class DestinationViews;
 class QtPrompter;
 class TForm1;
+class TForm2;
 class TForm4;
+class TForm8;
 
 // Everything one running Kelvo window owns, wired together.
 class AppSession {
@@ -24,27 +30,43 @@ public:
     ~AppSession();
 
     TForm1& MainWindow() { return *form1_; }
+    TForm2& SettingsDialog() { return *form2_; }
     CapturePipeline& Pipeline() { return *pipeline_; }
     HistoryTree& History() { return history_; }
+    DestinationList& Destinations() { return destinations_; }
+    const CurrentDestination& Current() const { return destination_; }
+
+    // Selects the destination stored as current when the window first shows.
+    void SelectStoredDestination();
     // Tells about anything start-up could not read; call once the window shows.
     void ReportStartupProblems();
+    // The settings dialog; OK makes its selected destination current.
+    void OpenSettings();
     // Writes what lives in memory during a run; false when a file cannot be written.
     bool SaveOnClose();
 
 private:
-    void ShowDestination();
+    void WireDestinationCommands();
+    void RunDestinationCommand(void (DestinationCommands::*command)());
 
     QString home_;
     SettingsFile settings_;
     CurrentDestination destination_;
+    DestinationList destinations_;
     HistoryTree history_;
-    QString historyError_;
+    QStringList startupProblems_;
+    int storedIndex_ = 0; // "DefIndex" as read, before any selection moves it
     SystemClock clock_;
     SilentBrowserLink browser_;
     DropIntake intake_;
     std::unique_ptr<TForm1> form1_;
+    std::unique_ptr<TForm2> form2_;
     std::unique_ptr<TForm4> form4_;
     std::unique_ptr<QtPrompter> prompter_;
+    std::unique_ptr<TForm8> form8_;
+    std::unique_ptr<DestinationSelector> selector_;
+    std::unique_ptr<DestinationViews> views_;
+    std::unique_ptr<DestinationCommands> commands_;
     std::unique_ptr<CapturePipeline> pipeline_;
 };
 

@@ -15,20 +15,6 @@ namespace {
 
 enum ExitCode { kDone = 0, kNotAllSaved = 1, kWrongUsage = 2 };
 
-// Without a window there is nothing to show; the outcome lines say it all.
-class NoDisplay : public CaptureDisplay {
-public:
-    void ClearPreview() override {}
-    void ShowCapturedPreview(const QString&) override {}
-    void ShowSavedName(const QString&) override {}
-    void ShowOutcome(const QString&) override {}
-    void ShowStatus(const QString&) override {}
-    void SetHoverSelectionEnabled(bool) override {}
-    void BringToFront() override {}
-    void ReassertTopmost() override {}
-    void Beep() override {}
-};
-
 // Answers for the user: a clash is settled by the --on-clash choice.
 class CommandLinePrompter : public Prompter {
 public:
@@ -41,6 +27,7 @@ public:
     std::optional<QString> AskSaveAs(const QString&, const QString&) override {
         return std::nullopt;
     }
+    std::optional<QString> ChooseFolder(const QString&) override { return std::nullopt; }
 
 private:
     ClashChoice onClash_;
@@ -110,7 +97,7 @@ int RunCaptureCommand(const QStringList& argsAfterCapture, const QString& homeFo
 
     CommandLinePrompter prompter(options.onClash, err);
     SilentBrowserLink browser;
-    NoDisplay display;
+    SilentCaptureDisplay display;
     CapturePipeline pipeline({homeFolder, prompter, browser, clock, display, history, destination});
     bool allSaved = true;
     pipeline.SetOutcomeListener([&](const DroppedFile& file, const CaptureOutcome& outcome) {

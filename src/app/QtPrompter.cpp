@@ -2,6 +2,7 @@
 
 #include "capture/TForm4.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -42,6 +43,15 @@ std::optional<QString> QtPrompter::AskSaveAs(const QString& folder, const QStrin
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
+}
+
+// The folder as chosen, without a trailing separator but for the root.
+std::optional<QString> QtPrompter::ChooseFolder(const QString& prompt) {
+    const QString folder = QFileDialog::getExistingDirectory(parent_, prompt, QDir::homePath(),
+                                                             QFileDialog::ShowDirsOnly);
+    if (folder.isEmpty())
+        return std::nullopt;
+    return folder;
 }
 
 } // namespace kelvo

@@ -17,6 +17,7 @@ public:
     bool Ask(const QString& text) override;
     ClashChoice ChooseClash(const ClashFiles& files) override;
     std::optional<QString> AskSaveAs(const QString& folder, const QString& proposedName) override;
+    std::optional<QString> ChooseFolder(const QString& prompt) override;
 
 private:
     QWidget* parent_;

@@ -2,7 +2,14 @@
 
 #include "capture/CapturePipeline.h"
 #include "capture/DropIntake.h"
+#include "destinations/CurrentDestination.h"
+#include "destinations/DestinationTreePane.h"
+#include "destinations/PathShortening.h"
 #include "viewer/PreviewPair.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QSplitter>
 
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -25,52 +32,83 @@ QLabel* NamedLabel(const char* name, QWidget* parent) {
     return label;
 }
 
+QAction* DestinationAction(const char* name, const QString& caption, const QString& hint,
+                           bool enabled, QObject* parent) {
+    auto* action = new QAction(caption, parent);
+    action->setObjectName(QLatin1String(name));
+    action->setToolTip(hint);
+    action->setStatusTip(hint);
+    action->setProperty("category", QStringLiteral("保存先フォルダ"));
+    action->setEnabled(enabled);
+    return action;
+}
+
 } // namespace
 
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("TForm1"));
     setWindowTitle(QStringLiteral("ケルボ v1.13"));
     resize(287, 292);
-    BuildCaptureDisplay();
+    CreateDestinationActions();
+    Panel1 = new DestinationTreePane(this);
+    Panel1->SetCommands(Action1, Action2, Action3);
+    Splitter2 = new QSplitter(Qt::Horizontal, this);
+    Splitter2->setObjectName(QStringLiteral("Splitter2"));
+    Splitter2->addWidget(Panel1);
+    Splitter2->addWidget(BuildCaptureDisplay());
+    Splitter2->setStretchFactor(1, 1);
+    Splitter2->setSizes({96, 191});
+    setCentralWidget(Splitter2);
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    statusText_ = new QLabel(StatusBar1);
+    StatusBar1->addWidget(statusText_, 1);
+    setStatusBar(StatusBar1);
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(kHoverInterval);
+    connect(Timer1, &QTimer::timeout, Panel1, &DestinationTreePane::Timer1Timer);
     Timer1->start();
     setAcceptDrops(true);
 }
 
 TForm1::~TForm1() = default;
 
-void TForm1::BuildCaptureDisplay() {
-    auto* body = new QWidget(this);
-    auto* layout = new QVBoxLayout(body);
-    layout->setContentsMargins(4, 4, 4, 4);
+QWidget* TForm1::BuildCaptureDisplay() {
+    GroupBox1 = new QFrame(this);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    auto* layout = new QVBoxLayout(GroupBox1);
+    layout->setContentsMargins(8, 4, 4, 4);
     layout->setSpacing(2);
-    Label5 = NamedLabel("Label5", body);
+    Label5 = NamedLabel("Label5", GroupBox1);
     Label5->setText(QStringLiteral("保存先フォルダ"));
-    Label2 = NamedLabel("Label2", body);
-    Label1 = NamedLabel("Label1", body);
-    Image1 = NamedLabel("Image1", body);
+    Label2 = NamedLabel("Label2", GroupBox1);
+    Label1 = NamedLabel("Label1", GroupBox1);
+    // The folder line is shortened to its width, so it never widens the box.
+    Label1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    Image1 = NamedLabel("Image1", GroupBox1);
     Image1->setAlignment(Qt::AlignCenter);
-    Image1->setMinimumSize(1, 1);
     Image1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
-    Image2 = NamedLabel("Image2", body);
+    Image2 = NamedLabel("Image2", GroupBox1);
     Image2->hide();
-    Label3 = NamedLabel("Label3", body);
-    Label4 = NamedLabel("Label4", body);
+    Label3 = NamedLabel("Label3", GroupBox1);
+    Label4 = NamedLabel("Label4", GroupBox1);
     for (QWidget* widget : {Label5, Label2, Label1})
         layout->addWidget(widget);
     layout->addWidget(Image1, 1);
     layout->addWidget(Label3);
     layout->addWidget(Label4);
-    setCentralWidget(body);
     preview_ = new PreviewPair(Image2, Image1);
+    return GroupBox1;
+}
 
-    StatusBar1 = new QStatusBar(this);
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    statusText_ = new QLabel(StatusBar1);
-    StatusBar1->addWidget(statusText_, 1);
-    setStatusBar(StatusBar1);
+void TForm1::CreateDestinationActions() {
+    Action1 = DestinationAction("Action1", QStringLiteral("追加"),
+                                QStringLiteral("保存先情報を追加します"), true, this);
+    Action2 = DestinationAction("Action2", QStringLiteral("編集"),
+                                QStringLiteral("保存先情報を編集します"), false, this);
+    Action3 = DestinationAction("Action3", QStringLiteral("削除"),
+                                QStringLiteral("保存先情報を削除します"), false, this);
 }
 
 void TForm1::SetCapture(const DropIntake* intake, CapturePipeline* pipeline) {
@@ -145,6 +183,36 @@ void TForm1::ReassertTopmost() {
 
 void TForm1::Beep() {
     QApplication::beep();
+}
+
+void TForm1::ShowTreeStatus(const QString& text) {
+    Panel1->ShowStatus(text);
+}
+
+// The folder in full; the next resize shortens it.
+void TForm1::ShowCurrentDestination(const QString& identifier, const QString& folder) {
+    Label2->setText(identifier);
+    Label1->setText(folder);
+}
+
+void TForm1::ClearCaptureInfo() {
+    Label3->clear();
+    Label4->clear();
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    ShortenFolderLine();
+}
+
+void TForm1::ShortenFolderLine() {
+    if (!current_)
+        return;
+    const QFontMetrics metrics = Label1->fontMetrics();
+    const int width = GroupBox1->width() - Label1->x();
+    Label1->setText(ShortenPath(current_->CurrentFolder(), width, [&](const QString& text) {
+        return metrics.horizontalAdvance(text);
+    }));
 }
 
 } // namespace kelvo

@@ -1,22 +1,29 @@
 #pragma once
 
 #include "capture/CaptureDisplay.h"
+#include "destinations/DestinationSelector.h"
 
 #include <QMainWindow>
 
+class QAction;
+class QFrame;
 class QLabel;
+class QSplitter;
 class QStatusBar;
 class QTimer;
 
 namespace kelvo {
 
 class CapturePipeline;
+class CurrentDestination;
+class DestinationTreePane;
 class DropIntake;
 class PreviewPair;
 
-// The main window: takes drops and shows the last capture. It holds no logic;
-// drops go to the capture pipeline, which tells the window what to show.
-class TForm1 : public QMainWindow, public CaptureDisplay {
+// The main window: takes drops, shows the destinations and the last capture.
+// It holds no logic; drops go to the capture pipeline, selections to the
+// destination selector, and both tell the window what to show.
+class TForm1 : public QMainWindow, public CaptureDisplay, public DestinationDisplay {
     Q_OBJECT
 
 public:
@@ -24,6 +31,8 @@ public:
     ~TForm1() override;
 
     void SetCapture(const DropIntake* intake, CapturePipeline* pipeline);
+    // The destination whose folder Label1 shows, shortened to fit.
+    void SetCurrentDestination(const CurrentDestination* current) { current_ = current; }
     QString StatusText() const;
 
     void ClearPreview() override;
@@ -36,26 +45,40 @@ public:
     void ReassertTopmost() override;
     void Beep() override;
 
-    QLabel* Label5 = nullptr; // the caption "保存先フォルダ"
-    QLabel* Label2 = nullptr; // identifier of the current destination
-    QLabel* Label1 = nullptr; // its folder
-    QLabel* Label3 = nullptr; // name the last capture was saved under
-    QLabel* Label4 = nullptr; // outcome of the last capture
-    QLabel* Image1 = nullptr; // preview of the last capture
-    QLabel* Image2 = nullptr; // hidden: holds the full picture the preview is fitted from
+    void ShowTreeStatus(const QString& text) override;
+    void ShowCurrentDestination(const QString& identifier, const QString& folder) override;
+    void ClearCaptureInfo() override;
+
+    DestinationTreePane* Panel1 = nullptr; // the destination tree and its status line
+    QSplitter* Splitter2 = nullptr;
+    QFrame* GroupBox1 = nullptr; // the information box
+    QLabel* Label5 = nullptr;    // the caption "保存先フォルダ"
+    QLabel* Label2 = nullptr;    // identifier of the current destination
+    QLabel* Label1 = nullptr;    // its folder, shortened to fit
+    QLabel* Label3 = nullptr;    // name the last capture was saved under
+    QLabel* Label4 = nullptr;    // outcome of the last capture
+    QLabel* Image1 = nullptr;    // preview of the last capture
+    QLabel* Image2 = nullptr;    // hidden: holds the full picture the preview is fitted from
     QStatusBar* StatusBar1 = nullptr;
-    QTimer* Timer1 = nullptr; // selects the destination under the pointer during a drag
+    QTimer* Timer1 = nullptr;   // selects the destination under the pointer during a drag
+    QAction* Action1 = nullptr; // add a destination
+    QAction* Action2 = nullptr; // edit it
+    QAction* Action3 = nullptr; // delete it
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void BuildCaptureDisplay();
+    QWidget* BuildCaptureDisplay();
+    void CreateDestinationActions();
+    void ShortenFolderLine();
 
     const DropIntake* intake_ = nullptr;
     CapturePipeline* pipeline_ = nullptr;
+    const CurrentDestination* current_ = nullptr;
     PreviewPair* preview_ = nullptr;
     QLabel* statusText_ = nullptr;
 };

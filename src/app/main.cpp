@@ -60,6 +60,7 @@ int RunWindow(int argc, char* argv[]) {
     }
     kelvo::AppSession session(home);
     session.MainWindow().show();
+    session.SelectStoredDestination();
     session.ReportStartupProblems();
     const int code = app.exec();
     session.SaveOnClose();

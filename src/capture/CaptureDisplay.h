@@ -21,4 +21,18 @@ public:
     virtual void Beep() = 0;
 };
 
+// Shows nothing: for captures without a window.
+class SilentCaptureDisplay : public CaptureDisplay {
+public:
+    void ClearPreview() override {}
+    void ShowCapturedPreview(const QString&) override {}
+    void ShowSavedName(const QString&) override {}
+    void ShowOutcome(const QString&) override {}
+    void ShowStatus(const QString&) override {}
+    void SetHoverSelectionEnabled(bool) override {}
+    void BringToFront() override {}
+    void ReassertTopmost() override {}
+    void Beep() override {}
+};
+
 } // namespace kelvo

@@ -1,5 +1,7 @@
 #include "capture/TForm4.h"
 
+#include "app/WindowPlacement.h"
+
 #include "viewer/FileFacts.h"
 #include "viewer/PreviewPair.h"
 
@@ -103,7 +105,7 @@ ClashChoice TForm4::Choose(const ClashFiles& files) {
     ClearPreviews();
     LoadClashPreviews(files.existingPath, files.newPath);
     FillLabels(files);
-    CentreOnScreen();
+    CentreOnScreen(*this);
     // Anything but a button (close box, Escape) leaves this in place.
     choice_ = ClashChoice::DontSave;
     exec();
@@ -134,15 +136,6 @@ void TForm4::FillLabels(const ClashFiles& files) {
     SetElidedText(Label4, SizeText(FileSizeOf(files.newPath), locale));
     SetElidedText(Label5, locale.toString(changed.date(), QLocale::ShortFormat));
     SetElidedText(Label7, changed.time().toString(QStringLiteral("hh:mm:ss")));
-}
-
-void TForm4::CentreOnScreen() {
-    QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    QRect frame(QPoint(), size());
-    frame.moveCenter(screen->availableGeometry().center());
-    move(frame.topLeft());
 }
 
 } // namespace kelvo

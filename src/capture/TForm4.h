@@ -35,7 +35,6 @@ private:
     void ClearPreviews();
     void LoadClashPreviews(const QString& existingPath, const QString& newPath);
     void FillLabels(const ClashFiles& files);
-    void CentreOnScreen();
 
     ClashChoice choice_ = ClashChoice::DontSave;
 

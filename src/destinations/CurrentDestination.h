@@ -12,12 +12,15 @@ class CurrentDestination {
 public:
     explicit CurrentDestination(QString homeFolder);
 
-    // "DefSiki" and "DefFolder" of section "Form".
+    // "DefSiki", "DefFolder" and "DefIndex" of section "Form".
     void ReadFrom(const SettingsFile& settings);
 
     const QString& CurrentIdentifier() const { return identifier_; }
     const QString& CurrentFolder() const { return folder_; }
+    // Position in the destination list, from 0.
+    int CurrentIndex() const { return index_; }
     void Set(const QString& identifier, const QString& folder);
+    void SetIndex(int index) { index_ = index; }
 
     // The folder captures are saved in: CurrentFolder, or the home folder
     // while that is empty.
@@ -27,6 +30,7 @@ private:
     QString homeFolder_;
     QString identifier_;
     QString folder_;
+    int index_ = 0;
 };
 
 } // namespace kelvo

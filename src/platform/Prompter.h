@@ -32,6 +32,8 @@ public:
     // The save dialog for a manual rename; nothing when cancelled.
     virtual std::optional<QString> AskSaveAs(const QString& folder,
                                              const QString& proposedName) = 0;
+    // The folder chooser, file-system folders only; nothing when cancelled.
+    virtual std::optional<QString> ChooseFolder(const QString& prompt) = 0;
 };
 
 } // namespace kelvo

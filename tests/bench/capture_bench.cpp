@@ -4,6 +4,7 @@
 //
 //   kelvo_capture_bench [COUNT] [SIZE_KB]
 
+#include "capture/CaptureDisplay.h"
 #include "capture/CapturePipeline.h"
 #include "destinations/CurrentDestination.h"
 #include "history/HistoryTree.h"
@@ -42,19 +43,6 @@ QStringList MakeSources(const QString& folder, int count, int sizeKb) {
     return paths;
 }
 
-class NoDisplay : public CaptureDisplay {
-public:
-    void ClearPreview() override {}
-    void ShowCapturedPreview(const QString&) override {}
-    void ShowSavedName(const QString&) override {}
-    void ShowOutcome(const QString&) override {}
-    void ShowStatus(const QString&) override {}
-    void SetHoverSelectionEnabled(bool) override {}
-    void BringToFront() override {}
-    void ReassertTopmost() override {}
-    void Beep() override {}
-};
-
 double Average(const std::vector<double>& values, size_t from, size_t count) {
     double sum = 0;
     for (size_t i = from; i < from + count; ++i)
@@ -79,7 +67,7 @@ int main(int argc, char* argv[]) {
     testing::FakeBrowser browser;
     browser.pageAddress = QStringLiteral("https://example.com/gallery/page?id=12345");
     SystemClock clock;
-    NoDisplay display;
+    SilentCaptureDisplay display;
     HistoryTree history;
     CurrentDestination destination(home);
     destination.Set(QStringLiteral("壁紙"), target);

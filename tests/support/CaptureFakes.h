@@ -31,6 +31,10 @@ public:
         saveAsAsked << folder + name;
         return saveAsAnswer;
     }
+    std::optional<QString> ChooseFolder(const QString& prompt) override {
+        folderPrompts << prompt;
+        return folderAnswer;
+    }
 
     QStringList notices;
     QStringList questions;
@@ -39,6 +43,8 @@ public:
     std::deque<ClashChoice> clashChoices;
     QStringList saveAsAsked;
     std::optional<QString> saveAsAnswer;
+    QStringList folderPrompts;
+    std::optional<QString> folderAnswer;
 };
 
 class FixedClock : public Clock {

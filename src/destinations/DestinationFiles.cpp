@@ -1,0 +1,111 @@
+#include "destinations/DestinationFiles.h"
+
+#include "destinations/DestinationList.h"
+#include "platform/FileBytes.h"
+#include "platform/TextCodec.h"
+#include "platform/TreeOutline.h"
+#include "table/TMlb2.h"
+
+#include <QFile>
+
+#include <optional>
+#include <string>
+
+namespace kelvo {
+namespace {
+
+constexpr const char* kIdentifierColumn = "識別名";
+constexpr const char* kFolderColumn = "保存先フォルダ";
+
+std::string LocalPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+// Column position by decoded name, so that a Shift-JIS header is found too; 0
+// when the file has no such column.
+int ColumnByName(const TMlb2& table, TextEncoding encoding, const QString& name) {
+    for (int n = 1; n <= table.ColumnCount(); ++n) {
+        if (DecodeText(table.GetColumnName(n).value_or(std::string_view()), encoding) == name)
+            return n;
+    }
+    return 0;
+}
+
+// A missing or unreadable file gives an empty list without a message.
+QList<SaveDestination> ReadListFile(const QString& path) {
+    TMlb2 table;
+    table.Clear();
+    if (!table.Load(LocalPath(path)))
+        return {};
+    const TextEncoding encoding = DetectTableEncoding(table);
+    const int identifierColumn =
+        ColumnByName(table, encoding, QString::fromUtf8(kIdentifierColumn));
+    const int folderColumn = ColumnByName(table, encoding, QString::fromUtf8(kFolderColumn));
+    const auto valueAt = [&](int column) {
+        return DecodeText(table.GetValueAt(column).value_or(std::string_view()), encoding);
+    };
+    QList<SaveDestination> destinations;
+    for (table.MoveTo(1); !table.AtEnd(); table.MoveNext())
+        destinations.append({valueAt(identifierColumn), valueAt(folderColumn)});
+    return destinations;
+}
+
+} // namespace
+
+QString DestinationListPath(const QString& homeFolder) {
+    return homeFolder + QStringLiteral("ListView.txt");
+}
+
+QString DestinationTreePath(const QString& homeFolder) {
+    return homeFolder + QStringLiteral("TreeView.txt");
+}
+
+QString LoadDestinations(DestinationList& list, const QString& homeFolder, bool nori,
+                         const QString& defaultFolder) {
+    QList<SaveDestination> destinations;
+    if (nori)
+        destinations = ReadListFile(DestinationListPath(homeFolder));
+    // The list is never empty: a lost or emptied list file starts over too.
+    if (destinations.isEmpty())
+        destinations.append({QStringLiteral("初期フォルダ"), WithTrailingSeparator(defaultFolder)});
+    list.Reset(destinations);
+
+    // The tree shows the list, so the tree file can only be reported on.
+    const QString treePath = DestinationTreePath(homeFolder);
+    const std::optional<std::string> bytes = ReadFileBytes(LocalPath(treePath));
+    if (!bytes)
+        return {};
+    const TreeOutline outline = ReadTreeOutline(*bytes);
+    if (outline.invalidLine == 0)
+        return {};
+    return QStringLiteral("%1 の %2 行目の階層が正しくありません。")
+        .arg(treePath)
+        .arg(outline.invalidLine);
+}
+
+QString SaveDestinations(const DestinationList& list, const QString& homeFolder) {
+    TMlb2 table;
+    table.Clear();
+    table.AddColumn(kIdentifierColumn);
+    table.AddColumn(kFolderColumn);
+    table.SetColumnType(1, "STRING");
+    table.SetColumnType(2, "STRING");
+    for (const SaveDestination& destination : list.All()) {
+        table.AppendRow();
+        table.MoveLast();
+        table.SetValue(kIdentifierColumn, EncodeFileText(destination.identifier));
+        table.SetValue(kFolderColumn, EncodeFileText(destination.folder));
+    }
+    // An unwritable list file keeps the previous one and is not reported.
+    table.Save(LocalPath(DestinationListPath(homeFolder)));
+
+    QList<OutlineEntry> entries;
+    for (const SaveDestination& destination : list.All())
+        entries.append({0, destination.identifier});
+    const QString treePath = DestinationTreePath(homeFolder);
+    if (!WriteFileAtomically(LocalPath(treePath), WriteTreeOutline(entries)))
+        return QStringLiteral("ファイル %1 を作成できません").arg(treePath);
+    return {};
+}
+
+} // namespace kelvo

@@ -1,0 +1,199 @@
+#include "app/AppSession.h"
+#include "app/TForm1.h"
+#include "app/TForm2.h"
+#include "destinations/DestinationFiles.h"
+#include "destinations/DestinationPage.h"
+#include "destinations/DestinationTreePane.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+namespace kelvo {
+
+// The destination views of a whole session: the main window's tree and the
+// settings dialog's list over one destination list, and the current
+// destination they select.
+class DestinationsTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir temp;
+
+    QString NewHome(const QByteArray& settings = {}) {
+        static int count = 0;
+        const QString home = temp.path() + QStringLiteral("/home%1/").arg(++count);
+        QDir().mkpath(home);
+        if (!settings.isEmpty()) {
+            QFile file(home + "kelvo.ini");
+            file.open(QIODevice::WriteOnly);
+            file.write(settings);
+        }
+        return home;
+    }
+
+    std::unique_ptr<AppSession> Start(const QString& home) {
+        auto session = std::make_unique<AppSession>(home);
+        session->MainWindow().resize(400, 300);
+        session->MainWindow().show();
+        if (!QTest::qWaitForWindowExposed(&session->MainWindow()))
+            return nullptr;
+        session->SelectStoredDestination();
+        return session;
+    }
+
+    QList<SaveDestination> Three(const QString& base) {
+        return {{"cats", base + "cats/"}, {"dogs", base + "dogs/"}, {"birds", base + "birds/"}};
+    }
+
+    // Global position of an entry's text in the tree.
+    QPoint OnEntry(QTreeView* tree, int row) {
+        const QRect rect = tree->visualRect(tree->model()->index(row, 0));
+        return tree->viewport()->mapToGlobal(rect.topLeft() + QPoint(4, rect.height() / 2));
+    }
+
+private slots:
+    void firstRunHasTheDefaultDestinationAndASecondRunTheFiles() {
+        const QString home = NewHome();
+        {
+            auto session = Start(home);
+            QVERIFY(session);
+            QCOMPARE(session->Destinations().Count(), 1);
+            QCOMPARE(session->Destinations().At(0).identifier, QStringLiteral("初期フォルダ"));
+            QCOMPARE(session->Current().CurrentFolder(), home);
+            QCOMPARE(session->MainWindow().Label2->text(), QStringLiteral("初期フォルダ"));
+            session->Destinations().Reset(Three(home));
+            QVERIFY(session->SaveOnClose());
+        }
+        QFile settings(home + "kelvo.ini");
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+        settings.write("[Form]\r\nNORI=1\r\nDefIndex=2\r\n");
+        settings.close();
+        auto again = Start(home);
+        QVERIFY(again);
+        QCOMPARE(again->Destinations().All(), Three(home)); // file order, not sorted
+        QCOMPARE(again->Current().CurrentIdentifier(), QStringLiteral("birds"));
+        QCOMPARE(again->Current().CurrentIndex(), 2);
+        QCOMPARE(again->MainWindow().Panel1->StatusBar2->findChild<QLabel*>()->text(),
+                 QStringLiteral("birds"));
+    }
+
+    void aStoredPositionThatIsNoEntrySelectsTheFirst() {
+        const QString home = NewHome("[Form]\r\nNORI=1\r\nDefIndex=7\r\n");
+        {
+            AppSession writer(home);
+            writer.Destinations().Reset(Three(home));
+            QVERIFY(writer.SaveOnClose());
+        }
+        auto session = Start(home);
+        QVERIFY(session);
+        QCOMPARE(session->Current().CurrentIdentifier(), QStringLiteral("cats"));
+        QCOMPARE(session->Current().CurrentIndex(), 0);
+    }
+
+    void restingThePointerOnAnEntryMakesItCurrent() {
+        auto session = Start(NewHome());
+        QVERIFY(session);
+        session->Destinations().Reset(Three(temp.path() + "/"));
+        TForm1& form = session->MainWindow();
+        form.Label3->setText("last.jpg");
+        QTreeView* tree = form.Panel1->TreeView1;
+        QPoint pointer = OnEntry(tree, 1);
+        form.Panel1->SetPointerSource([&] { return pointer; });
+        form.Panel1->Timer1Timer();
+        QCOMPARE(session->Current().CurrentIdentifier(), QStringLiteral("dogs"));
+        QCOMPARE(session->Current().CurrentIndex(), 1);
+        QCOMPARE(form.Label1->text(), temp.path() + "/dogs/");
+        QVERIFY(form.Label3->text().isEmpty());
+        // Empty space right of the text or below the last entry does nothing.
+        pointer = tree->viewport()->mapToGlobal(QPoint(tree->viewport()->width() - 2, 2));
+        form.Panel1->Timer1Timer();
+        pointer = tree->viewport()->mapToGlobal(QPoint(4, tree->viewport()->height() - 2));
+        form.Panel1->Timer1Timer();
+        QCOMPARE(session->Current().CurrentIdentifier(), QStringLiteral("dogs"));
+        // The timer drives it, once a second.
+        QCOMPARE(form.Timer1->interval(), 1000);
+    }
+
+    void aRightPressSelectsTheEntryBeforeTheMenuOpens() {
+        auto session = Start(NewHome());
+        QVERIFY(session);
+        session->Destinations().Reset(Three(temp.path() + "/"));
+        TForm1& form = session->MainWindow();
+        QTreeView* tree = form.Panel1->TreeView1;
+        const QPoint at = tree->viewport()->mapFromGlobal(OnEntry(tree, 2));
+        QTest::mousePress(tree->viewport(), Qt::RightButton, Qt::NoModifier, at);
+        QCOMPARE(session->Current().CurrentIdentifier(), QStringLiteral("birds"));
+        QVERIFY(form.Action2->isEnabled());
+        QVERIFY(form.Action3->isEnabled());
+        QCOMPARE(form.Panel1->N7->title(), QStringLiteral("保存先情報"));
+        QCOMPARE(form.Panel1->N7->actions(),
+                 (QList<QAction*>{form.Action1, form.Action2, form.Action3}));
+        form.Panel1->PopupMenu3->close();
+    }
+
+    void bothViewsAgreeByPositionAfterASort() {
+        auto session = Start(NewHome());
+        QVERIFY(session);
+        DestinationList& list = session->Destinations();
+        list.Reset(Three(temp.path() + "/"));
+        TForm1& form = session->MainWindow();
+        form.Panel1->Select(1); // dogs
+        list.Append({"ants", temp.path() + "/ants/"});
+        list.Sort();
+        QTableView* table = session->SettingsDialog().DestinationSheet->ListView1;
+        for (int row = 0; row < list.Count(); ++row)
+            QCOMPARE(form.Panel1->TreeView1->model()->index(row, 0).data().toString(),
+                     table->model()->index(row, 0).data().toString());
+        QCOMPARE(list.At(0).identifier, QStringLiteral("ants"));
+        QCOMPARE(form.Panel1->SelectedText(), QStringLiteral("dogs"));
+    }
+
+    void theFolderLineIsShortenedToItsWidth() {
+        auto session = Start(NewHome());
+        QVERIFY(session);
+        const QString deep = temp.path() + "/one/two/three/four/";
+        session->Destinations().Reset({{"deep", deep}});
+        TForm1& form = session->MainWindow();
+        form.Panel1->Select(0);
+        QCOMPARE(form.Label1->text(), deep);
+        form.resize(160, 300);
+        QTRY_VERIFY(form.Label1->text() != deep);
+        QVERIFY(form.Label1->text().isEmpty() || form.Label1->text().contains("..."));
+        QVERIFY(form.Label1->fontMetrics().horizontalAdvance(form.Label1->text()) <=
+                form.GroupBox1->width() - form.Label1->x());
+    }
+
+    void theSettingsPageSelectsTheCurrentRowAndEnablesCommands() {
+        auto session = Start(NewHome());
+        QVERIFY(session);
+        session->Destinations().Reset(Three(temp.path() + "/"));
+        session->MainWindow().Panel1->Select(2);
+        TForm2& dialog = session->SettingsDialog();
+        DestinationPage* page = dialog.DestinationSheet;
+        QTimer::singleShot(0, &dialog, [&] {
+            QCOMPARE(page->SelectedText(), QStringLiteral("birds"));
+            QVERIFY(session->MainWindow().Action2->isEnabled());
+            page->Select(0);
+            dialog.OkButton->click();
+        });
+        session->OpenSettings();
+        QCOMPARE(session->Current().CurrentIdentifier(), QStringLiteral("cats"));
+        QCOMPARE(session->MainWindow().Panel1->SelectedPosition(), 0);
+        QVERIFY(session->MainWindow().Timer1->isActive());
+    }
+};
+
+} // namespace kelvo
+
+QTEST_MAIN(kelvo::DestinationsTest)
+#include "DestinationsTest.moc"
