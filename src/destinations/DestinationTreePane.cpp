@@ -28,6 +28,7 @@ DestinationTreePane::DestinationTreePane(QWidget* parent)
     TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
     TreeView1->setContextMenuPolicy(Qt::NoContextMenu);
+    TreeView1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     TreeView1->viewport()->installEventFilter(this);
     StatusBar2 = new QStatusBar(this);
     StatusBar2->setObjectName(QStringLiteral("StatusBar2"));
@@ -46,6 +47,9 @@ DestinationTreePane::DestinationTreePane(QWidget* parent)
 void DestinationTreePane::SetModel(DestinationList* list) {
     TreeView1->setModel(list);
     TreeView1->setColumnHidden(DestinationList::FolderColumn, true);
+    // Identifiers take the pane's width, so no sideways scrolling is needed.
+    TreeView1->header()->setSectionResizeMode(DestinationList::IdentifierColumn,
+                                              QHeaderView::Stretch);
     connect(TreeView1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
                 if (current.isValid())
