@@ -129,32 +129,36 @@ CopyResult PublishWithoutReplacing(TemporaryFile& temp, const std::string& targe
     return CopyIntoNewFile(temp.Path(), target);
 }
 
+// The source's bytes in a temporary file beside the target, ready to be
+// published under the target's name by publish.
+template <typename Publish>
+CopyResult CopyThroughTemporary(const std::string& source, const std::string& target,
+                                Publish publish) {
+    if (!FolderOfExists(target))
+        return CopyResult::FolderMissing;
+    FileDescriptor from(OpenRegularFile(source));
+    if (!from.Valid())
+        return CopyResult::Failed;
+    TemporaryFile temp(target);
+    return publish(temp, from);
+}
+
 } // namespace
 
 CopyResult CopyFileNoReplace(const std::string& source, const std::string& target) {
-    if (!FolderOfExists(target))
-        return CopyResult::FolderMissing;
-    FileDescriptor from(OpenRegularFile(source));
-    if (!from.Valid())
-        return CopyResult::Failed;
-    TemporaryFile temp(target);
-    if (!Fill(temp, from))
-        return CopyResult::Failed;
-    return PublishWithoutReplacing(temp, target);
+    return CopyThroughTemporary(source, target, [&](TemporaryFile& temp, FileDescriptor& from) {
+        return Fill(temp, from) ? PublishWithoutReplacing(temp, target) : CopyResult::Failed;
+    });
 }
 
 CopyResult CopyFileReplacing(const std::string& source, const std::string& target) {
-    if (!FolderOfExists(target))
-        return CopyResult::FolderMissing;
-    FileDescriptor from(OpenRegularFile(source));
-    if (!from.Valid())
-        return CopyResult::Failed;
-    TemporaryFile temp(target);
-    if (!temp.Valid() || !KeepModeOf(target, temp.Get()) || !Fill(temp, from) ||
-        ::rename(temp.Path().c_str(), target.c_str()) != 0)
-        return CopyResult::Failed;
-    temp.Release();
-    return CopyResult::Copied;
+    return CopyThroughTemporary(source, target, [&](TemporaryFile& temp, FileDescriptor& from) {
+        if (!temp.Valid() || !KeepModeOf(target, temp.Get()) || !Fill(temp, from) ||
+            ::rename(temp.Path().c_str(), target.c_str()) != 0)
+            return CopyResult::Failed;
+        temp.Release();
+        return CopyResult::Copied;
+    });
 }
 
 bool SetModificationTime(const std::string& path, long long secondsSinceEpoch) {

@@ -77,24 +77,16 @@ private:
         return mime;
     }
 
-    QStringList LoggedNames() {
+    QStringList Logged(const char* column) {
         TMlb2 table;
-        QStringList names;
+        QStringList values;
         table.Load(QFile::encodeName(DailyLogPath(home, clock->now)).toStdString());
         for (table.MoveFirst(); !table.AtEnd(); table.MoveNext())
-            names << QString::fromStdString(std::string(table.GetValue("ファイル名").value_or("")));
-        return names;
+            values << QString::fromStdString(std::string(table.GetValue(column).value_or("")));
+        return values;
     }
-
-    QStringList LoggedAddresses() {
-        TMlb2 table;
-        QStringList addresses;
-        table.Load(QFile::encodeName(DailyLogPath(home, clock->now)).toStdString());
-        for (table.MoveFirst(); !table.AtEnd(); table.MoveNext())
-            addresses << QString::fromStdString(
-                std::string(table.GetValue("取得元アドレス").value_or("")));
-        return addresses;
-    }
+    QStringList LoggedNames() { return Logged("ファイル名"); }
+    QStringList LoggedAddresses() { return Logged("取得元アドレス"); }
 
 private slots:
     void init() {
