@@ -1,5 +1,7 @@
 #include "app/HomeFolder.h"
 
+#include "platform/PathText.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -7,10 +9,6 @@
 
 namespace kelvo {
 namespace {
-
-QString WithSeparator(const QString& folder) {
-    return folder.endsWith(u'/') ? folder : folder + u'/';
-}
 
 QString DefaultHomeFolder(const QString& executableFolder) {
     if (!executableFolder.isEmpty() &&
@@ -25,7 +23,7 @@ QString DefaultHomeFolder(const QString& executableFolder) {
 QString ResolveHomeFolder(const QString& givenFolder, const QString& executableFolder) {
     const QString chosen =
         givenFolder.isEmpty() ? DefaultHomeFolder(executableFolder) : givenFolder;
-    const QString folder = WithSeparator(QDir::cleanPath(QDir().absoluteFilePath(chosen)));
+    const QString folder = WithTrailingSeparator(QDir::cleanPath(QDir().absoluteFilePath(chosen)));
     QDir().mkpath(folder);
     return folder;
 }

@@ -1,13 +1,7 @@
 #include "capture/CaptureNames.h"
 
-#include "platform/PathParts.h"
-
 namespace kelvo {
 namespace {
-
-qsizetype LastSeparatorIndex(const QString& path) {
-    return path.lastIndexOf(QChar(kPathSeparator));
-}
 
 // The bracket's inner text as a number, when it is one: digits only.
 qint64 BracketNumber(const QString& name, const BracketGroup& group) {
@@ -22,14 +16,6 @@ qint64 BracketNumber(const QString& name, const BracketGroup& group) {
 }
 
 } // namespace
-
-QString FileNamePart(const QString& path) {
-    return path.mid(LastSeparatorIndex(path) + 1);
-}
-
-QString FolderPart(const QString& path) {
-    return path.left(LastSeparatorIndex(path) + 1);
-}
 
 BracketGroup FindBracketGroup(const QString& name) {
     BracketGroup group;

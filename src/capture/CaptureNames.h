@@ -1,13 +1,10 @@
 #pragma once
 
+#include "platform/PathText.h"
+
 #include <QString>
 
 namespace kelvo {
-
-// Path parts, split at the platform separator only.
-QString FileNamePart(const QString& path);
-// The folder up to and including its last separator; empty without one.
-QString FolderPart(const QString& path);
 
 // A bracket group such as "[1]": from the first "[" to the first "]", present
 // only when the "]" comes after the "[". Positions count from 1; 0 = none.

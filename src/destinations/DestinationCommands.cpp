@@ -1,12 +1,13 @@
 #include "destinations/DestinationCommands.h"
 
+#include "platform/PathParts.h"
 #include "platform/Prompter.h"
 
 namespace kelvo {
 
 namespace {
 
-const QChar kSeparator = QLatin1Char('/');
+const QChar kSeparator = QLatin1Char(kPathSeparator);
 
 } // namespace
 

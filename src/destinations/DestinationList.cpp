@@ -10,12 +10,6 @@
 
 namespace kelvo {
 
-QString WithTrailingSeparator(const QString& folder) {
-    if (folder.isEmpty() || folder.endsWith(QLatin1Char(kPathSeparator)))
-        return folder;
-    return folder + QLatin1Char(kPathSeparator);
-}
-
 DestinationList::DestinationList(QObject* parent) : QAbstractTableModel(parent) {}
 
 int DestinationList::FindByIdentifier(const QString& identifier) const {

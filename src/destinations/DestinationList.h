@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PathText.h"
+
 #include <QAbstractTableModel>
 #include <QList>
 #include <QString>
@@ -12,9 +14,6 @@ struct SaveDestination {
     QString folder;
     bool operator==(const SaveDestination&) const = default;
 };
-
-// The folder as destinations store it: with a trailing separator.
-QString WithTrailingSeparator(const QString& folder);
 
 // The destination list: the one source of truth for the settings dialog's
 // list (both columns) and the main window's tree (the identifier column), so

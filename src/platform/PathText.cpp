@@ -1,0 +1,28 @@
+#include "platform/PathText.h"
+
+#include "platform/PathParts.h"
+
+namespace kelvo {
+namespace {
+
+qsizetype LastSeparatorIndex(const QString& path) {
+    return path.lastIndexOf(QLatin1Char(kPathSeparator));
+}
+
+} // namespace
+
+QString FileNamePart(const QString& path) {
+    return path.mid(LastSeparatorIndex(path) + 1);
+}
+
+QString FolderPart(const QString& path) {
+    return path.left(LastSeparatorIndex(path) + 1);
+}
+
+QString WithTrailingSeparator(const QString& folder) {
+    if (folder.isEmpty() || folder.endsWith(QLatin1Char(kPathSeparator)))
+        return folder;
+    return folder + QLatin1Char(kPathSeparator);
+}
+
+} // namespace kelvo
