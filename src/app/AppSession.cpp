@@ -2,8 +2,10 @@
 
 #include "app/QtPrompter.h"
 #include "app/SessionDestinationViews.h"
+#include "app/TAboutBox.h"
 #include "app/TForm1.h"
 #include "app/TForm2.h"
+#include "app/Transparency.h"
 #include "capture/CapturePipeline.h"
 #include "capture/TForm4.h"
 #include "destinations/DestinationCommands.h"
@@ -16,7 +18,9 @@
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QSplitter>
 #include <QTableView>
 #include <QTimer>
 
@@ -25,6 +29,13 @@ namespace {
 
 QString HistoryTreePath(const QString& home) {
     return home + QStringLiteral("TreeViewLogs.txt");
+}
+
+// Window systems whose top-level windows can be made see-through.
+bool TransparencySupported() {
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("xcb") || platform == QLatin1String("windows") ||
+           platform == QLatin1String("cocoa");
 }
 
 } // namespace
@@ -38,8 +49,8 @@ AppSession::AppSession(const QString& homeFolder)
     form1_ = std::make_unique<TForm1>();
     form1_->SetCurrentDestination(&destination_);
     form1_->Panel1->SetModel(&destinations_);
-    // Until the settings are written at close, a list file written before
-    // counts as the sign that this is not the first run.
+    // A list file that exists is read even when the settings file was lost,
+    // rather than being replaced by the default destination at the next close.
     const bool nori =
         settings_.Boolean("Form", "NORI") || QFileInfo::exists(DestinationListPath(home_));
     const QString treeProblem =
@@ -62,6 +73,57 @@ AppSession::AppSession(const QString& homeFolder)
     form1_->ShowCurrentDestination(destination_.CurrentIdentifier(), destination_.CurrentFolder());
     form1_->ClearCaptureInfo();
     form1_->ShowStatus(QStringLiteral("画像ドロップ待機中"));
+    ApplyWindowSettings();
+    QObject::connect(form1_->N3, &QAction::triggered, form1_.get(), [this] { OpenSettings(); });
+    QObject::connect(form1_->N4, &QAction::triggered, form1_.get(), [this] { OpenVersionBox(); });
+    form1_->SetCloseHandler([this] { return FormCloseQuery() && FormClose(); });
+}
+
+void AppSession::ApplyWindowSettings() {
+    TForm1& form = *form1_;
+    form.setGeometry(settings_.Integer("Form", "Left"), settings_.Integer("Form", "Top"),
+                     settings_.Integer("Form", "Width"), settings_.Integer("Form", "Height"));
+    form.SetTreePaneWidth(settings_.Integer("Form", "P1Width"));
+    const int state = settings_.Integer("Form", "WindowState");
+    if (state == 1)
+        form.setWindowState(Qt::WindowMinimized);
+    else if (state == 2)
+        form.setWindowState(Qt::WindowMaximized);
+    // The window stays above the browser it collects from.
+    form.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    cbx1_ = settings_.Boolean("Form", "CBX1");
+    cbx2_ = settings_.Boolean("Form", "CBX2");
+    tbr1_ = settings_.Integer("Form", "TBR1");
+    form2_->SetTransparencySupported(TransparencySupported());
+    form2_->SetOpacityHandler([this](int level) { ApplyOpacity(level); });
+    form2_->LoadState(cbx1_, cbx2_, tbr1_);
+    ApplyOpacity(tbr1_);
+}
+
+// A stored level the slider cannot show still means fully opaque.
+void AppSession::ApplyOpacity(int level) {
+    if (TransparencySupported())
+        form1_->setWindowOpacity(OpacityForLevel(level) / 255.0);
+}
+
+void AppSession::StoreWindowSettings() {
+    const TForm1& form = *form1_;
+    const QRect bounds =
+        form.isMaximized() || form.isMinimized() ? form.normalGeometry() : form.geometry();
+    settings_.SetInteger("Form", "Top", bounds.top());
+    settings_.SetInteger("Form", "Left", bounds.left());
+    settings_.SetInteger("Form", "Width", bounds.width());
+    settings_.SetInteger("Form", "Height", bounds.height());
+    settings_.SetInteger("Form", "P1Width", form.Splitter2->sizes().value(0));
+    settings_.SetInteger("Form", "WindowState",
+                         form.isMinimized() ? 1 : (form.isMaximized() ? 2 : 0));
+    settings_.SetString("Form", "DefSiki", destination_.CurrentIdentifier());
+    settings_.SetInteger("Form", "DefIndex", destination_.CurrentIndex());
+    settings_.SetString("Form", "DefFolder", destination_.CurrentFolder());
+    settings_.SetBoolean("Form", "CBX1", cbx1_);
+    settings_.SetBoolean("Form", "CBX2", cbx2_);
+    settings_.SetInteger("Form", "TBR1", tbr1_);
+    settings_.SetBoolean("Form", "NORI", true);
 }
 
 AppSession::~AppSession() = default;
@@ -105,7 +167,17 @@ void AppSession::ReportStartupProblems() {
 
 void AppSession::OpenSettings() {
     form1_->Timer1->stop();
-    if (form2_->Run(destination_.CurrentIdentifier())) {
+    const bool accepted = form2_->Run(destination_.CurrentIdentifier());
+    if (accepted) {
+        const TForm2::ShellChoices choices = form2_->State();
+        cbx1_ = choices.cbx1;
+        cbx2_ = choices.cbx2;
+        tbr1_ = choices.tbr1;
+    } else {
+        form2_->LoadState(cbx1_, cbx2_, tbr1_);
+        ApplyOpacity(tbr1_);
+    }
+    if (accepted) {
         const int found = destinations_.FindByIdentifier(form2_->DestinationSheet->SelectedText());
         if (found >= 0) {
             destination_.SetIndex(found);
@@ -116,6 +188,26 @@ void AppSession::OpenSettings() {
         }
     }
     form1_->Timer1->start();
+}
+
+void AppSession::OpenVersionBox() {
+    form1_->Timer1->stop();
+    aboutBox_->exec();
+    form1_->Timer1->start();
+}
+
+bool AppSession::FormCloseQuery() {
+    return !cbx2_ || prompter_->Ask(QStringLiteral("ケルボを終了しますか？"));
+}
+
+bool AppSession::FormClose() {
+    StoreWindowSettings();
+    const QString path = home_ + QStringLiteral("kelvo.ini");
+    if (!settings_.Write(path)) {
+        prompter_->Notice(WriteFailureText(path));
+        return false;
+    }
+    return SaveOnClose();
 }
 
 bool AppSession::SaveOnClose() {

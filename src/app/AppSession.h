@@ -21,6 +21,7 @@ class QtPrompter;
 class TForm1;
 class TForm2;
 class TForm4;
+class TAboutBox;
 class TForm8;
 
 // Everything one running Kelvo window owns, wired together.
@@ -40,13 +41,24 @@ public:
     void SelectStoredDestination();
     // Tells about anything start-up could not read; call once the window shows.
     void ReportStartupProblems();
-    // The settings dialog; OK makes its selected destination current.
+    // The settings dialog; OK makes its selected destination current and
+    // takes its choices, Cancel puts the stored ones back.
     void OpenSettings();
-    // Writes what lives in memory during a run; false when a file cannot be written.
+    void OpenVersionBox();
+    // The close question, when the settings ask for it.
+    bool FormCloseQuery();
+    // Writes everything a run keeps in memory: the settings, the lists and the
+    // trees, in this order. Stops at the first file that cannot be written,
+    // with a message, and returns false; the window then stays open.
+    bool FormClose();
+    // The lists and trees alone.
     bool SaveOnClose();
 
 private:
     void WireDestinationCommands();
+    void ApplyWindowSettings();
+    void StoreWindowSettings();
+    void ApplyOpacity(int level);
     void RunDestinationCommand(void (DestinationCommands::*command)());
 
     QString home_;
@@ -56,11 +68,15 @@ private:
     HistoryTree history_;
     QStringList startupProblems_;
     int storedIndex_ = 0; // "DefIndex" as read, before any selection moves it
+    bool cbx1_ = true;    // carried only
+    bool cbx2_ = true;    // ask before ending
+    int tbr1_ = 0;        // transparency level
     SystemClock clock_;
     SilentBrowserLink browser_;
     DropIntake intake_;
     std::unique_ptr<TForm1> form1_;
     std::unique_ptr<TForm2> form2_;
+    std::unique_ptr<TAboutBox> aboutBox_;
     std::unique_ptr<TForm4> form4_;
     std::unique_ptr<QtPrompter> prompter_;
     std::unique_ptr<TForm8> form8_;

@@ -3,10 +3,13 @@
 #include "platform/FileBytes.h"
 
 #include <QFile>
+#include <QStringList>
 
 #include <cstring>
+#include <set>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace kelvo {
 
@@ -67,10 +70,15 @@ qsizetype CharacterBoundary(const QByteArray& bytes, qsizetype maxBytes, TextEnc
     }
 }
 
+struct ParsedIni {
+    std::map<Key, QByteArray> values;
+    std::vector<Key> spellings; // as written, first occurrences in file order
+};
+
 // "[Section]" lines open a section; "key=value" lines inside one are kept,
 // the first of a repeated key winning; ";" starts a comment line.
-std::map<Key, QByteArray> ParseIni(const QByteArray& text) {
-    std::map<Key, QByteArray> values;
+ParsedIni ParseIni(const QByteArray& text) {
+    ParsedIni parsed;
     QByteArray section; // lines before the first header belong to no section
     for (const QByteArray& rawLine : text.split('\n')) {
         const QByteArray line = rawLine.trimmed();
@@ -84,10 +92,23 @@ std::map<Key, QByteArray> ParseIni(const QByteArray& text) {
         const qsizetype equals = line.indexOf('=');
         if (equals < 0)
             continue;
-        values.emplace(LookupKey(section, line.left(equals).trimmed()),
-                       line.mid(equals + 1).trimmed());
+        const QByteArray key = line.left(equals).trimmed();
+        if (parsed.values.emplace(LookupKey(section, key), line.mid(equals + 1).trimmed()).second)
+            parsed.spellings.emplace_back(section, key);
     }
-    return values;
+    return parsed;
+}
+
+const char* TypeName(SettingType type) {
+    switch (type) {
+    case SettingType::Integer:
+        return "integer";
+    case SettingType::Boolean:
+        return "boolean";
+    case SettingType::String:
+        break;
+    }
+    return "string";
 }
 
 } // namespace
@@ -134,22 +155,33 @@ const SettingKey& FindSettingKey(const char* section, const char* key) {
     throw std::out_of_range(std::string("no setting ") + section + "/" + key);
 }
 
+QString WriteFailureText(const QString& path) {
+    return path + QStringLiteral(" に書き込めません");
+}
+
 SettingsFile::SettingsFile(QString homeFolder) : homeFolder_(std::move(homeFolder)) {}
 
 void SettingsFile::Read(const QString& path) {
     const std::optional<std::string> bytes = ReadFileBytes(QFile::encodeName(path).toStdString());
     const std::string text = bytes.value_or(std::string());
     encoding_ = IsValidUtf8(text) ? TextEncoding::Utf8 : TextEncoding::ShiftJis;
-    values_ = ParseIni(QByteArray::fromStdString(text));
+    ParsedIni parsed = ParseIni(QByteArray::fromStdString(text));
+    values_ = std::move(parsed.values);
+    spellings_ = std::move(parsed.spellings);
+    set_.clear();
 }
 
 int SettingsFile::Integer(const char* section, const char* key) const {
+    if (const auto set = set_.find(LookupKey(section, key)); set != set_.end())
+        return set->second.toInt();
     const int fallback = Default(FindSettingKey(section, key)).toInt();
     const std::optional<QByteArray> raw = RawValue(section, key);
     return raw ? ParseInteger(*raw).value_or(fallback) : fallback;
 }
 
 bool SettingsFile::Boolean(const char* section, const char* key) const {
+    if (const auto set = set_.find(LookupKey(section, key)); set != set_.end())
+        return set->second.toBool();
     const bool fallback = Default(FindSettingKey(section, key)).toBool();
     const std::optional<QByteArray> raw = RawValue(section, key);
     const std::optional<int> value = raw ? ParseInteger(*raw) : std::nullopt;
@@ -157,12 +189,88 @@ bool SettingsFile::Boolean(const char* section, const char* key) const {
 }
 
 QString SettingsFile::String(const char* section, const char* key) const {
+    if (const auto set = set_.find(LookupKey(section, key)); set != set_.end())
+        return set->second.toString();
     const QString fallback = Default(FindSettingKey(section, key)).toString();
     const std::optional<QByteArray> raw = RawValue(section, key);
     if (!raw)
         return fallback;
     const qsizetype end = CharacterBoundary(*raw, kMaxStringBytes, encoding_);
     return DecodeText(std::string_view(raw->constData(), size_t(end)), encoding_);
+}
+
+void SettingsFile::SetInteger(const char* section, const char* key, int value) {
+    Set(section, key, SettingType::Integer, QVariant(value));
+}
+
+void SettingsFile::SetBoolean(const char* section, const char* key, bool value) {
+    Set(section, key, SettingType::Boolean, QVariant(value));
+}
+
+void SettingsFile::SetString(const char* section, const char* key, const QString& value) {
+    Set(section, key, SettingType::String, QVariant(value));
+}
+
+void SettingsFile::Set(const char* section, const char* key, SettingType type, QVariant value) {
+    const SettingKey& entry = FindSettingKey(section, key);
+    if (entry.type != type) {
+        throw std::invalid_argument(std::string("setting ") + section + "/" + key + " is " +
+                                    TypeName(entry.type));
+    }
+    set_[LookupKey(section, key)] = std::move(value);
+}
+
+QString SettingsFile::Text(const SettingKey& key) const {
+    switch (key.type) {
+    case SettingType::Integer:
+        return QString::number(Integer(key.section, key.key));
+    case SettingType::Boolean:
+        return Boolean(key.section, key.key) ? QStringLiteral("1") : QStringLiteral("0");
+    case SettingType::String:
+        break;
+    }
+    return String(key.section, key.key);
+}
+
+bool SettingsFile::Write(const QString& path) const {
+    struct Section {
+        QString header;
+        QStringList lines;
+    };
+    std::vector<Section> sections;
+    std::map<QByteArray, size_t> sectionIndex; // by lower-case name
+    const auto sectionFor = [&](const QByteArray& lowerName, QString header) -> Section& {
+        const auto [found, added] = sectionIndex.emplace(lowerName, sections.size());
+        if (added)
+            sections.push_back({std::move(header), {}});
+        return sections[found->second];
+    };
+
+    std::set<Key> known;
+    for (const SettingKey& key : SettingKeys()) {
+        const Key lookup = LookupKey(key.section, key.key);
+        known.insert(lookup);
+        sectionFor(lookup.first, QString::fromLatin1(key.section))
+            .lines.append(QString::fromLatin1(key.key) + u'=' + Text(key));
+    }
+    // A later version's sections and keys survive a round trip through this one.
+    const auto decode = [this](const QByteArray& bytes) {
+        return DecodeText(std::string_view(bytes.constData(), size_t(bytes.size())), encoding_);
+    };
+    for (const auto& [section, key] : spellings_) {
+        const Key lookup = LookupKey(section, key);
+        if (section.isEmpty() || known.contains(lookup))
+            continue;
+        sectionFor(lookup.first, decode(section))
+            .lines.append(decode(key) + u'=' + decode(values_.at(lookup)));
+    }
+
+    QStringList blocks;
+    for (const Section& section : sections)
+        blocks.append(u'[' + section.header + QStringLiteral("]\r\n") +
+                      section.lines.join(u"\r\n") + QStringLiteral("\r\n"));
+    return WriteFileAtomically(QFile::encodeName(path).toStdString(),
+                               EncodeFileText(blocks.join(u"\r\n")));
 }
 
 QVariant SettingsFile::Default(const SettingKey& key) const {

@@ -8,7 +8,10 @@
 #include "viewer/PreviewPair.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QFrame>
+#include <QMenu>
+#include <QMenuBar>
 #include <QSplitter>
 
 #include <QApplication>
@@ -50,6 +53,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(QStringLiteral("ケルボ v1.13"));
     resize(287, 292);
     CreateDestinationActions();
+    CreateMainMenu();
     Panel1 = new DestinationTreePane(this);
     Panel1->SetCommands(Action1, Action2, Action3);
     Splitter2 = new QSplitter(Qt::Horizontal, this);
@@ -57,7 +61,6 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     Splitter2->addWidget(Panel1);
     Splitter2->addWidget(BuildCaptureDisplay());
     Splitter2->setStretchFactor(1, 1);
-    Splitter2->setSizes({96, 191});
     setCentralWidget(Splitter2);
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
@@ -100,6 +103,20 @@ QWidget* TForm1::BuildCaptureDisplay() {
     layout->addWidget(Label4);
     preview_ = new PreviewPair(Image2, Image1);
     return GroupBox1;
+}
+
+void TForm1::CreateMainMenu() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    Exit1 = bar->addAction(QStringLiteral("終了"));
+    Exit1->setObjectName(QStringLiteral("Exit1"));
+    connect(Exit1, &QAction::triggered, this, &QWidget::close);
+    N3 = bar->addAction(QStringLiteral("設定"));
+    N3->setObjectName(QStringLiteral("N3"));
+    Help1 = bar->addMenu(QStringLiteral("ヘルプ"));
+    Help1->setObjectName(QStringLiteral("Help1"));
+    N4 = Help1->addAction(QStringLiteral("バージョン"));
+    N4->setObjectName(QStringLiteral("N4"));
 }
 
 void TForm1::CreateDestinationActions() {
@@ -198,6 +215,34 @@ void TForm1::ShowCurrentDestination(const QString& identifier, const QString& fo
 void TForm1::ClearCaptureInfo() {
     Label3->clear();
     Label4->clear();
+}
+
+void TForm1::SetTreePaneWidth(int width) {
+    treePaneWidth_ = width;
+    treePaneSized_ = false;
+    if (isVisible())
+        ApplyTreePaneWidth();
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!treePaneSized_)
+        ApplyTreePaneWidth();
+}
+
+// The splitter shares out only the width it has, which it knows once shown.
+void TForm1::ApplyTreePaneWidth() {
+    const int total = Splitter2->width();
+    Splitter2->setSizes({treePaneWidth_, std::max(1, total - treePaneWidth_)});
+    treePaneSized_ = true;
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (closeHandler_ && !closeHandler_()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {

@@ -5,9 +5,12 @@
 
 #include <QMainWindow>
 
+#include <functional>
+
 class QAction;
 class QFrame;
 class QLabel;
+class QMenu;
 class QSplitter;
 class QStatusBar;
 class QTimer;
@@ -33,7 +36,11 @@ public:
     void SetCapture(const DropIntake* intake, CapturePipeline* pipeline);
     // The destination whose folder Label1 shows, shortened to fit.
     void SetCurrentDestination(const CurrentDestination* current) { current_ = current; }
+    // Asked when the window is to close; false keeps it open.
+    void SetCloseHandler(std::function<bool()> handler) { closeHandler_ = std::move(handler); }
     QString StatusText() const;
+    // The tree pane's width, applied once the window is laid out.
+    void SetTreePaneWidth(int width);
 
     void ClearPreview() override;
     void ShowCapturedPreview(const QString& savedPath) override;
@@ -64,16 +71,24 @@ public:
     QAction* Action1 = nullptr; // add a destination
     QAction* Action2 = nullptr; // edit it
     QAction* Action3 = nullptr; // delete it
+    QAction* Exit1 = nullptr;   // "終了"
+    QAction* N3 = nullptr;      // "設定"
+    QMenu* Help1 = nullptr;     // "ヘルプ"
+    QAction* N4 = nullptr;      // "バージョン"
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     QWidget* BuildCaptureDisplay();
     void CreateDestinationActions();
+    void CreateMainMenu();
+    void ApplyTreePaneWidth();
     void ShortenFolderLine();
 
     const DropIntake* intake_ = nullptr;
@@ -81,6 +96,9 @@ private:
     const CurrentDestination* current_ = nullptr;
     PreviewPair* preview_ = nullptr;
     QLabel* statusText_ = nullptr;
+    std::function<bool()> closeHandler_;
+    int treePaneWidth_ = 96;
+    bool treePaneSized_ = false;
 };
 
 } // namespace kelvo

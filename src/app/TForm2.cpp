@@ -1,14 +1,31 @@
 #include "app/TForm2.h"
 
+#include "app/WindowPlacement.h"
 #include "destinations/DestinationPage.h"
 
+#include <QCheckBox>
+#include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
+#include <QSlider>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace kelvo {
+
+namespace {
+
+QLabel* NewLabel(const QString& name, const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+} // namespace
 
 TForm2::TForm2(DestinationList& list, QAction* add, QAction* edit, QAction* remove, QWidget* parent)
     : QDialog(parent) {
@@ -19,6 +36,8 @@ TForm2::TForm2(DestinationList& list, QAction* add, QAction* edit, QAction* remo
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     DestinationSheet = new DestinationPage(list, add, edit, remove, PageControl1);
     PageControl1->addTab(DestinationSheet, QStringLiteral("保存先情報"));
+    PageControl1->addTab(NewAppearancePage(), QStringLiteral("外観"));
+    PageControl1->addTab(NewOtherPage(), QStringLiteral("その他"));
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int page) {
         if (PageControl1->widget(page) == DestinationSheet)
             DestinationSheet->ShowRowOf(currentIdentifier_);
@@ -38,11 +57,93 @@ TForm2::TForm2(DestinationList& list, QAction* add, QAction* edit, QAction* remo
     resize(420, 320);
 }
 
+QWidget* TForm2::NewAppearancePage() {
+    AppearanceSheet = new QWidget(PageControl1);
+    AppearanceSheet->setObjectName(QStringLiteral("AppearanceSheet"));
+    GroupBox3 =
+        new QGroupBox(QStringLiteral("メインフォーム透明度　（ Ｗｉｎ２０００/ＸＰ　のみ変更可 ）"),
+                      AppearanceSheet);
+    GroupBox3->setObjectName(QStringLiteral("GroupBox3"));
+    TrackBar1 = new QSlider(Qt::Horizontal, GroupBox3);
+    TrackBar1->setObjectName(QStringLiteral("TrackBar1"));
+    TrackBar1->setRange(0, 3);
+    TrackBar1->setSingleStep(1);
+    TrackBar1->setPageStep(1);
+    TrackBar1->setTickInterval(1);
+    TrackBar1->setTickPosition(QSlider::TicksBelow);
+    connect(TrackBar1, &QSlider::valueChanged, this, &TForm2::TrackBar1Change);
+    Label1 = NewLabel(QStringLiteral("Label1"), QStringLiteral("ノーマル"), GroupBox3);
+    Label2 = NewLabel(QStringLiteral("Label2"), QStringLiteral("透明度‐小"), GroupBox3);
+    Label3 = NewLabel(QStringLiteral("Label3"), QStringLiteral("透明度‐中"), GroupBox3);
+    Label4 = NewLabel(QStringLiteral("Label4"), QStringLiteral("透明度‐大"), GroupBox3);
+
+    // Equal stretches between the labels keep each one near its tick.
+    auto* labels = new QHBoxLayout;
+    labels->addWidget(Label1);
+    labels->addStretch(1);
+    labels->addWidget(Label2);
+    labels->addStretch(1);
+    labels->addWidget(Label3);
+    labels->addStretch(1);
+    labels->addWidget(Label4);
+    auto* group = new QVBoxLayout(GroupBox3);
+    group->addWidget(TrackBar1);
+    group->addLayout(labels);
+    auto* page = new QVBoxLayout(AppearanceSheet);
+    page->addWidget(GroupBox3);
+    page->addStretch(1);
+    return AppearanceSheet;
+}
+
+QWidget* TForm2::NewOtherPage() {
+    OtherSheet = new QWidget(PageControl1);
+    OtherSheet->setObjectName(QStringLiteral("OtherSheet"));
+    GroupBox2 = new QGroupBox(QStringLiteral("終了時"), OtherSheet);
+    GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
+    CheckBox2 = new QCheckBox(QStringLiteral("確認をする。"), GroupBox2);
+    CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
+    auto* group = new QVBoxLayout(GroupBox2);
+    group->addWidget(CheckBox2);
+    auto* page = new QVBoxLayout(OtherSheet);
+    page->addWidget(GroupBox2);
+    page->addStretch(1);
+    return OtherSheet;
+}
+
 bool TForm2::Run(const QString& currentIdentifier) {
     currentIdentifier_ = currentIdentifier;
     if (PageControl1->currentWidget() == DestinationSheet)
         DestinationSheet->ShowRowOf(currentIdentifier_);
     return exec() == QDialog::Accepted;
+}
+
+void TForm2::SetOpacityHandler(std::function<void(int level)> handler) {
+    opacityHandler_ = std::move(handler);
+}
+
+void TForm2::SetTransparencySupported(bool supported) {
+    // The group carries its children's state, slider and labels included.
+    GroupBox3->setEnabled(supported);
+}
+
+void TForm2::LoadState(bool cbx1, bool cbx2, int tbr1) {
+    DestinationSheet->CheckBox1->setChecked(cbx1);
+    CheckBox2->setChecked(cbx2);
+    TrackBar1->setValue(tbr1);
+}
+
+TForm2::ShellChoices TForm2::State() const {
+    return {DestinationSheet->CheckBox1->isChecked(), CheckBox2->isChecked(), TrackBar1->value()};
+}
+
+void TForm2::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    CentreOnScreen(*this);
+}
+
+void TForm2::TrackBar1Change(int level) {
+    if (opacityHandler_)
+        opacityHandler_(level);
 }
 
 } // namespace kelvo

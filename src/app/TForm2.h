@@ -2,8 +2,14 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QAction;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
 class QPushButton;
+class QSlider;
 class QTabWidget;
 
 namespace kelvo {
@@ -11,7 +17,8 @@ namespace kelvo {
 class DestinationList;
 class DestinationPage;
 
-// The settings dialog. Its destination page holds the destination list.
+// The settings dialog: destinations, the main window's transparency and the
+// question on closing. It keeps its controls between showings.
 class TForm2 : public QDialog {
     Q_OBJECT
 
@@ -23,13 +30,46 @@ public:
     // destination's row selected; true when closed with OK.
     bool Run(const QString& currentIdentifier);
 
+    // Called with the new level at every change of TrackBar1, so the main
+    // window's opacity follows the slider at once (also on Cancel's restore).
+    void SetOpacityHandler(std::function<void(int level)> handler);
+    // Without window opacity the transparency controls are disabled.
+    void SetTransparencySupported(bool supported);
+
+    struct ShellChoices {
+        bool cbx1;
+        bool cbx2;
+        int tbr1;
+    };
+    // Puts the kept choices into the controls; a moved slider calls the handler.
+    void LoadState(bool cbx1, bool cbx2, int tbr1);
+    ShellChoices State() const;
+
     QTabWidget* PageControl1 = nullptr;
     DestinationPage* DestinationSheet = nullptr; // the page "保存先情報"
+    QWidget* AppearanceSheet = nullptr;          // the page "外観"
+    QWidget* OtherSheet = nullptr;               // the page "その他"
+    QGroupBox* GroupBox3 = nullptr;              // main window transparency
+    QSlider* TrackBar1 = nullptr;                // transparency level 0..3
+    QLabel* Label1 = nullptr;                    // under level 0
+    QLabel* Label2 = nullptr;                    // under level 1
+    QLabel* Label3 = nullptr;                    // under level 2
+    QLabel* Label4 = nullptr;                    // under level 3
+    QGroupBox* GroupBox2 = nullptr;              // on closing
+    QCheckBox* CheckBox2 = nullptr;              // ask before closing
     QPushButton* OkButton = nullptr;
     QPushButton* CancelButton = nullptr;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void TrackBar1Change(int level);
+    QWidget* NewAppearancePage();
+    QWidget* NewOtherPage();
+
     QString currentIdentifier_;
+    std::function<void(int)> opacityHandler_;
 };
 
 } // namespace kelvo

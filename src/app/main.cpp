@@ -62,9 +62,7 @@ int RunWindow(int argc, char* argv[]) {
     session.MainWindow().show();
     session.SelectStoredDestination();
     session.ReportStartupProblems();
-    const int code = app.exec();
-    session.SaveOnClose();
-    return code;
+    return app.exec();
 }
 
 // The first argument that is not --home and its folder names the command.

@@ -1,6 +1,7 @@
 #include "app/SettingsFile.h"
 #include "destinations/CurrentDestination.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -23,6 +24,12 @@ protected:
         file.close();
         settings_.Read(file.fileName());
         return settings_;
+    }
+
+    QByteArray Written() {
+        QFile file(dir_.filePath("kelvo.ini"));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return file.readAll();
     }
 
     QTemporaryDir dir_;
@@ -101,6 +108,79 @@ TEST_F(SettingsFileTest, CurrentDestinationTakesItsIdentifierAndFolder) {
     destination.ReadFrom(ReadBytes(""));
     EXPECT_EQ(destination.CurrentIdentifier(), QStringLiteral("初期フォルダ"));
     EXPECT_EQ(destination.CurrentFolder(), kHome);
+}
+
+TEST_F(SettingsFileTest, WrittenValuesReadBackAsSet) {
+    ReadBytes("[Form]\nWidth=500\nCBX1=0\n[Form7]\nHeight=900\n");
+    int next = -3;
+    for (const SettingKey& key : SettingKeys()) {
+        if (key.type == SettingType::Integer)
+            settings_.SetInteger(key.section, key.key, next++ * 37);
+    }
+    settings_.SetBoolean("Form", "CBX1", true);
+    settings_.SetBoolean("Form", "CBX2", false);
+    settings_.SetString("Form", "DefSiki", QStringLiteral("壁紙 = 2"));
+    settings_.SetString("Form", "DefFolder", QStringLiteral("/データ/画像/"));
+    EXPECT_EQ(settings_.Integer("Form", "Width"), -1 * 37); // the set value wins
+    ASSERT_TRUE(settings_.Write(dir_.filePath("kelvo.ini")));
+
+    SettingsFile reread(QStringLiteral("/elsewhere/"));
+    reread.Read(dir_.filePath("kelvo.ini"));
+    next = -3;
+    for (const SettingKey& key : SettingKeys()) {
+        if (key.type == SettingType::Integer) {
+            EXPECT_EQ(reread.Integer(key.section, key.key), next++ * 37)
+                << key.section << "/" << key.key;
+        }
+    }
+    EXPECT_TRUE(reread.Boolean("Form", "CBX1"));
+    EXPECT_FALSE(reread.Boolean("Form", "CBX2"));
+    EXPECT_TRUE(reread.Boolean("Form", "PBX1"));
+    EXPECT_EQ(reread.String("Form", "DefSiki"), QStringLiteral("壁紙 = 2"));
+    EXPECT_EQ(reread.String("Form", "DefFolder"), QStringLiteral("/データ/画像/"));
+
+    EXPECT_THROW(settings_.SetInteger("Form", "Nothing", 1), std::out_of_range);
+    EXPECT_THROW(settings_.SetInteger("Form", "NORI", 1), std::invalid_argument);
+}
+
+TEST_F(SettingsFileTest, FirstCloseWritesEveryKeyOfTheThreeSections) {
+    settings_.Read(dir_.filePath("kelvo.ini")); // first run: no file
+    settings_.SetBoolean("Form", "NORI", true);
+    ASSERT_TRUE(settings_.Write(dir_.filePath("kelvo.ini")));
+    const QByteArray bytes = Written();
+    EXPECT_TRUE(bytes.startsWith("[Form]\r\nTop=100\r\nLeft=100\r\nWidth=287\r\nHeight=292\r\n"))
+        << bytes.constData();
+    EXPECT_TRUE(bytes.contains("\r\nDefFolder=" + kHome.toUtf8() + "\r\n"));
+    EXPECT_TRUE(bytes.contains("\r\nDefSiki=初期フォルダ\r\nDefIndex=0\r\n"));
+    EXPECT_TRUE(bytes.contains("\r\nNORI=1\r\n\r\n[Form5]\r\nTop=0\r\n"));
+    EXPECT_TRUE(bytes.endsWith("\r\nP1Width=185\r\nWindowState=0\r\n"));
+    EXPECT_EQ(bytes.count("[Form"), 3);
+    EXPECT_EQ(bytes.count("\r\n"), bytes.count('\n')); // no bare LF
+    EXPECT_EQ(bytes.count('='), qsizetype(SettingKeys().size()));
+}
+
+TEST_F(SettingsFileTest, KeepsWhatALaterVersionWroteAndRewritesBadValues) {
+    ReadBytes("[Form]\r\nWidth=abc\r\nZoom=3\r\n[Browser]\r\nDevToolsPort=9333\r\n"
+              "Profile=朝\r\n[form]\r\nHeight=0x200\r\n");
+    ASSERT_TRUE(settings_.Write(dir_.filePath("kelvo.ini")));
+    const QByteArray bytes = Written();
+    EXPECT_TRUE(bytes.contains("NORI=0\r\nZoom=3\r\n\r\n[Form5]\r\n"));
+    EXPECT_TRUE(bytes.endsWith("\r\n\r\n[Browser]\r\nDevToolsPort=9333\r\nProfile=朝\r\n"))
+        << bytes.constData();
+    EXPECT_TRUE(bytes.contains("\r\nWidth=287\r\nHeight=512\r\n"));
+    EXPECT_EQ(bytes.count("[Form]"), 1);
+
+    ReadBytes("[Browser]\nDevToolsPort=\x82\xA0\n"); // Shift-JIS from the old program
+    ASSERT_TRUE(settings_.Write(dir_.filePath("kelvo.ini")));
+    EXPECT_TRUE(Written().endsWith("[Browser]\r\nDevToolsPort=あ\r\n"));
+}
+
+TEST_F(SettingsFileTest, WriteIntoAMissingFolderFailsAndLeavesNothing) {
+    const QString folder = dir_.filePath("missing");
+    EXPECT_FALSE(settings_.Write(folder + "/kelvo.ini"));
+    EXPECT_FALSE(QDir(folder).exists());
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+    EXPECT_EQ(WriteFailureText(folder + "/kelvo.ini"), folder + "/kelvo.ini に書き込めません");
 }
 
 } // namespace

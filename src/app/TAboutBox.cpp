@@ -1,0 +1,72 @@
+#include "app/TAboutBox.h"
+
+#include "app/WindowPlacement.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace kelvo {
+
+namespace {
+
+QLabel* NewLabel(const QString& name, const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+} // namespace
+
+TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("TAboutBox"));
+    setWindowTitle(QStringLiteral("バージョン情報"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+
+    QIcon icon = QApplication::windowIcon();
+    if (icon.isNull())
+        icon = style()->standardIcon(QStyle::SP_ComputerIcon);
+    const int side = style()->pixelMetric(QStyle::PM_LargeIconSize);
+    ProgramIcon = NewLabel(QStringLiteral("ProgramIcon"), {}, this);
+    ProgramIcon->setPixmap(icon.pixmap(side, side));
+    ProductName = NewLabel(QStringLiteral("ProductName"), QStringLiteral("ケルボ v1.13"), this);
+    Comments = NewLabel(QStringLiteral("Comments"), QStringLiteral("画像取得閲覧ツール"), this);
+    Copyright = NewLabel(QStringLiteral("Copyright"),
+                         QStringLiteral("© 2026 Kelvo の開発者たち。自由に使ってください。"), this);
+    Edit1 = new QLineEdit(QStringLiteral("https://kelvo.example.org/"), this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setReadOnly(true);
+    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    OKButton->setDefault(true);
+    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* texts = new QVBoxLayout;
+    texts->addWidget(ProductName);
+    texts->addWidget(Comments);
+    auto* top = new QHBoxLayout;
+    top->addWidget(ProgramIcon, 0, Qt::AlignTop);
+    top->addLayout(texts, 1);
+    auto* button = new QHBoxLayout;
+    button->addStretch(1);
+    button->addWidget(OKButton);
+    button->addStretch(1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addSpacing(8);
+    layout->addWidget(Copyright);
+    layout->addWidget(Edit1);
+    layout->addLayout(button);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TAboutBox::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    CentreOnScreen(*this);
+}
+
+} // namespace kelvo

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace kelvo {
+
+// The version box: program icon, name and version, and our notice and address.
+class TAboutBox : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TAboutBox(QWidget* parent = nullptr);
+
+    QLabel* ProgramIcon = nullptr;
+    QLabel* ProductName = nullptr; // name and version
+    QLabel* Comments = nullptr;    // what the program is
+    QLabel* Copyright = nullptr;   // our notice
+    QLineEdit* Edit1 = nullptr;    // our web address, selectable for copying
+    QPushButton* OKButton = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+};
+
+} // namespace kelvo

@@ -1,0 +1,118 @@
+#include "app/AppSession.h"
+#include "app/TForm1.h"
+#include "destinations/DestinationTreePane.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFile>
+#include <QMessageBox>
+#include <QSplitter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace kelvo {
+
+// Start-up from the settings file and the close that writes it back.
+class AppSessionTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir temp;
+
+    QString NewHome(const QByteArray& settings = {}) {
+        static int count = 0;
+        const QString home = temp.path() + QStringLiteral("/home%1/").arg(++count);
+        QDir().mkpath(home);
+        if (!settings.isEmpty())
+            Write(home + "kelvo.ini", settings);
+        return home;
+    }
+
+    static void Write(const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    static QByteArray Read(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    // Answers the next message box with the given button.
+    static void AnswerNextQuestion(QMessageBox::StandardButton answer, QString* asked) {
+        QTimer::singleShot(0, [=] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            *asked = box->text();
+            box->button(answer)->click();
+        });
+    }
+
+private slots:
+    void firstRunUsesTheDefaultsAndTheCloseWritesEveryKey() {
+        const QString home = NewHome("[Form]\r\nCBX2=0\r\n");
+        AppSession session(home);
+        TForm1& form = session.MainWindow();
+        QCOMPARE(form.geometry(), QRect(100, 100, 287, 292));
+        QVERIFY(form.windowFlags() & Qt::WindowStaysOnTopHint);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.Splitter2->sizes().value(0), 96);
+        QVERIFY(form.close()); // no question with CBX2 off
+        const QByteArray ini = Read(home + "kelvo.ini");
+        for (const char* key : {"[Form]",     "Top=",          "Left=",
+                                "Width=",     "Height=",       "IHeight=111",
+                                "P1Width=",   "WindowState=0", "DefSiki=初期フォルダ",
+                                "DefIndex=0", "DefFolder=",    "CBX1=1",
+                                "CBX2=0",     "PBX1=1",        "PBX2=1",
+                                "TBR1=0",     "NORI=1",        "[Form5]",
+                                "Width=585",  "[Form7]",       "Width=683"})
+            QVERIFY2(ini.contains(key), key);
+        QVERIFY(QFile::exists(home + "ListView.txt"));
+        QVERIFY(QFile::exists(home + "TreeView.txt"));
+        QVERIFY(QFile::exists(home + "TreeViewLogs.txt"));
+    }
+
+    void readsTheWindowFromTheSettings() {
+        AppSession hex(NewHome("[Form]\r\nWidth=0x200\r\nHeight=abc\r\nWindowState=2\r\n"));
+        QCOMPARE(hex.MainWindow().geometry().width(), 512);
+        QCOMPARE(hex.MainWindow().geometry().height(), 292);
+        QVERIFY(hex.MainWindow().windowState() & Qt::WindowMaximized);
+    }
+
+    void answeringNoToTheCloseQuestionKeepsEverything() {
+        const QString home = NewHome();
+        AppSession session(home);
+        session.MainWindow().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&session.MainWindow()));
+        QString asked;
+        AnswerNextQuestion(QMessageBox::No, &asked);
+        QVERIFY(!session.MainWindow().close());
+        QCOMPARE(asked, QStringLiteral("ケルボを終了しますか？"));
+        QVERIFY(session.MainWindow().isVisible());
+        QVERIFY(!QFile::exists(home + "kelvo.ini"));
+        QVERIFY(!QFile::exists(home + "ListView.txt"));
+        AnswerNextQuestion(QMessageBox::Yes, &asked);
+        QVERIFY(session.MainWindow().close());
+        QVERIFY(QFile::exists(home + "kelvo.ini"));
+    }
+
+    void aSettingsFileThatCannotBeWrittenStopsTheClose() {
+        const QString home = NewHome("[Form]\r\nCBX2=0\r\n");
+        AppSession session(home);
+        QFile::remove(home + "kelvo.ini");
+        QDir().mkpath(home + "kelvo.ini"); // a folder where the file should go
+        QString told;
+        AnswerNextQuestion(QMessageBox::Ok, &told);
+        QVERIFY(!session.FormClose());
+        QCOMPARE(told, home + "kelvo.ini に書き込めません");
+        QVERIFY(!QFile::exists(home + "ListView.txt"));
+    }
+};
+
+} // namespace kelvo
+
+QTEST_MAIN(kelvo::AppSessionTest)
+#include "AppSessionTest.moc"
