@@ -1,11 +1,13 @@
 #include "app/AppSession.h"
 
+#include "app/InstanceLink.h"
 #include "app/QtPrompter.h"
 #include "app/SessionDestinationViews.h"
 #include "app/TAboutBox.h"
 #include "app/TForm1.h"
 #include "app/TForm2.h"
 #include "app/Transparency.h"
+#include "app/TrayIcon.h"
 #include "capture/CapturePipeline.h"
 #include "capture/TForm4.h"
 #include "destinations/DestinationCommands.h"
@@ -74,6 +76,8 @@ AppSession::AppSession(const QString& homeFolder)
     form1_->ClearCaptureInfo();
     form1_->ShowStatus(QStringLiteral("画像ドロップ待機中"));
     ApplyWindowSettings();
+    tray_ = new TrayIcon(*form1_);
+    aboutBox_ = std::make_unique<TAboutBox>(form1_.get());
     QObject::connect(form1_->N3, &QAction::triggered, form1_.get(), [this] { OpenSettings(); });
     QObject::connect(form1_->N4, &QAction::triggered, form1_.get(), [this] { OpenVersionBox(); });
     form1_->SetCloseHandler([this] { return FormCloseQuery() && FormClose(); });
@@ -84,6 +88,9 @@ void AppSession::ApplyWindowSettings() {
     form.setGeometry(settings_.Integer("Form", "Left"), settings_.Integer("Form", "Top"),
                      settings_.Integer("Form", "Width"), settings_.Integer("Form", "Height"));
     form.SetTreePaneWidth(settings_.Integer("Form", "P1Width"));
+    form.SetPreviewPaneHeight(settings_.Integer("Form", "IHeight"));
+    form.SetMenuShown(settings_.Boolean("Form", "PBX1"));
+    form.SetTreePaneShown(settings_.Boolean("Form", "PBX2"));
     const int state = settings_.Integer("Form", "WindowState");
     if (state == 1)
         form.setWindowState(Qt::WindowMinimized);
@@ -114,7 +121,10 @@ void AppSession::StoreWindowSettings() {
     settings_.SetInteger("Form", "Left", bounds.left());
     settings_.SetInteger("Form", "Width", bounds.width());
     settings_.SetInteger("Form", "Height", bounds.height());
-    settings_.SetInteger("Form", "P1Width", form.Splitter2->sizes().value(0));
+    settings_.SetInteger("Form", "P1Width", form.TreePaneWidth());
+    settings_.SetInteger("Form", "IHeight", form.PreviewPaneHeight());
+    settings_.SetBoolean("Form", "PBX1", form.MenuShown());
+    settings_.SetBoolean("Form", "PBX2", form.TreePaneShown());
     settings_.SetInteger("Form", "WindowState",
                          form.isMinimized() ? 1 : (form.isMaximized() ? 2 : 0));
     settings_.SetString("Form", "DefSiki", destination_.CurrentIdentifier());
@@ -188,6 +198,27 @@ void AppSession::OpenSettings() {
         }
     }
     form1_->Timer1->start();
+}
+
+bool AppSession::AcceptHandOvers() {
+    handOvers_ = std::make_unique<InstanceServer>(home_, [this](const QStringList& files,
+                                                                InstanceServer::Reply report,
+                                                                std::function<void()> done) {
+        DropPayload payload;
+        for (const QString& file : files)
+            payload.files.append({file, {}});
+        payload.reportOutcome = [report](const DroppedFile& file, const CaptureOutcome& outcome) {
+            using Kind = HandedOutcome::Kind;
+            const Kind kind = outcome.kind == CaptureOutcome::Kind::Saved    ? Kind::Saved
+                              : outcome.kind == CaptureOutcome::Kind::Failed ? Kind::Failed
+                                                                             : Kind::Skipped;
+            const bool saved = kind == Kind::Saved;
+            report({kind, saved ? outcome.savedPath : file.path, outcome.text});
+        };
+        payload.done = std::move(done);
+        pipeline_->HandleDroppedFiles(payload);
+    });
+    return handOvers_->Listen();
 }
 
 void AppSession::OpenVersionBox() {

@@ -21,8 +21,10 @@ class QtPrompter;
 class TForm1;
 class TForm2;
 class TForm4;
+class InstanceServer;
 class TAboutBox;
 class TForm8;
+class TrayIcon;
 
 // Everything one running Kelvo window owns, wired together.
 class AppSession {
@@ -45,6 +47,9 @@ public:
     // takes its choices, Cancel puts the stored ones back.
     void OpenSettings();
     void OpenVersionBox();
+    // Takes files handed over by a second start on the same home (kelvo
+    // capture) and captures them as a drop. Call once the home's lock is held.
+    bool AcceptHandOvers();
     // The close question, when the settings ask for it.
     bool FormCloseQuery();
     // Writes everything a run keeps in memory: the settings, the lists and the
@@ -67,10 +72,11 @@ private:
     DestinationList destinations_;
     HistoryTree history_;
     QStringList startupProblems_;
-    int storedIndex_ = 0; // "DefIndex" as read, before any selection moves it
-    bool cbx1_ = true;    // carried only
-    bool cbx2_ = true;    // ask before ending
-    int tbr1_ = 0;        // transparency level
+    int storedIndex_ = 0;      // "DefIndex" as read, before any selection moves it
+    bool cbx1_ = true;         // carried only
+    bool cbx2_ = true;         // ask before ending
+    int tbr1_ = 0;             // transparency level
+    TrayIcon* tray_ = nullptr; // owned by the main window
     SystemClock clock_;
     SilentBrowserLink browser_;
     DropIntake intake_;
@@ -84,6 +90,7 @@ private:
     std::unique_ptr<DestinationViews> views_;
     std::unique_ptr<DestinationCommands> commands_;
     std::unique_ptr<CapturePipeline> pipeline_;
+    std::unique_ptr<InstanceServer> handOvers_;
 };
 
 } // namespace kelvo

@@ -68,12 +68,15 @@ QString CaptureCommandUsage() {
         "Captures the files into the current destination as a drop would: copied\n"
         "without replacing anything, stamped, logged and added to the history.\n"
         "A name that is taken is skipped (skip, the default) or numbered (auto).\n"
+        "When a Kelvo window works on the same home, the files are handed to it\n"
+        "and captured there as a drop; the window then asks about taken names.\n"
         "Prints one line per file: the saved path and the outcome, or why it was\n"
         "not saved.\n");
 }
 
 int RunCaptureCommand(const QStringList& argsAfterCapture, const QString& homeFolder,
-                      const Clock& clock, QTextStream& out, QTextStream& err) {
+                      const Clock& clock, QTextStream& out, QTextStream& err,
+                      const HandOver& handOver) {
     Options options;
     if (!ParseOptions(argsAfterCapture, options)) {
         err << CaptureCommandUsage();
@@ -81,6 +84,13 @@ int RunCaptureCommand(const QStringList& argsAfterCapture, const QString& homeFo
     }
     InstanceLock lock(homeFolder);
     if (!lock.TryLock()) {
+        if (handOver) {
+            QStringList files;
+            for (const DroppedFile& file : PayloadOf(options.files).files)
+                files << file.path;
+            if (const std::optional<int> code = handOver(files, out))
+                return *code;
+        }
         err << "kelvo capture: another Kelvo is using " << homeFolder << " (" << lock.Path() << ")"
             << Qt::endl;
         return kNotAllSaved;

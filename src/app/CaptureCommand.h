@@ -3,6 +3,9 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <functional>
+#include <optional>
+
 namespace kelvo {
 
 class Clock;
@@ -11,8 +14,14 @@ class Clock;
 // current destination without a window, through the same pipeline as a drop,
 // and prints one line per file. 0 when every file was saved or skipped by
 // choice, 1 otherwise, 2 for wrong usage.
+// When a window holds the home, the files go to it through handOver, which
+// prints the window's outcomes and gives the exit code, or nothing when no
+// window answers.
+using HandOver = std::function<std::optional<int>(const QStringList& files, QTextStream& out)>;
+
 int RunCaptureCommand(const QStringList& argsAfterCapture, const QString& homeFolder,
-                      const Clock& clock, QTextStream& out, QTextStream& err);
+                      const Clock& clock, QTextStream& out, QTextStream& err,
+                      const HandOver& handOver = {});
 
 QString CaptureCommandUsage();
 

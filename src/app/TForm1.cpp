@@ -1,5 +1,7 @@
 #include "app/TForm1.h"
 
+#include "app/WindowMover.h"
+
 #include "capture/CapturePipeline.h"
 #include "capture/DropIntake.h"
 #include "destinations/CurrentDestination.h"
@@ -15,12 +17,17 @@
 #include <QSplitter>
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QStatusBar>
 #include <QTimer>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace kelvo {
@@ -28,6 +35,7 @@ namespace {
 
 constexpr int kHoverInterval = 1000;
 constexpr int kBriefMessageTime = 4000;
+constexpr int kSplitterHandle = 3;
 
 QLabel* NamedLabel(const char* name, QWidget* parent) {
     auto* label = new QLabel(parent);
@@ -46,21 +54,58 @@ QAction* DestinationAction(const char* name, const QString& caption, const QStri
     return action;
 }
 
+QAction* CheckAction(const char* name, const QString& caption, QObject* parent) {
+    auto* action = new QAction(caption, parent);
+    action->setObjectName(QLatin1String(name));
+    action->setCheckable(true);
+    action->setChecked(true);
+    return action;
+}
+
+// The folder as the user knows it: without the trailing separator, except
+// for the root, which is only a separator.
+QString FolderForMessage(const QString& folder) {
+    if (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
+        return folder.chopped(1);
+    return folder;
+}
+
+// The installed guide first, then one beside the executable.
+QString GuideFile() {
+    const QString dir = QCoreApplication::applicationDirPath();
+    for (const QString& path : {dir + QStringLiteral("/../share/doc/kelvo/guide.html"),
+                                dir + QStringLiteral("/guide.html")})
+        if (QFileInfo(path).isFile())
+            return QDir::cleanPath(path);
+    return {};
+}
+
 } // namespace
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
+TForm1::TForm1(QWidget* parent)
+    : QMainWindow(parent), opener_([](const QUrl& url) { QDesktopServices::openUrl(url); }),
+      notifier_([this](const QString& text) {
+          QMessageBox box(QMessageBox::NoIcon, QStringLiteral("ケルボ"), text, QMessageBox::Ok,
+                          this);
+          box.exec();
+      }) {
     setObjectName(QStringLiteral("TForm1"));
     setWindowTitle(QStringLiteral("ケルボ v1.13"));
     resize(287, 292);
     CreateDestinationActions();
+    CreateViewActions();
     CreateMainMenu();
     Panel1 = new DestinationTreePane(this);
     Panel1->SetCommands(Action1, Action2, Action3);
+    Panel1->AddViewCommands(Action4, Action5, Action6);
     Splitter2 = new QSplitter(Qt::Horizontal, this);
     Splitter2->setObjectName(QStringLiteral("Splitter2"));
+    Splitter2->setHandleWidth(kSplitterHandle);
     Splitter2->addWidget(Panel1);
-    Splitter2->addWidget(BuildCaptureDisplay());
+    Splitter2->addWidget(BuildRightSide());
     Splitter2->setStretchFactor(1, 1);
+    // The information box is narrower now; the preview refits by itself.
+    connect(Splitter2, &QSplitter::splitterMoved, this, [this] { ShortenFolderLine(); });
     setCentralWidget(Splitter2);
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
@@ -72,14 +117,50 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     Timer1->setInterval(kHoverInterval);
     connect(Timer1, &QTimer::timeout, Panel1, &DestinationTreePane::Timer1Timer);
     Timer1->start();
+    CreateContextMenus();
+    mover_ = new WindowMover(
+        this, {Image1, GroupBox1, Label5, Label1, Label3, Label4, StatusBar1, Panel1->StatusBar2},
+        {Label2});
     setAcceptDrops(true);
 }
 
 TForm1::~TForm1() = default;
 
+QWidget* TForm1::BuildRightSide() {
+    Panel2 = new QWidget(this);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    auto* layout = new QVBoxLayout(Panel2);
+    layout->setContentsMargins(0, 0, 0, 0);
+    Panel3 = new QFrame(Panel2);
+    Panel3->setObjectName(QStringLiteral("Panel3"));
+    Panel3->setMinimumSize(1, 1);
+    auto* previewLayout = new QVBoxLayout(Panel3);
+    previewLayout->setContentsMargins(0, 0, 0, 0);
+    Image1 = NamedLabel("Image1", Panel3);
+    Image1->setAlignment(Qt::AlignCenter);
+    Image1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    Image1->setToolTip(QStringLiteral("ダブルクリックで実サイズ表示"));
+    previewLayout->addWidget(Image1);
+    Splitter1 = new QSplitter(Qt::Vertical, Panel2);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Splitter1->setHandleWidth(kSplitterHandle);
+    Splitter1->setChildrenCollapsible(false);
+    Splitter1->addWidget(Panel3);
+    Splitter1->addWidget(BuildCaptureDisplay());
+    Splitter1->setStretchFactor(1, 1);
+    layout->addWidget(Splitter1);
+    return Panel2;
+}
+
 QWidget* TForm1::BuildCaptureDisplay() {
     GroupBox1 = new QFrame(this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    // Either pane of Splitter1 may shrink to a single line of pixels.
+    GroupBox1->setMinimumSize(1, 1);
+    GroupBox1->setAutoFillBackground(true);
+    QPalette palette = GroupBox1->palette();
+    palette.setColor(QPalette::Window, palette.color(QPalette::HighlightedText));
+    GroupBox1->setPalette(palette);
     auto* layout = new QVBoxLayout(GroupBox1);
     layout->setContentsMargins(8, 4, 4, 4);
     layout->setSpacing(2);
@@ -89,18 +170,13 @@ QWidget* TForm1::BuildCaptureDisplay() {
     Label1 = NamedLabel("Label1", GroupBox1);
     // The folder line is shortened to its width, so it never widens the box.
     Label1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    Image1 = NamedLabel("Image1", GroupBox1);
-    Image1->setAlignment(Qt::AlignCenter);
-    Image1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     Image2 = NamedLabel("Image2", GroupBox1);
     Image2->hide();
     Label3 = NamedLabel("Label3", GroupBox1);
     Label4 = NamedLabel("Label4", GroupBox1);
-    for (QWidget* widget : {Label5, Label2, Label1})
+    for (QWidget* widget : {Label5, Label2, Label1, Label3, Label4})
         layout->addWidget(widget);
-    layout->addWidget(Image1, 1);
-    layout->addWidget(Label3);
-    layout->addWidget(Label4);
+    layout->addStretch(1);
     preview_ = new PreviewPair(Image2, Image1);
     return GroupBox1;
 }
@@ -115,8 +191,114 @@ void TForm1::CreateMainMenu() {
     N3->setObjectName(QStringLiteral("N3"));
     Help1 = bar->addMenu(QStringLiteral("ヘルプ"));
     Help1->setObjectName(QStringLiteral("Help1"));
+    N16 = Help1->addAction(QStringLiteral("オンラインヘルプ"));
+    N16->setObjectName(QStringLiteral("N16"));
+    connect(N16, &QAction::triggered, this, &TForm1::N16Click);
+    N1 = Help1->addSeparator();
+    N1->setObjectName(QStringLiteral("N1"));
     N4 = Help1->addAction(QStringLiteral("バージョン"));
     N4->setObjectName(QStringLiteral("N4"));
+}
+
+// The same three actions sit in both context menus, so their check marks agree.
+void TForm1::CreateViewActions() {
+    Action4 = new QAction(QStringLiteral("保存先フォルダを開く"), this);
+    Action4->setObjectName(QStringLiteral("Action4"));
+    Action4->setProperty("category", QStringLiteral("保存先フォルダ"));
+    connect(Action4, &QAction::triggered, this, &TForm1::Action4Execute);
+    Action5 = CheckAction("Action5", QStringLiteral("メニューを表示する"), this);
+    connect(Action5, &QAction::triggered, this, &TForm1::ShowMenuItems);
+    Action6 = CheckAction("Action6", QStringLiteral("ツリービューを表示する"), this);
+    connect(Action6, &QAction::triggered, this, [this](bool shown) {
+        if (shown)
+            ShowTreePane();
+        else
+            HideTreePane();
+    });
+}
+
+void TForm1::CreateContextMenus() {
+    PopupMenu2 = new QMenu(Panel2);
+    PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
+    PopupMenu2->addAction(Action4);
+    PopupMenu2->addSeparator();
+    PopupMenu2->addAction(Action5);
+    PopupMenu2->addAction(Action6);
+    Panel2->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Panel2, &QWidget::customContextMenuRequested, this,
+            [this](QPoint at) { PopupMenu2->popup(Panel2->mapToGlobal(at)); });
+}
+
+void TForm1::SetMoveStarter(std::function<void()> start) {
+    mover_->SetStarter(std::move(start));
+}
+
+// "ヘルプ" and its "オンラインヘルプ" always stay.
+void TForm1::ShowMenuItems(bool shown) {
+    for (QAction* item : {Exit1, N3, N4})
+        item->setVisible(shown);
+}
+
+void TForm1::SetMenuShown(bool shown) {
+    Action5->setChecked(shown);
+    ShowMenuItems(shown);
+}
+
+bool TForm1::MenuShown() const {
+    return Action5->isChecked();
+}
+
+void TForm1::SetTreePaneShown(bool shown) {
+    Action6->setChecked(shown);
+    Panel1->setVisible(shown);
+    SetHoverSelectionEnabled(shown);
+    if (shown && isVisible())
+        ApplyTreePaneWidth();
+}
+
+bool TForm1::TreePaneShown() const {
+    return Action6->isChecked();
+}
+
+// The right side keeps its width; the window gives up the pane's.
+void TForm1::HideTreePane() {
+    treePaneWidth_ = TreePaneWidth();
+    Panel1->hide();
+    resize(width() - treePaneWidth_, height());
+    Timer1->stop();
+}
+
+void TForm1::ShowTreePane() {
+    Panel1->show();
+    resize(width() + treePaneWidth_, height());
+    if (isVisible())
+        ApplyTreePaneWidth();
+    Timer1->start();
+    if (current_)
+        Panel1->Select(current_->CurrentIndex());
+    Panel1->TreeView1->setFocus();
+}
+
+void TForm1::Action4Execute() {
+    Timer1->stop();
+    const QString folder = current_ ? current_->CurrentFolder() : QString();
+    if (!folder.isEmpty() && QFileInfo(folder).isDir()) {
+        opener_(QUrl::fromLocalFile(folder));
+    } else {
+        BringToFront();
+        Beep();
+        notifier_(QStringLiteral("保存先フォルダ ") + FolderForMessage(folder) +
+                  QStringLiteral(" が存在しません。"));
+    }
+    Timer1->start();
+}
+
+void TForm1::N16Click() {
+    const QString guide = GuideFile();
+    if (guide.isEmpty())
+        notifier_(QStringLiteral("ヘルプファイルが見つかりません。"));
+    else
+        opener_(QUrl::fromLocalFile(guide));
 }
 
 void TForm1::CreateDestinationActions() {
@@ -224,17 +406,43 @@ void TForm1::SetTreePaneWidth(int width) {
         ApplyTreePaneWidth();
 }
 
+int TForm1::TreePaneWidth() const {
+    return treePaneSized_ && !Panel1->isHidden() ? Splitter2->sizes().value(0) : treePaneWidth_;
+}
+
+void TForm1::SetPreviewPaneHeight(int height) {
+    previewPaneHeight_ = height;
+    previewPaneSized_ = false;
+    if (isVisible())
+        ApplyPreviewPaneHeight();
+}
+
+int TForm1::PreviewPaneHeight() const {
+    return previewPaneSized_ ? Splitter1->sizes().value(0) : previewPaneHeight_;
+}
+
 void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!treePaneSized_)
         ApplyTreePaneWidth();
+    if (!previewPaneSized_)
+        ApplyPreviewPaneHeight();
 }
 
 // The splitter shares out only the width it has, which it knows once shown.
+// A hidden pane gets its width when it is shown again.
 void TForm1::ApplyTreePaneWidth() {
-    const int total = Splitter2->width();
+    if (Panel1->isHidden())
+        return;
+    const int total = Splitter2->width() - Splitter2->handleWidth();
     Splitter2->setSizes({treePaneWidth_, std::max(1, total - treePaneWidth_)});
     treePaneSized_ = true;
+}
+
+void TForm1::ApplyPreviewPaneHeight() {
+    const int total = Splitter1->height() - Splitter1->handleWidth();
+    Splitter1->setSizes({previewPaneHeight_, std::max(1, total - previewPaneHeight_)});
+    previewPaneSized_ = true;
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

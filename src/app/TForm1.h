@@ -5,6 +5,8 @@
 
 #include <QMainWindow>
 
+#include <QUrl>
+
 #include <functional>
 
 class QAction;
@@ -22,6 +24,7 @@ class CurrentDestination;
 class DestinationTreePane;
 class DropIntake;
 class PreviewPair;
+class WindowMover;
 
 // The main window: takes drops, shows the destinations and the last capture.
 // It holds no logic; drops go to the capture pipeline, selections to the
@@ -41,6 +44,26 @@ public:
     QString StatusText() const;
     // The tree pane's width, applied once the window is laid out.
     void SetTreePaneWidth(int width);
+    int TreePaneWidth() const;
+    // The preview pane's height, applied once the window is laid out.
+    void SetPreviewPaneHeight(int height);
+    int PreviewPaneHeight() const;
+    // Start-up states; the window keeps its width.
+    void SetMenuShown(bool shown);
+    void SetTreePaneShown(bool shown);
+    bool MenuShown() const;
+    bool TreePaneShown() const;
+
+    // How a folder or the user guide is opened, and how a notice is shown;
+    // tests record them instead.
+    void SetOpener(std::function<void(const QUrl&)> opener) { opener_ = std::move(opener); }
+    void SetNotifier(std::function<void(const QString&)> notifier) {
+        notifier_ = std::move(notifier);
+    }
+    void SetMoveStarter(std::function<void()> start);
+
+    void Action4Execute();
+    void N16Click();
 
     void ClearPreview() override;
     void ShowCapturedPreview(const QString& savedPath) override;
@@ -58,22 +81,31 @@ public:
 
     DestinationTreePane* Panel1 = nullptr; // the destination tree and its status line
     QSplitter* Splitter2 = nullptr;
-    QFrame* GroupBox1 = nullptr; // the information box
-    QLabel* Label5 = nullptr;    // the caption "保存先フォルダ"
-    QLabel* Label2 = nullptr;    // identifier of the current destination
-    QLabel* Label1 = nullptr;    // its folder, shortened to fit
-    QLabel* Label3 = nullptr;    // name the last capture was saved under
-    QLabel* Label4 = nullptr;    // outcome of the last capture
-    QLabel* Image1 = nullptr;    // preview of the last capture
-    QLabel* Image2 = nullptr;    // hidden: holds the full picture the preview is fitted from
+    QWidget* Panel2 = nullptr;      // the right side
+    QMenu* PopupMenu2 = nullptr;    // Panel2's context menu
+    QFrame* Panel3 = nullptr;       // the preview pane
+    QSplitter* Splitter1 = nullptr; // between the preview and the information box
+    QFrame* GroupBox1 = nullptr;    // the information box
+    QLabel* Label5 = nullptr;       // the caption "保存先フォルダ"
+    QLabel* Label2 = nullptr;       // identifier of the current destination
+    QLabel* Label1 = nullptr;       // its folder, shortened to fit
+    QLabel* Label3 = nullptr;       // name the last capture was saved under
+    QLabel* Label4 = nullptr;       // outcome of the last capture
+    QLabel* Image1 = nullptr;       // preview of the last capture
+    QLabel* Image2 = nullptr;       // hidden: holds the full picture the preview is fitted from
     QStatusBar* StatusBar1 = nullptr;
     QTimer* Timer1 = nullptr;   // selects the destination under the pointer during a drag
     QAction* Action1 = nullptr; // add a destination
     QAction* Action2 = nullptr; // edit it
     QAction* Action3 = nullptr; // delete it
+    QAction* Action4 = nullptr; // open the current destination's folder
+    QAction* Action5 = nullptr; // show the menu (checked) or hide it
+    QAction* Action6 = nullptr; // show the tree pane (checked) or hide it
     QAction* Exit1 = nullptr;   // "終了"
     QAction* N3 = nullptr;      // "設定"
     QMenu* Help1 = nullptr;     // "ヘルプ"
+    QAction* N16 = nullptr;     // "オンラインヘルプ"
+    QAction* N1 = nullptr;      // the separator before "バージョン"
     QAction* N4 = nullptr;      // "バージョン"
 
 protected:
@@ -85,10 +117,17 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    QWidget* BuildRightSide();
     QWidget* BuildCaptureDisplay();
     void CreateDestinationActions();
+    void CreateViewActions();
     void CreateMainMenu();
+    void CreateContextMenus();
+    void ShowMenuItems(bool shown);
+    void ShowTreePane();
+    void HideTreePane();
     void ApplyTreePaneWidth();
+    void ApplyPreviewPaneHeight();
     void ShortenFolderLine();
 
     const DropIntake* intake_ = nullptr;
@@ -96,9 +135,14 @@ private:
     const CurrentDestination* current_ = nullptr;
     PreviewPair* preview_ = nullptr;
     QLabel* statusText_ = nullptr;
+    WindowMover* mover_ = nullptr;
     std::function<bool()> closeHandler_;
+    std::function<void(const QUrl&)> opener_;
+    std::function<void(const QString&)> notifier_;
     int treePaneWidth_ = 96;
     bool treePaneSized_ = false;
+    int previewPaneHeight_ = 111;
+    bool previewPaneSized_ = false;
 };
 
 } // namespace kelvo

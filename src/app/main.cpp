@@ -1,6 +1,7 @@
 #include "app/AppSession.h"
 #include "app/CaptureCommand.h"
 #include "app/HomeFolder.h"
+#include "app/InstanceLink.h"
 #include "app/InstanceLock.h"
 #include "app/TForm1.h"
 #include "app/TableCommand.h"
@@ -43,7 +44,10 @@ int RunCapture(const QStringList& args, const QString& homeOption, QTextStream& 
     const QString home =
         kelvo::ResolveHomeFolder(homeOption, QCoreApplication::applicationDirPath());
     const kelvo::SystemClock clock;
-    return kelvo::RunCaptureCommand(args, home, clock, out, err);
+    return kelvo::RunCaptureCommand(args, home, clock, out, err,
+                                    [&home](const QStringList& files, QTextStream& handedOut) {
+                                        return kelvo::HandOverCapture(home, files, handedOut);
+                                    });
 }
 
 int RunWindow(int argc, char* argv[]) {
@@ -59,6 +63,7 @@ int RunWindow(int argc, char* argv[]) {
         return 0;
     }
     kelvo::AppSession session(home);
+    session.AcceptHandOvers();
     session.MainWindow().show();
     session.SelectStoredDestination();
     session.ReportStartupProblems();

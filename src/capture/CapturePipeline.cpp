@@ -72,6 +72,8 @@ void CapturePipeline::HandleDroppedFiles(DropPayload payload) {
 void CapturePipeline::ProcessDrop(const DropPayload& payload) {
     if (payload.files.isEmpty()) {
         context_.prompter.Notice(kNothingToSaveText);
+        if (payload.done)
+            payload.done();
         return;
     }
     for (const DroppedFile& file : payload.files) {
@@ -79,7 +81,11 @@ void CapturePipeline::ProcessDrop(const DropPayload& payload) {
         const CaptureOutcome outcome = CaptureFile(file);
         if (listener_)
             listener_(file, outcome);
+        if (payload.reportOutcome)
+            payload.reportOutcome(file, outcome);
     }
+    if (payload.done)
+        payload.done();
 }
 
 CaptureOutcome CapturePipeline::CaptureFile(const DroppedFile& file) {

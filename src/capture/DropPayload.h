@@ -3,9 +3,12 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace kelvo {
+
+struct CaptureOutcome;
 
 // One file of a drop, as the capture takes it: a local path (a dropped file,
 // or image bytes staged under the image's name) and the image address the drop
@@ -20,6 +23,10 @@ struct DropPayload {
     // Keeps staged files until the payload is done with; they are removed
     // when the last copy of the payload goes.
     std::shared_ptr<void> staging;
+    // For a drop handed over by another process: told each file's outcome,
+    // then that the drop is done.
+    std::function<void(const DroppedFile&, const CaptureOutcome&)> reportOutcome;
+    std::function<void()> done;
 };
 
 } // namespace kelvo

@@ -63,6 +63,13 @@ void DestinationTreePane::SetCommands(QAction* add, QAction* edit, QAction* remo
     remove_ = remove;
 }
 
+void DestinationTreePane::AddViewCommands(QAction* openFolder, QAction* showMenu,
+                                          QAction* showTree) {
+    PopupMenu3->addAction(openFolder);
+    PopupMenu3->addSeparator();
+    PopupMenu3->addActions({showMenu, showTree});
+}
+
 // Only an entry's text counts, not the empty rest of its row.
 QModelIndex DestinationTreePane::EntryAt(QPoint viewportPoint) const {
     const QModelIndex index = TreeView1->indexAt(viewportPoint);

@@ -28,6 +28,9 @@ public:
     void SetModel(DestinationList* list);
     // The add, edit and delete commands of the context menu's "保存先情報".
     void SetCommands(QAction* add, QAction* edit, QAction* remove);
+    // The window's commands after "保存先情報": open the folder ("N8"), then
+    // show the menu ("N6") and show the tree pane ("N11").
+    void AddViewCommands(QAction* openFolder, QAction* showMenu, QAction* showTree);
     // Where the pointer is on the screen; tests put it where they like.
     void SetPointerSource(std::function<QPoint()> pointer) { pointer_ = std::move(pointer); }
 

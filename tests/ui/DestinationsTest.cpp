@@ -87,6 +87,15 @@ private slots:
                  QStringLiteral("birds"));
     }
 
+    void theFirstRunsDefaultDestinationBecomesCurrent() {
+        const QString home = NewHome("[Form]\r\nDefSiki=old\r\nDefFolder=/tmp/old/\r\n");
+        auto session = Start(home);
+        QVERIFY(session);
+        QCOMPARE(session->Current().CurrentIdentifier(), QStringLiteral("初期フォルダ"));
+        QCOMPARE(session->Current().CurrentFolder(), QStringLiteral("/tmp/old/"));
+        QCOMPARE(session->MainWindow().Label2->text(), QStringLiteral("初期フォルダ"));
+    }
+
     void aStoredPositionThatIsNoEntrySelectsTheFirst() {
         const QString home = NewHome("[Form]\r\nNORI=1\r\nDefIndex=7\r\n");
         {

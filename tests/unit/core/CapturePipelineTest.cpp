@@ -38,6 +38,12 @@ void WriteBytes(const QString& path, const QByteArray& bytes) {
     file.write(bytes);
 }
 
+DropPayload PayloadOf(const QString& path) {
+    DropPayload payload;
+    payload.files.append({path, {}});
+    return payload;
+}
+
 struct LogRow {
     QString name, time, identifier, address, folder;
 };
@@ -292,8 +298,8 @@ TEST_F(CapturePipelineTest, ADropDuringADialogWaitsItsTurn) {
         order << QFileInfo(file.path).fileName();
     });
     const QString second = Source("second.jpg");
-    reentrant.duringDialog = [&] { queued.HandleDroppedFiles({{{second, {}}}, {}}); };
-    queued.HandleDroppedFiles({{{Source("photo.jpg"), {}}}, {}});
+    reentrant.duringDialog = [&] { queued.HandleDroppedFiles(PayloadOf(second)); };
+    queued.HandleDroppedFiles(PayloadOf(Source("photo.jpg")));
     EXPECT_EQ(order, (QStringList{"photo.jpg", "second.jpg"}));
     EXPECT_TRUE(QFileInfo::exists(target + "photo[1].jpg"));
     EXPECT_TRUE(QFileInfo::exists(target + "second.jpg"));

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QObject>
+
+#include <memory>
+
+class QAction;
+class QMainWindow;
+class QMenu;
+class QSystemTrayIcon;
+
+namespace kelvo {
+
+// The notification-area icon of the main window. A minimised window leaves the
+// taskbar and only the icon remains; a left click on the icon brings it back.
+// Without a notification area the window minimises to the taskbar as usual,
+// and its status line says so once.
+class TrayIcon : public QObject {
+    Q_OBJECT
+
+public:
+    explicit TrayIcon(QMainWindow& window);
+    ~TrayIcon() override;
+
+    bool Available() const { return TrayIcon1 != nullptr; }
+    // "元に戻す": un-minimised, shown and in front.
+    void Undo1Click();
+
+    QSystemTrayIcon* TrayIcon1 = nullptr; // null without a notification area
+    std::unique_ptr<QMenu> PopupMenu1;
+    QAction* Undo1 = nullptr; // "元に戻す"
+    QAction* Exit2 = nullptr; // "終了"
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QMainWindow& window_;
+    bool noticeShown_ = false;
+};
+
+} // namespace kelvo
