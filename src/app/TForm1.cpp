@@ -110,6 +110,9 @@ TForm1::TForm1(QWidget* parent)
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     statusText_ = new QLabel(StatusBar1);
+    // A brief message stands in place of the status text, never over it.
+    connect(StatusBar1, &QStatusBar::messageChanged, statusText_,
+            [this](const QString& message) { statusText_->setVisible(message.isEmpty()); });
     StatusBar1->addWidget(statusText_, 1);
     setStatusBar(StatusBar1);
     Timer1 = new QTimer(this);

@@ -66,8 +66,11 @@ bool TrayIcon::eventFilter(QObject* watched, QEvent* event) {
             });
         } else if (event->type() == QEvent::Show && !TrayIcon1 && !noticeShown_) {
             noticeShown_ = true;
-            window_.statusBar()->showMessage(
-                QStringLiteral("通知領域が無いため、アイコンは表示されません。"), kNoticeTime);
+            // After the window has appeared, so the message is seen.
+            QTimer::singleShot(0, &window_, [this] {
+                window_.statusBar()->showMessage(
+                    QStringLiteral("通知領域が無いため、アイコンは表示されません。"), kNoticeTime);
+            });
         }
     }
     return QObject::eventFilter(watched, event);
