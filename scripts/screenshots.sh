@@ -12,21 +12,7 @@ out=$out_dir/main-window.png
 [ -x "$kelvo_bin" ] || { echo "screenshots.sh: no kelvo at $kelvo_bin (build first, or set KELVO_BIN)" >&2; exit 1; }
 
 # Xvfb, ImageMagick's import, and a font with Japanese glyphs.
-missing=()
-command -v Xvfb >/dev/null || missing+=(xvfb)
-command -v import >/dev/null || missing+=(imagemagick)
-dpkg-query -W -f='${Status}' fonts-noto-cjk 2>/dev/null | grep -q 'install ok installed' || missing+=(fonts-noto-cjk)
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo=()
-  if [ "$(id -u)" -ne 0 ]; then
-    command -v sudo >/dev/null || { echo "Need root or sudo to install: ${missing[*]}" >&2; exit 1; }
-    sudo=(sudo)
-  fi
-  export DEBIAN_FRONTEND=noninteractive
-  "${sudo[@]}" apt-get update -qq
-  "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+"$(dirname "${BASH_SOURCE[0]}")/install-packages.sh" xvfb imagemagick fonts-noto-cjk
 
 work=$(mktemp -d)
 xvfb_pid=

@@ -1,5 +1,7 @@
 #include "app/TAboutBox.h"
 
+#include "app/NamedLabel.h"
+
 #include "app/WindowPlacement.h"
 
 #include <QApplication>
@@ -12,16 +14,6 @@
 
 namespace kelvo {
 
-namespace {
-
-QLabel* NewLabel(const QString& name, const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    return label;
-}
-
-} // namespace
-
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TAboutBox"));
     setWindowTitle(QStringLiteral("バージョン情報"));
@@ -31,12 +23,12 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     if (icon.isNull())
         icon = style()->standardIcon(QStyle::SP_ComputerIcon);
     const int side = style()->pixelMetric(QStyle::PM_LargeIconSize);
-    ProgramIcon = NewLabel(QStringLiteral("ProgramIcon"), {}, this);
+    ProgramIcon = NamedLabel(QStringLiteral("ProgramIcon"), this);
     ProgramIcon->setPixmap(icon.pixmap(side, side));
-    ProductName = NewLabel(QStringLiteral("ProductName"), QStringLiteral("ケルボ v1.13"), this);
-    Comments = NewLabel(QStringLiteral("Comments"), QStringLiteral("画像取得閲覧ツール"), this);
-    Copyright = NewLabel(QStringLiteral("Copyright"),
-                         QStringLiteral("© 2026 Kelvo の開発者たち。自由に使ってください。"), this);
+    ProductName = NamedLabel(QStringLiteral("ProductName"), this, QStringLiteral("ケルボ v1.13"));
+    Comments = NamedLabel(QStringLiteral("Comments"), this, QStringLiteral("画像取得閲覧ツール"));
+    Copyright = NamedLabel(QStringLiteral("Copyright"), this,
+                           QStringLiteral("© 2026 Kelvo の開発者たち。自由に使ってください。"));
     Edit1 = new QLineEdit(QStringLiteral("https://kelvo.example.org/"), this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setReadOnly(true);

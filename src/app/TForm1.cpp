@@ -1,5 +1,7 @@
 #include "app/TForm1.h"
 
+#include "app/NamedLabel.h"
+
 #include "app/WindowMover.h"
 
 #include "capture/CapturePipeline.h"
@@ -36,12 +38,6 @@ namespace {
 constexpr int kHoverInterval = 1000;
 constexpr int kBriefMessageTime = 4000;
 constexpr int kSplitterHandle = 3;
-
-QLabel* NamedLabel(const char* name, QWidget* parent) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(QLatin1String(name));
-    return label;
-}
 
 QAction* DestinationAction(const char* name, const QString& caption, const QString& hint,
                            bool enabled, QObject* parent) {
@@ -139,7 +135,7 @@ QWidget* TForm1::BuildRightSide() {
     Panel3->setMinimumSize(1, 1);
     auto* previewLayout = new QVBoxLayout(Panel3);
     previewLayout->setContentsMargins(0, 0, 0, 0);
-    Image1 = NamedLabel("Image1", Panel3);
+    Image1 = NamedLabel(QStringLiteral("Image1"), Panel3);
     Image1->setAlignment(Qt::AlignCenter);
     Image1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     Image1->setToolTip(QStringLiteral("ダブルクリックで実サイズ表示"));
@@ -167,16 +163,16 @@ QWidget* TForm1::BuildCaptureDisplay() {
     auto* layout = new QVBoxLayout(GroupBox1);
     layout->setContentsMargins(8, 4, 4, 4);
     layout->setSpacing(2);
-    Label5 = NamedLabel("Label5", GroupBox1);
+    Label5 = NamedLabel(QStringLiteral("Label5"), GroupBox1);
     Label5->setText(QStringLiteral("保存先フォルダ"));
-    Label2 = NamedLabel("Label2", GroupBox1);
-    Label1 = NamedLabel("Label1", GroupBox1);
+    Label2 = NamedLabel(QStringLiteral("Label2"), GroupBox1);
+    Label1 = NamedLabel(QStringLiteral("Label1"), GroupBox1);
     // The folder line is shortened to its width, so it never widens the box.
     Label1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    Image2 = NamedLabel("Image2", GroupBox1);
+    Image2 = NamedLabel(QStringLiteral("Image2"), GroupBox1);
     Image2->hide();
-    Label3 = NamedLabel("Label3", GroupBox1);
-    Label4 = NamedLabel("Label4", GroupBox1);
+    Label3 = NamedLabel(QStringLiteral("Label3"), GroupBox1);
+    Label4 = NamedLabel(QStringLiteral("Label4"), GroupBox1);
     for (QWidget* widget : {Label5, Label2, Label1, Label3, Label4})
         layout->addWidget(widget);
     layout->addStretch(1);

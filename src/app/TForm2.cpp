@@ -1,5 +1,7 @@
 #include "app/TForm2.h"
 
+#include "app/NamedLabel.h"
+
 #include "app/WindowPlacement.h"
 #include "destinations/DestinationPage.h"
 
@@ -16,16 +18,6 @@
 #include <utility>
 
 namespace kelvo {
-
-namespace {
-
-QLabel* NewLabel(const QString& name, const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    return label;
-}
-
-} // namespace
 
 TForm2::TForm2(DestinationList& list, QAction* add, QAction* edit, QAction* remove, QWidget* parent)
     : QDialog(parent) {
@@ -72,10 +64,10 @@ QWidget* TForm2::NewAppearancePage() {
     TrackBar1->setTickInterval(1);
     TrackBar1->setTickPosition(QSlider::TicksBelow);
     connect(TrackBar1, &QSlider::valueChanged, this, &TForm2::TrackBar1Change);
-    Label1 = NewLabel(QStringLiteral("Label1"), QStringLiteral("ノーマル"), GroupBox3);
-    Label2 = NewLabel(QStringLiteral("Label2"), QStringLiteral("透明度‐小"), GroupBox3);
-    Label3 = NewLabel(QStringLiteral("Label3"), QStringLiteral("透明度‐中"), GroupBox3);
-    Label4 = NewLabel(QStringLiteral("Label4"), QStringLiteral("透明度‐大"), GroupBox3);
+    Label1 = NamedLabel(QStringLiteral("Label1"), GroupBox3, QStringLiteral("ノーマル"));
+    Label2 = NamedLabel(QStringLiteral("Label2"), GroupBox3, QStringLiteral("透明度‐小"));
+    Label3 = NamedLabel(QStringLiteral("Label3"), GroupBox3, QStringLiteral("透明度‐中"));
+    Label4 = NamedLabel(QStringLiteral("Label4"), GroupBox3, QStringLiteral("透明度‐大"));
 
     // Equal stretches between the labels keep each one near its tick.
     auto* labels = new QHBoxLayout;

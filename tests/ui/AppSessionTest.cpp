@@ -1,6 +1,7 @@
 #include "app/AppSession.h"
 #include "app/TForm1.h"
 #include "destinations/DestinationTreePane.h"
+#include "support/TestHome.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -18,16 +19,9 @@ class AppSessionTest : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir temp;
+    testing::TestHomes homes;
 
-    QString NewHome(const QByteArray& settings = {}) {
-        static int count = 0;
-        const QString home = temp.path() + QStringLiteral("/home%1/").arg(++count);
-        QDir().mkpath(home);
-        if (!settings.isEmpty())
-            Write(home + "kelvo.ini", settings);
-        return home;
-    }
+    QString NewHome(const QByteArray& settings = {}) { return homes.New(settings); }
 
     static void Write(const QString& path, const QByteArray& bytes) {
         QFile file(path);

@@ -4,6 +4,7 @@
 #include "destinations/DestinationFiles.h"
 #include "destinations/DestinationPage.h"
 #include "destinations/DestinationTreePane.h"
+#include "support/TestHome.h"
 
 #include <QAction>
 #include <QFile>
@@ -27,19 +28,9 @@ class DestinationsTest : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir temp;
+    testing::TestHomes homes;
 
-    QString NewHome(const QByteArray& settings = {}) {
-        static int count = 0;
-        const QString home = temp.path() + QStringLiteral("/home%1/").arg(++count);
-        QDir().mkpath(home);
-        if (!settings.isEmpty()) {
-            QFile file(home + "kelvo.ini");
-            file.open(QIODevice::WriteOnly);
-            file.write(settings);
-        }
-        return home;
-    }
+    QString NewHome(const QByteArray& settings = {}) { return homes.New(settings); }
 
     std::unique_ptr<AppSession> Start(const QString& home) {
         auto session = std::make_unique<AppSession>(home);
@@ -112,7 +103,7 @@ private slots:
     void restingThePointerOnAnEntryMakesItCurrent() {
         auto session = Start(NewHome());
         QVERIFY(session);
-        session->Destinations().Reset(Three(temp.path() + "/"));
+        session->Destinations().Reset(Three(homes.Path() + "/"));
         TForm1& form = session->MainWindow();
         form.Label3->setText("last.jpg");
         QTreeView* tree = form.Panel1->TreeView1;
@@ -121,7 +112,7 @@ private slots:
         form.Panel1->Timer1Timer();
         QCOMPARE(session->Current().CurrentIdentifier(), QStringLiteral("dogs"));
         QCOMPARE(session->Current().CurrentIndex(), 1);
-        QCOMPARE(form.Label1->text(), temp.path() + "/dogs/");
+        QCOMPARE(form.Label1->text(), homes.Path() + "/dogs/");
         QVERIFY(form.Label3->text().isEmpty());
         // Empty space right of the text or below the last entry does nothing.
         pointer = tree->viewport()->mapToGlobal(QPoint(tree->viewport()->width() - 2, 2));
@@ -136,7 +127,7 @@ private slots:
     void aRightPressSelectsTheEntryBeforeTheMenuOpens() {
         auto session = Start(NewHome());
         QVERIFY(session);
-        session->Destinations().Reset(Three(temp.path() + "/"));
+        session->Destinations().Reset(Three(homes.Path() + "/"));
         TForm1& form = session->MainWindow();
         QTreeView* tree = form.Panel1->TreeView1;
         const QPoint at = tree->viewport()->mapFromGlobal(OnEntry(tree, 2));
@@ -154,10 +145,10 @@ private slots:
         auto session = Start(NewHome());
         QVERIFY(session);
         DestinationList& list = session->Destinations();
-        list.Reset(Three(temp.path() + "/"));
+        list.Reset(Three(homes.Path() + "/"));
         TForm1& form = session->MainWindow();
         form.Panel1->Select(1); // dogs
-        list.Append({"ants", temp.path() + "/ants/"});
+        list.Append({"ants", homes.Path() + "/ants/"});
         list.Sort();
         QTableView* table = session->SettingsDialog().DestinationSheet->ListView1;
         for (int row = 0; row < list.Count(); ++row)
@@ -170,7 +161,7 @@ private slots:
     void theFolderLineIsShortenedToItsWidth() {
         auto session = Start(NewHome());
         QVERIFY(session);
-        const QString deep = temp.path() + "/one/two/three/four/";
+        const QString deep = homes.Path() + "/one/two/three/four/";
         session->Destinations().Reset({{"deep", deep}});
         TForm1& form = session->MainWindow();
         form.Panel1->Select(0);
@@ -185,7 +176,7 @@ private slots:
     void theSettingsPageSelectsTheCurrentRowAndEnablesCommands() {
         auto session = Start(NewHome());
         QVERIFY(session);
-        session->Destinations().Reset(Three(temp.path() + "/"));
+        session->Destinations().Reset(Three(homes.Path() + "/"));
         session->MainWindow().Panel1->Select(2);
         TForm2& dialog = session->SettingsDialog();
         DestinationPage* page = dialog.DestinationSheet;
