@@ -81,6 +81,7 @@ AppSession::AppSession(const QString& homeFolder)
     QObject::connect(form1_->N3, &QAction::triggered, form1_.get(), [this] { OpenSettings(); });
     QObject::connect(form1_->N4, &QAction::triggered, form1_.get(), [this] { OpenVersionBox(); });
     form1_->SetCloseHandler([this] { return FormCloseQuery() && FormClose(); });
+    form1_->SetFirstShowHandler([this] { FormShow(); });
 }
 
 void AppSession::ApplyWindowSettings() {
@@ -162,6 +163,12 @@ void AppSession::RunDestinationCommand(void (DestinationCommands::*command)()) {
         form2_->DestinationSheet->ListView1->setFocus();
     else
         form1_->Timer1->start();
+}
+
+void AppSession::FormShow() {
+    pipeline_->ResetCaptureCount();
+    if (form1_->TreePaneShown())
+        SelectStoredDestination();
 }
 
 // A stored position that is no entry selects the first.

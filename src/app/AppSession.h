@@ -39,8 +39,11 @@ public:
     DestinationList& Destinations() { return destinations_; }
     const CurrentDestination& Current() const { return destination_; }
 
-    // Selects the destination stored as current when the window first shows.
+    // Selects the destination stored as current.
     void SelectStoredDestination();
+    // The first show: the count of this run's captures starts at 0, and the
+    // stored destination is selected in the tree pane.
+    void FormShow();
     // Tells about anything start-up could not read; call once the window shows.
     void ReportStartupProblems();
     // The settings dialog; OK makes its selected destination current and

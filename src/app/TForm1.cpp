@@ -32,6 +32,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace kelvo {
 namespace {
 
@@ -426,6 +428,8 @@ void TForm1::showEvent(QShowEvent* event) {
         ApplyTreePaneWidth();
     if (!previewPaneSized_)
         ApplyPreviewPaneHeight();
+    if (firstShowHandler_)
+        std::exchange(firstShowHandler_, {})();
 }
 
 // The splitter shares out only the width it has, which it knows once shown.

@@ -41,6 +41,10 @@ public:
     void SetCurrentDestination(const CurrentDestination* current) { current_ = current; }
     // Asked when the window is to close; false keeps it open.
     void SetCloseHandler(std::function<bool()> handler) { closeHandler_ = std::move(handler); }
+    // Runs once, when the window is first shown.
+    void SetFirstShowHandler(std::function<void()> handler) {
+        firstShowHandler_ = std::move(handler);
+    }
     QString StatusText() const;
     // The tree pane's width, applied once the window is laid out.
     void SetTreePaneWidth(int width);
@@ -137,6 +141,7 @@ private:
     QLabel* statusText_ = nullptr;
     WindowMover* mover_ = nullptr;
     std::function<bool()> closeHandler_;
+    std::function<void()> firstShowHandler_;
     std::function<void(const QUrl&)> opener_;
     std::function<void(const QString&)> notifier_;
     int treePaneWidth_ = 96;

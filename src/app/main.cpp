@@ -12,6 +12,8 @@
 #include <QMessageBox>
 #include <QTextStream>
 
+#include <exception>
+
 namespace {
 
 using CommandRunner = int (*)(const QStringList& args, const QString& homeOption, QTextStream& out,
@@ -62,12 +64,17 @@ int RunWindow(int argc, char* argv[]) {
                                  QStringLiteral("ケルボは既に実行されています！"));
         return 0;
     }
-    kelvo::AppSession session(home);
-    session.AcceptHandOvers();
-    session.MainWindow().show();
-    session.SelectStoredDestination();
-    session.ReportStartupProblems();
-    return app.exec();
+    try {
+        kelvo::AppSession session(home);
+        session.AcceptHandOvers();
+        session.MainWindow().show();
+        session.ReportStartupProblems();
+        app.exec();
+    } catch (const std::exception& error) {
+        QMessageBox::critical(nullptr, QStringLiteral("ケルボ"),
+                              QString::fromLocal8Bit(error.what()));
+    }
+    return 0;
 }
 
 // The first argument that is not --home and its folder names the command.

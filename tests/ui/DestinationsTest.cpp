@@ -38,7 +38,6 @@ private:
         session->MainWindow().show();
         if (!QTest::qWaitForWindowExposed(&session->MainWindow()))
             return nullptr;
-        session->SelectStoredDestination();
         return session;
     }
 

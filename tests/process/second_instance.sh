@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# A second start on the same home shows a message and ends with exit code 0,
+# while the first window keeps running and keeps the home's lock.
+# Usage: second_instance.sh KELVO_BINARY
+set -euo pipefail
+kelvo=$1
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+source "$root/scripts/xdisplay.sh"
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+start_xvfb "$work"
+pids+=("$xvfb_pid")
+home=$work/home
+mkdir -p "$home"
+printf '[Form]\r\nCBX2=0\r\n' >"$home/kelvo.ini"
+
+"$kelvo" --home "$home" >"$work/first.log" 2>&1 &
+first=$!
+pids+=("$first")
+[ -n "$(wait_window "$first")" ] || fail "the first window did not appear"
+
+"$kelvo" --home "$home" >"$work/second.log" 2>&1 &
+second=$!
+pids+=("$second")
+message=$(wait_window "$second")
+[ -n "$message" ] || fail "the second start showed no message"
+[ "$(xdotool getwindowname "$message")" = "ケルボ" ] || fail "the message is not captioned ケルボ"
+# The message box has the keyboard focus; Enter presses its OK button.
+xdotool windowfocus --sync "$message" key Return
+
+for _ in $(seq 100); do
+  kill -0 "$second" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$second" 2>/dev/null && fail "the second start did not end after its message"
+status=0
+wait "$second" || status=$?
+[ "$status" -eq 0 ] || fail "the second start ended with exit code $status"
+
+kill -0 "$first" 2>/dev/null || fail "the first window ended"
+[ -e "$home/kelvo.lock" ] || fail "the first window lost its lock"
+[ -z "$(xdotool search --pid "$first" --onlyvisible 2>/dev/null)" ] && fail "the first window is gone"
+echo "PASS: the second start was refused and the first keeps running"
