@@ -93,6 +93,19 @@ private slots:
         QVERIFY(QFile::exists(home + "kelvo.ini"));
     }
 
+    void aDamagedTreeFileIsShownAndTheStartGoesOn() {
+        const QString home = NewHome("[Form]\r\nCBX2=0\r\n");
+        Write(home + "TreeView.txt", "初期フォルダ\r\n\t\tdeep\r\n");
+        AppSession session(home);
+        session.MainWindow().show();
+        QString told;
+        AnswerNextQuestion(QMessageBox::Ok, &told);
+        session.ReportStartupProblems();
+        QCOMPARE(told, home + "TreeView.txt の 2 行目の階層が正しくありません。");
+        QCOMPARE(session.MainWindow().StatusText(), QStringLiteral("画像ドロップ待機中"));
+        QVERIFY(QDir(home + "Logs").exists());
+    }
+
     void aSettingsFileThatCannotBeWrittenStopsTheClose() {
         const QString home = NewHome("[Form]\r\nCBX2=0\r\n");
         AppSession session(home);
