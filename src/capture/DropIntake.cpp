@@ -1,5 +1,8 @@
 #include "capture/DropIntake.h"
 
+#include "capture/DirectSave.h"
+#include "platform/FolderWriteWatch.h"
+
 #include <QByteArrayView>
 #include <QDir>
 #include <QFile>
@@ -238,7 +241,8 @@ bool WriteNewFile(const QString& path, const QByteArray& bytes) {
 
 } // namespace
 
-DropIntake::DropIntake(QString stagingFolder) : stagingFolder_(std::move(stagingFolder)) {}
+DropIntake::DropIntake(QString stagingFolder, DirectSave* directSave)
+    : stagingFolder_(std::move(stagingFolder)), directSave_(directSave) {}
 
 bool DropIntake::CanTake(const QMimeData& mime) {
     if (mime.hasUrls() || mime.hasFormat(QString::fromLatin1(kOriginalBytes)))
@@ -254,18 +258,43 @@ DropPayload DropIntake::Take(const QMimeData& mime) const {
     if (!payload.files.isEmpty())
         return payload;
     const QUrl address = ImageAddress(mime);
-    const StagedImage image = ImageToStage(mime, SuggestedName(mime, address));
-    if (image.bytes.isEmpty())
+    const QString suggestedName = SuggestedName(mime, address);
+    const bool direct = directSave_ && directSave_->Offered(mime);
+    const StagedImage image = ImageToStage(mime, suggestedName);
+    if (image.bytes.isEmpty() && !direct)
         return payload;
     std::shared_ptr<QTemporaryDir> folder = NewDropFolder(stagingFolder_);
     if (!folder)
         return payload;
+    DroppedFile file{{}, address.toString(QUrl::FullyEncoded), {}};
     const QString path = folder->filePath(image.name);
-    if (!WriteNewFile(path, image.bytes))
+    if (!image.bytes.isEmpty() && WriteNewFile(path, image.bytes))
+        file.path = path;
+    if (direct)
+        file.awaitWritten = RequestDirectSave(mime, folder->path(), suggestedName);
+    if (file.path.isEmpty() && !file.awaitWritten)
         return payload;
-    payload.files.append({path, address.toString(QUrl::FullyEncoded)});
+    payload.files.append(file);
     payload.staging = std::move(folder);
     return payload;
+}
+
+// The source writes into a folder of its own, so its file cannot meet the
+// staged pixels, and whatever name it settles on is found.
+std::function<QString()> DropIntake::RequestDirectSave(const QMimeData& mime,
+                                                       const QString& dropFolder,
+                                                       const QString& suggestedName) const {
+    const QString folder = QDir(dropFolder).filePath(QStringLiteral("direct"));
+    if (!QDir().mkdir(folder))
+        return {};
+    auto watch = std::make_shared<FolderWriteWatch>(folder);
+    if (!watch->IsWatching())
+        return {};
+    const QString offered = directSave_->SuggestedName(mime);
+    const QString name = StagedFileName(offered.isEmpty() ? suggestedName : offered, {});
+    if (!directSave_->Request(mime, QDir(folder).filePath(name)))
+        return {};
+    return [watch] { return watch->AwaitWrittenFile(kDirectSaveLimit); };
 }
 
 QString StagedFileName(const QString& suggestedName, const QByteArray& content) {

@@ -1,0 +1,102 @@
+#include "capture/DevToolsBrowserLink.h"
+
+#include "capture/DevToolsReply.h"
+
+#include <QEventLoop>
+#include <QNetworkProxy>
+#include <QNetworkReply>
+#include <QTimer>
+
+#include <memory>
+
+namespace kelvo {
+namespace {
+
+// Bounds what the reply holds unread, so a flood never piles up in memory.
+constexpr qint64 kReadBufferBytes = 64 * 1024;
+
+bool IsPort(int port) {
+    return port > 0 && port <= 65535;
+}
+
+struct LaterDeleter {
+    void operator()(QNetworkReply* reply) const { reply->deleteLater(); }
+};
+
+} // namespace
+
+DevToolsBrowserLink::DevToolsBrowserLink(int port, Opener opener, Limits limits)
+    : port_(port), opener_(std::move(opener)), limits_(limits) {
+    // A proxy from the environment must not see, or break, loopback requests.
+    manager_.setProxy(QNetworkProxy::NoProxy);
+}
+
+QString DevToolsBrowserLink::AskPageAddress() {
+    const std::optional<QByteArray> reply = Request("GET", "/json/list");
+    return reply ? PageAddressFromTargetList(*reply) : QString();
+}
+
+bool DevToolsBrowserLink::OpenInBrowser(const QString& address) {
+    if (address.isEmpty())
+        return false;
+    // The browser takes the whole query, percent-decoded, as the address.
+    if (Request("PUT", "/json/new?" + address.toUtf8().toPercentEncoding()))
+        return true;
+    OpenAddress(address);
+    return false;
+}
+
+void DevToolsBrowserLink::OpenAddress(const QString& address) {
+    if (!address.isEmpty() && opener_)
+        opener_(QUrl::fromUserInput(address));
+}
+
+std::optional<QByteArray> DevToolsBrowserLink::Request(const QByteArray& verb,
+                                                       const QByteArray& pathAndQuery) {
+    if (!IsPort(port_))
+        return std::nullopt;
+    QUrl url(QStringLiteral("http://127.0.0.1:%1").arg(port_) + QString::fromLatin1(pathAndQuery),
+             QUrl::StrictMode);
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::ManualRedirectPolicy);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
+                         QNetworkRequest::AlwaysNetwork);
+    std::unique_ptr<QNetworkReply, LaterDeleter> reply(manager_.sendCustomRequest(request, verb));
+    reply->setReadBufferSize(kReadBufferBytes);
+
+    QByteArray body;
+    bool tooLarge = false;
+    QEventLoop loop;
+    const auto take = [&] {
+        body += reply->read(limits_.replyBytes + 1 - body.size());
+        if (body.size() > limits_.replyBytes && !tooLarge) {
+            tooLarge = true;
+            loop.quit();
+        }
+    };
+    QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, take);
+    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    deadline.start(limits_.time);
+    if (!reply->isFinished())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+
+    const bool finished = reply->isFinished() && !tooLarge;
+    if (finished)
+        take();
+    QObject::disconnect(reply.get(), nullptr, &loop, nullptr);
+    if (!finished) {
+        reply->abort();
+        return std::nullopt;
+    }
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (reply->error() != QNetworkReply::NoError || status != 200 || tooLarge ||
+        body.size() > limits_.replyBytes)
+        return std::nullopt;
+    return body;
+}
+
+} // namespace kelvo
