@@ -10,6 +10,8 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 packages=(
   cmake ninja-build g++
   qt6-base-dev
+  # X Direct Save talks to the X server through xcb
+  pkgconf libxcb1-dev
   libgtest-dev libbenchmark-dev
   # the fuzz targets (libFuzzer comes with clang's runtime)
   clang libclang-rt-14-dev
