@@ -40,6 +40,7 @@ constexpr PixelFormat kPixelFormats[] = {{"image/png", ".png"},
 struct StagedImage {
     QString name;
     QByteArray bytes;
+    bool original = false; // the image's own bytes, not re-encoded pixels
 };
 
 QByteArray DataOf(const QMimeData& mime, const char* format) {
@@ -200,7 +201,7 @@ QString StagedFileNameAs(const QString& suggestedName, const QString& extension)
 StagedImage ImageToStage(const QMimeData& mime, const QString& suggestedName) {
     const QByteArray original = DataOf(mime, kOriginalBytes);
     if (!original.isEmpty())
-        return {StagedFileName(suggestedName, original), original};
+        return {StagedFileName(suggestedName, original), original, true};
     for (const PixelFormat& format : kPixelFormats) {
         const QByteArray pixels = DataOf(mime, format.mimeType);
         if (pixels.isEmpty())
@@ -208,7 +209,7 @@ StagedImage ImageToStage(const QMimeData& mime, const QString& suggestedName) {
         const QString fromContent = ExtensionForContent(pixels);
         const QString extension =
             fromContent.isEmpty() ? QString::fromLatin1(format.extension) : fromContent;
-        return {StagedFileNameAs(suggestedName, extension), pixels};
+        return {StagedFileNameAs(suggestedName, extension), pixels, false};
     }
     return {};
 }
@@ -241,8 +242,10 @@ bool WriteNewFile(const QString& path, const QByteArray& bytes) {
 
 } // namespace
 
-DropIntake::DropIntake(QString stagingFolder, DirectSave* directSave)
-    : stagingFolder_(std::move(stagingFolder)), directSave_(directSave) {}
+DropIntake::DropIntake(QString stagingFolder, DirectSave* directSave,
+                       std::chrono::milliseconds directSaveLimit)
+    : stagingFolder_(std::move(stagingFolder)), directSave_(directSave),
+      directSaveLimit_(directSaveLimit) {}
 
 bool DropIntake::CanTake(const QMimeData& mime) {
     if (mime.hasUrls() || mime.hasFormat(QString::fromLatin1(kOriginalBytes)))
@@ -259,8 +262,9 @@ DropPayload DropIntake::Take(const QMimeData& mime) const {
         return payload;
     const QUrl address = ImageAddress(mime);
     const QString suggestedName = SuggestedName(mime, address);
-    const bool direct = directSave_ && directSave_->Offered(mime);
     const StagedImage image = ImageToStage(mime, suggestedName);
+    // Chromium offers X Direct Save too, but its data already holds the original.
+    const bool direct = !image.original && directSave_ && directSave_->Offered(mime);
     if (image.bytes.isEmpty() && !direct)
         return payload;
     std::shared_ptr<QTemporaryDir> folder = NewDropFolder(stagingFolder_);
@@ -294,7 +298,7 @@ std::function<QString()> DropIntake::RequestDirectSave(const QMimeData& mime,
     const QString name = StagedFileName(offered.isEmpty() ? suggestedName : offered, {});
     if (!directSave_->Request(mime, QDir(folder).filePath(name)))
         return {};
-    return [watch] { return watch->AwaitWrittenFile(kDirectSaveLimit); };
+    return [watch, limit = directSaveLimit_] { return watch->AwaitWrittenFile(limit); };
 }
 
 QString StagedFileName(const QString& suggestedName, const QByteArray& content) {

@@ -21,7 +21,8 @@ public:
 
     // stagingFolder: where staged files go, each drop in a folder of its own.
     // directSave: none where the window system has no such protocol.
-    explicit DropIntake(QString stagingFolder, DirectSave* directSave = nullptr);
+    explicit DropIntake(QString stagingFolder, DirectSave* directSave = nullptr,
+                        std::chrono::milliseconds directSaveLimit = kDirectSaveLimit);
 
     // Whether the drop is worth accepting at all (files or image data).
     static bool CanTake(const QMimeData& mime);
@@ -34,6 +35,7 @@ private:
 
     QString stagingFolder_;
     DirectSave* directSave_;
+    std::chrono::milliseconds directSaveLimit_;
 };
 
 // The name a staged image gets: the promised or address name, percent-decoded,
