@@ -62,6 +62,9 @@ std::optional<QByteArray> DevToolsBrowserLink::Request(const QByteArray& verb,
                          QNetworkRequest::ManualRedirectPolicy);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
                          QNetworkRequest::AlwaysNetwork);
+    // A header of our own keeps Qt from inflating a compressed reply, whose
+    // size would then escape the limit.
+    request.setRawHeader("Accept-Encoding", "identity");
     std::unique_ptr<QNetworkReply, LaterDeleter> reply(manager_.sendCustomRequest(request, verb));
     reply->setReadBufferSize(kReadBufferBytes);
 

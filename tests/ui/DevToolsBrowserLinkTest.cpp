@@ -131,6 +131,15 @@ private slots:
         endpoint.response = FakeDevToolsEndpoint::Ok("[" + QByteArray(2 << 20, ' ') +
                                                      "{\"type\":\"page\",\"url\":\"http://a/\"}]");
         QVERIFY(NewLink(endpoint.Port()).AskPageAddress().isEmpty());
+
+        // A compressed reply is never inflated: a small one could inflate to
+        // any size. The link asks for none, and takes one as it is.
+        endpoint.requests.clear();
+        const QByteArray deflated = qCompress(QByteArray(kTargets)).mid(4);
+        endpoint.response = "HTTP/1.1 200 OK\r\nContent-Encoding: deflate\r\nContent-Length: " +
+                            QByteArray::number(deflated.size()) + "\r\n\r\n" + deflated;
+        QVERIFY(NewLink(endpoint.Port()).AskPageAddress().isEmpty());
+        QVERIFY(endpoint.requests.value(0).contains("\r\nAccept-Encoding: identity"));
     }
 
     void aSlowReplyGivesTheEmptyAddressAtTheTimeLimitWhileTheWindowPaints() {
