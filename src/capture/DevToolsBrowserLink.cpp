@@ -23,6 +23,50 @@ struct LaterDeleter {
     void operator()(QNetworkReply* reply) const { reply->deleteLater(); }
 };
 
+QNetworkRequest LoopbackRequest(int port, const QByteArray& pathAndQuery) {
+    QNetworkRequest request(
+        QUrl(QStringLiteral("http://127.0.0.1:%1").arg(port) + QString::fromLatin1(pathAndQuery),
+             QUrl::StrictMode));
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::ManualRedirectPolicy);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
+                         QNetworkRequest::AlwaysNetwork);
+    // A header of our own keeps Qt from inflating a compressed reply, whose
+    // size would then escape the limit.
+    request.setRawHeader("Accept-Encoding", "identity");
+    return request;
+}
+
+// The whole body, once the reply has finished within the time and size
+// limits; else the reply is aborted.
+std::optional<QByteArray> BodyWithin(QNetworkReply& reply, const DevToolsLimits& limits) {
+    reply.setReadBufferSize(kReadBufferBytes);
+    QByteArray body;
+    QEventLoop loop;
+    const auto take = [&] {
+        body += reply.read(limits.replyBytes + 1 - body.size());
+        if (body.size() > limits.replyBytes)
+            loop.quit();
+    };
+    QObject::connect(&reply, &QNetworkReply::readyRead, &loop, take);
+    QObject::connect(&reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    deadline.start(limits.time);
+    if (!reply.isFinished())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    QObject::disconnect(&reply, nullptr, &loop, nullptr);
+
+    if (reply.isFinished() && body.size() <= limits.replyBytes)
+        take(); // what arrived with the end
+    if (!reply.isFinished() || body.size() > limits.replyBytes) {
+        reply.abort();
+        return std::nullopt;
+    }
+    return body;
+}
+
 } // namespace
 
 DevToolsBrowserLink::DevToolsBrowserLink(int port, Opener opener, Limits limits)
@@ -55,49 +99,11 @@ std::optional<QByteArray> DevToolsBrowserLink::Request(const QByteArray& verb,
                                                        const QByteArray& pathAndQuery) {
     if (!IsPort(port_))
         return std::nullopt;
-    QUrl url(QStringLiteral("http://127.0.0.1:%1").arg(port_) + QString::fromLatin1(pathAndQuery),
-             QUrl::StrictMode);
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::ManualRedirectPolicy);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
-                         QNetworkRequest::AlwaysNetwork);
-    // A header of our own keeps Qt from inflating a compressed reply, whose
-    // size would then escape the limit.
-    request.setRawHeader("Accept-Encoding", "identity");
-    std::unique_ptr<QNetworkReply, LaterDeleter> reply(manager_.sendCustomRequest(request, verb));
-    reply->setReadBufferSize(kReadBufferBytes);
-
-    QByteArray body;
-    bool tooLarge = false;
-    QEventLoop loop;
-    const auto take = [&] {
-        body += reply->read(limits_.replyBytes + 1 - body.size());
-        if (body.size() > limits_.replyBytes && !tooLarge) {
-            tooLarge = true;
-            loop.quit();
-        }
-    };
-    QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, take);
-    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-    deadline.start(limits_.time);
-    if (!reply->isFinished())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-
-    const bool finished = reply->isFinished() && !tooLarge;
-    if (finished)
-        take();
-    QObject::disconnect(reply.get(), nullptr, &loop, nullptr);
-    if (!finished) {
-        reply->abort();
-        return std::nullopt;
-    }
+    std::unique_ptr<QNetworkReply, LaterDeleter> reply(
+        manager_.sendCustomRequest(LoopbackRequest(port_, pathAndQuery), verb));
+    const std::optional<QByteArray> body = BodyWithin(*reply, limits_);
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (reply->error() != QNetworkReply::NoError || status != 200 || tooLarge ||
-        body.size() > limits_.replyBytes)
+    if (!body || reply->error() != QNetworkReply::NoError || status != 200)
         return std::nullopt;
     return body;
 }
