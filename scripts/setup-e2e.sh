@@ -6,7 +6,7 @@ set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-"$root/scripts/install-packages.sh" python3 xvfb xdotool
+"$root/scripts/install-packages.sh" xvfb xdotool
 for browser in chromium firefox-esr; do
   "$root/scripts/install-packages.sh" "$browser" ||
     echo "Cannot install $browser: its end-to-end tests will be skipped." >&2

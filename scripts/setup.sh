@@ -13,6 +13,8 @@ packages=(
   # X Direct Save talks to the X server through xcb
   pkgconf libxcb1-dev
   libgtest-dev libbenchmark-dev
+  # the end-to-end test driver
+  python3
   # the fuzz targets (libFuzzer comes with clang's runtime)
   clang libclang-rt-14-dev
   "$@"

@@ -1,3 +1,4 @@
+#include "app/XdndDirectSave.h"
 #include "capture/CaptureLog.h"
 #include "capture/CapturePipeline.h"
 #include "capture/DirectSave.h"
@@ -194,9 +195,11 @@ private slots:
         QVERIFY(source.requested.isEmpty());
         QVERIFY(!payload.files.value(0).awaitWritten);
 
-        source.offered = false; // not offered at all, as on Wayland
+        source.offered = false; // not offered at all
         QVERIFY(!TakeFirefoxDrop().files.value(0).awaitWritten);
         QVERIFY(source.requested.isEmpty());
+        // Off X11 (here: offscreen; elsewhere Wayland) there is no such protocol.
+        QCOMPARE(NewPlatformDirectSave(), nullptr);
     }
 
     // A source that agreed but never wrote, with no pixels to fall back on.
