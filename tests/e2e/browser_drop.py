@@ -290,6 +290,51 @@ def dump_table(kelvo, path):
     return [dict(zip(header, line.split("\t"))) for line in lines[1:]]
 
 
+def drop_each_image(session, server, browser_window, home):
+    drop_at = (KELVO["Left"] + KELVO["Width"] // 2, KELVO["Top"] + KELVO["Height"] // 2)
+    for name, (x, y) in IMAGES.items():
+        served = read_bytes(os.path.join(PAGE, name))
+        saved = os.path.join(home, name)
+        for attempt in (1, 2):
+            origin = page_origin(session, server, browser_window)
+            drag(session, (origin[0] + x, origin[1] + y), drop_at)
+            if wait_until(lambda: os.path.exists(saved) and
+                          os.path.getsize(saved) >= len(served), 15):
+                break
+            log("%s: nothing arrived after attempt %d" % (name, attempt))
+        else:
+            raise Failure("%s never arrived; home holds %s" % (name, os.listdir(home)))
+        if read_bytes(saved) != served:
+            raise Failure("%s: the saved bytes differ from the served ones (%d, %d bytes)"
+                          % (name, os.path.getsize(saved), len(served)))
+        log("%s: saved byte for byte" % name)
+
+
+def check_log_and_tree(kelvo, home, expected_address):
+    logs = [os.path.join(root, f) for root, _, files in os.walk(os.path.join(home, "Logs"))
+            for f in files]
+    if len(logs) != 1:
+        raise Failure("expected one daily log, found %s" % logs)
+    rows = dump_table(kelvo, logs[0])
+    names = [row.get("ファイル名") for row in rows]
+    if names != list(IMAGES):
+        raise Failure("log rows %s, expected %s" % (names, list(IMAGES)))
+    for row in rows:
+        expected = expected_address(row["ファイル名"])
+        if row.get("取得元アドレス") != expected:
+            raise Failure("%s: 取得元アドレス %r, expected %r"
+                          % (row["ファイル名"], row.get("取得元アドレス"), expected))
+    log("log rows name %s" % ", ".join(sorted({r["取得元アドレス"] for r in rows})))
+
+    day = os.path.splitext(os.path.basename(logs[0]))[0]
+    month = os.path.basename(os.path.dirname(logs[0]))
+    with open(os.path.join(home, "TreeViewLogs.txt"), encoding="utf-8") as tree:
+        outline = tree.read().splitlines()
+    if month not in outline or "\t" + day not in outline:
+        raise Failure("the history tree lacks %s/%s: %s" % (month, day, outline))
+    log("history tree has %s %s" % (month, day))
+
+
 def run(args, tmp):
     home = os.path.join(tmp, "home") + "/"
     os.makedirs(home)
@@ -303,6 +348,7 @@ def run(args, tmp):
     else:
         browser = firefox_command(tmp, page_url)
     if not browser:
+        server.stop()
         log("SKIP: %s is not installed and could not be installed" % args.browser)
         return SKIP
 
@@ -318,25 +364,8 @@ def run(args, tmp):
             "chromium" if args.browser == "chromium" else "firefox", args.browser)
         if not wait_until(lambda: all("/" + name in server.requested for name in IMAGES), 60):
             raise Failure("the browser did not load the page: %s" % server.requested)
-        drop_at = (KELVO["Left"] + KELVO["Width"] // 2, KELVO["Top"] + KELVO["Height"] // 2)
-
-        for name, (x, y) in IMAGES.items():
-            served = read_bytes(os.path.join(PAGE, name))
-            saved = os.path.join(home, name)
-            for attempt in (1, 2):
-                origin = page_origin(session, server, browser_window)
-                drag(session, (origin[0] + x, origin[1] + y), drop_at)
-                if wait_until(lambda: os.path.exists(saved) and
-                              os.path.getsize(saved) >= len(served), 15):
-                    break
-                log("%s: nothing arrived after attempt %d" % (name, attempt))
-            else:
-                raise Failure("%s never arrived; home holds %s" % (name, os.listdir(home)))
-            if read_bytes(saved) != served:
-                raise Failure("%s: the saved bytes differ from the served ones (%d, %d bytes)"
-                              % (name, os.path.getsize(saved), len(served)))
-            log("%s: saved byte for byte" % name)
-
+        drop_each_image(session, server, browser_window, home)
+        # The history tree reaches its file when the window closes.
         close_window(session.env["DISPLAY"], kelvo_window)
         try:
             kelvo.wait(20)
@@ -346,28 +375,9 @@ def run(args, tmp):
         session.end()
         server.stop()
 
-    logs = [os.path.join(root, f) for root, _, files in os.walk(os.path.join(home, "Logs"))
-            for f in files]
-    if len(logs) != 1:
-        raise Failure("expected one daily log, found %s" % logs)
-    rows = dump_table(args.kelvo, logs[0])
-    names = [row.get("ファイル名") for row in rows]
-    if names != list(IMAGES):
-        raise Failure("log rows %s, expected %s" % (names, list(IMAGES)))
-    for row in rows:
-        expected = page_url if debugging_port else server.url(row["ファイル名"])
-        if row.get("取得元アドレス") != expected:
-            raise Failure("%s: 取得元アドレス %r, expected %r"
-                          % (row["ファイル名"], row.get("取得元アドレス"), expected))
-    log("log rows name %s" % ("the page" if debugging_port else "each image's address"))
-
-    day = os.path.splitext(os.path.basename(logs[0]))[0]
-    month = os.path.basename(os.path.dirname(logs[0]))
-    with open(os.path.join(home, "TreeViewLogs.txt"), encoding="utf-8") as tree:
-        outline = tree.read().splitlines()
-    if month not in outline or "\t" + day not in outline:
-        raise Failure("the history tree lacks %s/%s: %s" % (month, day, outline))
-    log("history tree has %s %s" % (month, day))
+    # With the debugging port the page's address, else the image's own.
+    check_log_and_tree(args.kelvo, home,
+                       lambda name: page_url if debugging_port else server.url(name))
     return 0
 
 
