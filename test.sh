@@ -3,5 +3,6 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 "$root/scripts/setup.sh"
+"$root/scripts/setup-e2e.sh"
 cd "${KELVO_BUILD_DIR:-$root/build}"
 ctest --no-tests=error --output-on-failure -j "$(nproc)"

@@ -10,7 +10,11 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 packages=(
   cmake ninja-build g++
   qt6-base-dev
+  # X Direct Save talks to the X server through xcb
+  pkgconf libxcb1-dev
   libgtest-dev libbenchmark-dev
+  # the end-to-end test driver
+  python3
   # the fuzz targets (libFuzzer comes with clang's runtime)
   clang libclang-rt-14-dev
   # tests that run the real program on a virtual X display

@@ -8,6 +8,7 @@
 #include "app/TForm2.h"
 #include "app/Transparency.h"
 #include "app/TrayIcon.h"
+#include "app/XdndDirectSave.h"
 #include "capture/CapturePipeline.h"
 #include "capture/TForm4.h"
 #include "destinations/DestinationCommands.h"
@@ -18,6 +19,7 @@
 #include "destinations/TForm8.h"
 
 #include <QAction>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -44,8 +46,11 @@ bool TransparencySupported() {
 
 AppSession::AppSession(const QString& homeFolder)
     : home_(homeFolder), settings_(homeFolder), destination_(homeFolder),
-      intake_(homeFolder + QStringLiteral(".staging")) {
+      browser_(0, [](const QUrl& address) { QDesktopServices::openUrl(address); }),
+      directSave_(NewPlatformDirectSave()),
+      intake_(homeFolder + QStringLiteral(".staging"), directSave_.get()) {
     settings_.Read(home_ + QStringLiteral("kelvo.ini"));
+    browser_.SetPort(settings_.Integer("Browser", "DevToolsPort"));
     destination_.ReadFrom(settings_);
     storedIndex_ = destination_.CurrentIndex();
     form1_ = std::make_unique<TForm1>();
@@ -105,6 +110,7 @@ void AppSession::ApplyWindowSettings() {
     form2_->SetTransparencySupported(TransparencySupported());
     form2_->SetOpacityHandler([this](int level) { ApplyOpacity(level); });
     form2_->LoadState(cbx1_, cbx2_, tbr1_);
+    form2_->LoadDevToolsPort(browser_.Port());
     ApplyOpacity(tbr1_);
 }
 
@@ -135,6 +141,7 @@ void AppSession::StoreWindowSettings() {
     settings_.SetBoolean("Form", "CBX2", cbx2_);
     settings_.SetInteger("Form", "TBR1", tbr1_);
     settings_.SetBoolean("Form", "NORI", true);
+    settings_.SetInteger("Browser", "DevToolsPort", browser_.Port());
 }
 
 AppSession::~AppSession() = default;
@@ -190,8 +197,10 @@ void AppSession::OpenSettings() {
         cbx1_ = choices.cbx1;
         cbx2_ = choices.cbx2;
         tbr1_ = choices.tbr1;
+        browser_.SetPort(form2_->DevToolsPort());
     } else {
         form2_->LoadState(cbx1_, cbx2_, tbr1_);
+        form2_->LoadDevToolsPort(browser_.Port());
         ApplyOpacity(tbr1_);
     }
     if (accepted) {

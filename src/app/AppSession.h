@@ -2,7 +2,8 @@
 
 #include "app/InstanceLock.h"
 #include "app/SettingsFile.h"
-#include "capture/BrowserLink.h"
+#include "capture/DevToolsBrowserLink.h"
+#include "capture/DirectSave.h"
 #include "capture/DropIntake.h"
 #include "destinations/CurrentDestination.h"
 #include "destinations/DestinationList.h"
@@ -38,6 +39,7 @@ public:
     HistoryTree& History() { return history_; }
     DestinationList& Destinations() { return destinations_; }
     const CurrentDestination& Current() const { return destination_; }
+    DevToolsBrowserLink& Browser() { return browser_; }
 
     // Selects the destination stored as current.
     void SelectStoredDestination();
@@ -81,7 +83,8 @@ private:
     int tbr1_ = 0;             // transparency level
     TrayIcon* tray_ = nullptr; // owned by the main window
     SystemClock clock_;
-    SilentBrowserLink browser_;
+    DevToolsBrowserLink browser_;
+    std::unique_ptr<DirectSave> directSave_; // none off X11
     DropIntake intake_;
     std::unique_ptr<TForm1> form1_;
     std::unique_ptr<TForm2> form2_;

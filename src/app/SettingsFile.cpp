@@ -143,6 +143,7 @@ std::span<const SettingKey> SettingKeys() {
         BooleanKey("Form", "PBX2", true), // tree pane shown
         IntegerKey("Form", "TBR1", 0),    // transparency level
         BooleanKey("Form", "NORI", false),
+        IntegerKey("Browser", "DevToolsPort", 9222), // the browser's debugging port
     };
     return keys;
 }

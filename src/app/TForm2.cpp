@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -98,8 +99,42 @@ QWidget* TForm2::NewOtherPage() {
     group->addWidget(CheckBox2);
     auto* page = new QVBoxLayout(OtherSheet);
     page->addWidget(GroupBox2);
+    page->addWidget(NewBrowserGroup());
     page->addStretch(1);
     return OtherSheet;
+}
+
+QWidget* TForm2::NewBrowserGroup() {
+    GroupBox4 = new QGroupBox(QStringLiteral("ブラウザ"), OtherSheet);
+    GroupBox4->setObjectName(QStringLiteral("GroupBox4"));
+    Label5 = NamedLabel(QStringLiteral("Label5"), GroupBox4, QStringLiteral("DevTools ポート"));
+    SpinEdit1 = new QSpinBox(GroupBox4);
+    SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
+    SpinEdit1->setRange(1, 65535);
+    Label5->setBuddy(SpinEdit1);
+    // Which browser start this port belongs to is not obvious from the number.
+    auto* hint =
+        new QLabel(QStringLiteral("Chromium を --remote-debugging-port=ポート番号 と "
+                                  "--user-data-dir=専用のプロファイルフォルダ で起動すると、"
+                                  "画像を取得したページのアドレスを記録します。"),
+                   GroupBox4);
+    hint->setWordWrap(true);
+    auto* port = new QHBoxLayout;
+    port->addWidget(Label5);
+    port->addWidget(SpinEdit1);
+    port->addStretch(1);
+    auto* group = new QVBoxLayout(GroupBox4);
+    group->addLayout(port);
+    group->addWidget(hint);
+    return GroupBox4;
+}
+
+void TForm2::LoadDevToolsPort(int port) {
+    SpinEdit1->setValue(port);
+}
+
+int TForm2::DevToolsPort() const {
+    return SpinEdit1->value();
 }
 
 bool TForm2::Run(const QString& currentIdentifier) {

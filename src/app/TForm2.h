@@ -10,6 +10,7 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 class QSlider;
+class QSpinBox;
 class QTabWidget;
 
 namespace kelvo {
@@ -44,6 +45,9 @@ public:
     // Puts the kept choices into the controls; a moved slider calls the handler.
     void LoadState(bool cbx1, bool cbx2, int tbr1);
     ShellChoices State() const;
+    // The browser's DevTools port, asked for page addresses.
+    void LoadDevToolsPort(int port);
+    int DevToolsPort() const;
 
     QTabWidget* PageControl1 = nullptr;
     DestinationPage* DestinationSheet = nullptr; // the page "保存先情報"
@@ -57,6 +61,9 @@ public:
     QLabel* Label4 = nullptr;                    // under level 3
     QGroupBox* GroupBox2 = nullptr;              // on closing
     QCheckBox* CheckBox2 = nullptr;              // ask before closing
+    QGroupBox* GroupBox4 = nullptr;              // the browser link
+    QLabel* Label5 = nullptr;                    // the caption of SpinEdit1
+    QSpinBox* SpinEdit1 = nullptr;               // the browser's DevTools port
     QPushButton* OkButton = nullptr;
     QPushButton* CancelButton = nullptr;
 
@@ -67,6 +74,7 @@ private:
     void TrackBar1Change(int level);
     QWidget* NewAppearancePage();
     QWidget* NewOtherPage();
+    QWidget* NewBrowserGroup();
 
     QString currentIdentifier_;
     std::function<void(int)> opacityHandler_;

@@ -10,13 +10,14 @@ public:
     virtual ~BrowserLink() = default;
     // The address of the page the browser shows; empty when none answers.
     virtual QString AskPageAddress() = 0;
-    // Has the browser open the address; false when no browser answered.
+    // Has the browser open the address; false when no browser answered, and
+    // then a link that can fall back to OpenAddress does so itself.
     virtual bool OpenInBrowser(const QString& address) = 0;
     // Opens the address with the desktop's default handler.
     virtual void OpenAddress(const QString& address) = 0;
 };
 
-// Until a real browser link exists: no browser ever answers.
+// No browser ever answers: for runs without a window (kelvo capture).
 class SilentBrowserLink : public BrowserLink {
 public:
     QString AskPageAddress() override { return {}; }

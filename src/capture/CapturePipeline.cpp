@@ -71,14 +71,15 @@ void CapturePipeline::HandleDroppedFiles(DropPayload payload) {
 
 void CapturePipeline::ProcessDrop(const DropPayload& payload) {
     if (payload.files.isEmpty()) {
-        context_.prompter.Notice(kNothingToSaveText);
+        NothingToSave();
         if (payload.done)
             payload.done();
         return;
     }
-    for (const DroppedFile& file : payload.files) {
+    for (const DroppedFile& dropped : payload.files) {
         context_.display.ClearPreview();
-        const CaptureOutcome outcome = CaptureFile(file);
+        const DroppedFile file = Settled(dropped);
+        const CaptureOutcome outcome = file.path.isEmpty() ? NothingToSave() : CaptureFile(file);
         if (listener_)
             listener_(file, outcome);
         if (payload.reportOutcome)
@@ -86,6 +87,20 @@ void CapturePipeline::ProcessDrop(const DropPayload& payload) {
     }
     if (payload.done)
         payload.done();
+}
+
+// A file the browser writes itself is waited for here, in its turn, so the
+// window keeps painting and later drops keep their order.
+DroppedFile CapturePipeline::Settled(const DroppedFile& file) {
+    if (!file.awaitWritten)
+        return file;
+    const QString written = file.awaitWritten();
+    return {written.isEmpty() ? file.path : written, file.sourceAddress, {}};
+}
+
+CaptureOutcome CapturePipeline::NothingToSave() {
+    context_.prompter.Notice(kNothingToSaveText);
+    return Failure(kNothingToSaveText);
 }
 
 CaptureOutcome CapturePipeline::CaptureFile(const DroppedFile& file) {

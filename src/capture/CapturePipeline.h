@@ -60,6 +60,8 @@ private:
     struct Capture; // one file on its way
 
     void ProcessDrop(const DropPayload& payload);
+    DroppedFile Settled(const DroppedFile& file);
+    CaptureOutcome NothingToSave();
     CaptureOutcome ResolveClash(const Capture& capture);
     CaptureOutcome ManualRename(const Capture& capture);
     CaptureOutcome AutoRename(const Capture& capture);

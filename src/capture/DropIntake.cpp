@@ -1,5 +1,8 @@
 #include "capture/DropIntake.h"
 
+#include "capture/DirectSave.h"
+#include "platform/FolderWriteWatch.h"
+
 #include <QByteArrayView>
 #include <QDir>
 #include <QFile>
@@ -37,6 +40,7 @@ constexpr PixelFormat kPixelFormats[] = {{"image/png", ".png"},
 struct StagedImage {
     QString name;
     QByteArray bytes;
+    bool original = false; // the image's own bytes, not re-encoded pixels
 };
 
 QByteArray DataOf(const QMimeData& mime, const char* format) {
@@ -197,7 +201,7 @@ QString StagedFileNameAs(const QString& suggestedName, const QString& extension)
 StagedImage ImageToStage(const QMimeData& mime, const QString& suggestedName) {
     const QByteArray original = DataOf(mime, kOriginalBytes);
     if (!original.isEmpty())
-        return {StagedFileName(suggestedName, original), original};
+        return {StagedFileName(suggestedName, original), original, true};
     for (const PixelFormat& format : kPixelFormats) {
         const QByteArray pixels = DataOf(mime, format.mimeType);
         if (pixels.isEmpty())
@@ -205,7 +209,7 @@ StagedImage ImageToStage(const QMimeData& mime, const QString& suggestedName) {
         const QString fromContent = ExtensionForContent(pixels);
         const QString extension =
             fromContent.isEmpty() ? QString::fromLatin1(format.extension) : fromContent;
-        return {StagedFileNameAs(suggestedName, extension), pixels};
+        return {StagedFileNameAs(suggestedName, extension), pixels, false};
     }
     return {};
 }
@@ -238,7 +242,10 @@ bool WriteNewFile(const QString& path, const QByteArray& bytes) {
 
 } // namespace
 
-DropIntake::DropIntake(QString stagingFolder) : stagingFolder_(std::move(stagingFolder)) {}
+DropIntake::DropIntake(QString stagingFolder, DirectSave* directSave,
+                       std::chrono::milliseconds directSaveLimit)
+    : stagingFolder_(std::move(stagingFolder)), directSave_(directSave),
+      directSaveLimit_(directSaveLimit) {}
 
 bool DropIntake::CanTake(const QMimeData& mime) {
     if (mime.hasUrls() || mime.hasFormat(QString::fromLatin1(kOriginalBytes)))
@@ -254,18 +261,44 @@ DropPayload DropIntake::Take(const QMimeData& mime) const {
     if (!payload.files.isEmpty())
         return payload;
     const QUrl address = ImageAddress(mime);
-    const StagedImage image = ImageToStage(mime, SuggestedName(mime, address));
-    if (image.bytes.isEmpty())
+    const QString suggestedName = SuggestedName(mime, address);
+    const StagedImage image = ImageToStage(mime, suggestedName);
+    // Chromium offers X Direct Save too, but its data already holds the original.
+    const bool direct = !image.original && directSave_ && directSave_->Offered(mime);
+    if (image.bytes.isEmpty() && !direct)
         return payload;
     std::shared_ptr<QTemporaryDir> folder = NewDropFolder(stagingFolder_);
     if (!folder)
         return payload;
+    DroppedFile file{{}, address.toString(QUrl::FullyEncoded), {}};
     const QString path = folder->filePath(image.name);
-    if (!WriteNewFile(path, image.bytes))
+    if (!image.bytes.isEmpty() && WriteNewFile(path, image.bytes))
+        file.path = path;
+    if (direct)
+        file.awaitWritten = RequestDirectSave(mime, folder->path(), suggestedName);
+    if (file.path.isEmpty() && !file.awaitWritten)
         return payload;
-    payload.files.append({path, address.toString(QUrl::FullyEncoded)});
+    payload.files.append(file);
     payload.staging = std::move(folder);
     return payload;
+}
+
+// The source writes into a folder of its own, so its file cannot meet the
+// staged pixels, and whatever name it settles on is found.
+std::function<QString()> DropIntake::RequestDirectSave(const QMimeData& mime,
+                                                       const QString& dropFolder,
+                                                       const QString& suggestedName) const {
+    const QString folder = QDir(dropFolder).filePath(QStringLiteral("direct"));
+    if (!QDir().mkdir(folder))
+        return {};
+    auto watch = std::make_shared<FolderWriteWatch>(folder);
+    if (!watch->IsWatching())
+        return {};
+    const QString offered = directSave_->SuggestedName(mime);
+    const QString name = StagedFileName(offered.isEmpty() ? suggestedName : offered, {});
+    if (!directSave_->Request(mime, QDir(folder).filePath(name)))
+        return {};
+    return [watch, limit = directSaveLimit_] { return watch->AwaitWrittenFile(limit); };
 }
 
 QString StagedFileName(const QString& suggestedName, const QByteArray& content) {

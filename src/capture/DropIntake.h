@@ -2,17 +2,27 @@
 
 #include "capture/DropPayload.h"
 
+#include <chrono>
+
 class QMimeData;
 
 namespace kelvo {
 
+class DirectSave;
+
 // Turns what a drop carries into files to capture: local file URLs as they
 // are; image bytes from a browser staged as a file in a private folder under
-// the image's name.
+// the image's name; where the drag source offers to write the file itself
+// (directSave), the file it writes, with the staged pixels to fall back on.
 class DropIntake {
 public:
+    // How long a capture waits for a file the browser writes itself.
+    static constexpr std::chrono::milliseconds kDirectSaveLimit{5000};
+
     // stagingFolder: where staged files go, each drop in a folder of its own.
-    explicit DropIntake(QString stagingFolder);
+    // directSave: none where the window system has no such protocol.
+    explicit DropIntake(QString stagingFolder, DirectSave* directSave = nullptr,
+                        std::chrono::milliseconds directSaveLimit = kDirectSaveLimit);
 
     // Whether the drop is worth accepting at all (files or image data).
     static bool CanTake(const QMimeData& mime);
@@ -20,7 +30,12 @@ public:
     DropPayload Take(const QMimeData& mime) const;
 
 private:
+    std::function<QString()> RequestDirectSave(const QMimeData& mime, const QString& dropFolder,
+                                               const QString& suggestedName) const;
+
     QString stagingFolder_;
+    DirectSave* directSave_;
+    std::chrono::milliseconds directSaveLimit_;
 };
 
 // The name a staged image gets: the promised or address name, percent-decoded,

@@ -16,6 +16,11 @@ struct CaptureOutcome;
 struct DroppedFile {
     QString path;
     QString sourceAddress;
+    // Set when the browser writes the original file itself after the drop:
+    // waits until that file is whole and gives its path, or the empty text
+    // when it never becomes whole, and then path (re-encoded pixels, or
+    // nothing) is taken instead.
+    std::function<QString()> awaitWritten = {};
 };
 
 struct DropPayload {

@@ -1,5 +1,6 @@
 #include "app/AppSession.h"
 #include "app/TForm1.h"
+#include "app/TForm2.h"
 #include "destinations/DestinationTreePane.h"
 #include "support/TestHome.h"
 
@@ -7,6 +8,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -67,6 +70,36 @@ private slots:
         QVERIFY(QFile::exists(home + "ListView.txt"));
         QVERIFY(QFile::exists(home + "TreeView.txt"));
         QVERIFY(QFile::exists(home + "TreeViewLogs.txt"));
+    }
+
+    // The port shows on the settings page; OK takes a new one for the link,
+    // Cancel puts the kept one back, and the close writes it.
+    void theDevToolsPortGoesFromTheSettingsToTheLinkAndBack() {
+        AppSession first(NewHome("[Form]\r\nCBX2=0\r\n"));
+        QCOMPARE(first.Browser().Port(), 9222);
+        QCOMPARE(first.SettingsDialog().SpinEdit1->value(), 9222);
+
+        const QString home = NewHome("[Form]\r\nCBX2=0\r\n[Browser]\r\nDevToolsPort=9333\r\n");
+        AppSession session(home);
+        TForm2& dialog = session.SettingsDialog();
+        QCOMPARE(session.Browser().Port(), 9333);
+        QCOMPARE(dialog.SpinEdit1->value(), 9333);
+        QTimer::singleShot(0, &dialog, [&] {
+            dialog.SpinEdit1->setValue(9444);
+            dialog.OkButton->click();
+        });
+        session.OpenSettings();
+        QCOMPARE(session.Browser().Port(), 9444);
+        QTimer::singleShot(0, &dialog, [&] {
+            dialog.SpinEdit1->setValue(1000);
+            dialog.CancelButton->click();
+        });
+        session.OpenSettings();
+        QCOMPARE(session.Browser().Port(), 9444);
+        QCOMPARE(dialog.SpinEdit1->value(), 9444);
+        session.MainWindow().show();
+        QVERIFY(session.MainWindow().close());
+        QVERIFY(Read(home + "kelvo.ini").contains("\r\n[Browser]\r\nDevToolsPort=9444\r\n"));
     }
 
     void readsTheWindowFromTheSettings() {

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -53,6 +54,16 @@ private slots:
         QCOMPARE(dialog.CheckBox2->text(), QStringLiteral("確認をする。"));
         QCOMPARE(dialog.PageControl1->widget(2), dialog.OtherSheet);
         QVERIFY(dialog.OtherSheet->isAncestorOf(other));
+
+        // The browser's DevTools port, on the same page.
+        QVERIFY(dialog.OtherSheet->isAncestorOf(dialog.GroupBox4));
+        QVERIFY(dialog.GroupBox4->isAncestorOf(dialog.SpinEdit1));
+        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("Label5")), dialog.Label5);
+        QCOMPARE(dialog.Label5->buddy(), dialog.SpinEdit1);
+        QCOMPARE(dialog.SpinEdit1->minimum(), 1);
+        QCOMPARE(dialog.SpinEdit1->maximum(), 65535);
+        dialog.LoadDevToolsPort(9333);
+        QCOMPARE(dialog.DevToolsPort(), 9333);
     }
 
     // Every move, by the user or by restoring the kept level, reaches the handler.

@@ -47,7 +47,7 @@ TEST(SettingKeysTest, DeclaresEveryKeyOnceWithAValueOfItsType) {
             EXPECT_EQ(key.defaultValue.typeId(), expectedType) << key.key;
         }
     }
-    EXPECT_EQ(seen.size(), 16u + 5u + 7u);
+    EXPECT_EQ(seen.size(), 16u + 5u + 7u + 1u);
     EXPECT_THROW(FindSettingKey("Form", "Nothing"), std::out_of_range);
 }
 
@@ -143,7 +143,7 @@ TEST_F(SettingsFileTest, WrittenValuesReadBackAsSet) {
     EXPECT_THROW(settings_.SetInteger("Form", "NORI", 1), std::invalid_argument);
 }
 
-TEST_F(SettingsFileTest, FirstCloseWritesEveryKeyOfTheThreeSections) {
+TEST_F(SettingsFileTest, FirstCloseWritesEveryKeyOfEverySection) {
     settings_.Read(dir_.filePath("kelvo.ini")); // first run: no file
     settings_.SetBoolean("Form", "NORI", true);
     ASSERT_TRUE(settings_.Write(dir_.filePath("kelvo.ini")));
@@ -153,26 +153,27 @@ TEST_F(SettingsFileTest, FirstCloseWritesEveryKeyOfTheThreeSections) {
     EXPECT_TRUE(bytes.contains("\r\nDefFolder=" + kHome.toUtf8() + "\r\n"));
     EXPECT_TRUE(bytes.contains("\r\nDefSiki=初期フォルダ\r\nDefIndex=0\r\n"));
     EXPECT_TRUE(bytes.contains("\r\nNORI=1\r\n\r\n[Form5]\r\nTop=0\r\n"));
-    EXPECT_TRUE(bytes.endsWith("\r\nP1Width=185\r\nWindowState=0\r\n"));
+    EXPECT_TRUE(bytes.contains("\r\nP1Width=185\r\nWindowState=0\r\n\r\n[Browser]\r\n"));
+    EXPECT_TRUE(bytes.endsWith("\r\n[Browser]\r\nDevToolsPort=9222\r\n"));
     EXPECT_EQ(bytes.count("[Form"), 3);
     EXPECT_EQ(bytes.count("\r\n"), bytes.count('\n')); // no bare LF
     EXPECT_EQ(bytes.count('='), qsizetype(SettingKeys().size()));
 }
 
 TEST_F(SettingsFileTest, KeepsWhatALaterVersionWroteAndRewritesBadValues) {
-    ReadBytes("[Form]\r\nWidth=abc\r\nZoom=3\r\n[Browser]\r\nDevToolsPort=9333\r\n"
+    ReadBytes("[Form]\r\nWidth=abc\r\nZoom=3\r\n[Later]\r\nZoomStep=9333\r\n"
               "Profile=朝\r\n[form]\r\nHeight=0x200\r\n");
     ASSERT_TRUE(settings_.Write(dir_.filePath("kelvo.ini")));
     const QByteArray bytes = Written();
     EXPECT_TRUE(bytes.contains("NORI=0\r\nZoom=3\r\n\r\n[Form5]\r\n"));
-    EXPECT_TRUE(bytes.endsWith("\r\n\r\n[Browser]\r\nDevToolsPort=9333\r\nProfile=朝\r\n"))
+    EXPECT_TRUE(bytes.endsWith("\r\n\r\n[Later]\r\nZoomStep=9333\r\nProfile=朝\r\n"))
         << bytes.constData();
     EXPECT_TRUE(bytes.contains("\r\nWidth=287\r\nHeight=512\r\n"));
     EXPECT_EQ(bytes.count("[Form]"), 1);
 
-    ReadBytes("[Browser]\nDevToolsPort=\x82\xA0\n"); // Shift-JIS from the old program
+    ReadBytes("[Later]\nZoomStep=\x82\xA0\n"); // Shift-JIS from the old program
     ASSERT_TRUE(settings_.Write(dir_.filePath("kelvo.ini")));
-    EXPECT_TRUE(Written().endsWith("[Browser]\r\nDevToolsPort=あ\r\n"));
+    EXPECT_TRUE(Written().endsWith("[Later]\r\nZoomStep=あ\r\n"));
 }
 
 TEST_F(SettingsFileTest, WriteIntoAMissingFolderFailsAndLeavesNothing) {

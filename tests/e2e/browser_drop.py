@@ -1,0 +1,415 @@
+#!/usr/bin/env python3
+"""Drags the images of a local page out of a real browser onto the real Kelvo
+window under Xvfb, then checks what Kelvo kept: the original bytes, a log row
+per image naming where it came from, and the day in the history tree.
+
+Exit status: 0 passed, 1 failed, 77 skipped (no browser on this machine).
+"""
+import argparse
+import ctypes
+import http.server
+import os
+import shutil
+import socket
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+SKIP = 77
+HERE = os.path.dirname(os.path.abspath(__file__))
+PAGE = os.path.join(HERE, "page")
+# Each image's centre on the page, as index.html places it.
+IMAGES = {"sunrise.jpg": (120, 100), "harbour.png": (120, 280), "meadow.gif": (120, 460)}
+# Beside the browser window, never over it.
+KELVO = {"Left": 900, "Top": 80, "Width": 320, "Height": 420}
+BROWSER_SIZE = (820, 740)
+
+
+class Failure(Exception):
+    pass
+
+
+def log(text):
+    print(text, flush=True)
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+class PageServer:
+    """Serves the test page on 127.0.0.1 and notes what the browser asks for,
+    including the page's screen origin that the page itself reports."""
+
+    def __init__(self):
+        self.requested = []
+        self.origin = None
+        server = self
+
+        class Handler(http.server.SimpleHTTPRequestHandler):
+            def __init__(self, *args, **kwargs):
+                super().__init__(*args, directory=PAGE, **kwargs)
+
+            def do_GET(self):
+                server.requested.append(self.path)
+                if self.path.startswith("/origin?at="):
+                    x, y = self.path.split("=", 1)[1].split(",")
+                    server.origin = (int(float(x)), int(float(y)))
+                    self.send_response(204)
+                    self.end_headers()
+                    return
+                super().do_GET()
+
+            def end_headers(self):
+                self.send_header("Cache-Control", "no-store")
+                super().end_headers()
+
+            def log_message(self, *args):
+                pass
+
+        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        self.port = self.httpd.server_address[1]
+        threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
+
+    def url(self, path):
+        return "http://127.0.0.1:%d/%s" % (self.port, path)
+
+    def stop(self):
+        self.httpd.shutdown()
+
+
+class Session:
+    """Xvfb, Kelvo and a browser, ended together."""
+
+    def __init__(self, tmp):
+        self.tmp = tmp
+        self.processes = []
+        self.env = dict(os.environ)
+        for name in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "GDK_BACKEND"):
+            self.env.pop(name, None)
+
+    def start(self, args, name, env=None, pass_fds=()):
+        out = open(os.path.join(self.tmp, name + ".log"), "wb")
+        process = subprocess.Popen(args, stdout=out, stderr=subprocess.STDOUT,
+                                   env=env or self.env, start_new_session=True,
+                                   pass_fds=pass_fds)
+        self.processes.append(process)
+        return process
+
+    def start_xvfb(self):
+        read_end, write_end = os.pipe()
+        self.start(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24",
+                    "-nolisten", "tcp"], "xvfb", pass_fds=(write_end,))
+        os.close(write_end)
+        with os.fdopen(read_end) as pipe:
+            display = pipe.readline().strip()
+        if not display:
+            raise Failure("Xvfb did not start")
+        self.env["DISPLAY"] = ":" + display
+
+    def xdotool(self, *args, timeout=20):
+        result = subprocess.run(["xdotool"] + [str(a) for a in args], env=self.env,
+                                capture_output=True, text=True, timeout=timeout)
+        return result.stdout.strip()
+
+    def wait_for_window(self, pattern, what):
+        try:
+            found = self.xdotool("search", "--sync", "--onlyvisible", "--class", pattern,
+                                 timeout=45)
+        except subprocess.TimeoutExpired:
+            found = ""
+        if not found:
+            raise Failure("no window of " + what)
+        return found.split()[-1]
+
+    def end(self):
+        for process in reversed(self.processes):
+            if process.poll() is None:
+                try:
+                    os.killpg(process.pid, 15)
+                except ProcessLookupError:
+                    pass
+        deadline = time.time() + 5
+        for process in self.processes:
+            try:
+                process.wait(max(0.1, deadline - time.time()))
+            except subprocess.TimeoutExpired:
+                os.killpg(process.pid, 9)
+                process.wait()
+
+
+def close_window(display, window):
+    """Asks a window to close as a window manager would (WM_DELETE_WINDOW)."""
+
+    class ClientMessage(ctypes.Structure):
+        _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong),
+                    ("send_event", ctypes.c_int), ("display", ctypes.c_void_p),
+                    ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                    ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
+
+    class Event(ctypes.Union):
+        _fields_ = [("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
+
+    x11 = ctypes.cdll.LoadLibrary("libX11.so.6")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XInternAtom.restype = ctypes.c_ulong
+    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                               ctypes.c_void_p]
+    x11.XFlush.argtypes = [ctypes.c_void_p]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    connection = x11.XOpenDisplay(display.encode())
+    if not connection:
+        raise Failure("cannot open the display to close Kelvo")
+    event = Event()
+    event.xclient.type = 33  # ClientMessage
+    event.xclient.window = int(window)
+    event.xclient.message_type = x11.XInternAtom(connection, b"WM_PROTOCOLS", 0)
+    event.xclient.format = 32
+    event.xclient.data[0] = x11.XInternAtom(connection, b"WM_DELETE_WINDOW", 0)
+    x11.XSendEvent(connection, int(window), 0, 0, ctypes.byref(event))
+    x11.XFlush(connection)
+    x11.XCloseDisplay(connection)
+
+
+def chromium_command(tmp, url, debugging_port):
+    binary = shutil.which("chromium") or shutil.which("chromium-browser")
+    if not binary:
+        return None
+    command = [binary, "--user-data-dir=" + os.path.join(tmp, "chromium-profile"),
+               "--no-first-run", "--no-default-browser-check", "--password-store=basic",
+               "--disable-gpu", "--disable-background-networking", "--disable-component-update",
+               "--disable-sync", "--disable-features=Translate,MediaRouter",
+               "--ozone-platform=x11", "--window-position=0,0",
+               "--window-size=%d,%d" % BROWSER_SIZE]
+    if os.geteuid() == 0:
+        command += ["--no-sandbox", "--test-type"]
+    if debugging_port:
+        command.append("--remote-debugging-port=%d" % debugging_port)
+    return command + [url]
+
+
+FIREFOX_PREFS = """
+user_pref("browser.shell.checkDefaultBrowser", false);
+user_pref("browser.startup.homepage_override.mstone", "ignore");
+user_pref("browser.aboutwelcome.enabled", false);
+user_pref("startup.homepage_welcome_url", "");
+user_pref("trailhead.firstrun.didSeeAboutWelcome", true);
+user_pref("datareporting.policy.dataSubmissionEnabled", false);
+user_pref("datareporting.healthreport.uploadEnabled", false);
+user_pref("toolkit.telemetry.reportingpolicy.firstRun", false);
+user_pref("app.update.auto", false);
+user_pref("app.normandy.enabled", false);
+user_pref("browser.tabs.warnOnClose", false);
+user_pref("sidebar.revamp", false);
+user_pref("widget.gtk.overlay-scrollbars.enabled", false);
+"""
+
+
+def firefox_command(tmp, url):
+    binary = shutil.which("firefox-esr") or shutil.which("firefox")
+    if not binary:
+        return None
+    profile = os.path.join(tmp, "firefox-profile")
+    os.makedirs(profile)
+    with open(os.path.join(profile, "user.js"), "w") as prefs:
+        prefs.write(FIREFOX_PREFS)
+    return [binary, "--new-instance", "--no-remote", "--profile", profile,
+            "--width", str(BROWSER_SIZE[0]), "--height", str(BROWSER_SIZE[1]), url]
+
+
+def write_settings(home, devtools_port):
+    lines = ["[Form]"] + ["%s=%d" % item for item in KELVO.items()] + ["CBX2=0", ""]
+    lines += ["[Browser]", "DevToolsPort=%d" % devtools_port, ""]
+    with open(os.path.join(home, "kelvo.ini"), "w") as ini:
+        ini.write("\r\n".join(lines))
+
+
+def wait_until(condition, seconds, step=0.1):
+    deadline = time.time() + seconds
+    while time.time() < deadline:
+        if condition():
+            return True
+        time.sleep(step)
+    return condition()
+
+
+def page_origin(session, server, browser_window):
+    """Where the page's top left lies on the screen: the page reports it when
+    the pointer moves over it."""
+    geometry = session.xdotool("getwindowgeometry", "--shell", browser_window)
+    values = dict(line.split("=") for line in geometry.splitlines() if "=" in line)
+    x = int(values["X"]) + int(values["WIDTH"]) * 2 // 3
+    y = int(values["Y"]) + int(values["HEIGHT"]) // 2
+    server.origin = None
+    for step in range(40):
+        session.xdotool("mousemove", x + step % 7, y + step % 5)
+        if wait_until(lambda: server.origin is not None, 0.25, 0.05):
+            return server.origin
+    raise Failure("the page never told its place on the screen")
+
+
+def drag(session, start, end):
+    """A slow drag with several small steps, as a hand would make it."""
+    sx, sy = start
+    ex, ey = end
+    session.xdotool("mousemove", sx, sy)
+    time.sleep(0.3)
+    session.xdotool("mousedown", 1)
+    time.sleep(0.2)
+    for step in range(1, 7):
+        session.xdotool("mousemove", sx + 3 * step, sy + 2 * step)
+        time.sleep(0.06)
+    for step in range(1, 13):
+        session.xdotool("mousemove", sx + (ex - sx) * step // 12, sy + (ey - sy) * step // 12)
+        time.sleep(0.06)
+    for offset in (2, 4, 6):
+        time.sleep(0.25)
+        session.xdotool("mousemove", ex + offset, ey + offset)
+    time.sleep(0.4)
+    session.xdotool("mouseup", 1)
+
+
+def read_bytes(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def dump_table(kelvo, path):
+    result = subprocess.run([kelvo, "table", "dump", path], capture_output=True, text=True,
+                            timeout=30)
+    if result.returncode != 0:
+        raise Failure("kelvo table dump %s failed: %s" % (path, result.stderr))
+    lines = result.stdout.splitlines()
+    header = lines[0].split("\t")
+    return [dict(zip(header, line.split("\t"))) for line in lines[1:]]
+
+
+def drop_each_image(session, server, browser_window, home):
+    drop_at = (KELVO["Left"] + KELVO["Width"] // 2, KELVO["Top"] + KELVO["Height"] // 2)
+    for name, (x, y) in IMAGES.items():
+        served = read_bytes(os.path.join(PAGE, name))
+        saved = os.path.join(home, name)
+        for attempt in (1, 2):
+            origin = page_origin(session, server, browser_window)
+            drag(session, (origin[0] + x, origin[1] + y), drop_at)
+            if wait_until(lambda: os.path.exists(saved) and
+                          os.path.getsize(saved) >= len(served), 15):
+                break
+            log("%s: nothing arrived after attempt %d" % (name, attempt))
+        else:
+            raise Failure("%s never arrived; home holds %s" % (name, os.listdir(home)))
+        if read_bytes(saved) != served:
+            raise Failure("%s: the saved bytes differ from the served ones (%d, %d bytes)"
+                          % (name, os.path.getsize(saved), len(served)))
+        log("%s: saved byte for byte" % name)
+
+
+def check_log_and_tree(kelvo, home, expected_address):
+    logs = [os.path.join(root, f) for root, _, files in os.walk(os.path.join(home, "Logs"))
+            for f in files]
+    if len(logs) != 1:
+        raise Failure("expected one daily log, found %s" % logs)
+    rows = dump_table(kelvo, logs[0])
+    names = [row.get("ファイル名") for row in rows]
+    if names != list(IMAGES):
+        raise Failure("log rows %s, expected %s" % (names, list(IMAGES)))
+    for row in rows:
+        expected = expected_address(row["ファイル名"])
+        if row.get("取得元アドレス") != expected:
+            raise Failure("%s: 取得元アドレス %r, expected %r"
+                          % (row["ファイル名"], row.get("取得元アドレス"), expected))
+    log("log rows name %s" % ", ".join(sorted({r["取得元アドレス"] for r in rows})))
+
+    day = os.path.splitext(os.path.basename(logs[0]))[0]
+    month = os.path.basename(os.path.dirname(logs[0]))
+    with open(os.path.join(home, "TreeViewLogs.txt"), encoding="utf-8") as tree:
+        outline = tree.read().splitlines()
+    if month not in outline or "\t" + day not in outline:
+        raise Failure("the history tree lacks %s/%s: %s" % (month, day, outline))
+    log("history tree has %s %s" % (month, day))
+
+
+def run(args, tmp):
+    home = os.path.join(tmp, "home") + "/"
+    os.makedirs(home)
+    server = PageServer()
+    page_url = server.url("index.html")
+    debugging_port = free_port() if args.case == "chromium" else 0
+    # Where no browser listens, Kelvo's question is refused at once.
+    write_settings(home, debugging_port or free_port())
+    if args.browser == "chromium":
+        browser = chromium_command(tmp, page_url, debugging_port)
+    else:
+        browser = firefox_command(tmp, page_url)
+    if not browser:
+        server.stop()
+        log("SKIP: %s is not installed and could not be installed" % args.browser)
+        return SKIP
+
+    session = Session(tmp)
+    try:
+        session.start_xvfb()
+        kelvo_env = dict(session.env, QT_QPA_PLATFORM="xcb")
+        kelvo = session.start([args.kelvo, "--home", home], "kelvo", kelvo_env)
+        kelvo_window = session.wait_for_window("^kelvo$", "Kelvo")
+        browser_env = dict(session.env, MOZ_CRASHREPORTER_DISABLE="1", HOME=tmp)
+        session.start(browser, args.browser, browser_env)
+        browser_window = session.wait_for_window(
+            "chromium" if args.browser == "chromium" else "firefox", args.browser)
+        if not wait_until(lambda: all("/" + name in server.requested for name in IMAGES), 60):
+            raise Failure("the browser did not load the page: %s" % server.requested)
+        drop_each_image(session, server, browser_window, home)
+        # The history tree reaches its file when the window closes.
+        close_window(session.env["DISPLAY"], kelvo_window)
+        try:
+            kelvo.wait(20)
+        except subprocess.TimeoutExpired:
+            raise Failure("Kelvo did not close")
+    finally:
+        session.end()
+        server.stop()
+
+    # With the debugging port the page's address, else the image's own.
+    check_log_and_tree(args.kelvo, home,
+                       lambda name: page_url if debugging_port else server.url(name))
+    return 0
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--kelvo", required=True)
+    parser.add_argument("--case", choices=["chromium", "chromium-no-port", "firefox"],
+                        required=True)
+    parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
+    args = parser.parse_args()
+    args.browser = "firefox" if args.case == "firefox" else "chromium"
+    for tool in ("Xvfb", "xdotool"):
+        if not shutil.which(tool):
+            log("FAIL: %s is missing; ./test.sh installs it" % tool)
+            return 1
+    tmp = tempfile.mkdtemp(prefix="kelvo-e2e-")
+    try:
+        return run(args, tmp)
+    except Failure as failure:
+        log("FAIL: %s" % failure)
+        for name in ("kelvo", args.browser):
+            path = os.path.join(tmp, name + ".log")
+            if os.path.exists(path):
+                log("--- %s.log (end) ---" % name)
+                log(read_bytes(path)[-3000:].decode(errors="replace"))
+        return 1
+    finally:
+        if args.keep:
+            log("kept " + tmp)
+        else:
+            shutil.rmtree(tmp, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
