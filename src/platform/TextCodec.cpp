@@ -157,4 +157,27 @@ QString DecodeText(std::string_view bytes, TextEncoding encoding) {
     return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
 }
 
+void ConvertTableToUtf8(TMlb2& table) {
+    if (DetectTableEncoding(table) == TextEncoding::Utf8)
+        return;
+    const auto convert = [](std::string_view bytes) {
+        return EncodeFileText(DecodeText(bytes, TextEncoding::ShiftJis));
+    };
+    TMlb2 converted;
+    for (int n = 1; n <= table.ColumnCount(); ++n) {
+        converted.AddColumn(convert(*table.GetColumnName(n)));
+        converted.SetColumnType(n, convert(*table.GetColumnType(n)));
+    }
+    for (int r = 1; r <= table.RowCount(); ++r) {
+        converted.AppendRow();
+        converted.MoveLast();
+        table.MoveTo(r);
+        for (int n = 1; n <= table.ColumnCount(); ++n) {
+            if (const Text value = table.GetValueAt(n))
+                converted.SetValueAt(n, convert(*value));
+        }
+    }
+    table = std::move(converted);
+}
+
 } // namespace kelvo
