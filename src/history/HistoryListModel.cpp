@@ -34,7 +34,7 @@ void HistoryListModel::Clear() {
 
 int HistoryListModel::ShowMore(int count) {
     const int total = log_ ? log_->RowCount() : 0;
-    const int end = std::min(total, nextLogRow_ + std::max(0, count));
+    const int end = nextLogRow_ + std::clamp(count, 0, total - nextLogRow_);
     if (end > nextLogRow_) {
         beginInsertRows({}, LineCount(), LineCount() + end - nextLogRow_ - 1);
         for (; nextLogRow_ < end; ++nextLogRow_)
