@@ -88,7 +88,6 @@ TForm7::TForm7(HistoryContext context, QWidget* parent)
     Splitter1->setStretchFactor(1, 1);
     layout->addWidget(Splitter1, 1);
     CreatePopupMenus();
-    ShowNoLine();
 }
 
 TForm7::~TForm7() = default;
