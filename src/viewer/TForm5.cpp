@@ -97,6 +97,7 @@ void TForm5::ShowPicture(const QString& path, const QString& sourceAddress) {
 }
 
 void TForm5::ClearPicture() {
+    sizedWhileHidden_ = false;
     Image1->setMovie(nullptr);
     delete std::exchange(movie_, nullptr);
     Image1->clear();
@@ -152,7 +153,16 @@ QSize TForm5::ScreenClient() const {
     return screenArea_().size() - frame.expandedTo(QSize(0, 0));
 }
 
+// The status bar takes its final height only once shown, so a window sized
+// while hidden is sized again then.
+void TForm5::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (sizedWhileHidden_)
+        SizeViewerToPicture();
+}
+
 void TForm5::SizeViewerToPicture() {
+    sizedWhileHidden_ = !isVisible();
     const int statusHeight = StatusBar1->sizeHint().height();
     const int barExtent = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     const ViewerSizing sizing =

@@ -49,6 +49,7 @@ public slots:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -63,6 +64,7 @@ private:
     QLabel* panels_[3] = {};
     QMovie* movie_ = nullptr;
     QSize pictureSize_;
+    bool sizedWhileHidden_ = false;
 };
 
 } // namespace kelvo
