@@ -4,6 +4,7 @@
 #include "history/DayLog.h"
 #include "history/HistoryListModel.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <limits>
@@ -37,7 +38,11 @@ void DayListing::Finish() {
 void DayListing::ShowBatch(quint64 generation) {
     if (generation != generation_)
         return;
-    const int shown = model_.ShowMore(batchSize_);
+    QElapsedTimer turn;
+    turn.start();
+    int shown = model_.ShowMore(batchSize_);
+    while (!model_.AllShown() && turn.elapsed() < turnTime_)
+        shown = model_.ShowMore(batchSize_);
     if (model_.AllShown()) {
         Complete();
         return;

@@ -26,7 +26,10 @@ public:
     // Shows every remaining line of a running listing at once.
     void Finish();
     bool Running() const { return running_; }
+    // Lines are shown a batch at a time, batches one after another until a
+    // turn has taken this long; then the event loop runs.
     void SetBatchSize(int lines) { batchSize_ = qMax(1, lines); }
+    void SetTurnTime(int milliseconds) { turnTime_ = milliseconds; }
 
 signals:
     // More lines are shown; lines is how many are shown now.
@@ -42,7 +45,8 @@ private:
     HistoryListModel& model_;
     quint64 generation_ = 0; // one per listing; a batch of an older one is dropped
     bool running_ = false;
-    int batchSize_ = 2000;
+    int batchSize_ = 1000;
+    int turnTime_ = 15; // a frame or so: the window stays smooth
 };
 
 } // namespace kelvo

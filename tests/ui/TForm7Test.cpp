@@ -308,6 +308,7 @@ private slots:
         for (int i = 0; i < 9; ++i)
             Capture(QString("many%1.png").arg(i), At(2006, 4, 2, 10, 0, i));
         form->Listing().SetBatchSize(2);
+        form->Listing().SetTurnTime(0);
         ChooseDay("20060402");
         QCOMPARE(form->ListStatusText(), QStringLiteral("列挙中...2"));
         QCoreApplication::processEvents();

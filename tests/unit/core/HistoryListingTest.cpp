@@ -197,6 +197,7 @@ TEST_F(HistoryListingTest, ALargeDayListsInBatchesWithARunningCount) {
     HistoryListModel model;
     DayListing listing(captured.home, model);
     listing.SetBatchSize(2);
+    listing.SetTurnTime(0);
     ListingSignals reported(listing);
     listing.ListDay("20060315");
     EXPECT_TRUE(listing.Running());
@@ -215,6 +216,7 @@ TEST_F(HistoryListingTest, AnotherDayCancelsARunningListingAndRowsNeverMix) {
     HistoryListModel model;
     DayListing listing(captured.home, model);
     listing.SetBatchSize(2);
+    listing.SetTurnTime(0);
     ListingSignals reported(listing);
     listing.ListDay("20060315");
     QCoreApplication::processEvents(); // one more batch of the big day
