@@ -23,7 +23,7 @@
 namespace kelvo {
 namespace {
 
-constexpr int kColumnWidths[kHistoryColumnCount] = {130, 130, 90, 220, 220};
+constexpr int kColumnWidths[kHistoryColumnCount] = {130, 150, 90, 220, 220};
 
 QAction* Command(const char* name, const QString& caption, const QString& hint,
                  QStyle::StandardPixmap icon, QWidget* owner) {

@@ -321,6 +321,21 @@ private slots:
         QCOMPARE(form->DayStatusText(), QStringLiteral("2006年03月16日"));
     }
 
+    void aRightClickOnADaysLabelSelectsAndListsIt() {
+        form->TreeView1->expandAll();
+        const QModelIndex node = Node("2006年03月", "20060316");
+        const QRect rect = form->TreeView1->visualRect(node);
+        QWidget* viewport = form->TreeView1->viewport();
+        // Beyond the label: nothing happens.
+        QTest::mousePress(viewport, Qt::RightButton, {},
+                          QPoint(viewport->width() - 2, rect.center().y()));
+        QVERIFY(form->TreeView1->currentIndex() != node);
+        QTest::mousePress(viewport, Qt::RightButton, {},
+                          QPoint(rect.left() + 4, rect.center().y()));
+        QCOMPARE(form->TreeView1->currentIndex(), node);
+        QCOMPARE(Names(), QStringList({"next.jpg"}));
+    }
+
     void capturesAppearInTheTreeAtOnceAndOldLogsList() {
         ChooseDay("20060315");
         const QPersistentModelIndex selected = form->TreeView1->currentIndex();
