@@ -1,7 +1,6 @@
 #include "history/TForm7.h"
 
 #include "app/NamedLabel.h"
-#include "history/DayListing.h"
 #include "history/HistoryListModel.h"
 #include "history/HistoryTree.h"
 #include "viewer/PreviewPair.h"
@@ -69,9 +68,9 @@ TForm7::TForm7(HistoryContext context, QWidget* parent)
     if (!context_.openFolder)
         context_.openFolder = [](const QUrl& folder) { QDesktopServices::openUrl(folder); };
     listModel_ = new HistoryListModel(this);
-    listing_ = new DayListing(context_.homeFolder, *listModel_, this);
-    connect(listing_, &DayListing::Progress, this, &TForm7::ShowListingProgress);
-    connect(listing_, &DayListing::Finished, this, &TForm7::ShowListingFinished);
+    HistoryView& view = *this;
+    actions_ = std::make_unique<HistoryActions>(context_.homeFolder, *listModel_, view,
+                                                context_.browser, context_.prompter);
 
     CreateActions();
     auto* layout = new QVBoxLayout(this);
@@ -90,7 +89,13 @@ TForm7::TForm7(HistoryContext context, QWidget* parent)
     CreatePopupMenus();
 }
 
-TForm7::~TForm7() = default;
+// The actions go first (they own the listing, which reports to the window),
+// and nothing reaches them while the widgets go.
+TForm7::~TForm7() {
+    ListView1->selectionModel()->disconnect(this);
+    TreeView1->selectionModel()->disconnect(this);
+    actions_.reset();
+}
 
 void TForm7::CreateActions() {
     Action21 = Command("Action21", QStringLiteral("開く"), QStringLiteral("選択画像を開く"),
@@ -125,19 +130,22 @@ void TForm7::CreateActions() {
     // Shortcuts work while the window is active, whether or not a menu shows them.
     addActions({Action2, Action4});
 
-    connect(Action21, &QAction::triggered, this, &TForm7::Action21Execute);
+    const auto bind = [this](QAction* action, void (HistoryActions::*command)()) {
+        connect(action, &QAction::triggered, this, [this, command] { ((*actions_).*command)(); });
+    };
+    bind(Action21, &HistoryActions::Action21Execute);
+    bind(Action17, &HistoryActions::Action17Execute);
+    bind(Action18, &HistoryActions::Action18Execute);
+    bind(Action19, &HistoryActions::Action19Execute);
+    bind(Action20, &HistoryActions::Action20Execute);
+    bind(Action8, &HistoryActions::Action8Execute);
+    bind(Action9, &HistoryActions::Action9Execute);
+    bind(Action10, &HistoryActions::Action10Execute);
+    bind(Action11, &HistoryActions::Action11Execute);
+    bind(Action2, &HistoryActions::Action2Execute);
+    bind(Action4, &HistoryActions::Action4Execute);
     connect(Action1, &QAction::triggered, this, &QDialog::reject);
-    connect(Action17, &QAction::triggered, this, &TForm7::Action17Execute);
-    connect(Action18, &QAction::triggered, this, &TForm7::Action18Execute);
-    connect(Action19, &QAction::triggered, this, &TForm7::Action19Execute);
-    connect(Action20, &QAction::triggered, this, &TForm7::Action20Execute);
-    connect(Action8, &QAction::triggered, this, &TForm7::Action8Execute);
-    connect(Action9, &QAction::triggered, this, &TForm7::Action9Execute);
-    connect(Action10, &QAction::triggered, this, &TForm7::Action10Execute);
-    connect(Action11, &QAction::triggered, this, &TForm7::Action11Execute);
     connect(Action16, &QAction::triggered, this, &TForm7::Action16Execute);
-    connect(Action2, &QAction::triggered, this, &TForm7::Action2Execute);
-    connect(Action4, &QAction::triggered, this, &TForm7::Action4Execute);
 }
 
 void TForm7::CreateMenus() {
@@ -256,13 +264,15 @@ QWidget* TForm7::BuildRightPane() {
     ListView1->installEventFilter(this);
     connect(ListView1->horizontalHeader(), &QHeaderView::sectionClicked, this,
             &TForm7::ListView1ColumnClick);
-    connect(ListView1, &QAbstractItemView::doubleClicked, this, [this] { Action21Execute(); });
+    connect(ListView1, &QAbstractItemView::doubleClicked, this,
+            [this] { actions_->Action21Execute(); });
+    // ListView1SelectItem: a move to another line is a deselection, then a selection.
     connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection& selected, const QItemSelection& deselected) {
                 if (!deselected.isEmpty())
-                    ListView1SelectItem(deselected.indexes().constFirst().row(), false);
+                    actions_->LineDeselected();
                 if (!selected.isEmpty())
-                    ListView1SelectItem(selected.indexes().constFirst().row(), true);
+                    actions_->LineSelected(selected.indexes().constFirst().row());
             });
 
     Splitter2 = new QSplitter(Qt::Vertical, right);

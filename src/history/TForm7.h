@@ -1,12 +1,13 @@
 #pragma once
 
-#include "history/HistoryCommands.h"
+#include "history/HistoryActions.h"
 
 #include <QDialog>
 #include <QModelIndex>
 #include <QUrl>
 
 #include <functional>
+#include <memory>
 
 class QAction;
 class QFrame;
@@ -41,33 +42,20 @@ struct HistoryContext {
 };
 
 // The history browser: the months and days captured on the left, the listed
-// day's captures on the right with the selected one's preview above them.
-class TForm7 : public QDialog {
+// day's captures on the right with the selected one's preview above them. The
+// window shows; its actions decide (HistoryActions).
+class TForm7 : public QDialog, private HistoryView {
     Q_OBJECT
 
 public:
     explicit TForm7(HistoryContext context, QWidget* parent = nullptr);
     ~TForm7() override;
 
-    // Listing (TForm7Listing.cpp).
+    // Lists the node: a day's captures, or nothing for a month.
     void TreeView1Change(const QModelIndex& node);
+    // Lists the tree's selected node again.
     void Action16Execute();
     void ListView1ColumnClick(int column);
-
-    // A line's selection and the commands on it (TForm7Commands.cpp).
-    void ListView1SelectItem(int row, bool selected);
-    void Action21Execute();
-    void Action8Execute();
-    void Action9Execute();
-    void Action10Execute();
-    void Action11Execute();
-    void Action17Execute();
-    void Action18Execute();
-    void Action19Execute();
-    void Action20Execute();
-    void Action2Execute();
-    void Action4Execute();
-    void Image1DblClick();
 
     // Settings of section "Form7"; the pane sizes apply once laid out.
     void SetTreePaneWidth(int width);
@@ -75,8 +63,9 @@ public:
     void SetPreviewPaneHeight(int height);
     int PreviewPaneHeight() const;
 
+    HistoryActions& Actions() { return *actions_; }
     HistoryListModel& ListModel() { return *listModel_; }
-    DayListing& Listing() { return *listing_; }
+    DayListing& Listing();
     QString DayStatusText() const;  // StatusBar1
     QString ListStatusText() const; // StatusBar2
     // The pop-up entry of a line command (shown only while a line is selected).
@@ -111,14 +100,6 @@ public:
     QAction* Action2 = nullptr;       // rename the file
     QAction* Action4 = nullptr;       // copy the picture
 
-    bool FItemSelected = false;
-    QString FSelectedFolder;
-    QString FSelectedAddress;
-    bool FHasAddress = false;
-    int FListedLevel = 0;
-    int FSortColumn = 0;
-    bool FSortDescending = false;
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -133,28 +114,33 @@ private:
     QWidget* BuildRightPane();
     void ApplyPaneSizes();
 
-    // Listing and selection (TForm7Listing.cpp, TForm7Commands.cpp).
-    void ShowListingProgress(int lines);
-    void ShowListingFinished(int lines);
-    void ShowNoLine();
-    void EnableLineCommands(const LineCommands& commands);
-    void RefreshLineCommands();
-    void ShowLineEntries(bool shown);
-    void MoveTo(int row);
-    int SelectedRow() const;
-    bool SelectedFileExists() const;
+    // HistoryView (TForm7View.cpp).
+    void ShowCaption(const QString& text) override;
+    void ShowDayStatus(const QString& text) override;
+    void ShowListStatus(const QString& text) override;
+    QString ShowPreview(const QString& path) override;
+    void ClearPreview() override;
+    void EnableRefresh(bool enabled) override;
+    void EnableLineCommands(const LineCommands& commands) override;
+    void ShowLineEntries(bool shown) override;
+    int SelectedLine() const override;
+    void SelectLine(int row) override;
+    void ClearSelection() override;
+    void CopyText(const QString& text) override;
+    void CopyPicture(const QString& path) override;
+    void OpenFolder(const QString& folder) override;
+    void OpenViewer(const QString& path, const QString& address) override;
+
     void TreeView1MouseDown(QPoint point);
     void ListView1MouseDown(QPoint point);
 
     HistoryContext context_;
     HistoryListModel* listModel_ = nullptr;
-    DayListing* listing_ = nullptr;
+    std::unique_ptr<HistoryActions> actions_;
     PreviewPair* preview_ = nullptr;
     QLabel* dayText_ = nullptr;
     QLabel* listText_ = nullptr;
     QList<QAction*> lineEntries_; // pop-up entries of Action21 and Action17 to Action20
-    QString selectedPath_;        // the caption while a line is selected
-    QString listedDay_;           // 20060315 while a day is listed
     int treePaneWidth_ = 185;
     int previewPaneHeight_ = 200;
     bool panesSized_ = false;

@@ -132,7 +132,7 @@ private slots:
         QCOMPARE(Names(), QStringList({"b.jpg", "A.png", "a.png"}));
         QCOMPARE(form->ListView1->model()->index(0, 1).data().toString(),
                  QStringLiteral("2006/03/15 12:00:00"));
-        QCOMPARE(form->FListedLevel, 1);
+        QCOMPARE(form->Actions().FListedLevel, 1);
         QVERIFY(form->Action16->isEnabled());
 
         form->TreeView1->setCurrentIndex(Node("2006年03月"));
@@ -140,7 +140,7 @@ private slots:
         QCOMPARE(form->DayStatusText(), QString());
         QCOMPARE(form->ListStatusText(), QString());
         QVERIFY(!form->Action16->isEnabled());
-        QCOMPARE(form->FListedLevel, 0);
+        QCOMPARE(form->Actions().FListedLevel, 0);
     }
 
     void aMissingLogListsNothingAndAMissingColumnLeavesEmptyCells() {
@@ -169,14 +169,14 @@ private slots:
         QCOMPARE(Names(), QStringList({"b.jpg", "A.png", "a.png"})); // oldest first
         emit header->sectionClicked(1);
         QCOMPARE(Names(), QStringList({"a.png", "A.png", "b.jpg"})); // newest first
-        QVERIFY(!form->FSortDescending);
+        QVERIFY(!form->Actions().FSortDescending);
 
         // As in a fresh window: 取得日時, then ファイル名 sorts descending.
         form->Action16->trigger();
-        form->FSortDescending = false;
+        form->Actions().FSortDescending = false;
         emit header->sectionClicked(1);
         emit header->sectionClicked(0);
-        QCOMPARE(form->FSortColumn, 0);
+        QCOMPARE(form->Actions().FSortColumn, 0);
         QCOMPARE(Names().first(), QStringLiteral("b.jpg"));
         // The next click sorts ascending: A.png and a.png compare equal and
         // both precede b.jpg.
@@ -235,19 +235,19 @@ private slots:
         QVERIFY(!form->Action21->isEnabled());
         QVERIFY(form->Action17->isEnabled());
         QVERIFY(form->Image1->pixmap().isNull());
-        form->Action21Execute();
-        form->Image1DblClick();
+        form->Actions().Action21Execute();
+        form->Actions().Image1DblClick();
         QVERIFY(viewerOpened.isEmpty());
     }
 
     void aDeselectionRestoresTheCaptionAndDisablesTheLineCommands() {
         ChooseDay("20060315");
         ClickLine(2);
-        QVERIFY(form->FItemSelected);
+        QVERIFY(form->Actions().FItemSelected);
         const QPoint below =
             form->ListView1->visualRect(form->ListModel().index(2, 0)).center() + QPoint(0, 200);
         QTest::mouseClick(form->ListView1->viewport(), Qt::LeftButton, {}, below);
-        QVERIFY(!form->FItemSelected);
+        QVERIFY(!form->Actions().FItemSelected);
         QCOMPARE(form->windowTitle(), QStringLiteral("履歴と画像閲覧 - ケルボ"));
         QCOMPARE(form->ListStatusText(), QStringLiteral("3 個の履歴情報"));
         QVERIFY(
