@@ -193,6 +193,12 @@ void AppSession::RestartHoverSelection() {
 }
 
 void AppSession::OpenHistory() {
+    // The tray's menu can still ask while the window is open.
+    if (form7_->isVisible()) {
+        form7_->raise();
+        form7_->activateWindow();
+        return;
+    }
     form1_->Timer1->stop();
     form7_->exec();
     RestartHoverSelection();
