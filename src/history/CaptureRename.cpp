@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace kelvo {
 namespace {
 
@@ -20,9 +22,11 @@ QString UpperExtension(const QString& name) {
     return dot < 0 ? QString() : name.mid(dot).toUpper();
 }
 
+// Control characters would break the log's lines and the listing's columns.
 bool IsUsableName(const QString& name) {
-    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/') &&
-           !name.contains(QChar(0));
+    const bool control =
+        std::any_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x20; });
+    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/') && !control;
 }
 
 // Every row naming the file: a file deleted and captured again under the same

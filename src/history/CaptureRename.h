@@ -16,7 +16,7 @@ enum class RenameOutcome {
     Renamed,
     Unchanged,        // the same name: nothing to do
     ExtensionChanged, // refused: "拡張子の変更は出来ません。"
-    InvalidName,      // empty, a folder part, "." or ".."
+    InvalidName,      // empty, a folder part, "." or "..", a control character
     NameTaken,        // a file of that name exists
     FileMissing,      // the file is gone
     RenameFailed,     // the file system refused

@@ -67,6 +67,7 @@ TEST_F(CaptureRenameTest, RefusesAnotherExtensionATakenNameAndBadNames) {
     EXPECT_EQ(RenameCapture(Renaming("photo")), RenameOutcome::ExtensionChanged);
     EXPECT_EQ(RenameCapture(Renaming("other.jpg")), RenameOutcome::NameTaken);
     EXPECT_EQ(RenameCapture(Renaming("../away.jpg")), RenameOutcome::InvalidName);
+    EXPECT_EQ(RenameCapture(Renaming("two\nlines.jpg")), RenameOutcome::InvalidName);
     EXPECT_EQ(RenameCapture(Renaming("photo.jpg")), RenameOutcome::Unchanged);
     EXPECT_FALSE(RenameOutcomeText(RenameOutcome::NameTaken, Renaming("other.jpg")).isEmpty());
     // Nothing moved, nothing rewritten.
