@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the table benchmark in Release (build-bench), runs it and prints how
-# Load and Save compare with plain reads and writes of the same file.
+# Load and Save compare with plain reads and writes of the same file; then how
+# listing a large day in the history compares with loading its log.
 #
 #   scripts/bench.sh [BENCHMARK ARGUMENTS...]
 #
@@ -47,3 +48,8 @@ for slow, fast in [("BM_Load", "BM_PlainRead"), ("BM_Save", "BM_PlainWrite"),
                    ("BM_Save", "BM_PlainWriteSynced")]:
     print(f"{slow[3:]}/{fast[3:]}: {seconds(slow) / seconds(fast):.2f}x the time")
 EOF
+
+# Listing a day of 50,000 captures in the history against loading its log.
+cmake --build "$build" --target kelvo_history_bench >/dev/null
+echo
+"$build/tests/bench/kelvo_history_bench"

@@ -17,6 +17,8 @@
 #include "destinations/DestinationSelector.h"
 #include "destinations/DestinationTreePane.h"
 #include "destinations/TForm8.h"
+#include "history/TForm7.h"
+#include "viewer/TForm5.h"
 
 #include <QAction>
 #include <QDesktopServices>
@@ -33,6 +35,26 @@ namespace {
 
 QString HistoryTreePath(const QString& home) {
     return home + QStringLiteral("TreeViewLogs.txt");
+}
+
+// A window's bounds and state from its section. A modal window never starts
+// minimised: it would hold the program without being seen.
+void ApplyBounds(QWidget& window, const SettingsFile& settings, const char* section) {
+    window.setGeometry(settings.Integer(section, "Left"), settings.Integer(section, "Top"),
+                       settings.Integer(section, "Width"), settings.Integer(section, "Height"));
+    if (settings.Integer(section, "WindowState") == 2)
+        window.setWindowState(Qt::WindowMaximized);
+}
+
+void StoreBounds(SettingsFile& settings, const char* section, const QWidget& window) {
+    const bool changedState = window.isMaximized() || window.isMinimized();
+    const QRect bounds = changedState ? window.normalGeometry() : window.geometry();
+    settings.SetInteger(section, "Top", bounds.top());
+    settings.SetInteger(section, "Left", bounds.left());
+    settings.SetInteger(section, "Width", bounds.width());
+    settings.SetInteger(section, "Height", bounds.height());
+    settings.SetInteger(section, "WindowState",
+                        window.isMinimized() ? 1 : (window.isMaximized() ? 2 : 0));
 }
 
 // Window systems whose top-level windows can be made see-through.
@@ -66,12 +88,24 @@ AppSession::AppSession(const QString& homeFolder)
         startupProblems_ << treeProblem;
     form2_ =
         std::make_unique<TForm2>(destinations_, form1_->Action1, form1_->Action2, form1_->Action3);
+    aboutBox_ = std::make_unique<TAboutBox>(form1_.get());
     form4_ = std::make_unique<TForm4>();
     prompter_ = std::make_unique<QtPrompter>(form1_.get(), *form4_);
-    form8_ = std::make_unique<TForm8>(*prompter_);
+    form5_ = std::make_unique<TForm5>();
     QString historyProblem;
     if (!history_.Load(HistoryTreePath(home_), &historyProblem))
         startupProblems_ << historyProblem;
+    form7_ = std::make_unique<TForm7>(
+        HistoryContext{
+            home_,
+            history_,
+            browser_,
+            *prompter_,
+            [this](const QString& path, const QString& address) { OpenViewer(path, address); },
+            {}},
+        form1_.get());
+    ApplySecondaryWindowSettings();
+    form8_ = std::make_unique<TForm8>(*prompter_);
     QDir().mkdir(home_ + QStringLiteral("Logs"));
     WireDestinationCommands();
     pipeline_ = std::make_unique<CapturePipeline>(
@@ -82,9 +116,11 @@ AppSession::AppSession(const QString& homeFolder)
     form1_->ShowStatus(QStringLiteral("画像ドロップ待機中"));
     ApplyWindowSettings();
     tray_ = new TrayIcon(*form1_);
-    aboutBox_ = std::make_unique<TAboutBox>(form1_.get());
     QObject::connect(form1_->N3, &QAction::triggered, form1_.get(), [this] { OpenSettings(); });
     QObject::connect(form1_->N4, &QAction::triggered, form1_.get(), [this] { OpenVersionBox(); });
+    QObject::connect(form1_->x1, &QAction::triggered, form1_.get(), [this] { OpenHistory(); });
+    QObject::connect(tray_->N2, &QAction::triggered, form1_.get(), [this] { OpenHistory(); });
+    form1_->SetImage1DblClick([this] { OpenLastCapture(); });
     form1_->SetCloseHandler([this] { return FormCloseQuery() && FormClose(); });
     form1_->SetFirstShowHandler([this] { FormShow(); });
 }
@@ -142,6 +178,52 @@ void AppSession::StoreWindowSettings() {
     settings_.SetInteger("Form", "TBR1", tbr1_);
     settings_.SetBoolean("Form", "NORI", true);
     settings_.SetInteger("Browser", "DevToolsPort", browser_.Port());
+    StoreSecondaryWindowSettings();
+}
+
+void AppSession::ApplySecondaryWindowSettings() {
+    ApplyBounds(*form5_, settings_, "Form5");
+    ApplyBounds(*form7_, settings_, "Form7");
+    form7_->SetTreePaneWidth(settings_.Integer("Form7", "P1Width"));
+    form7_->SetPreviewPaneHeight(settings_.Integer("Form7", "IHeight"));
+}
+
+void AppSession::StoreSecondaryWindowSettings() {
+    StoreBounds(settings_, "Form5", *form5_);
+    StoreBounds(settings_, "Form7", *form7_);
+    settings_.SetInteger("Form7", "IHeight", form7_->PreviewPaneHeight());
+    settings_.SetInteger("Form7", "P1Width", form7_->TreePaneWidth());
+}
+
+void AppSession::RestartHoverSelection() {
+    if (form1_->TreePaneShown())
+        form1_->Timer1->start();
+}
+
+void AppSession::OpenHistory() {
+    // The tray's menu can still ask while the window is open.
+    if (form7_->isVisible()) {
+        form7_->raise();
+        form7_->activateWindow();
+        return;
+    }
+    form1_->Timer1->stop();
+    form7_->exec();
+    RestartHoverSelection();
+}
+
+void AppSession::OpenViewer(const QString& path, const QString& address) {
+    form5_->setWindowTitle(path + QStringLiteral(" - ケルボ"));
+    form5_->OpenInViewer(path, address);
+}
+
+void AppSession::OpenLastCapture() {
+    const QString path = pipeline_->LastSavedPath();
+    if (path.isEmpty())
+        return;
+    form1_->Timer1->stop();
+    OpenViewer(path, pipeline_->LastSourceAddress());
+    RestartHoverSelection();
 }
 
 AppSession::~AppSession() = default;

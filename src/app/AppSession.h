@@ -22,6 +22,8 @@ class QtPrompter;
 class TForm1;
 class TForm2;
 class TForm4;
+class TForm5;
+class TForm7;
 class InstanceServer;
 class TAboutBox;
 class TForm8;
@@ -35,6 +37,8 @@ public:
 
     TForm1& MainWindow() { return *form1_; }
     TForm2& SettingsDialog() { return *form2_; }
+    TForm5& Viewer() { return *form5_; }
+    TForm7& HistoryBrowser() { return *form7_; }
     CapturePipeline& Pipeline() { return *pipeline_; }
     HistoryTree& History() { return history_; }
     DestinationList& Destinations() { return destinations_; }
@@ -52,6 +56,10 @@ public:
     // takes its choices, Cancel puts the stored ones back.
     void OpenSettings();
     void OpenVersionBox();
+    // The history browser, modal; no hover selection meanwhile.
+    void OpenHistory();
+    // The full-size viewer on the last capture; nothing before the first.
+    void OpenLastCapture();
     // Takes files handed over by a second start on the same home (kelvo
     // capture) and captures them as a drop. Call once the home's lock is held.
     bool AcceptHandOvers();
@@ -68,6 +76,10 @@ private:
     void WireDestinationCommands();
     void ApplyWindowSettings();
     void StoreWindowSettings();
+    void ApplySecondaryWindowSettings();
+    void StoreSecondaryWindowSettings();
+    void OpenViewer(const QString& path, const QString& address);
+    void RestartHoverSelection();
     void ApplyOpacity(int level);
     void RunDestinationCommand(void (DestinationCommands::*command)());
 
@@ -91,6 +103,8 @@ private:
     std::unique_ptr<TAboutBox> aboutBox_;
     std::unique_ptr<TForm4> form4_;
     std::unique_ptr<QtPrompter> prompter_;
+    std::unique_ptr<TForm5> form5_;
+    std::unique_ptr<TForm7> form7_; // a child of the main window, so gone before it
     std::unique_ptr<TForm8> form8_;
     std::unique_ptr<DestinationSelector> selector_;
     std::unique_ptr<DestinationViews> views_;

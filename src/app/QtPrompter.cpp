@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 
 namespace kelvo {
@@ -52,6 +53,17 @@ std::optional<QString> QtPrompter::ChooseFolder(const QString& prompt) {
     if (folder.isEmpty())
         return std::nullopt;
     return folder;
+}
+
+std::optional<QString> QtPrompter::AskText(const QString& title, const QString& label,
+                                           const QString& defaultText) {
+    QInputDialog dialog(parent_);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(label);
+    dialog.setTextValue(defaultText);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
 }
 
 } // namespace kelvo

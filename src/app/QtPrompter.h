@@ -18,6 +18,8 @@ public:
     ClashChoice ChooseClash(const ClashFiles& files) override;
     std::optional<QString> AskSaveAs(const QString& folder, const QString& proposedName) override;
     std::optional<QString> ChooseFolder(const QString& prompt) override;
+    std::optional<QString> AskText(const QString& title, const QString& label,
+                                   const QString& defaultText) override;
 
 private:
     QWidget* parent_;

@@ -1,5 +1,6 @@
 #include "app/TForm1.h"
 
+#include "app/DoubleClick.h"
 #include "app/NamedLabel.h"
 
 #include "app/WindowMover.h"
@@ -141,6 +142,10 @@ QWidget* TForm1::BuildRightSide() {
     Image1->setAlignment(Qt::AlignCenter);
     Image1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     Image1->setToolTip(QStringLiteral("ダブルクリックで実サイズ表示"));
+    new DoubleClick(Image1, [this] {
+        if (image1DblClick_)
+            image1DblClick_();
+    });
     previewLayout->addWidget(Image1);
     Splitter1 = new QSplitter(Qt::Vertical, Panel2);
     Splitter1->setObjectName(QStringLiteral("Splitter1"));
@@ -190,6 +195,8 @@ void TForm1::CreateMainMenu() {
     connect(Exit1, &QAction::triggered, this, &QWidget::close);
     N3 = bar->addAction(QStringLiteral("設定"));
     N3->setObjectName(QStringLiteral("N3"));
+    x1 = bar->addAction(QStringLiteral("履歴"));
+    x1->setObjectName(QStringLiteral("x1"));
     Help1 = bar->addMenu(QStringLiteral("ヘルプ"));
     Help1->setObjectName(QStringLiteral("Help1"));
     N16 = Help1->addAction(QStringLiteral("オンラインヘルプ"));
@@ -236,7 +243,7 @@ void TForm1::SetMoveStarter(std::function<void()> start) {
 
 // "ヘルプ" and its "オンラインヘルプ" always stay.
 void TForm1::ShowMenuItems(bool shown) {
-    for (QAction* item : {Exit1, N3, N4})
+    for (QAction* item : {Exit1, N3, x1, N4})
         item->setVisible(shown);
 }
 

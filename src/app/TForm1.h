@@ -65,6 +65,8 @@ public:
         notifier_ = std::move(notifier);
     }
     void SetMoveStarter(std::function<void()> start);
+    // What a double-click on the preview does: open the last capture full size.
+    void SetImage1DblClick(std::function<void()> open) { image1DblClick_ = std::move(open); }
 
     void Action4Execute();
     void N16Click();
@@ -107,6 +109,7 @@ public:
     QAction* Action6 = nullptr; // show the tree pane (checked) or hide it
     QAction* Exit1 = nullptr;   // "終了"
     QAction* N3 = nullptr;      // "設定"
+    QAction* x1 = nullptr;      // "履歴"
     QMenu* Help1 = nullptr;     // "ヘルプ"
     QAction* N16 = nullptr;     // "オンラインヘルプ"
     QAction* N1 = nullptr;      // the separator before "バージョン"
@@ -144,6 +147,7 @@ private:
     std::function<void()> firstShowHandler_;
     std::function<void(const QUrl&)> opener_;
     std::function<void(const QString&)> notifier_;
+    std::function<void()> image1DblClick_;
     int treePaneWidth_ = 96;
     bool treePaneSized_ = false;
     int previewPaneHeight_ = 111;

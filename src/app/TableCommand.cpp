@@ -26,21 +26,12 @@ bool LoadTable(const QString& path, TMlb2& table, QTextStream& err) {
     return false;
 }
 
-// Keeps every row on one line and stays reversible.
-QString EscapeField(QString text) {
-    text.replace(u'\\', QLatin1String("\\\\")); // first, so the escapes below stay single
-    text.replace(u'\t', QLatin1String("\\t"));
-    text.replace(u'\n', QLatin1String("\\n"));
-    text.replace(u'\r', QLatin1String("\\r"));
-    return text;
-}
-
 void PrintLine(const TMLBStringList& texts, int fieldCount, TextEncoding encoding,
                QTextStream& out) {
     for (int i = 1; i <= fieldCount; ++i) {
         if (i > 1)
             out << '\t';
-        out << EscapeField(DecodeText(texts.At(i).value_or(std::string_view()), encoding));
+        out << EscapeTableField(DecodeText(texts.At(i).value_or(std::string_view()), encoding));
     }
     out << '\n';
 }
@@ -86,6 +77,14 @@ int Convert(const QStringList& args, QTextStream& err) {
 }
 
 } // namespace
+
+QString EscapeTableField(QString text) {
+    text.replace(u'\\', QLatin1String("\\\\")); // first, so the escapes below stay single
+    text.replace(u'\t', QLatin1String("\\t"));
+    text.replace(u'\n', QLatin1String("\\n"));
+    text.replace(u'\r', QLatin1String("\\r"));
+    return text;
+}
 
 QString TableCommandUsage() {
     return QStringLiteral(

@@ -12,4 +12,7 @@ int RunTableCommand(const QStringList& argsAfterTable, QTextStream& out, QTextSt
 
 QString TableCommandUsage();
 
+// A value on one tab-separated line, reversibly: \\, \t, \n and \r escaped.
+QString EscapeTableField(QString text);
+
 } // namespace kelvo

@@ -21,6 +21,8 @@ TrayIcon::TrayIcon(QMainWindow& window) : QObject(&window), window_(window) {
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     Undo1 = PopupMenu1->addAction(QStringLiteral("元に戻す"));
     Undo1->setObjectName(QStringLiteral("Undo1"));
+    N2 = PopupMenu1->addAction(QStringLiteral("履歴"));
+    N2->setObjectName(QStringLiteral("N2"));
     PopupMenu1->addSeparator();
     Exit2 = PopupMenu1->addAction(QStringLiteral("終了"));
     Exit2->setObjectName(QStringLiteral("Exit2"));

@@ -1,5 +1,6 @@
 #include "app/AppSession.h"
 #include "app/CaptureCommand.h"
+#include "app/HistoryCommand.h"
 #include "app/HomeFolder.h"
 #include "app/InstanceLink.h"
 #include "app/InstanceLock.h"
@@ -52,6 +53,13 @@ int RunCapture(const QStringList& args, const QString& homeOption, QTextStream& 
                                     });
 }
 
+int RunHistory(const QStringList& args, const QString& homeOption, QTextStream& out,
+               QTextStream& err) {
+    const QString home =
+        kelvo::ResolveHomeFolder(homeOption, QCoreApplication::applicationDirPath());
+    return kelvo::RunHistoryCommand(args, home, out, err);
+}
+
 int RunWindow(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("ケルボ"));
@@ -99,5 +107,7 @@ int main(int argc, char* argv[]) {
         return RunCommandLine(argc, argv, RunTable);
     if (command == QLatin1String("capture"))
         return RunCommandLine(argc, argv, RunCapture);
+    if (command == QLatin1String("history"))
+        return RunCommandLine(argc, argv, RunHistory);
     return RunWindow(argc, argv);
 }

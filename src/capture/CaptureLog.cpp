@@ -13,38 +13,13 @@
 namespace kelvo {
 namespace {
 
-constexpr std::array<const char*, 5> kColumns = {"ファイル名", "取得日時", "識別名",
-                                                 "取得元アドレス", "保存先フォルダ"};
-
 std::string LocalPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
 void AddColumns(TMlb2& table) {
-    for (const char* column : kColumns)
+    for (const char* column : kCaptureLogColumns)
         table.AddColumn(column);
-}
-
-// Rewrites every text of a log from Shift-JIS to UTF-8.
-void ConvertToUtf8(TMlb2& table) {
-    if (DetectTableEncoding(table) == TextEncoding::Utf8)
-        return;
-    TMlb2 converted;
-    for (int n = 1; n <= table.ColumnCount(); ++n) {
-        converted.AddColumn(
-            EncodeFileText(DecodeText(*table.GetColumnName(n), TextEncoding::ShiftJis)));
-        converted.SetColumnType(n, *table.GetColumnType(n));
-    }
-    for (int r = 1; r <= table.RowCount(); ++r) {
-        converted.AppendRow();
-        converted.MoveLast();
-        table.MoveTo(r);
-        for (int n = 1; n <= table.ColumnCount(); ++n) {
-            if (const Text value = table.GetValueAt(n))
-                converted.SetValueAt(n, EncodeFileText(DecodeText(*value, TextEncoding::ShiftJis)));
-        }
-    }
-    table = std::move(converted);
 }
 
 // A log that exists but cannot be read is left alone rather than replaced.
@@ -56,7 +31,7 @@ bool LoadOrStart(TMlb2& table, const QString& logPath) {
     }
     if (!table.Load(LocalPath(logPath)))
         return false;
-    ConvertToUtf8(table);
+    ConvertTableToUtf8(table);
     table.MoveLast();
     return true;
 }
@@ -64,8 +39,8 @@ bool LoadOrStart(TMlb2& table, const QString& logPath) {
 void SetRecord(TMlb2& table, const CaptureRecord& record) {
     const std::array<QString, 5> values = {record.fileName, CaptureTimeText(record.captureTime),
                                            record.identifier, record.sourceAddress, record.folder};
-    for (size_t i = 0; i < kColumns.size(); ++i)
-        table.SetValue(kColumns[i], EncodeFileText(values[i]));
+    for (size_t i = 0; i < kCaptureLogColumns.size(); ++i)
+        table.SetValue(kCaptureLogColumns[i], EncodeFileText(values[i]));
 }
 
 } // namespace
@@ -79,7 +54,12 @@ QString MonthFolderPath(const QString& homeFolder, const QDateTime& time) {
 }
 
 QString DailyLogPath(const QString& homeFolder, const QDateTime& time) {
-    return MonthFolderPath(homeFolder, time) + DayText(time) + QStringLiteral(".txt");
+    return DayLogPath(homeFolder, DayText(time));
+}
+
+QString DayLogPath(const QString& homeFolder, const QString& dayText) {
+    return homeFolder + QStringLiteral("Logs/") + MonthTextOfDay(dayText) + u'/' + dayText +
+           QStringLiteral(".txt");
 }
 
 bool WriteCaptureLog(const QString& homeFolder, const CaptureRecord& record) {

@@ -161,6 +161,22 @@ CopyResult CopyFileReplacing(const std::string& source, const std::string& targe
     });
 }
 
+RenameResult RenameFileNoReplace(const std::string& from, const std::string& to) {
+    if (RenameNoReplace(from, to) == 0)
+        return RenameResult::Renamed;
+    if (errno == EEXIST)
+        return RenameResult::TargetExists;
+    if (!NoReplaceRenameUnsupported(errno))
+        return RenameResult::Failed;
+    // A file system without the flag: a hard link never takes a name either.
+    if (::link(from.c_str(), to.c_str()) != 0)
+        return errno == EEXIST ? RenameResult::TargetExists : RenameResult::Failed;
+    if (::unlink(from.c_str()) == 0)
+        return RenameResult::Renamed;
+    ::unlink(to.c_str());
+    return RenameResult::Failed;
+}
+
 bool SetModificationTime(const std::string& path, long long secondsSinceEpoch) {
     struct timespec times[2]{};
     times[0].tv_nsec = UTIME_OMIT;

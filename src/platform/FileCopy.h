@@ -16,6 +16,11 @@ CopyResult CopyFileNoReplace(const std::string& source, const std::string& targe
 // and a rename.
 CopyResult CopyFileReplacing(const std::string& source, const std::string& target);
 
+enum class RenameResult { Renamed, TargetExists, Failed };
+
+// Gives the file another name without ever replacing a file of that name.
+RenameResult RenameFileNoReplace(const std::string& from, const std::string& to);
+
 // Sets the file's modification time, to the second; false when it cannot.
 bool SetModificationTime(const std::string& path, long long secondsSinceEpoch);
 

@@ -34,6 +34,15 @@ public:
                                              const QString& proposedName) = 0;
     // The folder chooser, file-system folders only; nothing when cancelled.
     virtual std::optional<QString> ChooseFolder(const QString& prompt) = 0;
+    // A line of text, offered with defaultText; nothing when cancelled. No
+    // answer where nobody can type one.
+    virtual std::optional<QString> AskText(const QString& title, const QString& label,
+                                           const QString& defaultText) {
+        (void)title;
+        (void)label;
+        (void)defaultText;
+        return std::nullopt;
+    }
 };
 
 } // namespace kelvo

@@ -32,4 +32,8 @@ TextEncoding DetectTableEncoding(const TMlb2& table);
 
 QString DecodeText(std::string_view bytes, TextEncoding encoding);
 
+// Rewrites every name, type and value of a Shift-JIS table in UTF-8; a UTF-8
+// table is left alone. The current row is not kept.
+void ConvertTableToUtf8(TMlb2& table);
+
 } // namespace kelvo

@@ -36,8 +36,16 @@ public:
         return folderAnswer;
     }
 
+    std::optional<QString> AskText(const QString& title, const QString& label,
+                                   const QString& defaultText) override {
+        textsAsked << title + "|" + label + "|" + defaultText;
+        return textAnswer;
+    }
+
     QStringList notices;
     QStringList questions;
+    QStringList textsAsked;
+    std::optional<QString> textAnswer;
     bool answerYes = true;
     std::vector<ClashFiles> clashes;
     std::deque<ClashChoice> clashChoices;

@@ -101,7 +101,8 @@ private slots:
         auto session = Start();
         QVERIFY(session);
         TForm1& form = session->MainWindow();
-        QCOMPARE(VisibleTexts(form.menuBar()->actions()), QStringList({"終了", "設定", "ヘルプ"}));
+        QCOMPARE(VisibleTexts(form.menuBar()->actions()),
+                 QStringList({"終了", "設定", "履歴", "ヘルプ"}));
         form.Action5->trigger();
         QCOMPARE(VisibleTexts(form.menuBar()->actions()), QStringList({"ヘルプ"}));
         QCOMPARE(VisibleTexts(form.Help1->actions()), QStringList({"オンラインヘルプ", "-"}));

@@ -24,6 +24,11 @@ TEST(Utf8Validation, AcceptsWellFormedTextOnly) {
     EXPECT_FALSE(IsValidUtf8("\xE0\x80\xAF"));     // overlong "/"
     EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));     // surrogate half
     EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80")); // above U+10FFFF
+    // Past and inside long runs of ASCII, which are checked a word at a time.
+    EXPECT_TRUE(IsValidUtf8("/home/taro/Pictures/壁紙/photo_0001.jpg"));
+    EXPECT_FALSE(IsValidUtf8("/home/taro/Pictures/\x95\xC7\x8E\x86/photo.jpg"));
+    EXPECT_FALSE(IsValidUtf8("01234567\x83"));
+    EXPECT_FALSE(IsValidUtf8("0123456\xE3\x82"));
 }
 
 TEST(ShiftJisDecoding, ReadsWindowsTexts) {

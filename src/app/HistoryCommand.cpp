@@ -1,0 +1,78 @@
+#include "app/HistoryCommand.h"
+
+#include "app/TableCommand.h"
+#include "capture/CaptureLog.h"
+#include "history/DayLog.h"
+#include "history/DayTexts.h"
+#include "history/HistoryTree.h"
+
+namespace kelvo {
+namespace {
+
+enum ExitCode { kDone = 0, kFailed = 1, kWrongUsage = 2 };
+
+void PrintTree(const HistoryTree& tree, QTextStream& out) {
+    for (const QString& month : tree.MonthTexts()) {
+        out << month << '\n';
+        for (const QString& day : tree.DayTexts(month))
+            out << '\t' << day << '\n';
+    }
+}
+
+void PrintDay(const DayLog& log, QTextStream& out) {
+    for (int row = 0; row < log.RowCount(); ++row) {
+        for (int column = 0; column < kHistoryColumnCount; ++column) {
+            if (column > 0)
+                out << '\t';
+            const std::string_view cell = log.Cell(row, column);
+            out << EscapeTableField(QString::fromUtf8(cell.data(), qsizetype(cell.size())));
+        }
+        out << '\n';
+    }
+}
+
+} // namespace
+
+QString HistoryCommandUsage() {
+    return QStringLiteral(
+        "Usage: kelvo [--home DIR] history [DAY]\n"
+        "\n"
+        "Without DAY, prints the months and days of the history, each day under\n"
+        "its month after a tab. With DAY (yyyymmdd, e.g. 20060315), prints that\n"
+        "day's captures in the order they were made, one a line, tab-separated:\n"
+        "ファイル名, 取得日時, 識別名, 取得元アドレス, 保存先フォルダ. A backslash,\n"
+        "tab, line feed or carriage return in a value is written \\\\, \\t, \\n, \\r.\n");
+}
+
+int RunHistoryCommand(const QStringList& argsAfterHistory, const QString& homeFolder,
+                      QTextStream& out, QTextStream& err) {
+    if (argsAfterHistory.size() > 1 ||
+        (argsAfterHistory.size() == 1 && argsAfterHistory[0].startsWith(u'-'))) {
+        err << HistoryCommandUsage();
+        return kWrongUsage;
+    }
+    HistoryTree tree;
+    QString treeError;
+    if (!tree.Load(homeFolder + QStringLiteral("TreeViewLogs.txt"), &treeError))
+        err << "kelvo history: " << treeError << Qt::endl;
+    if (argsAfterHistory.isEmpty()) {
+        PrintTree(tree, out);
+        return treeError.isEmpty() ? kDone : kFailed;
+    }
+    const QString day = argsAfterHistory[0];
+    if (!tree.DayTexts(MonthTextOfDay(day)).contains(day)) {
+        err << "kelvo history: " << day << " is not a day of the history" << Qt::endl;
+        return kFailed;
+    }
+    const QString path = DayLogPath(homeFolder, day);
+    const DayLog log = DayLog::Read(path);
+    if (log.Unreadable()) {
+        err << "kelvo history: cannot read " << path << Qt::endl;
+        return kFailed;
+    }
+    // A missing log lists no captures, as in the window.
+    PrintDay(log, out);
+    return kDone;
+}
+
+} // namespace kelvo

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "history/HistoryCommands.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace kelvo {
+
+class BrowserLink;
+class DayListing;
+class HistoryListModel;
+class Prompter;
+
+// What the history window shows and does for its commands. The window
+// implements it; tests record the calls.
+class HistoryView {
+public:
+    virtual ~HistoryView() = default;
+    virtual void ShowCaption(const QString& text) = 0;
+    virtual void ShowDayStatus(const QString& text) = 0;  // StatusBar1
+    virtual void ShowListStatus(const QString& text) = 0; // StatusBar2
+    // Loads the file into the preview; the reason when it cannot be decoded.
+    virtual QString ShowPreview(const QString& path) = 0;
+    virtual void ClearPreview() = 0;
+    virtual void EnableRefresh(bool enabled) = 0;
+    virtual void EnableLineCommands(const LineCommands& commands) = 0;
+    // The pop-up entries of the line commands.
+    virtual void ShowLineEntries(bool shown) = 0;
+    // The list's selection: the selected line (-1 for none), selecting a line
+    // (and scrolling to it), ending the selection. Each change reports back
+    // through LineSelected and LineDeselected.
+    virtual int SelectedLine() const = 0;
+    virtual void SelectLine(int row) = 0;
+    virtual void ClearSelection() = 0;
+    virtual void CopyText(const QString& text) = 0;
+    virtual void CopyPicture(const QString& path) = 0;
+    virtual void OpenFolder(const QString& folder) = 0;
+    // The full-size viewer, modal.
+    virtual void OpenViewer(const QString& path, const QString& address) = 0;
+};
+
+// The history browser's logic: listing the chosen node, sorting, the selected
+// line and the commands on it. It owns the day's listing.
+class HistoryActions {
+public:
+    HistoryActions(QString homeFolder, HistoryListModel& model, HistoryView& view,
+                   BrowserLink& browser, Prompter& prompter);
+    ~HistoryActions();
+
+    DayListing& Listing() { return *listing_; }
+
+    // A tree node was chosen: level 0 a month, 1 a day.
+    void TreeView1Change(int level, const QString& text);
+    void ListView1ColumnClick(int column);
+    void LineSelected(int row);
+    void LineDeselected();
+
+    void Action21Execute(); // open the viewer
+    void Image1DblClick();
+    void Action8Execute();  // first line
+    void Action9Execute();  // previous line
+    void Action10Execute(); // next line
+    void Action11Execute(); // last line
+    void Action17Execute(); // the folder
+    void Action18Execute(); // copy the address
+    void Action19Execute(); // the address in the running browser
+    void Action20Execute(); // the address in a new browser
+    void Action2Execute();  // rename the file
+    void Action4Execute();  // copy the picture
+
+    bool FItemSelected = false;
+    QString FSelectedFolder;
+    QString FSelectedAddress;
+    bool FHasAddress = false;
+    int FListedLevel = 0;
+    int FSortColumn = 0;
+    bool FSortDescending = false;
+    // The caption while a line is selected: its file's path.
+    const QString& SelectedPath() const { return selectedPath_; }
+
+private:
+    void ShowProgress(int lines);
+    void ShowFinished(int lines);
+    void RefreshLineCommands();
+    bool SelectedFileExists() const;
+
+    QString home_;
+    HistoryListModel& model_;
+    HistoryView& view_;
+    BrowserLink& browser_;
+    Prompter& prompter_;
+    std::unique_ptr<DayListing> listing_;
+    QString selectedPath_;
+    QString listedDay_;
+};
+
+} // namespace kelvo

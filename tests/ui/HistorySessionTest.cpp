@@ -1,0 +1,135 @@
+#include "app/AppSession.h"
+#include "app/TForm1.h"
+#include "app/TrayIcon.h"
+#include "capture/CapturePipeline.h"
+#include "history/TForm7.h"
+#include "support/TestHome.h"
+#include "viewer/TForm5.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QMenuBar>
+#include <QTest>
+#include <QTimer>
+
+namespace kelvo {
+
+// The history browser and the viewer inside a running session: how they are
+// opened from the main window and what they keep in the settings file.
+class HistorySessionTest : public QObject {
+    Q_OBJECT
+
+private:
+    testing::TestHomes homes;
+
+    static QByteArray Read(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    // The lines of one section of an INI text.
+    static QByteArrayList Section(const QByteArray& ini, const QByteArray& name) {
+        QByteArrayList lines;
+        bool inside = false;
+        for (const QByteArray& line : ini.split('\n')) {
+            const QByteArray trimmed = line.trimmed();
+            if (trimmed.startsWith('['))
+                inside = trimmed == "[" + name + "]";
+            else if (inside && !trimmed.isEmpty())
+                lines << trimmed;
+        }
+        return lines;
+    }
+
+    // Notes the caption of the next modal window, and whether the hover
+    // selection ran meanwhile, then closes it.
+    static void CloseNextModal(QString* caption, bool* timerActive, TForm1* form) {
+        QTimer::singleShot(0, [=] {
+            QWidget* modal = QApplication::activeModalWidget();
+            QVERIFY(modal);
+            *caption = modal->windowTitle();
+            *timerActive = form->Timer1->isActive();
+            modal->close();
+        });
+    }
+
+private slots:
+    void theMenuBarAndTheTrayMenuHoldHistory() {
+        AppSession session(homes.New("[Form]\r\nCBX2=0\r\n"));
+        TForm1& form = session.MainWindow();
+        const QList<QAction*> bar = form.menuBar()->actions();
+        QCOMPARE(bar.indexOf(form.x1), bar.indexOf(form.N3) + 1);
+        QCOMPARE(form.x1->text(), QStringLiteral("履歴"));
+        form.Action5->trigger(); // hide the menu
+        QVERIFY(!form.x1->isVisible());
+        auto* tray = form.findChild<TrayIcon*>();
+        QVERIFY(tray);
+        QCOMPARE(tray->N2->text(), QStringLiteral("履歴"));
+        QCOMPARE(tray->PopupMenu1->actions().indexOf(tray->N2), 1);
+    }
+
+    void historyOpensModallyWithoutHoverSelection() {
+        AppSession session(homes.New("[Form]\r\nCBX2=0\r\n"));
+        TForm1& form = session.MainWindow();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QString caption;
+        bool timerActive = true;
+        CloseNextModal(&caption, &timerActive, &form);
+        form.x1->trigger();
+        QCOMPARE(caption, QStringLiteral("履歴と画像閲覧 - ケルボ"));
+        QVERIFY(!timerActive);
+        QVERIFY(form.Timer1->isActive());
+    }
+
+    void thePreviewOpensTheLastCaptureFullSize() {
+        const QString home = homes.New("[Form]\r\nCBX2=0\r\n");
+        AppSession session(home);
+        TForm1& form = session.MainWindow();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        // Before any capture a double-click does nothing.
+        QTest::mouseDClick(form.Image1, Qt::LeftButton);
+        QVERIFY(!QApplication::activeModalWidget());
+
+        QImage image(200, 100, QImage::Format_RGB32);
+        image.fill(Qt::yellow);
+        const QString source = homes.Path() + "/shot.png";
+        QVERIFY(image.save(source));
+        const CaptureOutcome outcome = session.Pipeline().CaptureFile({source, {}});
+        QCOMPARE(outcome.kind, CaptureOutcome::Kind::Saved);
+        QString caption;
+        bool timerActive = true;
+        CloseNextModal(&caption, &timerActive, &form);
+        QTest::mouseDClick(form.Image1, Qt::LeftButton);
+        QCOMPARE(caption, outcome.savedPath + " - ケルボ");
+        QCOMPARE(session.Viewer().PanelText(0), QStringLiteral("200 x 100"));
+        QVERIFY(!timerActive);
+    }
+
+    void theViewerAndTheBrowserKeepTheirSettings() {
+        const QString home = homes.New("[Form]\r\nCBX2=0\r\n"
+                                       "[Form5]\r\nLeft=30\r\nTop=40\r\nWidth=500\r\nHeight=400\r\n"
+                                       "[Form7]\r\nWidth=700\r\nHeight=520\r\nP1Width=150\r\n"
+                                       "IHeight=120\r\n");
+        AppSession session(home);
+        QCOMPARE(session.Viewer().geometry(), QRect(30, 40, 500, 400));
+        QCOMPARE(session.HistoryBrowser().size(), QSize(700, 520));
+        QVERIFY(session.FormClose());
+        const QByteArray ini = Read(home + "kelvo.ini");
+        const QByteArrayList viewer = Section(ini, "Form5");
+        for (const char* line : {"Left=30", "Top=40", "Width=500", "Height=400", "WindowState=0"})
+            QVERIFY2(viewer.contains(line), line);
+        const QByteArrayList browser = Section(ini, "Form7");
+        for (const char* line : {"Width=700", "Height=520", "P1Width=150", "IHeight=120"})
+            QVERIFY2(browser.contains(line), line);
+    }
+};
+
+} // namespace kelvo
+
+QTEST_MAIN(kelvo::HistorySessionTest)
+#include "HistorySessionTest.moc"

@@ -1,0 +1,181 @@
+#include "history/HistoryActions.h"
+#include "capture/BrowserLink.h"
+#include "history/DayListing.h"
+#include "history/HistoryListModel.h"
+#include "support/CapturedHome.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace kelvo {
+namespace {
+
+using testing::At;
+
+// A list selection as the window keeps it: every change reports back.
+class RecordingView : public HistoryView {
+public:
+    void ShowCaption(const QString& text) override { caption = text; }
+    void ShowDayStatus(const QString& text) override { dayStatus = text; }
+    void ShowListStatus(const QString& text) override { listStatus = text; }
+    QString ShowPreview(const QString& path) override {
+        preview = path;
+        return {};
+    }
+    void ClearPreview() override { preview.clear(); }
+    void EnableRefresh(bool enabled) override { refresh = enabled; }
+    void EnableLineCommands(const LineCommands& enabled) override { commands = enabled; }
+    void ShowLineEntries(bool shown) override { entriesShown = shown; }
+    int SelectedLine() const override { return selected; }
+    void SelectLine(int row) override {
+        if (selected >= 0)
+            actions->LineDeselected();
+        selected = row;
+        actions->LineSelected(row);
+    }
+    void ClearSelection() override {
+        if (selected < 0)
+            return;
+        selected = -1;
+        actions->LineDeselected();
+    }
+    void CopyText(const QString& text) override { copied << text; }
+    void CopyPicture(const QString& path) override { copied << "picture " + path; }
+    void OpenFolder(const QString& folder) override { opened << "folder " + folder; }
+    void OpenViewer(const QString& path, const QString& address) override {
+        opened << "viewer " + path + " " + address;
+    }
+
+    HistoryActions* actions = nullptr;
+    QString caption, dayStatus, listStatus, preview;
+    bool refresh = false;
+    LineCommands commands;
+    bool entriesShown = true;
+    int selected = -1;
+    QStringList copied, opened;
+};
+
+class HistoryActionsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(temp.isValid());
+        captured.Capture("b.jpg", day, "https://example.com/b");
+        captured.Capture("a.jpg", day.addSecs(60));
+        captured.Capture("c.jpg", day.addSecs(120), "https://example.com/c");
+        view.actions = &actions;
+    }
+
+    QTemporaryDir temp;
+    testing::CapturedHome captured{temp.path()};
+    const QDateTime day = At(2006, 3, 15, 12, 0, 0);
+    HistoryListModel model;
+    RecordingView view;
+    HistoryActions actions{captured.home, model, view, captured.browser, captured.prompter};
+};
+
+TEST_F(HistoryActionsTest, ADayIsListedAndAMonthEmptiesTheList) {
+    actions.TreeView1Change(1, "20060315");
+    EXPECT_EQ(view.dayStatus, "2006年03月15日");
+    EXPECT_EQ(view.listStatus, "3 個の履歴情報");
+    EXPECT_TRUE(view.refresh);
+    EXPECT_EQ(model.LineCount(), 3);
+    view.SelectLine(1);
+    actions.TreeView1Change(0, "2006年03月");
+    EXPECT_EQ(view.selected, -1);
+    EXPECT_FALSE(actions.FItemSelected);
+    EXPECT_EQ(model.LineCount(), 0);
+    EXPECT_EQ(view.dayStatus, "");
+    EXPECT_EQ(view.listStatus, "");
+    EXPECT_FALSE(view.refresh);
+    EXPECT_EQ(actions.FListedLevel, 0);
+    EXPECT_EQ(view.caption, "履歴と画像閲覧 - ケルボ");
+}
+
+TEST_F(HistoryActionsTest, SelectionSetsCaptionPreviewAndCommandsAndNavigationStopsAtTheEnds) {
+    actions.TreeView1Change(1, "20060315");
+    view.SelectLine(0);
+    EXPECT_EQ(view.caption, captured.pictures + "b.jpg");
+    EXPECT_EQ(view.preview, captured.pictures + "b.jpg");
+    EXPECT_TRUE(view.entriesShown);
+    EXPECT_TRUE(view.commands.open && view.commands.address && view.commands.next);
+    actions.Action9Execute(); // nothing before the first line
+    EXPECT_EQ(view.selected, 0);
+    actions.Action11Execute();
+    EXPECT_EQ(view.selected, 2);
+    actions.Action10Execute(); // nothing after the last
+    EXPECT_EQ(view.selected, 2);
+    EXPECT_FALSE(view.commands.next || view.commands.last);
+    actions.Action9Execute();
+    EXPECT_EQ(view.selected, 1);
+    EXPECT_FALSE(view.commands.address); // a.jpg has no address
+    actions.Action19Execute();
+    actions.Action20Execute();
+    EXPECT_TRUE(captured.browser.opened.isEmpty());
+
+    view.ClearSelection();
+    EXPECT_EQ(view.caption, "履歴と画像閲覧 - ケルボ");
+    EXPECT_EQ(view.listStatus, "3 個の履歴情報");
+    EXPECT_FALSE(view.entriesShown);
+    EXPECT_FALSE(view.commands.folder || view.commands.first || view.commands.open);
+    EXPECT_TRUE(view.preview.isEmpty());
+}
+
+TEST_F(HistoryActionsTest, CommandsActOnTheSelectedLine) {
+    actions.TreeView1Change(1, "20060315");
+    view.SelectLine(2);
+    actions.Action21Execute();
+    actions.Action17Execute();
+    actions.Action18Execute();
+    actions.Action19Execute();
+    actions.Action20Execute();
+    actions.Action4Execute();
+    EXPECT_EQ(view.opened,
+              QStringList({"viewer " + captured.pictures + "c.jpg https://example.com/c",
+                           "folder " + captured.pictures}));
+    EXPECT_EQ(view.copied,
+              QStringList({"https://example.com/c", "picture " + captured.pictures + "c.jpg"}));
+    EXPECT_EQ(captured.browser.opened,
+              QStringList({"https://example.com/c", "https://example.com/c"}));
+}
+
+TEST_F(HistoryActionsTest, AMissingFileIsToldAndNotOpened) {
+    QFile::remove(captured.pictures + "a.jpg");
+    actions.TreeView1Change(1, "20060315");
+    view.SelectLine(1);
+    EXPECT_EQ(view.listStatus, "保存先フォルダに選択ファイルが存在しません。");
+    EXPECT_EQ(view.caption, captured.pictures + "a.jpg");
+    EXPECT_FALSE(view.commands.open || view.commands.file);
+    EXPECT_TRUE(view.commands.folder);
+    actions.Action21Execute();
+    actions.Image1DblClick();
+    actions.Action2Execute();
+    EXPECT_TRUE(view.opened.isEmpty());
+    EXPECT_TRUE(captured.prompter.textsAsked.isEmpty());
+}
+
+TEST_F(HistoryActionsTest, ARenameListsTheDayAgainWithTheRenamedLineSelected) {
+    actions.TreeView1Change(1, "20060315");
+    view.SelectLine(2);
+    captured.prompter.textAnswer = std::nullopt; // cancelled
+    actions.Action2Execute();
+    EXPECT_TRUE(QFile::exists(captured.pictures + "c.jpg"));
+
+    captured.prompter.textAnswer = "b.jpg"; // taken
+    actions.Action2Execute();
+    ASSERT_EQ(captured.prompter.notices.size(), 1);
+    EXPECT_TRUE(captured.prompter.notices[0].contains("b.jpg"));
+
+    captured.prompter.textAnswer = "sky.jpg";
+    actions.Action2Execute();
+    EXPECT_TRUE(QFile::exists(captured.pictures + "sky.jpg"));
+    EXPECT_EQ(model.Line(2).fileName, "sky.jpg");
+    EXPECT_EQ(view.selected, 2);
+    EXPECT_EQ(view.caption, captured.pictures + "sky.jpg");
+    EXPECT_EQ(captured.prompter.notices.size(), 1);
+}
+
+} // namespace
+} // namespace kelvo
