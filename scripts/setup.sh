@@ -13,6 +13,8 @@ packages=(
   libgtest-dev libbenchmark-dev
   # the fuzz targets (libFuzzer comes with clang's runtime)
   clang libclang-rt-14-dev
+  # the crash-safety test and the benchmark summaries
+  python3
   "$@"
 )
 

@@ -29,10 +29,6 @@
 namespace kelvo {
 namespace {
 
-QString HistoryTreePath(const QString& home) {
-    return home + QStringLiteral("TreeViewLogs.txt");
-}
-
 // Window systems whose top-level windows can be made see-through.
 bool TransparencySupported() {
     const QString platform = QGuiApplication::platformName();
@@ -65,7 +61,7 @@ AppSession::AppSession(const QString& homeFolder)
     prompter_ = std::make_unique<QtPrompter>(form1_.get(), *form4_);
     form8_ = std::make_unique<TForm8>(*prompter_);
     QString historyProblem;
-    if (!history_.Load(HistoryTreePath(home_), &historyProblem))
+    if (!history_.Load(HistoryTreeFilePath(home_), &historyProblem))
         startupProblems_ << historyProblem;
     QDir().mkdir(home_ + QStringLiteral("Logs"));
     WireDestinationCommands();
@@ -247,7 +243,7 @@ bool AppSession::SaveOnClose() {
         prompter_->Notice(treeProblem);
         return false;
     }
-    const QString path = HistoryTreePath(home_);
+    const QString path = HistoryTreeFilePath(home_);
     if (history_.Save(path))
         return true;
     prompter_->Notice(QStringLiteral("ファイル %1 を作成できません").arg(path));
