@@ -12,7 +12,9 @@ that nothing a user relies on was lost or damaged:
   (no half-copied image), no copy's temporary file is left behind, and no
   name is logged twice.
 
-usage: capture_kill_test.py KELVO [--rounds N] [--seed N] [--keep]
+Every --rounds-per-home rounds (5) start on a fresh home.
+
+usage: capture_kill_test.py KELVO [--rounds N] [--rounds-per-home N] [--seed N] [--keep]
 """
 
 import argparse
@@ -73,13 +75,9 @@ class Run:
     def __init__(self, kelvo, folder, rng):
         self.kelvo = kelvo
         self.rng = rng
-        self.home = os.path.join(folder, "home") + "/"
-        self.pictures = os.path.join(folder, "pictures") + "/"
+        self.folder = folder
         self.sources = os.path.join(folder, "sources") + "/"
-        for path in (self.home, self.pictures, self.sources):
-            os.makedirs(path)
-        with open(self.home + "kelvo.ini", "wb") as ini:
-            ini.write(f"[Form]\r\nDefSiki=壁紙\r\nDefFolder={self.pictures}\r\n".encode())
+        os.makedirs(self.sources)
         self.source_bytes = {}
         self.files = []
         for n in range(14):
@@ -91,21 +89,44 @@ class Run:
                 f.write(data)
             self.files.append(self.sources + name)
             self.source_bytes[data] = name
-        self.reported = []  # saved paths the command printed
         self.kills = 0
         self.torn_seen = 0
+        self.burst_seconds = 0.3  # a whole burst, learnt from those that run out
+        self.reported_total = 0
+        self.rows_total = 0
+
+    def start_home(self, index):
+        """A fresh home and destination: the first burst of a home finds no
+        day yet, which is when a kill can lose the day from the tree."""
+        self.home = os.path.join(self.folder, f"home{index}") + "/"
+        self.pictures = os.path.join(self.folder, f"pictures{index}") + "/"
+        os.makedirs(self.home)
+        os.makedirs(self.pictures)
+        with open(self.home + "kelvo.ini", "wb") as ini:
+            ini.write(f"[Form]\r\nDefSiki=壁紙\r\nDefFolder={self.pictures}\r\n".encode())
+        self.reported = []  # saved paths the command printed
+
+    def finish_home(self):
+        rows = self.check_logs(dump=True)
+        self.check_tree()
+        self.check_images(rows)
+        self.reported_total += len(self.reported)
+        self.rows_total += len(rows)
 
     def burst(self):
         files = self.rng.sample(self.files, self.rng.randint(3, len(self.files)))
-        out_path = self.home + "../out.txt"
+        out_path = os.path.join(self.folder, "out.txt")
         with open(out_path, "wb") as out:
             process = subprocess.Popen(
                 [self.kelvo, "--home", self.home, "capture", "--on-clash", "auto", *files],
                 stdout=out, stderr=subprocess.DEVNULL)
-            # Most kills mid-burst; some at start-up; a few bursts run out.
-            delay = self.rng.choice([self.rng.uniform(0, 0.03), self.rng.uniform(0, 0.4), 5.0])
+            # Kills anywhere within a burst's usual length, which follows the
+            # machine's speed; one burst in five runs out.
+            started = time.monotonic()
+            delay = 60.0 if self.rng.random() < 0.2 else self.rng.uniform(0, self.burst_seconds)
             try:
                 process.wait(timeout=delay)
+                self.burst_seconds = 0.7 * self.burst_seconds + 0.3 * (time.monotonic() - started)
             except subprocess.TimeoutExpired:
                 process.send_signal(signal.SIGKILL)
                 process.wait()
@@ -176,6 +197,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("kelvo")
     parser.add_argument("--rounds", type=int, default=100)
+    parser.add_argument("--rounds-per-home", type=int, default=5)
     parser.add_argument("--seed", type=int, default=int(time.time()))
     parser.add_argument("--keep", action="store_true", help="keep the folder afterwards")
     args = parser.parse_args()
@@ -185,18 +207,20 @@ def main():
     started = time.monotonic()
     try:
         for round_number in range(1, args.rounds + 1):
+            if round_number % args.rounds_per_home == 1 or args.rounds_per_home == 1:
+                if round_number > 1:
+                    run.finish_home()
+                run.start_home(round_number // args.rounds_per_home)
             run.burst()
             run.check_logs(dump=False)
             run.check_tree()
-        rows = run.check_logs(dump=True)
-        run.check_tree()
-        run.check_images(rows)
+        run.finish_home()
     except Failure as failure:
         print(f"FAILED after round {round_number}: {failure}")
         print(f"(kept {folder}; repeat with --seed {args.seed})")
         return 1
-    print(f"{args.rounds} bursts, {run.kills} killed, {len(run.reported)} captures reported "
-          f"and found with their rows, {len(rows)} rows; {run.torn_seen} cut-short rows seen; "
+    print(f"{args.rounds} bursts, {run.kills} killed, {run.reported_total} captures reported "
+          f"and found with their rows, {run.rows_total} rows; {run.torn_seen} cut-short rows seen; "
           f"{time.monotonic() - started:.0f} s")
     if not args.keep:
         shutil.rmtree(folder)
