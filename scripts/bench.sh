@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
-# Builds the table benchmark in Release (build-bench), runs it and prints how
-# Load and Save compare with plain reads and writes of the same file; then how
-# listing a large day in the history compares with loading its log.
+# Builds every benchmark in Release (build-bench) and runs them one after the
+# other, so that their figures are measured side by side:
+#   - the table store: Load and Save against plain reads and writes;
+#   - a burst of captures (1,000 of 200 KB, and 10,000 of 20 KB);
+#   - the daily log: the first rows of a day against its 10,000th;
+#   - five years of history: the tree at start-up, additions, one day's log;
+#   - listing a day of 50,000 captures against loading its log;
+#   - scripts/measure.sh: start-up time and peak memory of the window.
 #
-#   scripts/bench.sh [BENCHMARK ARGUMENTS...]
+#   scripts/bench.sh [TABLE BENCHMARK ARGUMENTS...]
 #
 # e.g. scripts/bench.sh --benchmark_repetitions=5
 # Extra configure arguments can be given in KELVO_CMAKE_ARGS.
@@ -14,7 +19,10 @@ build=$root/build-bench
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKELVO_BENCH=ON \
     -DKELVO_TESTS=ON ${KELVO_CMAKE_ARGS:-} >/dev/null
-cmake --build "$build" --target kelvo_table_bench
+cmake --build "$build" --target kelvo_table_bench kelvo_capture_bench \
+    kelvo_capture_log_bench kelvo_history_bench kelvo_history_listing_bench kelvo kelvo_make_jpeg
+
+echo "== table store"
 
 json=$build/table_bench.json
 "$build/tests/bench/kelvo_table_bench" --benchmark_out="$json" \
@@ -49,7 +57,19 @@ for slow, fast in [("BM_Load", "BM_PlainRead"), ("BM_Save", "BM_PlainWrite"),
     print(f"{slow[3:]}/{fast[3:]}: {seconds(slow) / seconds(fast):.2f}x the time")
 EOF
 
-# Listing a day of 50,000 captures in the history against loading its log.
-cmake --build "$build" --target kelvo_history_bench >/dev/null
 echo
-"$build/tests/bench/kelvo_history_bench"
+echo "== capture bursts"
+"$build/tests/bench/kelvo_capture_bench" 1000 200
+"$build/tests/bench/kelvo_capture_bench" 10000 20
+echo
+echo "== daily log"
+"$build/tests/bench/kelvo_capture_log_bench"
+echo
+echo "== five years of history"
+"$build/tests/bench/kelvo_history_bench" --benchmark_min_time=0.2
+echo
+echo "== listing a large day"
+"$build/tests/bench/kelvo_history_listing_bench"
+echo
+echo "== window"
+KELVO_BUILD_DIR=$build "$root/scripts/measure.sh"

@@ -1,64 +1,80 @@
 #!/usr/bin/env bash
-# Builds the table-file fuzz targets with clang (libFuzzer, ASan, UBSan) into
+# Builds the readers' fuzz targets with clang (libFuzzer, ASan, UBSan) into
 # build-fuzz and runs each of them for a while.
 #
-#   scripts/fuzz.sh [SECONDS] [FORM...]
+#   scripts/fuzz.sh [--build-only | --no-build] [SECONDS] [READER...]
 #
-# SECONDS per target, 30 by default; FORM is quoted_form, escaped_form or
-# binary_form, all three by default. KELVO_FUZZ_JOBS=N runs N targets at
-# once (default 1). New inputs collect in build-fuzz/corpus/FORM; a crashing
-# input is written to tests/fuzz/corpus/FORM/ so that the ordinary build
-# replays it from then on. Exits non-zero when any target failed.
+# SECONDS per reader: KELVO_FUZZ_SECONDS, else 30. READER is a name from
+# tests/fuzz/CMakeLists.txt (quoted_form, tree_outline, drop_intake, ...), all
+# of them by default. KELVO_FUZZ_JOBS=N runs N readers at once (default 1).
+# New inputs collect in build-fuzz/corpus/READER; a crashing input is written
+# to tests/fuzz/corpus/READER/ so that the ordinary build replays it from
+# then on. Exits non-zero when any reader failed. The test run calls this
+# with --build-only once, then with --no-build per reader.
 #
 # Needs clang and libFuzzer: apt-get install clang libclang-rt-14-dev
 set -euo pipefail
 
-seconds=${1:-30}
-shift || true
-forms=("$@")
-if [[ ${#forms[@]} -eq 0 ]]; then
-    forms=(quoted_form escaped_form binary_form)
-fi
-jobs=${KELVO_FUZZ_JOBS:-1}
-
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-fuzz
 
-targets=()
-for form in "${forms[@]}"; do
-    if [[ ! -d $root/tests/fuzz/corpus/$form ]]; then
-        echo "fuzz.sh: unknown form $form" >&2
+build_step=yes
+run_step=yes
+case ${1:-} in
+--build-only) run_step=no; shift ;;
+--no-build) build_step=no; shift ;;
+esac
+seconds=${KELVO_FUZZ_SECONDS:-30}
+if [[ ${1:-} =~ ^[0-9]+$ ]]; then
+    seconds=$1
+    shift
+fi
+readers=("$@")
+if [[ ${#readers[@]} -eq 0 ]]; then
+    mapfile -t readers < <(sed -n 's/^ *\([a-z_]*\):kelvo_[a-z]*$/\1/p' \
+        "$root/tests/fuzz/CMakeLists.txt")
+fi
+jobs=${KELVO_FUZZ_JOBS:-1}
+
+for reader in "${readers[@]}"; do
+    if [[ ! -d $root/tests/fuzz/corpus/$reader ]]; then
+        echo "fuzz.sh: unknown reader $reader" >&2
         exit 2
     fi
-    targets+=("${form}_fuzz")
 done
 
-cmake -S "$root" -B "$build" -G Ninja -DKELVO_FUZZ=ON -DKELVO_BENCH=OFF \
-    -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target "${targets[@]}"
+if [[ $build_step == yes ]]; then
+    # Qt's moc and the Qt libraries are as in the ordinary build; only our
+    # code is instrumented.
+    cmake -S "$root" -B "$build" -G Ninja -DKELVO_FUZZ=ON -DKELVO_BENCH=OFF \
+        -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build "$build" --target "${readers[@]/%/_fuzz}"
+fi
+[[ $run_step == yes ]] || exit 0
 
 # Undefined behaviour must stop the run like a crash does.
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:abort_on_error=1:print_stacktrace=1}
 export ASAN_OPTIONS=${ASAN_OPTIONS:-abort_on_error=1}
+export QT_QPA_PLATFORM=offscreen
 
 run_one() {
-    local form=$1
-    local seeds=$root/tests/fuzz/corpus/$form
-    local work=$build/corpus/$form
+    local reader=$1
+    local seeds=$root/tests/fuzz/corpus/$reader
+    local work=$build/corpus/$reader
     mkdir -p "$work"
     # The first folder receives new inputs; the seeds are only read.
     set +e
-    "$build/tests/fuzz/${form}_fuzz" "$work" "$seeds" \
-        -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
-        -artifact_prefix="$seeds/" >"$build/$form.log" 2>&1
-    echo $? >"$build/$form.rc"
+    "$build/tests/fuzz/${reader}_fuzz" "$work" "$seeds" \
+        -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+        -artifact_prefix="$seeds/" >"$build/$reader.log" 2>&1
+    echo $? >"$build/$reader.rc"
 }
 
 running=0
-for form in "${forms[@]}"; do
-    rm -f "$build/$form.rc"
-    echo "fuzzing $form for ${seconds}s (log: build-fuzz/$form.log)"
-    run_one "$form" &
+for reader in "${readers[@]}"; do
+    rm -f "$build/$reader.rc"
+    echo "fuzzing $reader for ${seconds}s (log: build-fuzz/$reader.log)"
+    run_one "$reader" &
     running=$((running + 1))
     if ((running >= jobs)); then
         wait -n || true
@@ -68,18 +84,18 @@ done
 wait
 
 status=0
-for form in "${forms[@]}"; do
-    rc=$(cat "$build/$form.rc" 2>/dev/null || echo 1)
-    executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$build/$form.log" | tail -1)
-    corpus=$(find "$build/corpus/$form" -type f | wc -l)
+for reader in "${readers[@]}"; do
+    rc=$(cat "$build/$reader.rc" 2>/dev/null || echo 1)
+    executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$build/$reader.log" | tail -1)
+    corpus=$(find "$build/corpus/$reader" -type f | wc -l)
     if [[ $rc -eq 0 ]]; then
-        echo "$form: ok, ${executions:-?} executions, $corpus new corpus inputs"
+        echo "$reader: ok, ${executions:-?} executions, $corpus inputs in its working corpus"
     else
         status=1
-        echo "$form: FAILED (exit $rc), ${executions:-?} executions; see build-fuzz/$form.log"
-        grep -E '^(==[0-9]+==ERROR|SUMMARY|table check failed|.*runtime error)' \
-            "$build/$form.log" | head -5 || true
-        grep -E 'Test unit written to' "$build/$form.log" || true
+        echo "$reader: FAILED (exit $rc), ${executions:-?} executions; see build-fuzz/$reader.log"
+        grep -E '^(==[0-9]+==ERROR|SUMMARY|check failed|.*runtime error)' \
+            "$build/$reader.log" | head -5 || true
+        grep -E 'Test unit written to' "$build/$reader.log" || true
     fi
 done
 exit $status

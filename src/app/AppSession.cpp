@@ -33,10 +33,6 @@
 namespace kelvo {
 namespace {
 
-QString HistoryTreePath(const QString& home) {
-    return home + QStringLiteral("TreeViewLogs.txt");
-}
-
 // A window's bounds and state from its section. A modal window never starts
 // minimised: it would hold the program without being seen.
 void ApplyBounds(QWidget& window, const SettingsFile& settings, const char* section) {
@@ -93,7 +89,7 @@ AppSession::AppSession(const QString& homeFolder)
     prompter_ = std::make_unique<QtPrompter>(form1_.get(), *form4_);
     form5_ = std::make_unique<TForm5>();
     QString historyProblem;
-    if (!history_.Load(HistoryTreePath(home_), &historyProblem))
+    if (!history_.Load(HistoryTreeFilePath(home_), &historyProblem))
         startupProblems_ << historyProblem;
     form7_ = std::make_unique<TForm7>(
         HistoryContext{
@@ -345,7 +341,7 @@ bool AppSession::SaveOnClose() {
         prompter_->Notice(treeProblem);
         return false;
     }
-    const QString path = HistoryTreePath(home_);
+    const QString path = HistoryTreeFilePath(home_);
     if (history_.Save(path))
         return true;
     prompter_->Notice(QStringLiteral("ファイル %1 を作成できません").arg(path));

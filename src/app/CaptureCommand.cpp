@@ -99,7 +99,7 @@ int RunCaptureCommand(const QStringList& argsAfterCapture, const QString& homeFo
     settings.Read(homeFolder + QStringLiteral("kelvo.ini"));
     CurrentDestination destination(homeFolder);
     destination.ReadFrom(settings);
-    const QString treePath = homeFolder + QStringLiteral("TreeViewLogs.txt");
+    const QString treePath = HistoryTreeFilePath(homeFolder);
     HistoryTree history;
     QString treeError;
     if (!history.Load(treePath, &treeError))

@@ -53,7 +53,7 @@ int RunHistoryCommand(const QStringList& argsAfterHistory, const QString& homeFo
     }
     HistoryTree tree;
     QString treeError;
-    if (!tree.Load(homeFolder + QStringLiteral("TreeViewLogs.txt"), &treeError))
+    if (!tree.Load(HistoryTreeFilePath(homeFolder), &treeError))
         err << "kelvo history: " << treeError << Qt::endl;
     if (argsAfterHistory.isEmpty()) {
         PrintTree(tree, out);

@@ -164,9 +164,12 @@ SettingsFile::SettingsFile(QString homeFolder) : homeFolder_(std::move(homeFolde
 
 void SettingsFile::Read(const QString& path) {
     const std::optional<std::string> bytes = ReadFileBytes(QFile::encodeName(path).toStdString());
-    const std::string text = bytes.value_or(std::string());
-    encoding_ = IsValidUtf8(text) ? TextEncoding::Utf8 : TextEncoding::ShiftJis;
-    ParsedIni parsed = ParseIni(QByteArray::fromStdString(text));
+    ReadBytes(bytes.value_or(std::string()));
+}
+
+void SettingsFile::ReadBytes(std::string_view bytes) {
+    encoding_ = IsValidUtf8(bytes) ? TextEncoding::Utf8 : TextEncoding::ShiftJis;
+    ParsedIni parsed = ParseIni(QByteArray(bytes.data(), qsizetype(bytes.size())));
     values_ = std::move(parsed.values);
     spellings_ = std::move(parsed.spellings);
     set_.clear();
@@ -234,6 +237,10 @@ QString SettingsFile::Text(const SettingKey& key) const {
 }
 
 bool SettingsFile::Write(const QString& path) const {
+    return WriteFileAtomically(QFile::encodeName(path).toStdString(), FileBytes());
+}
+
+std::string SettingsFile::FileBytes() const {
     struct Section {
         QString header;
         QStringList lines;
@@ -270,8 +277,7 @@ bool SettingsFile::Write(const QString& path) const {
     for (const Section& section : sections)
         blocks.append(u'[' + section.header + QStringLiteral("]\r\n") +
                       section.lines.join(u"\r\n") + QStringLiteral("\r\n"));
-    return WriteFileAtomically(QFile::encodeName(path).toStdString(),
-                               EncodeFileText(blocks.join(u"\r\n")));
+    return EncodeFileText(blocks.join(u"\r\n"));
 }
 
 QVariant SettingsFile::Default(const SettingKey& key) const {

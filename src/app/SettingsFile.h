@@ -43,6 +43,8 @@ public:
     // Reads the file afresh; a missing or unreadable file leaves every key at
     // its default. Values set before are dropped.
     void Read(const QString& path);
+    // The same from the file's bytes.
+    void ReadBytes(std::string_view bytes);
 
     int Integer(const char* section, const char* key) const;
     bool Boolean(const char* section, const char* key) const;
@@ -59,6 +61,8 @@ public:
     // read, after the known ones. False when the file cannot be written; the
     // old file then stays as it was.
     bool Write(const QString& path) const;
+    // The bytes Write writes.
+    std::string FileBytes() const;
 
 private:
     using SectionKey = std::pair<QByteArray, QByteArray>;

@@ -1,5 +1,6 @@
 #include "app/TableCommand.h"
 
+#include "platform/PathText.h"
 #include "platform/TextCodec.h"
 #include "table/TMlb2.h"
 
@@ -11,10 +12,6 @@ namespace kelvo {
 namespace {
 
 enum ExitCode { kDone = 0, kFileFailed = 1, kWrongUsage = 2 };
-
-std::string LocalPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
 
 bool LoadTable(const QString& path, TMlb2& table, QTextStream& err) {
     table.Clear();

@@ -4,6 +4,7 @@
 #include "app/HomeFolder.h"
 #include "app/InstanceLink.h"
 #include "app/InstanceLock.h"
+#include "app/StartupProbe.h"
 #include "app/TForm1.h"
 #include "app/TableCommand.h"
 #include "platform/Clock.h"
@@ -75,6 +76,7 @@ int RunWindow(int argc, char* argv[]) {
     try {
         kelvo::AppSession session(home);
         session.AcceptHandOvers();
+        kelvo::StartupProbe::InstallIfAsked(session.MainWindow());
         session.MainWindow().show();
         session.ReportStartupProblems();
         app.exec();

@@ -7,6 +7,8 @@
 
 namespace kelvo {
 
+class TMlb2;
+
 // The columns of a daily capture log, in their order.
 inline constexpr std::array<const char*, 5> kCaptureLogColumns = {
     "ファイル名", "取得日時", "識別名", "取得元アドレス", "保存先フォルダ"};
@@ -34,6 +36,18 @@ QString DayLogPath(const QString& homeFolder, const QString& dayText);
 // month folder and "Logs" when they are missing. A log written by the old
 // program in Shift-JIS is rewritten in UTF-8, so one file never mixes the two.
 // False when the log cannot be written.
+//
+// A log this program wrote (UTF-8, the five columns, whole) gets the row's line
+// appended, in constant time, with the same bytes the rewrite below would
+// give; any other log is rewritten.
 bool WriteCaptureLog(const QString& homeFolder, const CaptureRecord& record);
+
+// The same by loading the whole log, adding the row and saving it again.
+bool RewriteCaptureLog(const QString& homeFolder, const CaptureRecord& record);
+
+// Loads a daily log into a cleared table as TMlb2::Load does, except that a
+// last row cut short by a crash is left out: a reader never sees half a row.
+// False when the file cannot be read.
+bool LoadCaptureLog(const QString& logPath, TMlb2& table);
 
 } // namespace kelvo

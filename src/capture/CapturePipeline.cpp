@@ -8,6 +8,7 @@
 #include "history/DayTexts.h"
 #include "history/HistoryTree.h"
 #include "platform/Clock.h"
+#include "platform/PathText.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,10 +22,6 @@ const QString kRenamedText = QStringLiteral("に改名し保存しました。")
 const QString kNotSavedText = QStringLiteral("保存しませんでした。");
 const QString kNothingToSaveText =
     QStringLiteral("ドロップされたものに画像ファイルも画像データも含まれていません。");
-
-std::string LocalPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
 
 // The folder as the message names it: without its trailing separator, but the
 // root keeps its own.
@@ -198,8 +195,14 @@ void CapturePipeline::ShowCountInStatus() {
 
 void CapturePipeline::RecordCapture(const QString& savedPath, const QString& dropAddress) {
     captureTime_ = context_.clock.Now();
-    if (context_.history.AddCaptureDayToTree(captureTime_).newMonth)
+    const HistoryTree::DayAddition added = context_.history.AddCaptureDayToTree(captureTime_);
+    if (added.newMonth)
         QDir().mkdir(MonthFolderPath(context_.homeFolder, captureTime_));
+    // A new day is kept at once, not only at the next close: after a crash the
+    // day's log must still be reachable from the tree. Once a day costs little;
+    // a failure here is met again, and reported, by the save at close.
+    if (added.newDay)
+        context_.history.Save(HistoryTreeFilePath(context_.homeFolder));
     lastSourceAddress_ = AskPageAddress(dropAddress);
     StampCaptureTime(savedPath);
     WriteCaptureLog(savedPath, dropAddress);

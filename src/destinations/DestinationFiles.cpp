@@ -2,6 +2,7 @@
 
 #include "destinations/DestinationList.h"
 #include "platform/FileBytes.h"
+#include "platform/PathText.h"
 #include "platform/TextCodec.h"
 #include "platform/TreeOutline.h"
 #include "table/TMlb2.h"
@@ -16,10 +17,6 @@ namespace {
 
 constexpr const char* kIdentifierColumn = "識別名";
 constexpr const char* kFolderColumn = "保存先フォルダ";
-
-std::string LocalPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
 
 // Column position by decoded name, so that a Shift-JIS header is found too; 0
 // when the file has no such column.

@@ -1,6 +1,8 @@
 #include "history/CaptureRename.h"
 
+#include "capture/CaptureLog.h"
 #include "platform/FileCopy.h"
+#include "platform/PathText.h"
 #include "platform/TextCodec.h"
 #include "table/TMlb2.h"
 
@@ -11,10 +13,6 @@
 
 namespace kelvo {
 namespace {
-
-std::string LocalPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
 
 // From the last "." of the name, in upper case; empty without one.
 QString UpperExtension(const QString& name) {
@@ -33,7 +31,7 @@ bool IsUsableName(const QString& name) {
 // name is listed twice, and both rows now name the renamed file.
 bool RewriteLogRows(const CaptureRenaming& renaming) {
     TMlb2 table;
-    if (!table.Load(LocalPath(renaming.logPath)))
+    if (!LoadCaptureLog(renaming.logPath, table))
         return false;
     ConvertTableToUtf8(table);
     const std::string oldName = EncodeFileText(renaming.oldName);

@@ -13,7 +13,7 @@ DayLog DayLog::Read(const QString& path) {
     log.exists_ = QFileInfo(path).isFile();
     if (!log.exists_)
         return log;
-    if (!log.table_.Load(QFile::encodeName(path).toStdString())) {
+    if (!LoadCaptureLog(path, log.table_)) {
         log.unreadable_ = true;
         log.table_.Clear();
         return log;

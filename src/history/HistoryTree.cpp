@@ -2,6 +2,7 @@
 
 #include "history/DayTexts.h"
 #include "platform/FileBytes.h"
+#include "platform/PathText.h"
 #include "platform/TreeOutline.h"
 
 #include <QFile>
@@ -19,11 +20,14 @@ struct HistoryTree::Node {
     std::vector<std::unique_ptr<Node>> children;
 
     Node* AppendChild(const QString& childText) {
-        children.push_back(std::make_unique<Node>());
-        Node* child = children.back().get();
+        return InsertChild(int(children.size()), childText);
+    }
+
+    Node* InsertChild(int row, const QString& childText) {
+        auto child = std::make_unique<Node>();
         child->text = childText;
         child->parent = this;
-        return child;
+        return children.insert(children.begin() + row, std::move(child))->get();
     }
 
     int Row() const {
@@ -66,6 +70,28 @@ struct HistoryTree::Node {
         return nullptr;
     }
 
+    bool IsSortedRecursively() const {
+        const auto descending =
+            std::adjacent_find(children.begin(), children.end(), [](const auto& a, const auto& b) {
+                return QString::localeAwareCompare(a->text, b->text) > 0;
+            });
+        return descending == children.end() &&
+               std::all_of(children.begin(), children.end(),
+                           [](const auto& child) { return child->IsSortedRecursively(); });
+    }
+
+    // Where a new child goes so that the children stay sorted: after every
+    // child that sorts before it or alike, as a stable sort of the appended
+    // child would place it.
+    int SortedRowFor(const QString& childText) const {
+        const auto at =
+            std::upper_bound(children.begin(), children.end(), childText,
+                             [](const QString& text, const auto& child) {
+                                 return QString::localeAwareCompare(text, child->text) < 0;
+                             });
+        return int(at - children.begin());
+    }
+
     void SortRecursively() {
         std::stable_sort(children.begin(), children.end(), [](const auto& a, const auto& b) {
             return QString::localeAwareCompare(a->text, b->text) < 0;
@@ -91,36 +117,31 @@ struct HistoryTree::Node {
     }
 };
 
-namespace {
+namespace {} // namespace
 
-std::string LocalPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
+QString HistoryTreeFilePath(const QString& homeFolder) {
+    return homeFolder + QStringLiteral("TreeViewLogs.txt");
 }
-
-} // namespace
 
 HistoryTree::HistoryTree(QObject* parent)
     : QAbstractItemModel(parent), root_(std::make_unique<Node>()) {}
 
 HistoryTree::~HistoryTree() = default;
 
+// The first top-level node of the text is the one FindMonthNode finds, here
+// without counting positions. A tree kept sorted takes a new node at its
+// place; one loaded out of order is sorted whole at its first addition.
 HistoryTree::DayAddition HistoryTree::AddCaptureDayToTree(const QDateTime& captureTime) {
     DayAddition addition;
     const QString monthText = MonthText(captureTime);
-    Node* month = nullptr;
-    const int monthPosition = FindMonthNode(monthText);
-    if (monthPosition < 0) {
-        AddChild(root_.get(), monthText);
-        month = root_->children.back().get();
-        SortTree();
+    Node* month = root_->ChildWithText(monthText);
+    if (!month) {
+        month = AddSortedChild(root_.get(), monthText);
         addition.newMonth = true;
-    } else {
-        month = root_->DescendantAt(monthPosition);
     }
     const QString dayText = DayText(captureTime);
     if (!month->ChildWithText(dayText)) {
-        AddChild(month, dayText);
-        SortTree();
+        AddSortedChild(month, dayText);
         addition.newDay = true;
     }
     return addition;
@@ -148,6 +169,7 @@ bool HistoryTree::Load(const QString& path, QString* error) {
     beginResetModel();
     root_->children.clear();
     root_->AppendOutlineEntries(outline.entries);
+    sorted_ = root_->IsSortedRecursively();
     endResetModel();
 
     const QString fileName = QFileInfo(path).fileName();
@@ -226,11 +248,16 @@ QModelIndex HistoryTree::IndexOf(const Node* node) const {
     return createIndex(node->Row(), 0, const_cast<Node*>(node));
 }
 
-void HistoryTree::AddChild(Node* parent, const QString& text) {
-    const int row = int(parent->children.size());
+HistoryTree::Node* HistoryTree::AddSortedChild(Node* parent, const QString& text) {
+    if (!sorted_) {
+        SortTree();
+        sorted_ = true;
+    }
+    const int row = parent->SortedRowFor(text);
     beginInsertRows(IndexOf(parent), row, row);
-    parent->AppendChild(text);
+    Node* child = parent->InsertChild(row, text);
     endInsertRows();
+    return child;
 }
 
 // Moves rows without touching the nodes, so a selection follows its node.

@@ -8,6 +8,9 @@
 
 namespace kelvo {
 
+// home + "TreeViewLogs.txt": where the tree lives between runs.
+QString HistoryTreeFilePath(const QString& homeFolder);
+
 // The index of everything captured: month nodes (2006年03月) with day nodes
 // (20060315), as a model for the history window's tree view. Nodes are never
 // removed; additions keep both levels sorted and leave selections alone.
@@ -51,10 +54,11 @@ private:
     struct Node;
     Node* NodeOf(const QModelIndex& index) const;
     QModelIndex IndexOf(const Node* node) const;
-    void AddChild(Node* parent, const QString& text);
+    Node* AddSortedChild(Node* parent, const QString& text);
     void SortTree();
 
     std::unique_ptr<Node> root_;
+    bool sorted_ = true; // both levels in order, as additions keep them
 };
 
 } // namespace kelvo

@@ -2,6 +2,7 @@
 
 #include "platform/TemporaryFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -47,6 +48,64 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
         return false;
     temp.Release();
     return true;
+}
+
+namespace {
+
+bool ReadAt(int fd, std::string& into, size_t count, off_t offset) {
+    into.resize(count);
+    size_t filled = 0;
+    while (filled < count) {
+        const ssize_t got =
+            ::pread(fd, into.data() + filled, count - filled, offset + static_cast<off_t>(filled));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        filled += static_cast<size_t>(got);
+    }
+    return true;
+}
+
+std::optional<FileEnds> ReadEnds(int fd, size_t headSize, size_t tailSize) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    FileEnds ends;
+    ends.size = static_cast<size_t>(st.st_size);
+    const size_t tail = std::min(tailSize, ends.size);
+    if (!ReadAt(fd, ends.head, std::min(headSize, ends.size), 0) ||
+        !ReadAt(fd, ends.tail, tail, static_cast<off_t>(ends.size - tail)))
+        return std::nullopt;
+    return ends;
+}
+
+// One write() for the whole: a reader or a crash sees all of it or a prefix,
+// never bytes from two appends interleaved.
+bool WriteOnce(int fd, std::string_view bytes) {
+    ssize_t written;
+    do {
+        written = ::write(fd, bytes.data(), bytes.size());
+    } while (written < 0 && errno == EINTR);
+    return written == static_cast<ssize_t>(bytes.size());
+}
+
+} // namespace
+
+AppendResult AppendToFile(const std::string& path, std::string_view bytes, size_t headSize,
+                          size_t tailSize, const std::function<bool(const FileEnds&)>& accept) {
+    FileDescriptor file(::open(path.c_str(), O_RDWR | O_APPEND | O_CLOEXEC));
+    if (!file.Valid())
+        return errno == ENOENT ? AppendResult::Declined : AppendResult::Failed;
+    const std::optional<FileEnds> ends = ReadEnds(file.Get(), headSize, tailSize);
+    if (!ends || !accept(*ends))
+        return AppendResult::Declined;
+    if (WriteOnce(file.Get(), bytes) && ::fdatasync(file.Get()) == 0)
+        return AppendResult::Appended;
+    // Whatever part reached the file is taken back; the caller may retry.
+    if (::ftruncate(file.Get(), static_cast<off_t>(ends->size)) == 0)
+        ::fdatasync(file.Get());
+    return AppendResult::Failed;
 }
 
 FileBlocks::FileBlocks(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {

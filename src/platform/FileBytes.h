@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -40,5 +41,22 @@ private:
 // disk and renamed over the target. On any error the old file stays as it
 // was, the temporary file is removed, and false is returned.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+// The first and last bytes of a file that an append looks at before writing.
+struct FileEnds {
+    size_t size = 0;
+    std::string head; // at most the headSize asked for
+    std::string tail; // at most the tailSize asked for
+};
+
+enum class AppendResult { Appended, Declined, Failed };
+
+// Appends bytes to an existing file when accept agrees, judging by its ends.
+// The bytes go in one write() on an O_APPEND descriptor and are flushed to disk
+// before Appended is returned; a write or flush that fails is cut off again,
+// so the file ends as it did (Failed). Declined: the file is missing, is no
+// regular file, or accept said no; nothing was written.
+AppendResult AppendToFile(const std::string& path, std::string_view bytes, size_t headSize,
+                          size_t tailSize, const std::function<bool(const FileEnds&)>& accept);
 
 } // namespace kelvo

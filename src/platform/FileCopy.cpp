@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -17,13 +18,14 @@ namespace {
 constexpr size_t kChunkSize = size_t{1} << 20;
 constexpr unsigned kRenameNoReplace = 1; // RENAME_NOREPLACE, not in every libc's headers
 
-bool FolderOfExists(const std::string& target) {
+std::string FolderOf(const std::string& target) {
     const auto slash = LastSeparator(target);
-    const std::string folder = slash == std::string::npos ? "."
-                               : slash == 0               ? "/"
-                                                          : target.substr(0, slash);
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+}
+
+bool FolderOfExists(const std::string& target) {
     struct stat st {};
-    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return ::stat(FolderOf(target).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 // Only regular files: a pipe or a device could block or never end.
@@ -129,6 +131,33 @@ CopyResult PublishWithoutReplacing(TemporaryFile& temp, const std::string& targe
     return CopyIntoNewFile(temp.Path(), target);
 }
 
+bool UnnamedFilesUnsupported(int error) {
+    return error == EOPNOTSUPP || error == EISDIR || error == EINVAL || error == ENOENT ||
+           error == EPERM || error == ENOSYS || error == EXDEV;
+}
+
+// The copy goes to a file without a name (O_TMPFILE) in the target's folder,
+// which is then linked under the target name, never over a file there. A
+// process killed before that leaves nothing behind, where a named temporary
+// file would stay. Nothing when the file system cannot do it.
+std::optional<CopyResult> CopyThroughUnnamedFile(const FileDescriptor& from,
+                                                 const std::string& target) {
+    FileDescriptor unnamed(
+        ::open(FolderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+    if (!unnamed.Valid())
+        return std::nullopt;
+    if (!CopyContents(from.Get(), unnamed.Get()) || ::fdatasync(unnamed.Get()) != 0)
+        return CopyResult::Failed;
+    const std::string self = "/proc/self/fd/" + std::to_string(unnamed.Get());
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return CopyResult::Copied;
+    if (errno == EEXIST)
+        return CopyResult::TargetExists;
+    if (UnnamedFilesUnsupported(errno) && ::lseek(from.Get(), 0, SEEK_SET) == 0)
+        return std::nullopt;
+    return CopyResult::Failed;
+}
+
 // The source's bytes in a temporary file beside the target, ready to be
 // published under the target's name by publish.
 template <typename Publish>
@@ -146,9 +175,15 @@ CopyResult CopyThroughTemporary(const std::string& source, const std::string& ta
 } // namespace
 
 CopyResult CopyFileNoReplace(const std::string& source, const std::string& target) {
-    return CopyThroughTemporary(source, target, [&](TemporaryFile& temp, FileDescriptor& from) {
-        return Fill(temp, from) ? PublishWithoutReplacing(temp, target) : CopyResult::Failed;
-    });
+    if (!FolderOfExists(target))
+        return CopyResult::FolderMissing;
+    FileDescriptor from(OpenRegularFile(source));
+    if (!from.Valid())
+        return CopyResult::Failed;
+    if (const std::optional<CopyResult> copied = CopyThroughUnnamedFile(from, target))
+        return *copied;
+    TemporaryFile temp(target);
+    return Fill(temp, from) ? PublishWithoutReplacing(temp, target) : CopyResult::Failed;
 }
 
 CopyResult CopyFileReplacing(const std::string& source, const std::string& target) {

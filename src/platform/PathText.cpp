@@ -2,6 +2,8 @@
 
 #include "platform/PathParts.h"
 
+#include <QFile>
+
 namespace kelvo {
 namespace {
 
@@ -23,6 +25,10 @@ QString WithTrailingSeparator(const QString& folder) {
     if (folder.isEmpty() || folder.endsWith(QLatin1Char(kPathSeparator)))
         return folder;
     return folder + QLatin1Char(kPathSeparator);
+}
+
+std::string LocalPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
 }
 
 } // namespace kelvo

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <string>
+
 namespace kelvo {
 
 // Path parts, split at the platform separator only.
@@ -10,5 +12,7 @@ QString FileNamePart(const QString& path);
 QString FolderPart(const QString& path);
 // The folder as stored: with a trailing separator, unless empty.
 QString WithTrailingSeparator(const QString& folder);
+// The path in the file system's own encoding, for the plain C++ file helpers.
+std::string LocalPath(const QString& path);
 
 } // namespace kelvo

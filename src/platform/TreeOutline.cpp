@@ -29,6 +29,14 @@ qsizetype IndentOf(QStringView line) {
     return indent;
 }
 
+qsizetype LeadOfFirstLine(QStringView line) {
+    qsizetype lead = 0;
+    while (lead < line.size() &&
+           (line[lead] == u'\t' || line[lead] == u' ' || line[lead] == kByteOrderMark))
+        ++lead;
+    return lead;
+}
+
 } // namespace
 
 TreeOutline ReadTreeOutline(std::string_view bytes) {
@@ -36,10 +44,16 @@ TreeOutline ReadTreeOutline(std::string_view bytes) {
     const QStringList lines = SplitLines(DecodeFileText(bytes));
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString& line = lines[i];
-        if (line.isEmpty())
+        OutlineEntry entry{int(IndentOf(line)), line.mid(IndentOf(line))};
+        // The first node goes to the top level, at the start of the file when
+        // written, where a byte-order mark in front of its text would be taken
+        // for the file's own: marks and blanks in front of it are dropped.
+        if (outline.entries.isEmpty())
+            entry.text = line.mid(LeadOfFirstLine(line));
+        // A line of nothing but blanks names no node, like an empty line: as a
+        // node without text it would be written back as an empty line and lost.
+        if (entry.text.isEmpty())
             continue;
-        const qsizetype indent = IndentOf(line);
-        OutlineEntry entry{int(indent), line.mid(indent)};
         if (outline.entries.isEmpty()) {
             entry.level = 0; // a tree cannot start below its top level
         } else if (entry.level > outline.entries.back().level + 1) {

@@ -257,6 +257,14 @@ void WriteRow(const TMLBStringList& row, const std::vector<bool>& quotedColumns,
     }
 }
 
+// Which columns the writer quotes: those typed exactly "STRING".
+std::vector<bool> QuotedColumns(const TMlb2& table) {
+    std::vector<bool> quoted;
+    for (int n = 1; n <= table.ColumnCount(); ++n)
+        quoted.push_back(table.GetColumnType(n) == std::string_view("STRING"));
+    return quoted;
+}
+
 size_t EstimatedSize(const TMlb2& table) {
     size_t size = 0;
     const TMLBList& rows = table.Rows();
@@ -287,13 +295,33 @@ std::string WriteQuotedForm(const TMlb2& table) {
     std::string out;
     out.reserve(EstimatedSize(table));
     WriteHeader(table, out);
-    std::vector<bool> quotedColumns;
-    for (int n = 1; n <= table.ColumnCount(); ++n)
-        quotedColumns.push_back(table.GetColumnType(n) == std::string_view("STRING"));
+    const std::vector<bool> quotedColumns = QuotedColumns(table);
     const TMLBList& rows = table.Rows();
     for (int r = 1; r <= rows.Count(); ++r)
         WriteRow(*rows.At(r), quotedColumns, out);
     return out;
+}
+
+std::string WriteQuotedFormRow(const TMlb2& table, int row) {
+    std::string out;
+    if (const TMLBStringList* values = table.Rows().At(row))
+        WriteRow(*values, QuotedColumns(table), out);
+    return out;
+}
+
+// A doubled quote character inside a stretch closes and reopens it, so
+// counting every quote character tells whether a byte lies inside one.
+size_t QuotedFormWholeLines(std::string_view bytes) {
+    size_t whole = 0;
+    bool inQuotes = false;
+    for (size_t at = bytes.find_first_of("\"\n"); at != std::string_view::npos;
+         at = bytes.find_first_of("\"\n", at + 1)) {
+        if (bytes[at] == kQuote)
+            inQuotes = !inQuotes;
+        else if (!inQuotes)
+            whole = at + 1;
+    }
+    return whole;
 }
 
 } // namespace kelvo

@@ -29,6 +29,12 @@ bool ReadBinaryForm(std::string_view bytes, TMlb2& table);
 
 // Writers give the whole file; line ends are CR LF.
 std::string WriteQuotedForm(const TMlb2& table);
+// One row's line (1-based row), exactly as WriteQuotedForm writes it.
+std::string WriteQuotedFormRow(const TMlb2& table, int row);
+// The length of the quoted-form bytes up to the last line end outside a quoted
+// stretch: what is left after it is a last line cut short, such as a row
+// whose append a crash stopped.
+size_t QuotedFormWholeLines(std::string_view bytes);
 std::string WriteEscapedForm(const TMlb2& table);
 std::string WriteBinaryForm(const TMlb2& table);
 

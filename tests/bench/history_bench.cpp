@@ -1,99 +1,112 @@
-// Listing a day of many captures in the history browser, against loading the
-// same log with the table store alone. Prints figures; it is not a test.
-//
-//   kelvo_history_bench [ROWS] [RUNS]
+// Five years of daily captures: 1,800 day nodes and 100 captures a day. What
+// start-up and the history window pay: loading TreeViewLogs.txt into the
+// history tree, adding a day to the full tree (every capture asks; a new day
+// adds a node), and reading one day's log.
 
 #include "capture/CaptureLog.h"
-#include "history/DayListing.h"
-#include "history/HistoryListModel.h"
-#include "platform/TextCodec.h"
+#include "history/DayTexts.h"
+#include "history/HistoryTree.h"
 #include "table/TMlb2.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QTemporaryDir>
 
-#include <algorithm>
-#include <cstdio>
-#include <vector>
+#include <benchmark/benchmark.h>
 
+namespace kelvo {
 namespace {
 
-using namespace kelvo;
+constexpr int kDays = 1800;
+constexpr int kCapturesPerDay = 100;
+const QDateTime kFirstDay(QDate(2021, 1, 1), QTime(9, 0, 0));
 
-// A day's log as the capture pipeline writes it, in the five columns.
-void WriteDayLog(const QString& path, int rows) {
-    TMlb2 table;
-    for (const char* column : kCaptureLogColumns)
-        table.AddColumn(column);
-    table.ReserveRows(rows);
-    for (int i = 0; i < rows; ++i) {
-        table.AppendRow();
-        table.MoveLast();
-        const QString time = QStringLiteral("2006/03/15 %1:%2:%3")
-                                 .arg(i / 3600 % 24, 2, 10, QChar(u'0'))
-                                 .arg(i / 60 % 60, 2, 10, QChar(u'0'))
-                                 .arg(i % 60, 2, 10, QChar(u'0'));
-        table.SetValue("ファイル名", QStringLiteral("画像_%1.jpg").arg(i).toStdString());
-        table.SetValue("取得日時", time.toStdString());
-        table.SetValue("識別名", i % 2 ? "壁紙" : "wallpaper");
-        table.SetValue("取得元アドレス",
-                       QStringLiteral("https://example.com/gallery/%1.html").arg(i).toStdString());
-        table.SetValue("保存先フォルダ", "/home/taro/Pictures/壁紙/");
-    }
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    table.Save(QFile::encodeName(path).toStdString());
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-} // namespace
-
-int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
-    const int rows = argc > 1 ? std::max(1, atoi(argv[1])) : 50000;
-    const int runs = argc > 2 ? std::max(1, atoi(argv[2])) : 9;
+struct Fixture {
     QTemporaryDir temp;
-    const QString home = temp.path() + u'/';
-    const QString day = QStringLiteral("20060315");
-    const QString path = DayLogPath(home, day);
-    WriteDayLog(path, rows);
+    QString home = temp.path() + "/";
+    QString treePath = HistoryTreeFilePath(home);
+    QDateTime lastDay = kFirstDay.addDays(kDays - 1);
 
-    std::vector<double> loads, listings, detects;
-    for (int run = 0; run < runs; ++run) {
-        QElapsedTimer timer;
-        {
-            timer.start();
-            TMlb2 table;
-            table.Load(QFile::encodeName(path).toStdString());
-            loads.push_back(timer.nsecsElapsed() / 1e6);
-            timer.restart();
-            DetectTableEncoding(table);
-            detects.push_back(timer.nsecsElapsed() / 1e6);
-        } // gone before the listing, so both start from the same free memory
-        HistoryListModel model;
-        DayListing listing(home, model);
-        timer.restart();
-        listing.ListDay(day);
-        while (listing.Running())
-            QCoreApplication::processEvents();
-        listings.push_back(timer.nsecsElapsed() / 1e6);
-        if (model.LineCount() != rows) {
-            std::fprintf(stderr, "listed %d lines of %d\n", model.LineCount(), rows);
-            return 1;
+    Fixture() {
+        HistoryTree tree;
+        for (int day = 0; day < kDays; ++day)
+            tree.AddCaptureDayToTree(kFirstDay.addDays(day));
+        tree.Save(treePath);
+        for (int capture = 0; capture < kCapturesPerDay; ++capture) {
+            const CaptureRecord record{
+                QStringLiteral("画像_%1.jpg").arg(capture), lastDay.addSecs(capture * 60),
+                QStringLiteral("壁紙"),
+                QStringLiteral("https://example.com/gallery/%1").arg(capture),
+                QStringLiteral("/home/user/画像/壁紙/")};
+            WriteCaptureLog(home, record);
         }
     }
-    const double load = Median(loads);
-    const double listing = Median(listings);
-    std::printf("a day of %d captures, median of %d runs\n", rows, runs);
-    std::printf("%-28s%10.1f ms\n", "TMlb2::Load", load);
-    std::printf("%-28s%10.1f ms\n", "complete listing", listing);
-    std::printf("%-28s%10.1f ms\n", "of which the encoding check", Median(detects));
-    std::printf("listing/Load: %.2fx the time (target: at most 2x)\n", listing / load);
+};
+
+Fixture& Data() {
+    static Fixture fixture;
+    return fixture;
+}
+
+void BM_BuildTreeDayByDay(benchmark::State& state) {
+    for (auto _ : state) {
+        HistoryTree tree;
+        for (int day = 0; day < kDays; ++day)
+            tree.AddCaptureDayToTree(kFirstDay.addDays(day));
+        benchmark::DoNotOptimize(tree.rowCount());
+    }
+}
+BENCHMARK(BM_BuildTreeDayByDay)->Unit(benchmark::kMillisecond);
+
+void BM_LoadTree(benchmark::State& state) {
+    for (auto _ : state) {
+        HistoryTree tree;
+        tree.Load(Data().treePath);
+        benchmark::DoNotOptimize(tree.rowCount());
+    }
+}
+BENCHMARK(BM_LoadTree)->Unit(benchmark::kMillisecond);
+
+void BM_CaptureOnAKnownDay(benchmark::State& state) {
+    HistoryTree tree;
+    tree.Load(Data().treePath);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(tree.AddCaptureDayToTree(Data().lastDay).newDay);
+}
+BENCHMARK(BM_CaptureOnAKnownDay)->Unit(benchmark::kMicrosecond);
+
+// Every capture on a day not yet in the full tree (earlier days, so that
+// each lands in front of the others).
+void BM_CaptureOnANewDay(benchmark::State& state) {
+    HistoryTree tree;
+    tree.Load(Data().treePath);
+    QDateTime day = kFirstDay;
+    for (auto _ : state) {
+        day = day.addDays(-1);
+        benchmark::DoNotOptimize(tree.AddCaptureDayToTree(day).newDay);
+    }
+}
+BENCHMARK(BM_CaptureOnANewDay)->Unit(benchmark::kMicrosecond);
+
+void BM_ReadOneDay(benchmark::State& state) {
+    const QString log = DailyLogPath(Data().home, Data().lastDay);
+    for (auto _ : state) {
+        TMlb2 table;
+        LoadCaptureLog(log, table);
+        benchmark::DoNotOptimize(table.RowCount());
+    }
+}
+BENCHMARK(BM_ReadOneDay)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+} // namespace kelvo
+
+int main(int argc, char** argv) {
+    using kelvo::Data;
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    Data(); // made before any timing starts
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
     return 0;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-// Checks shared by the fuzz targets. A failed check aborts, so that libFuzzer
-// (or the replay driver) reports the input as a crash.
+// Checks shared by the table-form fuzz targets.
 
+#include "Checks.h"
 #include "table/TMlb2.h"
 
 #include <cstdio>
@@ -11,18 +11,6 @@
 #include <string_view>
 
 namespace kelvo::fuzz {
-
-[[noreturn]] inline void Fail(const char* what, int column = 0, int row = 0) {
-    std::fprintf(stderr, "table check failed: %s (column %d, row %d)\n", what, column, row);
-    std::fflush(stderr);
-    std::abort();
-}
-
-inline void Require(bool holds, const char* what, int column = 0, int row = 0) {
-    if (!holds) {
-        Fail(what, column, row);
-    }
-}
 
 // What every table must look like, however it was filled: names and types
 // run in step and every row holds one entry per column.

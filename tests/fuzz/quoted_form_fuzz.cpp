@@ -54,6 +54,32 @@ void CheckBlockwiseReading(std::string_view bytes, const TMlb2& whole) {
     Require(WriteBinaryForm(blockwise) == WriteBinaryForm(whole), "blockwise read differs");
 }
 
+// The whole lines of a file cut short (as by a crash during an append) read
+// as the file's rows up to its last line end: the same rows, less at most the
+// last one, each with the same values.
+void CheckWholeLines(std::string_view bytes, const TMlb2& whole) {
+    const size_t cut = QuotedFormWholeLines(bytes);
+    Require(cut <= bytes.size(), "whole lines longer than the file");
+    Require(cut == 0 || bytes[cut - 1] == '\n', "whole lines do not end with a line end");
+    TMlb2 lines;
+    ReadQuotedForm(bytes.substr(0, cut), lines);
+    CheckShape(lines);
+    if (cut == 0) {
+        Require(lines.ColumnCount() == 0, "columns read from no whole line");
+        return;
+    }
+    Require(lines.ColumnCount() == whole.ColumnCount(), "whole lines change the columns");
+    const int rows = lines.RowCount();
+    Require(rows == whole.RowCount() || (cut < bytes.size() && rows + 1 == whole.RowCount()),
+            "whole lines lose more than the last row");
+    for (int row = 1; row <= rows; ++row) {
+        for (int column = 1; column <= lines.ColumnCount(); ++column) {
+            Require(lines.Rows().At(row)->At(column) == whole.Rows().At(row)->At(column),
+                    "whole lines change a value", column, row);
+        }
+    }
+}
+
 void CheckQuoted(std::string_view bytes) {
     TMlb2 first;
     first.Clear();
@@ -61,6 +87,7 @@ void CheckQuoted(std::string_view bytes) {
     CheckShape(first);
     CheckCursorAfterRead(first);
     CheckBlockwiseReading(bytes, first);
+    CheckWholeLines(bytes, first);
 
     const int columns = first.ColumnCount();
     for (int column = 1; column <= columns; ++column) {

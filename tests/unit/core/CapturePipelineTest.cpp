@@ -152,6 +152,12 @@ TEST_F(CapturePipelineTest, DaysAndMonthsFollowTheCaptureTime) {
     EXPECT_EQ(ReadLog(home + "Logs/2006年06月/20060601.txt").size(), 1u);
     EXPECT_EQ(history.MonthTexts(), (QStringList{"2006年05月", "2006年06月"}));
     EXPECT_EQ(history.DayTexts("2006年05月"), (QStringList{"20060530", "20060531"}));
+
+    // Each new day is kept at once, so a crash before the close loses no day.
+    HistoryTree saved;
+    ASSERT_TRUE(saved.Load(HistoryTreeFilePath(home)));
+    EXPECT_EQ(saved.MonthTexts(), history.MonthTexts());
+    EXPECT_EQ(saved.DayTexts("2006年05月"), history.DayTexts("2006年05月"));
 }
 
 TEST_F(CapturePipelineTest, AnEmptyPageAddressFallsBackToTheImageAddress) {

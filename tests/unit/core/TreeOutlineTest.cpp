@@ -46,6 +46,18 @@ TEST(TreeOutlineReading, AcceptsLoneLineFeedsAndSkipsEmptyLines) {
     EXPECT_TRUE(ReadTreeOutline("\r\n\n").entries.isEmpty());
 }
 
+// Found by fuzzing: such a line became a node without text, written back as
+// an empty line (or a tab) and then lost or moved.
+TEST(TreeOutlineReading, SkipsLinesOfBlanksOnlyLikeEmptyLines) {
+    const TreeOutline outline = ReadTreeOutline("  \r\na\r\n\t\r\n\t \t\r\n\tb\r\n");
+    EXPECT_EQ(LinesOf(outline), (Lines{{0, "a"}, {1, "b"}}));
+    EXPECT_EQ(outline.invalidLine, 0);
+    // Written first, a mark in front of the first text would pass for the
+    // file's byte-order mark; it is dropped at once.
+    EXPECT_EQ(LinesOf(ReadTreeOutline("\t\xEF\xBB\xBFroot\n\tb\n")),
+              (Lines{{0, "root"}, {1, "b"}}));
+}
+
 TEST(TreeOutlineReading, KeepsInnerAndTrailingBlanksOfTheText) {
     EXPECT_EQ(LinesOf(ReadTreeOutline("a b \r\n")), (Lines{{0, "a b "}}));
 }

@@ -1,0 +1,141 @@
+#!/usr/bin/env bash
+# Memory and start-up of the window, against the targets: the time from start
+# to the main window shown (≤ 0.5 s), the peak RSS with the window shown and
+# idle (≤ 80 MB), and the peak RSS after a 24-megapixel JPEG was captured and
+# previewed (≤ 150 MB). The home holds five years of history (1,800 days).
+#
+#   scripts/measure.sh [RUNS]
+#
+# RUNS starts of each kind, 5 by default; medians are printed. Runs under Xvfb
+# when it is installed (as a desktop would), else on Qt's offscreen platform;
+# KELVO_MEASURE_PLATFORM=offscreen chooses the latter. Uses the build in
+# KELVO_BUILD_DIR, else build/.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${KELVO_BUILD_DIR:-$root/build}
+runs=${1:-5}
+
+cmake --build "$build" --target kelvo kelvo_make_jpeg >/dev/null
+"$root/scripts/install-packages.sh" xvfb || true # else offscreen
+
+work=$(mktemp -d)
+xvfb_pid=
+cleanup() {
+    [[ -z $xvfb_pid ]] || kill "$xvfb_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+if [[ ${KELVO_MEASURE_PLATFORM:-xcb} == xcb ]] && command -v Xvfb >/dev/null; then
+    display=99
+    while [[ -e /tmp/.X11-unix/X$display || -e /tmp/.X$display-lock ]]; do
+        display=$((display + 1))
+    done
+    Xvfb ":$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 50); do
+        [[ -e /tmp/.X11-unix/X$display ]] && break
+        sleep 0.1
+    done
+    export DISPLAY=:$display QT_QPA_PLATFORM=xcb
+else
+    export QT_QPA_PLATFORM=offscreen
+fi
+
+"$build/tests/bench/kelvo_make_jpeg" 6000 4000 "$work/big.jpg"
+
+python3 - "$build/src/kelvo" "$work" "$runs" <<'EOF'
+import datetime
+import os
+import statistics
+import subprocess
+import sys
+import time
+
+kelvo, work, runs = sys.argv[1], sys.argv[2], int(sys.argv[3])
+
+
+def make_home(name, days):
+    home = os.path.join(work, name) + "/"
+    pictures = home + "pictures/"
+    os.makedirs(pictures)
+    with open(home + "kelvo.ini", "wb") as ini:
+        ini.write(f"[Form]\r\nCBX2=0\r\nDefFolder={pictures}\r\n".encode())
+    lines, month = [], None
+    for n in range(days):
+        day = datetime.date(2021, 1, 1) + datetime.timedelta(days=n)
+        if day.strftime("%Y%m") != month:
+            month = day.strftime("%Y%m")
+            lines.append(day.strftime("%Y年%m月"))
+        lines.append("\t" + day.strftime("%Y%m%d"))
+    with open(home + "TreeViewLogs.txt", "wb") as tree:
+        tree.write("".join(line + "\r\n" for line in lines).encode())
+    return home
+
+
+def peak_rss_mb(pid):
+    with open(f"/proc/{pid}/status") as status:
+        for line in status:
+            if line.startswith("VmHWM:"):
+                return int(line.split()[1]) / 1024
+    return float("nan")
+
+
+def start_to_window(home):
+    """Seconds from the start to the first paint, and the peak RSS then."""
+    env = dict(os.environ, KELVO_QUIT_WHEN_SHOWN="1")
+    started = time.monotonic()
+    process = subprocess.Popen([kelvo, "--home", home], stdout=subprocess.PIPE, env=env)
+    line = process.stdout.readline()
+    shown = time.monotonic() - started
+    _, status, usage = os.wait4(process.pid, 0)
+    if line.strip() != b"shown" or status != 0:
+        sys.exit(f"kelvo did not report its window (status {status})")
+    return shown, usage.ru_maxrss / 1024
+
+
+def preview(home):
+    """Peak RSS idle, then after a capture of the big JPEG handed to the window."""
+    lock = home + "kelvo.lock"
+    process = subprocess.Popen([kelvo, "--home", home], stdout=subprocess.DEVNULL)
+    try:
+        deadline = time.monotonic() + 20
+        while not os.path.exists(lock) and time.monotonic() < deadline:
+            time.sleep(0.05)
+        time.sleep(1.0)  # shown and settled
+        idle = peak_rss_mb(process.pid)
+        result = subprocess.run([kelvo, "--home", home, "capture", work + "/big.jpg"],
+                                capture_output=True, timeout=60)
+        if result.returncode != 0:
+            sys.exit(f"the capture failed: {result.stdout!r} {result.stderr!r}")
+        time.sleep(0.5)
+        return idle, peak_rss_mb(process.pid)
+    finally:
+        process.kill()
+        process.wait()
+
+
+# Alternately, so that both kinds of start meet the same moments of a busy machine.
+empty_starts, history_starts = [], []
+for n in range(runs):
+    empty_starts.append(start_to_window(make_home(f"empty{n}", 0)))
+    history_starts.append(start_to_window(make_home(f"history{n}", 1800)))
+previews = [preview(make_home(f"preview{n}", 1800)) for n in range(runs)]
+
+median = statistics.median
+platform = os.environ["QT_QPA_PLATFORM"]
+print(f"platform {platform}, {runs} runs each, medians")
+rows = [
+    ("start to window, empty home", median(s for s, _ in empty_starts), 0.5, "s"),
+    ("start to window, 5 years of history", median(s for s, _ in history_starts), 0.5, "s"),
+    ("peak RSS, window shown", median(r for _, r in history_starts), 80, "MB"),
+    ("peak RSS, idle after 1 s", median(i for i, _ in previews), 80, "MB"),
+    ("peak RSS after a 24 MP JPEG preview", median(p for _, p in previews), 150, "MB"),
+]
+print(f"{'':40}{'figure':>10}{'target':>10}{'of target':>11}")
+for name, figure, target, unit in rows:
+    print(f"{name:40}{figure:>8.2f} {unit:2}{target:>7} {unit:2}{figure / target:>10.0%}")
+EOF

@@ -1,0 +1,185 @@
+#include "capture/CaptureLog.h"
+#include "table/TMlb2.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace kelvo {
+namespace {
+
+const QDateTime kDay(QDate(2006, 5, 30), QTime(14, 3, 7));
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+ino_t InodeOf(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
+}
+
+// Values as captures give them, and the ones a quoted file must protect:
+// quotes, separators, spaces, line breaks (written only by the rewrite).
+QString RandomValue(QRandomGenerator& random) {
+    static const QStringList pieces = {"photo.jpg",
+                                       "壁紙",
+                                       "https://example.com/a?b=c&d",
+                                       "/home/user/画像/",
+                                       "",
+                                       "a\"b",
+                                       "\"\"",
+                                       ";",
+                                       " spaced ",
+                                       "x;y\"z",
+                                       "猫 の 写真",
+                                       "\r\n",
+                                       "\n",
+                                       "\"\r\n",
+                                       "[1]"};
+    QString value;
+    const int count = int(random.bounded(3));
+    for (int i = 0; i < count; ++i)
+        value += pieces[int(random.bounded(pieces.size()))];
+    return value;
+}
+
+CaptureRecord RandomRecord(QRandomGenerator& random) {
+    return {RandomValue(random), kDay.addSecs(random.bounded(3600)), RandomValue(random),
+            RandomValue(random), RandomValue(random)};
+}
+
+CaptureRecord PlainRecord(const QString& name) {
+    return {name, kDay, QStringLiteral("壁紙"), QStringLiteral("https://example.com/"),
+            QStringLiteral("/pictures/")};
+}
+
+class CaptureLogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(temp.isValid());
+        appended = temp.path() + "/appended/";
+        rewritten = temp.path() + "/rewritten/";
+        QDir().mkpath(MonthFolderPath(appended, kDay));
+        QDir().mkpath(MonthFolderPath(rewritten, kDay));
+    }
+    QString Log(const QString& home) const { return DailyLogPath(home, kDay); }
+    // The same starting bytes in both homes; a null start means no log yet.
+    void Start(const QByteArray& bytes) {
+        QFile::remove(Log(appended));
+        QFile::remove(Log(rewritten));
+        if (bytes.isNull())
+            return;
+        WriteAll(Log(appended), bytes);
+        WriteAll(Log(rewritten), bytes);
+    }
+    // Writes the record both ways; the bytes must not tell them apart.
+    void WriteBothWays(const CaptureRecord& record) {
+        ASSERT_TRUE(WriteCaptureLog(appended, record));
+        ASSERT_TRUE(RewriteCaptureLog(rewritten, record));
+        ASSERT_EQ(ReadAll(Log(appended)), ReadAll(Log(rewritten)));
+    }
+    QByteArray OwnLogWith(std::initializer_list<QString> names) {
+        const QString home = temp.path() + "/scratch/";
+        QDir(home).removeRecursively();
+        for (const QString& name : names)
+            EXPECT_TRUE(RewriteCaptureLog(home, PlainRecord(name)));
+        return ReadAll(Log(home));
+    }
+
+    QTemporaryDir temp;
+    QString appended, rewritten;
+};
+
+TEST_F(CaptureLogTest, AppendingGivesTheBytesOfLoadAddSaveOnRandomLogs) {
+    QRandomGenerator random(20061);
+    const QByteArray own = OwnLogWith({"a.jpg", "b.jpg"});
+    const QByteArray foreignHeader =
+        "\"ファイル名\";\"取得日時\";\"識別名\"\r\n\"x\";\"y\";\"z\"\r\n";
+    const QByteArray shiftJis = "\"\x83\x74\x83\x40\x83\x43\x83\x8B\x96\xBC\"\r\n\"\x95\xC7\"\r\n";
+    // Logs as this program or the old one writes them, cut short or not, and
+    // logs of other columns.
+    const QList<QByteArray> starts = {QByteArray(), QByteArray(""), own,     own + "\"torn.j",
+                                      own.left(40), foreignHeader,  shiftJis};
+    for (int round = 0; round < 28; ++round) {
+        const QByteArray start = starts[round % starts.size()];
+        Start(start);
+        for (int capture = 0; capture < 10; ++capture) {
+            SCOPED_TRACE(testing::Message() << "round " << round << " capture " << capture);
+            WriteBothWays(RandomRecord(random));
+            if (HasFatalFailure())
+                return;
+        }
+    }
+}
+
+TEST_F(CaptureLogTest, AWholeOwnLogIsAppendedToInPlaceAndAnyOtherRewritten) {
+    Start(OwnLogWith({"a.jpg"}));
+    const ino_t before = InodeOf(Log(appended));
+    WriteBothWays(PlainRecord("b.jpg"));
+    EXPECT_EQ(InodeOf(Log(appended)), before) << "a whole own log is appended to";
+
+    // A value with a line break is never appended: cut short, it could end
+    // like a whole line.
+    WriteBothWays(PlainRecord("line\r\nbreak.jpg"));
+    EXPECT_NE(InodeOf(Log(appended)), before);
+
+    const QList<QByteArray> others = {OwnLogWith({"a.jpg"}) + "\"cut", "\"one\";\"two\"\r\n",
+                                      OwnLogWith({"a.jpg"}).replace("\r\n", "\n")};
+    for (const QByteArray& other : others) {
+        Start(other);
+        const ino_t old = InodeOf(Log(appended));
+        WriteBothWays(PlainRecord("c.jpg"));
+        EXPECT_NE(InodeOf(Log(appended)), old) << other.toStdString();
+    }
+}
+
+TEST_F(CaptureLogTest, ARowCutShortByACrashIsNeverSeenAndIsRepairedByTheNextCapture) {
+    const QByteArray whole = OwnLogWith({"a.jpg", "b.jpg"});
+    const QByteArray next = OwnLogWith({"a.jpg", "b.jpg", "c.jpg"});
+    const QByteArray line = next.mid(whole.size());
+    // Every cut of the third row's line, also one that leaves it whole but
+    // for the line end.
+    for (qsizetype cut = 1; cut < line.size(); ++cut) {
+        SCOPED_TRACE(cut);
+        Start(whole + line.left(cut));
+        TMlb2 table;
+        ASSERT_TRUE(LoadCaptureLog(Log(appended), table));
+        EXPECT_EQ(table.RowCount(), 2);
+        WriteBothWays(PlainRecord("d.jpg"));
+        EXPECT_EQ(ReadAll(Log(appended)), OwnLogWith({"a.jpg", "b.jpg", "d.jpg"}));
+    }
+}
+
+TEST_F(CaptureLogTest, ACutInsideAQuotedLineBreakStillLeavesOnlyWholeRows) {
+    const QByteArray whole = OwnLogWith({"a.jpg"});
+    const QByteArray broken = OwnLogWith({"a.jpg", "x\"\r\ny.jpg"});
+    const QByteArray line = broken.mid(whole.size());
+    for (qsizetype cut = 1; cut < line.size(); ++cut) {
+        Start(whole + line.left(cut));
+        TMlb2 table;
+        ASSERT_TRUE(LoadCaptureLog(Log(appended), table));
+        EXPECT_EQ(table.RowCount(), 1) << cut;
+    }
+}
+
+TEST_F(CaptureLogTest, AnEmptyLogIsStartedWithItsHeader) {
+    Start(QByteArray(""));
+    WriteBothWays(PlainRecord("a.jpg"));
+    EXPECT_EQ(ReadAll(Log(appended)), OwnLogWith({"a.jpg"}));
+}
+
+} // namespace
+} // namespace kelvo
