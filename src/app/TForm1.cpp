@@ -98,6 +98,7 @@ TForm1::TForm1(QWidget* parent)
     Panel1->SetCommands(Action1, Action2, Action3);
     Panel1->AddViewCommands(Action4, Action5, Action6);
     Splitter2 = new QSplitter(Qt::Horizontal, this);
+    treePane_.Attach(Splitter2);
     Splitter2->setObjectName(QStringLiteral("Splitter2"));
     Splitter2->setHandleWidth(kSplitterHandle);
     Splitter2->addWidget(Panel1);
@@ -148,6 +149,7 @@ QWidget* TForm1::BuildRightSide() {
     });
     previewLayout->addWidget(Image1);
     Splitter1 = new QSplitter(Qt::Vertical, Panel2);
+    previewPane_.Attach(Splitter1);
     Splitter1->setObjectName(QStringLiteral("Splitter1"));
     Splitter1->setHandleWidth(kSplitterHandle);
     Splitter1->setChildrenCollapsible(false);
@@ -261,7 +263,7 @@ void TForm1::SetTreePaneShown(bool shown) {
     Panel1->setVisible(shown);
     SetHoverSelectionEnabled(shown);
     if (shown && isVisible())
-        ApplyTreePaneWidth();
+        treePane_.Apply();
 }
 
 bool TForm1::TreePaneShown() const {
@@ -270,17 +272,17 @@ bool TForm1::TreePaneShown() const {
 
 // The right side keeps its width; the window gives up the pane's.
 void TForm1::HideTreePane() {
-    treePaneWidth_ = TreePaneWidth();
+    treePane_.Keep();
     Panel1->hide();
-    resize(width() - treePaneWidth_, height());
+    resize(width() - treePane_.Size(), height());
     Timer1->stop();
 }
 
 void TForm1::ShowTreePane() {
     Panel1->show();
-    resize(width() + treePaneWidth_, height());
+    resize(width() + treePane_.Size(), height());
     if (isVisible())
-        ApplyTreePaneWidth();
+        treePane_.Apply();
     Timer1->start();
     if (current_)
         Panel1->Select(current_->CurrentIndex());
@@ -408,51 +410,27 @@ void TForm1::ClearCaptureInfo() {
 }
 
 void TForm1::SetTreePaneWidth(int width) {
-    treePaneWidth_ = width;
-    treePaneSized_ = false;
-    if (isVisible())
-        ApplyTreePaneWidth();
+    treePane_.Set(width);
 }
 
 int TForm1::TreePaneWidth() const {
-    return treePaneSized_ && !Panel1->isHidden() ? Splitter2->sizes().value(0) : treePaneWidth_;
+    return treePane_.Size();
 }
 
 void TForm1::SetPreviewPaneHeight(int height) {
-    previewPaneHeight_ = height;
-    previewPaneSized_ = false;
-    if (isVisible())
-        ApplyPreviewPaneHeight();
+    previewPane_.Set(height);
 }
 
 int TForm1::PreviewPaneHeight() const {
-    return previewPaneSized_ ? Splitter1->sizes().value(0) : previewPaneHeight_;
+    return previewPane_.Size();
 }
 
 void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    if (!treePaneSized_)
-        ApplyTreePaneWidth();
-    if (!previewPaneSized_)
-        ApplyPreviewPaneHeight();
+    treePane_.ApplyIfPending();
+    previewPane_.ApplyIfPending();
     if (firstShowHandler_)
         std::exchange(firstShowHandler_, {})();
-}
-
-// The splitter shares out only the width it has, which it knows once shown.
-// A hidden pane gets its width when it is shown again.
-void TForm1::ApplyTreePaneWidth() {
-    if (Panel1->isHidden())
-        return;
-    const int total = Splitter2->width() - Splitter2->handleWidth();
-    Splitter2->setSizes({treePaneWidth_, std::max(1, total - treePaneWidth_)});
-    treePaneSized_ = true;
-}
-
-void TForm1::ApplyPreviewPaneHeight() {
-    const int total = Splitter1->height() - Splitter1->handleWidth();
-    Splitter1->setSizes({previewPaneHeight_, std::max(1, total - previewPaneHeight_)});
-    previewPaneSized_ = true;
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/FirstPaneSize.h"
 #include "capture/CaptureDisplay.h"
 #include "destinations/DestinationSelector.h"
 
@@ -133,8 +134,6 @@ private:
     void ShowMenuItems(bool shown);
     void ShowTreePane();
     void HideTreePane();
-    void ApplyTreePaneWidth();
-    void ApplyPreviewPaneHeight();
     void ShortenFolderLine();
 
     const DropIntake* intake_ = nullptr;
@@ -148,10 +147,8 @@ private:
     std::function<void(const QUrl&)> opener_;
     std::function<void(const QString&)> notifier_;
     std::function<void()> image1DblClick_;
-    int treePaneWidth_ = 96;
-    bool treePaneSized_ = false;
-    int previewPaneHeight_ = 111;
-    bool previewPaneSized_ = false;
+    FirstPaneSize treePane_{96};
+    FirstPaneSize previewPane_{111};
 };
 
 } // namespace kelvo

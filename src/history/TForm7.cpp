@@ -81,6 +81,7 @@ TForm7::TForm7(HistoryContext context, QWidget* parent)
     CreateToolBar();
     layout->addWidget(ToolBar1);
     Splitter1 = new QSplitter(Qt::Horizontal, this);
+    treePane_.Attach(Splitter1);
     Splitter1->setObjectName(QStringLiteral("Splitter1"));
     Splitter1->addWidget(BuildTreePane());
     Splitter1->addWidget(BuildRightPane());
@@ -276,6 +277,7 @@ QWidget* TForm7::BuildRightPane() {
             });
 
     Splitter2 = new QSplitter(Qt::Vertical, right);
+    previewPane_.Attach(Splitter2);
     Splitter2->setObjectName(QStringLiteral("Splitter2"));
     Splitter2->setChildrenCollapsible(false);
     Splitter2->addWidget(Panel3);
@@ -304,40 +306,25 @@ QAction* TForm7::PopupEntryOf(QAction* action) const {
 }
 
 void TForm7::SetTreePaneWidth(int width) {
-    treePaneWidth_ = width;
-    panesSized_ = false;
-    if (isVisible())
-        ApplyPaneSizes();
+    treePane_.Set(width);
 }
 
 int TForm7::TreePaneWidth() const {
-    return panesSized_ ? Splitter1->sizes().value(0) : treePaneWidth_;
+    return treePane_.Size();
 }
 
 void TForm7::SetPreviewPaneHeight(int height) {
-    previewPaneHeight_ = height;
-    panesSized_ = false;
-    if (isVisible())
-        ApplyPaneSizes();
+    previewPane_.Set(height);
 }
 
 int TForm7::PreviewPaneHeight() const {
-    return panesSized_ ? Splitter2->sizes().value(0) : previewPaneHeight_;
+    return previewPane_.Size();
 }
 
 void TForm7::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (!panesSized_)
-        ApplyPaneSizes();
-}
-
-// A splitter shares out only the room it has, which it knows once shown.
-void TForm7::ApplyPaneSizes() {
-    const int width = Splitter1->width() - Splitter1->handleWidth();
-    Splitter1->setSizes({treePaneWidth_, std::max(1, width - treePaneWidth_)});
-    const int height = Splitter2->height() - Splitter2->handleWidth();
-    Splitter2->setSizes({previewPaneHeight_, std::max(1, height - previewPaneHeight_)});
-    panesSized_ = true;
+    treePane_.ApplyIfPending();
+    previewPane_.ApplyIfPending();
 }
 
 } // namespace kelvo

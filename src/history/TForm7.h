@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/FirstPaneSize.h"
 #include "history/HistoryActions.h"
 
 #include <QDialog>
@@ -112,7 +113,6 @@ private:
     void CreatePopupMenus();
     QWidget* BuildTreePane();
     QWidget* BuildRightPane();
-    void ApplyPaneSizes();
 
     // HistoryView (TForm7View.cpp).
     void ShowCaption(const QString& text) override;
@@ -141,9 +141,8 @@ private:
     QLabel* dayText_ = nullptr;
     QLabel* listText_ = nullptr;
     QList<QAction*> lineEntries_; // pop-up entries of Action21 and Action17 to Action20
-    int treePaneWidth_ = 185;
-    int previewPaneHeight_ = 200;
-    bool panesSized_ = false;
+    FirstPaneSize treePane_{185};
+    FirstPaneSize previewPane_{200};
 };
 
 } // namespace kelvo

@@ -1,0 +1,38 @@
+#include "app/FirstPaneSize.h"
+
+#include <QSplitter>
+
+#include <algorithm>
+
+namespace kelvo {
+
+void FirstPaneSize::Set(int size) {
+    size_ = size;
+    applied_ = false;
+    if (splitter_->isVisible())
+        Apply();
+}
+
+int FirstPaneSize::Size() const {
+    return applied_ && !PaneHidden() ? splitter_->sizes().value(0) : size_;
+}
+
+void FirstPaneSize::Apply() {
+    if (PaneHidden())
+        return;
+    const bool across = splitter_->orientation() == Qt::Horizontal;
+    const int room = (across ? splitter_->width() : splitter_->height()) - splitter_->handleWidth();
+    splitter_->setSizes({size_, std::max(1, room - size_)});
+    applied_ = true;
+}
+
+void FirstPaneSize::ApplyIfPending() {
+    if (!applied_)
+        Apply();
+}
+
+bool FirstPaneSize::PaneHidden() const {
+    return splitter_->widget(0)->isHidden();
+}
+
+} // namespace kelvo
