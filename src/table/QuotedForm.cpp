@@ -312,13 +312,18 @@ std::string WriteQuotedFormRow(const TMlb2& table, int row) {
 // A doubled quote character inside a stretch closes and reopens it, so
 // counting every quote character tells whether a byte lies inside one.
 size_t QuotedFormWholeLines(std::string_view bytes) {
+    // The usual case, in one counting pass: the last line break is the last
+    // byte and lies outside quotes.
+    if (bytes.ends_with('\n') && std::count(bytes.begin(), bytes.end(), kQuote) % 2 == 0)
+        return bytes.size();
     size_t whole = 0;
     bool inQuotes = false;
-    for (size_t at = bytes.find_first_of("\"\n"); at != std::string_view::npos;
-         at = bytes.find_first_of("\"\n", at + 1)) {
+    // A plain pass: find_first_of with a set tests each byte against the set
+    // one by one and was the slowest part of reading a large day.
+    for (size_t at = 0; at < bytes.size(); ++at) {
         if (bytes[at] == kQuote)
             inQuotes = !inQuotes;
-        else if (!inQuotes)
+        else if (bytes[at] == '\n' && !inQuotes)
             whole = at + 1;
     }
     return whole;
