@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Renders Kelvo's main window, the settings dialog's pages and the version box
-# on a virtual X display, at their default sizes, into docs/screenshots/.
+# Renders Kelvo's main window, the settings dialog's pages, the history
+# browser (with two sample captures) and the version box on a virtual X
+# display, at their default sizes, into docs/screenshots/.
 # Usage: scripts/screenshots.sh   (KELVO_BUILD_DIR=build folder, default build/)
 set -euo pipefail
 
@@ -25,4 +26,4 @@ echo "Xvfb on $DISPLAY"
 
 # A fresh home folder, as on a first run.
 mkdir -p "$work/home" "$out_dir"
-LC_ALL=C.UTF-8 "$tool" "$work/home/" "$out_dir"
+LC_ALL=C.UTF-8 timeout 120 "$tool" "$work/home/" "$out_dir"

@@ -5,10 +5,17 @@
 #include "app/TAboutBox.h"
 #include "app/TForm1.h"
 #include "app/TForm2.h"
+#include "capture/CapturePipeline.h"
+#include "history/HistoryTree.h"
+#include "history/TForm7.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTreeView>
 
 #include <cstdio>
 
@@ -23,6 +30,36 @@ bool Shoot(QWidget& window, const QString& path) {
     const bool saved = window.grab().save(path);
     std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
     return saved;
+}
+
+// Two pictures captured as if dropped, so the history has a day to show.
+void CaptureSamples(kelvo::AppSession& session) {
+    const QTemporaryDir folder;
+    kelvo::DropPayload payload;
+    const QList<QPair<QString, QColor>> samples = {{"sunrise.png", QColor(240, 160, 60)},
+                                                   {"harbour.png", QColor(60, 120, 200)}};
+    for (const auto& [name, colour] : samples) {
+        QImage picture(640, 400, QImage::Format_RGB32);
+        picture.fill(colour);
+        const QString path = folder.filePath(name);
+        picture.save(path);
+        payload.files.append({path, {}});
+    }
+    session.Pipeline().HandleDroppedFiles(payload);
+    QTest::qWait(500);
+}
+
+// The newest day, and its first capture, selected.
+bool ShootHistory(kelvo::AppSession& session, const QString& path) {
+    kelvo::TForm7& history = session.HistoryBrowser();
+    history.show();
+    QTreeView* tree = history.TreeView1;
+    tree->expandAll();
+    const QModelIndex month = tree->model()->index(0, 0);
+    tree->setCurrentIndex(tree->model()->index(0, 0, month));
+    QTest::qWait(300);
+    history.ListView1->selectRow(0);
+    return Shoot(history, path);
 }
 
 } // namespace
@@ -43,6 +80,9 @@ int main(int argc, char* argv[]) {
         ok &= Shoot(settings, out + QStringLiteral("settings-%1.png").arg(page + 1));
     }
     settings.hide();
+    CaptureSamples(session);
+    ok &= ShootHistory(session, out + QStringLiteral("history.png"));
+    session.HistoryBrowser().hide();
     if (auto* versionBox = session.MainWindow().findChild<kelvo::TAboutBox*>())
         ok &= Shoot(*versionBox, out + QStringLiteral("version-box.png"));
     else
