@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QStringList>
 
+#include <cctype>
 #include <cstring>
 #include <set>
 #include <stdexcept>
@@ -199,7 +200,11 @@ QString SettingsFile::String(const char* section, const char* key) const {
     const std::optional<QByteArray> raw = RawValue(section, key);
     if (!raw)
         return fallback;
-    const qsizetype end = CharacterBoundary(*raw, kMaxStringBytes, encoding_);
+    qsizetype end = CharacterBoundary(*raw, kMaxStringBytes, encoding_);
+    // Blanks the cut leaves at the end would be trimmed at the next reading.
+    // No byte of a multi-byte character, in either encoding, is a blank.
+    while (end > 0 && std::isspace(static_cast<unsigned char>(raw->at(end - 1))))
+        --end;
     return DecodeText(std::string_view(raw->constData(), size_t(end)), encoding_);
 }
 

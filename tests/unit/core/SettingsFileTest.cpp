@@ -92,6 +92,9 @@ TEST_F(SettingsFileTest, ReadsStringsUpTo2047BytesWithoutSplittingACharacter) {
     const QByteArray sjis = QByteArray("\x82\xA0").repeated(1100);  // あ in CP932
     auto& windows = ReadBytes("[Form]\nDefSiki=" + sjis + "\n");
     EXPECT_EQ(windows.String("Form", "DefSiki"), QString(1023, u'あ'));
+    // A cut just after a blank drops the blank, as the next reading would.
+    auto& blank = ReadBytes("[Form]\nDefSiki=" + QByteArray(2046, 'a') + " \r b\n");
+    EXPECT_EQ(blank.String("Form", "DefSiki"), QString(2046, u'a'));
 }
 
 TEST_F(SettingsFileTest, CurrentDestinationTakesItsIdentifierAndFolder) {
