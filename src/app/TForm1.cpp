@@ -1,6 +1,5 @@
 #include "app/TForm1.h"
 
-#include "app/DoubleClick.h"
 #include "app/NamedLabel.h"
 
 #include "app/WindowMover.h"
@@ -137,17 +136,10 @@ QWidget* TForm1::BuildRightSide() {
     Panel3 = new QFrame(Panel2);
     Panel3->setObjectName(QStringLiteral("Panel3"));
     Panel3->setMinimumSize(1, 1);
-    auto* previewLayout = new QVBoxLayout(Panel3);
-    previewLayout->setContentsMargins(0, 0, 0, 0);
-    Image1 = NamedLabel(QStringLiteral("Image1"), Panel3);
-    Image1->setAlignment(Qt::AlignCenter);
-    Image1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
-    Image1->setToolTip(QStringLiteral("ダブルクリックで実サイズ表示"));
-    new DoubleClick(Image1, [this] {
+    Image1 = NewPreviewImage(Panel3, [this] {
         if (image1DblClick_)
             image1DblClick_();
     });
-    previewLayout->addWidget(Image1);
     Splitter1 = new QSplitter(Qt::Vertical, Panel2);
     previewPane_.Attach(Splitter1);
     Splitter1->setObjectName(QStringLiteral("Splitter1"));

@@ -233,14 +233,7 @@ QWidget* TForm7::BuildRightPane() {
     layout->setSpacing(0);
     Panel3 = new QFrame(right);
     Panel3->setObjectName(QStringLiteral("Panel3"));
-    auto* previewLayout = new QVBoxLayout(Panel3);
-    previewLayout->setContentsMargins(0, 0, 0, 0);
-    Image1 = NamedLabel(QStringLiteral("Image1"), Panel3);
-    Image1->setAlignment(Qt::AlignCenter);
-    Image1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
-    Image1->setToolTip(QStringLiteral("ダブルクリックで実サイズ表示"));
-    Image1->installEventFilter(this);
-    previewLayout->addWidget(Image1);
+    Image1 = NewPreviewImage(Panel3, [this] { actions_->Image1DblClick(); });
     Image2 = NamedLabel(QStringLiteral("Image2"), Panel3);
     preview_ = new PreviewPair(Image2, Image1);
 

@@ -158,9 +158,6 @@ bool TForm7::eventFilter(QObject* watched, QEvent* event) {
         }
         if (watched == ListView1->viewport())
             ListView1MouseDown(point);
-    } else if (type == QEvent::MouseButtonDblClick && watched == Image1) {
-        actions_->Image1DblClick();
-        return true;
     } else if (type == QEvent::KeyPress && watched == ListView1) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {

@@ -1,11 +1,14 @@
 #include "viewer/PreviewPair.h"
 
+#include "app/DoubleClick.h"
+#include "app/NamedLabel.h"
 #include "viewer/PictureLoader.h"
 
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
+#include <QVBoxLayout>
 
 namespace kelvo {
 
@@ -61,6 +64,18 @@ QSize PreviewPair::ScreenLimit() const {
     if (!screen)
         screen = QGuiApplication::primaryScreen();
     return screen ? screen->availableGeometry().size() : QSize();
+}
+
+QLabel* NewPreviewImage(QWidget* pane, std::function<void()> openFullSize) {
+    auto* layout = new QVBoxLayout(pane);
+    layout->setContentsMargins(0, 0, 0, 0);
+    QLabel* image = NamedLabel(QStringLiteral("Image1"), pane);
+    image->setAlignment(Qt::AlignCenter);
+    image->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    image->setToolTip(QStringLiteral("ダブルクリックで実サイズ表示"));
+    new DoubleClick(image, std::move(openFullSize));
+    layout->addWidget(image);
+    return image;
 }
 
 } // namespace kelvo

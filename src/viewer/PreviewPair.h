@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QLabel>
 
+#include <functional>
+
 namespace kelvo {
 
 // A visible preview fitted from a kept full picture, so that a resize refits
@@ -43,5 +45,9 @@ private:
     QImage picture_;
     bool targetCleared_ = true;
 };
+
+// The visible preview Image1, filling its pane: centred, shrinking with the
+// pane, and opening the picture full size on a double-click.
+QLabel* NewPreviewImage(QWidget* pane, std::function<void()> openFullSize);
 
 } // namespace kelvo
