@@ -4,6 +4,7 @@
 //
 //   kelvo_capture_bench [COUNT] [SIZE_KB]
 
+#include "Median.h"
 #include "capture/CaptureDisplay.h"
 #include "capture/CapturePipeline.h"
 #include "destinations/CurrentDestination.h"
@@ -44,12 +45,10 @@ QStringList MakeSources(const QString& folder, int count, int sizeKb) {
     return paths;
 }
 
-// Medians: every capture waits for the disk twice, and the disk is shared, so
-// a few captures take many times the usual.
+// Every capture waits for the disk twice, and the disk is shared, so a few
+// captures take many times the usual.
 double Median(const std::vector<double>& values, size_t from, size_t count) {
-    std::vector<double> part(values.begin() + long(from), values.begin() + long(from + count));
-    std::sort(part.begin(), part.end());
-    return part[part.size() / 2];
+    return bench::Median({values.begin() + long(from), values.begin() + long(from + count)});
 }
 
 double Average(const std::vector<double>& values, size_t from, size_t count) {

@@ -5,6 +5,7 @@
 //
 //   kelvo_capture_log_bench [ROWS_BEFORE] [MEASURED]
 
+#include "Median.h"
 #include "capture/CaptureLog.h"
 
 #include <QCoreApplication>
@@ -55,11 +56,6 @@ double MsPerRow(const Writer& write, const QString& folder, int rowsBefore, int 
     return double(timer.nsecsElapsed()) / 1e6 / measured;
 }
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -82,7 +78,7 @@ int main(int argc, char* argv[]) {
             firstRuns.push_back(MsPerRow(write, folder, 0, measured));
             laterRuns.push_back(MsPerRow(write, folder, rowsBefore, measured));
         }
-        const double first = Median(firstRuns), later = Median(laterRuns);
+        const double first = bench::Median(firstRuns), later = bench::Median(laterRuns);
         std::printf("%-10s %14.3f %14.3f %7.2fx\n", name, first, later, later / first);
     }
     return 0;

@@ -3,6 +3,7 @@
 //
 //   kelvo_history_listing_bench [ROWS] [RUNS]
 
+#include "Median.h"
 #include "capture/CaptureLog.h"
 #include "history/DayListing.h"
 #include "history/HistoryListModel.h"
@@ -47,11 +48,6 @@ void WriteDayLog(const QString& path, int rows) {
     table.Save(QFile::encodeName(path).toStdString());
 }
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -88,12 +84,12 @@ int main(int argc, char* argv[]) {
             return 1;
         }
     }
-    const double load = Median(loads);
-    const double listing = Median(listings);
+    const double load = bench::Median(loads);
+    const double listing = bench::Median(listings);
     std::printf("a day of %d captures, median of %d runs\n", rows, runs);
     std::printf("%-28s%10.1f ms\n", "TMlb2::Load", load);
     std::printf("%-28s%10.1f ms\n", "complete listing", listing);
-    std::printf("%-28s%10.1f ms\n", "of which the encoding check", Median(detects));
+    std::printf("%-28s%10.1f ms\n", "of which the encoding check", bench::Median(detects));
     std::printf("listing/Load: %.2fx the time (target: at most 2x)\n", listing / load);
     return 0;
 }
