@@ -1,8 +1,8 @@
 #include "app/SettingsFile.h"
 
 #include "platform/FileBytes.h"
+#include "platform/PathText.h"
 
-#include <QFile>
 #include <QStringList>
 
 #include <cctype>
@@ -164,7 +164,7 @@ QString WriteFailureText(const QString& path) {
 SettingsFile::SettingsFile(QString homeFolder) : homeFolder_(std::move(homeFolder)) {}
 
 void SettingsFile::Read(const QString& path) {
-    const std::optional<std::string> bytes = ReadFileBytes(QFile::encodeName(path).toStdString());
+    const std::optional<std::string> bytes = ReadFileBytes(LocalPath(path));
     ReadBytes(bytes.value_or(std::string()));
 }
 
@@ -242,7 +242,7 @@ QString SettingsFile::Text(const SettingKey& key) const {
 }
 
 bool SettingsFile::Write(const QString& path) const {
-    return WriteFileAtomically(QFile::encodeName(path).toStdString(), FileBytes());
+    return WriteFileAtomically(LocalPath(path), FileBytes());
 }
 
 std::string SettingsFile::FileBytes() const {
