@@ -116,6 +116,7 @@ AppSession::AppSession(const QString& homeFolder)
     QObject::connect(form1_->N4, &QAction::triggered, form1_.get(), [this] { OpenVersionBox(); });
     QObject::connect(form1_->x1, &QAction::triggered, form1_.get(), [this] { OpenHistory(); });
     QObject::connect(tray_->N2, &QAction::triggered, form1_.get(), [this] { OpenHistory(); });
+    form2_->SetGuideHandler([this] { form1_->N16Click(); });
     form1_->SetImage1DblClick([this] { OpenLastCapture(); });
     form1_->SetCloseHandler([this] { return FormCloseQuery() && FormClose(); });
     form1_->SetFirstShowHandler([this] { FormShow(); });
@@ -269,6 +270,7 @@ void AppSession::ReportStartupProblems() {
 
 void AppSession::OpenSettings() {
     form1_->Timer1->stop();
+    form2_->ShowExtensionState(pipeline_->LastBrowserNote());
     const bool accepted = form2_->Run(destination_.CurrentIdentifier());
     if (accepted) {
         const TForm2::ShellChoices choices = form2_->State();

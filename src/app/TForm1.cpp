@@ -39,6 +39,8 @@ namespace {
 
 constexpr int kHoverInterval = 1000;
 constexpr int kBriefMessageTime = 4000;
+// Long enough to read a sentence, and to look where it points.
+constexpr int kHintTime = 20000;
 constexpr int kSplitterHandle = 3;
 
 QAction* DestinationAction(const char* name, const QString& caption, const QString& hint,
@@ -359,6 +361,10 @@ void TForm1::ShowOutcome(const QString& text) {
 
 void TForm1::ShowStatus(const QString& text) {
     statusText_->setText(text);
+}
+
+void TForm1::ShowHint(const QString& text) {
+    StatusBar1->showMessage(text, kHintTime);
 }
 
 QString TForm1::StatusText() const {

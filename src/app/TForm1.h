@@ -77,6 +77,7 @@ public:
     void ShowSavedName(const QString& name) override;
     void ShowOutcome(const QString& text) override;
     void ShowStatus(const QString& text) override;
+    void ShowHint(const QString& text) override;
     void SetHoverSelectionEnabled(bool enabled) override;
     void BringToFront() override;
     void ReassertTopmost() override;

@@ -107,26 +107,63 @@ QWidget* TForm2::NewOtherPage() {
 QWidget* TForm2::NewBrowserGroup() {
     GroupBox4 = new QGroupBox(QStringLiteral("ブラウザ"), OtherSheet);
     GroupBox4->setObjectName(QStringLiteral("GroupBox4"));
+    Label6 = NamedLabel(QStringLiteral("Label6"), GroupBox4, QString());
+    Label6->setWordWrap(true);
+    ShowExtensionState(NoteState::NotFromBrowser);
+    Label7 = NamedLabel(QStringLiteral("Label7"), GroupBox4,
+                        QStringLiteral("<a href=\"guide\">拡張機能の入れ方（ユーザーガイド）</a>"));
+    connect(Label7, &QLabel::linkActivated, this, [this] {
+        if (guideHandler_)
+            guideHandler_();
+    });
     Label5 = NamedLabel(QStringLiteral("Label5"), GroupBox4, QStringLiteral("DevTools ポート"));
     SpinEdit1 = new QSpinBox(GroupBox4);
     SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
     SpinEdit1->setRange(1, 65535);
     Label5->setBuddy(SpinEdit1);
     // Which browser start this port belongs to is not obvious from the number.
-    auto* hint =
-        new QLabel(QStringLiteral("Chromium を --remote-debugging-port=ポート番号 と "
-                                  "--user-data-dir=専用のプロファイルフォルダ で起動すると、"
-                                  "画像を取得したページのアドレスを記録します。"),
-                   GroupBox4);
+    auto* hint = new QLabel(QStringLiteral("拡張機能のないブラウザでは、Chromium を "
+                                           "--remote-debugging-port=ポート番号 で起動すると、"
+                                           "画像を取得したページのアドレスを記録します。"),
+                            GroupBox4);
     hint->setWordWrap(true);
     auto* port = new QHBoxLayout;
     port->addWidget(Label5);
     port->addWidget(SpinEdit1);
     port->addStretch(1);
     auto* group = new QVBoxLayout(GroupBox4);
+    group->addWidget(Label6);
+    group->addWidget(Label7);
     group->addLayout(port);
     group->addWidget(hint);
     return GroupBox4;
+}
+
+void TForm2::ShowExtensionState(NoteState state) {
+    QString text;
+    switch (state) {
+    case NoteState::NotFromBrowser:
+        text =
+            QStringLiteral("拡張機能：この起動ではまだブラウザから画像がドロップされていません。");
+        break;
+    case NoteState::Missing:
+        text = QStringLiteral("拡張機能：直前のブラウザからのドロップに、拡張機能の情報は"
+                              "ありませんでした。");
+        break;
+    case NoteState::Refused:
+        text = QStringLiteral("拡張機能：直前のブラウザからのドロップの情報は、画像やページと"
+                              "合わないため使いませんでした。");
+        break;
+    case NoteState::Taken:
+        text = QStringLiteral("拡張機能：直前のブラウザからのドロップに、拡張機能の情報が"
+                              "ありました。");
+        break;
+    }
+    Label6->setText(text);
+}
+
+void TForm2::SetGuideHandler(std::function<void()> handler) {
+    guideHandler_ = std::move(handler);
 }
 
 void TForm2::LoadDevToolsPort(int port) {

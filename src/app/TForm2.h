@@ -1,5 +1,7 @@
 #pragma once
 
+#include "capture/SourceNote.h"
+
 #include <QDialog>
 
 #include <functional>
@@ -48,6 +50,10 @@ public:
     // The browser's DevTools port, asked for page addresses.
     void LoadDevToolsPort(int port);
     int DevToolsPort() const;
+    // Whether the last drop from a browser carried the extension's note.
+    void ShowExtensionState(NoteState state);
+    // Called when the link to the user guide is followed.
+    void SetGuideHandler(std::function<void()> handler);
 
     QTabWidget* PageControl1 = nullptr;
     DestinationPage* DestinationSheet = nullptr; // the page "保存先情報"
@@ -64,6 +70,8 @@ public:
     QGroupBox* GroupBox4 = nullptr;              // the browser link
     QLabel* Label5 = nullptr;                    // the caption of SpinEdit1
     QSpinBox* SpinEdit1 = nullptr;               // the browser's DevTools port
+    QLabel* Label6 = nullptr;                    // the extension's state
+    QLabel* Label7 = nullptr;                    // the link to the install guide
     QPushButton* OkButton = nullptr;
     QPushButton* CancelButton = nullptr;
 
@@ -78,6 +86,7 @@ private:
 
     QString currentIdentifier_;
     std::function<void(int)> opacityHandler_;
+    std::function<void()> guideHandler_;
 };
 
 } // namespace kelvo

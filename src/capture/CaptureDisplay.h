@@ -15,6 +15,7 @@ public:
     virtual void ShowSavedName(const QString& name) = 0;     // Label3
     virtual void ShowOutcome(const QString& text) = 0;       // Label4
     virtual void ShowStatus(const QString& text) = 0;        // StatusBar1
+    virtual void ShowHint(const QString& text) = 0;          // for a while, over StatusBar1
     virtual void SetHoverSelectionEnabled(bool enabled) = 0; // Timer1
     virtual void BringToFront() = 0;
     virtual void ReassertTopmost() = 0;
@@ -29,6 +30,7 @@ public:
     void ShowSavedName(const QString&) override {}
     void ShowOutcome(const QString&) override {}
     void ShowStatus(const QString&) override {}
+    void ShowHint(const QString&) override {}
     void SetHoverSelectionEnabled(bool) override {}
     void BringToFront() override {}
     void ReassertTopmost() override {}

@@ -20,6 +20,9 @@ const QString kSavedText = QStringLiteral("を保存しました。");
 const QString kOverwrittenText = QStringLiteral("を上書き保存しました。");
 const QString kRenamedText = QStringLiteral("に改名し保存しました。");
 const QString kNotSavedText = QStringLiteral("保存しませんでした。");
+// Said once a run, when a browser drop told nothing of its page.
+const QString kExtensionHintText = QStringLiteral(
+    "ページのアドレスを記録するには、ブラウザに拡張機能を入れてください（設定 → その他）。");
 const QString kNothingToSaveText =
     QStringLiteral("ドロップされたものに画像ファイルも画像データも含まれていません。");
 
@@ -76,6 +79,8 @@ void CapturePipeline::ProcessDrop(const DropPayload& payload) {
     for (const DroppedFile& dropped : payload.files) {
         context_.display.ClearPreview();
         const DroppedFile file = Settled(dropped);
+        if (file.note != NoteState::NotFromBrowser)
+            lastBrowserNote_ = file.note;
         const CaptureOutcome outcome = file.path.isEmpty() ? NothingToSave() : CaptureFile(file);
         if (listener_)
             listener_(file, outcome);
@@ -92,7 +97,10 @@ DroppedFile CapturePipeline::Settled(const DroppedFile& file) {
     if (!file.awaitWritten)
         return file;
     const QString written = file.awaitWritten();
-    return {written.isEmpty() ? file.path : written, file.sourceAddress, {}};
+    DroppedFile settled = file;
+    settled.path = written.isEmpty() ? file.path : written;
+    settled.awaitWritten = {};
+    return settled;
 }
 
 CaptureOutcome CapturePipeline::NothingToSave() {
@@ -183,7 +191,7 @@ CaptureOutcome CapturePipeline::Saved(const Capture& capture, const QString& sav
     context_.display.ShowCapturedPreview(savedPath);
     lastSavedPath_ = savedPath;
     ++captureCount_;
-    RecordCapture(savedPath, capture.file.sourceAddress);
+    RecordCapture(savedPath, capture.file);
     context_.display.ShowOutcome(text);
     return {CaptureOutcome::Kind::Saved, savedPath, text};
 }
@@ -193,7 +201,7 @@ void CapturePipeline::ShowCountInStatus() {
         context_.display.ShowStatus(QString::number(captureCount_) + QStringLiteral(" 画像取得"));
 }
 
-void CapturePipeline::RecordCapture(const QString& savedPath, const QString& dropAddress) {
+void CapturePipeline::RecordCapture(const QString& savedPath, const DroppedFile& file) {
     captureTime_ = context_.clock.Now();
     const HistoryTree::DayAddition added = context_.history.AddCaptureDayToTree(captureTime_);
     if (added.newMonth)
@@ -203,16 +211,27 @@ void CapturePipeline::RecordCapture(const QString& savedPath, const QString& dro
     // a failure here is met again, and reported, by the save at close.
     if (added.newDay)
         context_.history.Save(HistoryTreeFilePath(context_.homeFolder));
-    lastSourceAddress_ = AskPageAddress(dropAddress);
+    // Asked once: the viewer and the log name the same page.
+    lastSourceAddress_ = SourceAddressOf(file);
     StampCaptureTime(savedPath);
-    WriteCaptureLog(savedPath, dropAddress);
+    WriteCaptureLog(savedPath, lastSourceAddress_);
 }
 
-// When no browser answers, the address of the image itself is the best
-// source the drop can give.
-QString CapturePipeline::AskPageAddress(const QString& dropAddress) {
-    const QString address = context_.browser.AskPageAddress();
-    return address.isEmpty() ? dropAddress : address;
+// The best source the drop can give: the page its note names, else the page a
+// browser tells, else the frame the note names, else the image's own address.
+QString CapturePipeline::SourceAddressOf(const DroppedFile& file) {
+    if (!file.pageAddress.isEmpty())
+        return file.pageAddress;
+    const QString asked = context_.browser.AskPageAddress();
+    if (!asked.isEmpty())
+        return asked;
+    if (!file.frameAddress.isEmpty())
+        return file.frameAddress;
+    if (file.note == NoteState::Missing && !extensionHintShown_) {
+        extensionHintShown_ = true;
+        context_.display.ShowHint(kExtensionHintText);
+    }
+    return file.imageAddress;
 }
 
 void CapturePipeline::StampCaptureTime(const QString& savedPath) {
@@ -220,10 +239,10 @@ void CapturePipeline::StampCaptureTime(const QString& savedPath) {
         context_.prompter.Notice(QStringLiteral("ファイル オープンエラー"));
 }
 
-void CapturePipeline::WriteCaptureLog(const QString& savedPath, const QString& dropAddress) {
+void CapturePipeline::WriteCaptureLog(const QString& savedPath, const QString& sourceAddress) {
     const CaptureRecord record{FileNamePart(savedPath), captureTime_,
-                               context_.destination.CurrentIdentifier(),
-                               AskPageAddress(dropAddress), FolderPart(savedPath)};
+                               context_.destination.CurrentIdentifier(), sourceAddress,
+                               FolderPart(savedPath)};
     if (!kelvo::WriteCaptureLog(context_.homeFolder, record))
         context_.prompter.Notice(DailyLogPath(context_.homeFolder, captureTime_) +
                                  QStringLiteral(" に書き込めません"));

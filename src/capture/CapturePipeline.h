@@ -55,6 +55,9 @@ public:
     void ResetCaptureCount() { captureCount_ = 0; }
     const QString& LastSavedPath() const { return lastSavedPath_; }
     const QString& LastSourceAddress() const { return lastSourceAddress_; }
+    // Whether the last drop from a browser carried the extension's note;
+    // NotFromBrowser until the first.
+    NoteState LastBrowserNote() const { return lastBrowserNote_; }
 
 private:
     struct Capture; // one file on its way
@@ -67,10 +70,10 @@ private:
     CaptureOutcome AutoRename(const Capture& capture);
     CaptureOutcome CopyFailed(const QString& target, CopyResult result);
     CaptureOutcome Saved(const Capture& capture, const QString& savedPath, const QString& text);
-    void RecordCapture(const QString& savedPath, const QString& dropAddress);
+    void RecordCapture(const QString& savedPath, const DroppedFile& file);
+    QString SourceAddressOf(const DroppedFile& file);
     void StampCaptureTime(const QString& savedPath);
-    void WriteCaptureLog(const QString& savedPath, const QString& dropAddress);
-    QString AskPageAddress(const QString& dropAddress);
+    void WriteCaptureLog(const QString& savedPath, const QString& sourceAddress);
     void ShowCountInStatus();
 
     CaptureContext context_;
@@ -81,6 +84,8 @@ private:
     QString lastSavedPath_;
     QString lastSourceAddress_;
     QDateTime captureTime_;
+    NoteState lastBrowserNote_ = NoteState::NotFromBrowser;
+    bool extensionHintShown_ = false;
 };
 
 } // namespace kelvo

@@ -1,6 +1,8 @@
 #include "capture/DropIntake.h"
 
 #include "capture/DirectSave.h"
+#include "capture/DropTexts.h"
+#include "capture/SourceNote.h"
 #include "platform/FolderWriteWatch.h"
 
 #include <QByteArrayView>
@@ -8,8 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeData>
-#include <QRegularExpression>
-#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -20,7 +20,6 @@ namespace {
 
 constexpr auto kOriginalBytes = "application/octet-stream";
 constexpr auto kPromisedName = "application/x-moz-file-promise-dest-filename";
-constexpr auto kPromisedAddress = "application/x-moz-file-promise-url";
 // Leaves room for a clash suffix within the usual 255-byte limit of a name.
 constexpr qsizetype kMaxNameBytes = 200;
 constexpr qsizetype kMaxExtensionLength = 10;
@@ -43,64 +42,17 @@ struct StagedImage {
     bool original = false; // the image's own bytes, not re-encoded pixels
 };
 
-QByteArray DataOf(const QMimeData& mime, const char* format) {
-    const QString type = QString::fromLatin1(format);
-    return mime.hasFormat(type) ? mime.data(type) : QByteArray();
-}
-
-// UTF-8 never holds a zero byte; UTF-16LE text of any Latin letter does.
-bool LooksLikeUtf16(const QByteArray& bytes) {
-    for (qsizetype i = 1; i < bytes.size(); i += 2) {
-        if (bytes[i] == '\0')
-            return true;
+QUrl ImageAddress(const QStringList& addresses) {
+    for (const QString& address : addresses) {
+        const QUrl url(address);
+        if (IsWebAddress(url))
+            return url;
     }
-    return false;
-}
-
-// Firefox hands some texts over as UTF-16, others as UTF-8, at times with a
-// terminating zero.
-QString BrowserText(const QByteArray& bytes) {
-    QString text;
-    if (LooksLikeUtf16(bytes))
-        text = QStringDecoder(QStringDecoder::Utf16LE).decode(bytes);
-    else
-        text = QString::fromUtf8(bytes);
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    const qsizetype zero = text.indexOf(QChar(0));
-    if (zero >= 0)
-        text.truncate(zero);
-    return text.trimmed();
-}
-
-bool IsWebAddress(const QUrl& url) {
-    return url.isValid() && (url.scheme() == u"http" || url.scheme() == u"https");
-}
-
-QUrl ImageSourceInPage(const QString& html) {
-    static const QRegularExpression image(
-        QStringLiteral(R"(<img\b[^>]*?\ssrc\s*=\s*(["'])(.*?)\1)"),
-        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = image.match(html);
-    return match.hasMatch()
-               ? QUrl(match.captured(2).replace(QStringLiteral("&amp;"), QStringLiteral("&")))
-               : QUrl();
-}
-
-QUrl ImageAddress(const QMimeData& mime) {
-    const QUrl promised(BrowserText(DataOf(mime, kPromisedAddress)));
-    if (IsWebAddress(promised))
-        return promised;
-    const QList<QUrl> urls = mime.urls();
-    const auto listed = std::find_if(urls.begin(), urls.end(), IsWebAddress);
-    if (listed != urls.end())
-        return *listed;
-    const QUrl inPage = ImageSourceInPage(BrowserText(DataOf(mime, "text/html")));
-    return IsWebAddress(inPage) ? inPage : QUrl();
+    return {};
 }
 
 QString SuggestedName(const QMimeData& mime, const QUrl& address) {
-    const QString promised = BrowserText(DataOf(mime, kPromisedName));
+    const QString promised = BrowserText(DropData(mime, kPromisedName));
     return promised.isEmpty() ? address.path(QUrl::FullyEncoded) : promised;
 }
 
@@ -199,11 +151,11 @@ QString StagedFileNameAs(const QString& suggestedName, const QString& extension)
 }
 
 StagedImage ImageToStage(const QMimeData& mime, const QString& suggestedName) {
-    const QByteArray original = DataOf(mime, kOriginalBytes);
+    const QByteArray original = DropData(mime, kOriginalBytes);
     if (!original.isEmpty())
         return {StagedFileName(suggestedName, original), original, true};
     for (const PixelFormat& format : kPixelFormats) {
-        const QByteArray pixels = DataOf(mime, format.mimeType);
+        const QByteArray pixels = DropData(mime, format.mimeType);
         if (pixels.isEmpty())
             continue;
         const QString fromContent = ExtensionForContent(pixels);
@@ -260,7 +212,8 @@ DropPayload DropIntake::Take(const QMimeData& mime) const {
     payload.files = LocalFiles(mime);
     if (!payload.files.isEmpty())
         return payload;
-    const QUrl address = ImageAddress(mime);
+    const QStringList imageAddresses = DropImageAddresses(mime);
+    const QUrl address = ImageAddress(imageAddresses);
     const QString suggestedName = SuggestedName(mime, address);
     const StagedImage image = ImageToStage(mime, suggestedName);
     // Chromium offers X Direct Save too, but its data already holds the original.
@@ -270,7 +223,12 @@ DropPayload DropIntake::Take(const QMimeData& mime) const {
     std::shared_ptr<QTemporaryDir> folder = NewDropFolder(stagingFolder_);
     if (!folder)
         return payload;
-    DroppedFile file{{}, address.toString(QUrl::FullyEncoded), {}};
+    DroppedFile file;
+    file.imageAddress = address.toString(QUrl::FullyEncoded);
+    const DropNote note = ReadDropNote(mime, imageAddresses);
+    file.note = note.state;
+    file.pageAddress = note.pageAddress;
+    file.frameAddress = note.frameAddress;
     const QString path = folder->filePath(image.name);
     if (!image.bytes.isEmpty() && WriteNewFile(path, image.bytes))
         file.path = path;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "capture/SourceNote.h"
+
 #include <QList>
 #include <QString>
 
@@ -11,16 +13,20 @@ namespace kelvo {
 struct CaptureOutcome;
 
 // One file of a drop, as the capture takes it: a local path (a dropped file,
-// or image bytes staged under the image's name) and the image address the drop
-// carried, if any.
+// or image bytes staged under the image's name), the image address the drop
+// carried, if any, and what the browser extension's note told of its page.
 struct DroppedFile {
     QString path;
-    QString sourceAddress;
+    QString imageAddress;
     // Set when the browser writes the original file itself after the drop:
     // waits until that file is whole and gives its path, or the empty text
     // when it never becomes whole, and then path (re-encoded pixels, or
     // nothing) is taken instead.
     std::function<QString()> awaitWritten = {};
+    NoteState note = NoteState::NotFromBrowser;
+    // What the note gave, when Taken (see DropNote).
+    QString pageAddress = {};
+    QString frameAddress = {};
 };
 
 struct DropPayload {

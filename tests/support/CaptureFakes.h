@@ -87,6 +87,7 @@ public:
     void ShowSavedName(const QString& name) override { savedName = name; }
     void ShowOutcome(const QString& text) override { outcome = text; }
     void ShowStatus(const QString& text) override { status = text; }
+    void ShowHint(const QString& text) override { hints << text; }
     void SetHoverSelectionEnabled(bool enabled) override {
         events << (enabled ? QStringLiteral("hover on") : QStringLiteral("hover off"));
     }
@@ -98,6 +99,7 @@ public:
     QString savedName;
     QString outcome;
     QString status;
+    QStringList hints;
 };
 
 } // namespace kelvo::testing

@@ -4,6 +4,7 @@
 #include "capture/DropIntake.h"
 #include "destinations/CurrentDestination.h"
 #include "history/HistoryTree.h"
+#include "support/BrowserNotes.h"
 #include "support/CaptureFakes.h"
 #include "table/TMlb2.h"
 
@@ -21,8 +22,10 @@
 
 namespace kelvo {
 
+using testing::ChromiumCustomDataBlob;
 using testing::FakeBrowser;
 using testing::FixedClock;
+using testing::NoteJson;
 using testing::ScriptedPrompter;
 
 // Drops go through real drop events into the window, and on through the
@@ -187,6 +190,34 @@ private slots:
                  QStringList{"https://img.example.com/photos/%E5%86%99%E7%9C%9F.jpg?size=big"});
         QVERIFY(
             QDir(home + ".staging").entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+    }
+
+    // The extension's note names the page; a drop without one, where no
+    // browser tells the page either, says once how to get page addresses.
+    void logsTheNotedPageAndHintsOnceWithoutNote() {
+        const QString image = "https://img.example.com/a.jpg";
+        const auto chromiumDrop = [&](const QString& name, const QString& page) {
+            auto* mime = new QMimeData;
+            mime->setUrls({QUrl(image)});
+            mime->setData("application/x-moz-file-promise-dest-filename", name.toUtf8());
+            mime->setData("application/octet-stream", Bytes(WritePicture(name, "JPEG")));
+            mime->setData("chromium/x-renderer-taint", "https://example.com");
+            if (!page.isEmpty())
+                mime->setData("chromium/x-web-custom-data",
+                              ChromiumCustomDataBlob(
+                                  {{"application/x-kelvo-source", NoteJson(page, page, image)}}));
+            Drop(mime);
+        };
+        chromiumDrop("noted.jpg", "https://example.com/gallery");
+        QCOMPARE(form->StatusBar1->currentMessage(), QString());
+        chromiumDrop("plain.jpg", {});
+        QVERIFY(form->StatusBar1->currentMessage().contains(QStringLiteral("拡張機能")));
+        QCOMPARE(form->StatusText(), QStringLiteral("2 画像取得"));
+        form->StatusBar1->clearMessage();
+        chromiumDrop("again.jpg", {});
+        QCOMPARE(form->StatusBar1->currentMessage(), QString());
+        QCOMPARE(LoggedAddresses(), (QStringList{"https://example.com/gallery", image, image}));
+        QCOMPARE(pipeline->LastBrowserNote(), NoteState::Missing);
     }
 
     void takesAFirefoxDrop() {

@@ -97,6 +97,23 @@ private slots:
 
     // OK and Cancel both leave the controls as the user set them. The dialog
     // centres on the screen, not over its owner as Qt would place it.
+    // The page tells whether the extension's note came, and leads to the guide.
+    void ExtensionStateAndGuideLink() {
+        TForm2 dialog(list, &add, &edit, &remove);
+        QVERIFY(dialog.GroupBox4->isAncestorOf(dialog.Label6));
+        QVERIFY(dialog.Label6->text().contains(QStringLiteral("まだ")));
+        dialog.ShowExtensionState(NoteState::Missing);
+        QVERIFY(dialog.Label6->text().contains(QStringLiteral("ありませんでした")));
+        dialog.ShowExtensionState(NoteState::Taken);
+        QVERIFY(dialog.Label6->text().contains(QStringLiteral("ありました")));
+        dialog.ShowExtensionState(NoteState::Refused);
+        QVERIFY(dialog.Label6->text().contains(QStringLiteral("使いませんでした")));
+        int opened = 0;
+        dialog.SetGuideHandler([&] { ++opened; });
+        emit dialog.Label7->linkActivated(QStringLiteral("guide"));
+        QCOMPARE(opened, 1);
+    }
+
     void StateFollowsTheControlsAcrossShowings() {
         QWidget owner;
         owner.setGeometry(0, 0, 200, 150);

@@ -166,6 +166,66 @@ TEST_F(CapturePipelineTest, AnEmptyPageAddressFallsBackToTheImageAddress) {
     EXPECT_EQ(pipeline->LastSourceAddress(), "https://img.example.com/photo.jpg");
 }
 
+TEST_F(CapturePipelineTest, TheBrowserIsAskedOncePerCaptureForTheViewerAndTheLog) {
+    browser.pageAddress = "https://example.com/gallery";
+    Drop({Source("a.jpg"), Source("b.jpg")}, "https://img.example.com/a.jpg");
+    EXPECT_EQ(browser.asked, 2);
+    EXPECT_EQ(ReadLog(LogPath()).at(1).address, pipeline->LastSourceAddress());
+}
+
+// The page the note names, else the browser's page, else the frame the note
+// names, else the image.
+TEST_F(CapturePipelineTest, TheSourceIsTheBestTheDropAndTheBrowserGive) {
+    const auto capture = [&](const QString& name, NoteState note, const QString& page,
+                             const QString& frame, const QString& asked) {
+        browser.pageAddress = asked;
+        DropPayload payload;
+        payload.files.append({Source(name), "https://img.test/" + name});
+        payload.files[0].note = note;
+        payload.files[0].pageAddress = page;
+        payload.files[0].frameAddress = frame;
+        pipeline->HandleDroppedFiles(payload);
+        return pipeline->LastSourceAddress();
+    };
+    EXPECT_EQ(capture("1.jpg", NoteState::Taken, "https://page.test/", "", "https://asked.test/"),
+              "https://page.test/");
+    EXPECT_EQ(browser.asked, 0) << "a page the drop names needs no question";
+    EXPECT_EQ(capture("2.jpg", NoteState::Taken, "", "https://frame.test/", "https://asked.test/"),
+              "https://asked.test/");
+    EXPECT_EQ(capture("3.jpg", NoteState::Taken, "", "https://frame.test/", ""),
+              "https://frame.test/");
+    EXPECT_EQ(capture("4.jpg", NoteState::Refused, "", "", ""), "https://img.test/4.jpg");
+    const auto rows = ReadLog(LogPath());
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[2].address, "https://frame.test/");
+    EXPECT_EQ(rows[3].address, "https://img.test/4.jpg");
+}
+
+TEST_F(CapturePipelineTest, ABrowserDropWithoutNoteOrAnsweringBrowserGetsOneHint) {
+    int drops = 0;
+    const auto drop = [&](NoteState note) {
+        const QString name = QString("photo%1.jpg").arg(++drops);
+        DropPayload payload;
+        payload.files.append({Source(name), "https://img.test/" + name});
+        payload.files[0].note = note;
+        pipeline->HandleDroppedFiles(payload);
+    };
+    EXPECT_EQ(pipeline->LastBrowserNote(), NoteState::NotFromBrowser);
+    browser.pageAddress = "https://asked.test/";
+    drop(NoteState::Missing);
+    EXPECT_TRUE(display.hints.isEmpty()) << "the browser told the page";
+    browser.pageAddress.clear();
+    drop(NoteState::Refused);
+    drop(NoteState::NotFromBrowser);
+    EXPECT_TRUE(display.hints.isEmpty()) << "the extension is there, or no browser";
+    EXPECT_EQ(pipeline->LastBrowserNote(), NoteState::Refused);
+    drop(NoteState::Missing);
+    drop(NoteState::Missing);
+    ASSERT_EQ(display.hints.size(), 1);
+    EXPECT_TRUE(display.hints[0].contains("拡張機能"));
+    EXPECT_EQ(pipeline->LastBrowserNote(), NoteState::Missing);
+}
+
 TEST_F(CapturePipelineTest, ARowIsNeverLostToAMissingLogsFolder) {
     Drop({Source("one.jpg")});
     QDir(home + "Logs").removeRecursively(); // the month is known, its folder gone

@@ -1,4 +1,5 @@
 #include "capture/DropIntake.h"
+#include "support/BrowserNotes.h"
 
 #include <gtest/gtest.h>
 
@@ -16,9 +17,9 @@ namespace {
 const QByteArray kJpeg("\xFF\xD8\xFF\xE0\0\x10JFIF\0\r\n\x80\xFF\xD9", 17);
 const QByteArray kPng("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\x01", 18);
 
-QByteArray Utf16(const QString& text) {
-    return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
-}
+using testing::ChromiumCustomDataBlob;
+using testing::NoteJson;
+using testing::Utf16;
 
 QByteArray ReadAll(const QString& path) {
     QFile file(path);
@@ -81,7 +82,7 @@ TEST_F(DropIntakeTest, FileManagerDropKeepsEveryPathWholeAndInOrder) {
     EXPECT_EQ(payload.files[1].path, longPath);
     EXPECT_EQ(payload.files[2].path, "/tmp/a #1.gif");
     for (const DroppedFile& file : payload.files)
-        EXPECT_TRUE(file.sourceAddress.isEmpty());
+        EXPECT_TRUE(file.imageAddress.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(StagingFolder())) << "local files need no staging";
 }
 
@@ -94,7 +95,7 @@ TEST_F(DropIntakeTest, ChromiumDropStagesTheOriginalBytesUnderTheDecodedName) {
     const DroppedFile file = payload.files[0];
     EXPECT_EQ(NameOf(file), "写真.jpg");
     EXPECT_EQ(ReadAll(file.path), kJpeg);
-    EXPECT_EQ(file.sourceAddress, QString::fromUtf8(url));
+    EXPECT_EQ(file.imageAddress, QString::fromUtf8(url));
     ExpectStagedSafely(file.path);
     const QString folder = QFileInfo(file.path).path();
     EXPECT_FALSE(QFileInfo(folder).permissions() &
@@ -125,7 +126,7 @@ TEST_F(DropIntakeTest, FirefoxDropStagesThePixelsWithTheExtensionOfTheirContent)
         const DropPayload payload = TakeOne(mime);
         EXPECT_EQ(NameOf(payload.files[0]), staged);
         EXPECT_EQ(ReadAll(payload.files[0].path), kPng);
-        EXPECT_EQ(payload.files[0].sourceAddress, url);
+        EXPECT_EQ(payload.files[0].imageAddress, url);
     }
     // Re-encoded JPEG pixels under a WebP name, and pixels with no name at all.
     QMimeData jpegOnly;
@@ -137,7 +138,32 @@ TEST_F(DropIntakeTest, FirefoxDropStagesThePixelsWithTheExtensionOfTheirContent)
     ASSERT_TRUE(DropIntake::CanTake(pixelsOnly));
     const DroppedFile unnamed = TakeOne(pixelsOnly).files[0];
     EXPECT_EQ(NameOf(unnamed), "image.png");
-    EXPECT_TRUE(unnamed.sourceAddress.isEmpty());
+    EXPECT_TRUE(unnamed.imageAddress.isEmpty());
+}
+
+TEST_F(DropIntakeTest, BrowserDropsCarryWhatTheirNoteTellsOfThePage) {
+    const QString page = "https://example.com/gallery/";
+    const QString image = "https://cdn.example.com/photo.jpg";
+    QMimeData chromium;
+    ChromiumDrop(chromium, image.toUtf8(), kJpeg);
+    EXPECT_EQ(TakeOne(chromium).files[0].note, NoteState::Missing);
+    chromium.setData("chromium/x-renderer-taint", "https://example.com");
+    chromium.setData(
+        "chromium/x-web-custom-data",
+        ChromiumCustomDataBlob({{"application/x-kelvo-source", NoteJson(page, page, image)}}));
+    const DroppedFile fromChromium = TakeOne(chromium).files[0];
+    EXPECT_EQ(fromChromium.note, NoteState::Taken);
+    EXPECT_EQ(fromChromium.pageAddress, page);
+    EXPECT_EQ(fromChromium.imageAddress, image);
+
+    QMimeData firefox;
+    FirefoxDrop(firefox, Utf16("photo.jpg"), image);
+    firefox.setData("application/x-kelvo-source", Utf16(NoteJson(page, page, image)));
+    EXPECT_EQ(TakeOne(firefox).files[0].pageAddress, page);
+
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(root_.filePath("a.jpg"))});
+    EXPECT_EQ(TakeOne(files).files[0].note, NoteState::NotFromBrowser);
 }
 
 TEST_F(DropIntakeTest, DropWithoutFilesOrImageDataGivesNothingAndFetchesNothing) {

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+class QMimeData;
+class QUrl;
+
+namespace kelvo {
+
+// The bytes of one type of a drop; empty when the drop has no such type.
+QByteArray DropData(const QMimeData& mime, const char* type);
+
+// A text a browser handed over: UTF-16 or UTF-8, without a byte-order mark,
+// a terminating zero or surrounding blanks.
+QString BrowserText(const QByteArray& bytes);
+
+bool IsWebAddress(const QUrl& url);
+
+// Every address the drop itself gives for its image, best first: the address
+// Firefox promises to write, the listed addresses other than local files,
+// then the first image source in the dragged markup.
+QStringList DropImageAddresses(const QMimeData& mime);
+
+} // namespace kelvo
