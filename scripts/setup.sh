@@ -15,6 +15,8 @@ packages=(
   libgtest-dev libbenchmark-dev
   # the end-to-end test driver
   python3
+  # the browser extension's tests (node --test)
+  nodejs
   # the fuzz targets (libFuzzer comes with clang's runtime)
   clang libclang-rt-14-dev
   # tests that run the real program on a virtual X display

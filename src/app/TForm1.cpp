@@ -23,6 +23,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QLoggingCategory>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
@@ -38,6 +39,10 @@ namespace kelvo {
 namespace {
 
 constexpr int kHoverInterval = 1000;
+// What the status bar tells, for those who watch the program from outside
+// (QT_LOGGING_RULES=kelvo.status.info=true).
+Q_LOGGING_CATEGORY(statusLog, "kelvo.status", QtWarningMsg)
+
 constexpr int kBriefMessageTime = 4000;
 // Long enough to read a sentence, and to look where it points.
 constexpr int kHintTime = 20000;
@@ -360,10 +365,12 @@ void TForm1::ShowOutcome(const QString& text) {
 }
 
 void TForm1::ShowStatus(const QString& text) {
+    qCInfo(statusLog).noquote() << text;
     statusText_->setText(text);
 }
 
 void TForm1::ShowHint(const QString& text) {
+    qCInfo(statusLog).noquote() << text;
     StatusBar1->showMessage(text, kHintTime);
 }
 

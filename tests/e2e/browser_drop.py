@@ -22,6 +22,44 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 PAGE = os.path.join(HERE, "page")
 # Each image's centre on the page, as index.html places it.
 IMAGES = {"sunrise.jpg": (120, 100), "harbour.png": (120, 280), "meadow.gif": (120, 460)}
+# One image where frame.html (inside its frame) and forged.html place it.
+ONE_IMAGE = {"sunrise.jpg": (120, 100)}
+HINT = "拡張機能を入れてください"
+
+
+class Case:
+    """A browser, a page, what is loaded into the browser, and where the log
+    rows must say the images came from: "page", "frame" (the cross-origin
+    frame's own page) or "image"."""
+
+    def __init__(self, browser, page="index.html", images=IMAGES, extension=False,
+                 debugging_port=False, source="image", hint=False):
+        self.browser = browser
+        self.page = page
+        self.images = images
+        self.extension = extension
+        self.debugging_port = debugging_port
+        self.source = source
+        self.hint = hint
+
+
+CASES = {
+    # The DevTools link, without the extension.
+    "chromium": Case("chromium", debugging_port=True, source="page"),
+    # Nothing tells the page: the image's own address, and a hint once.
+    "chromium-no-port": Case("chromium", hint=True),
+    "firefox": Case("firefox", hint=True),
+    # The extension's note, with no debugging port.
+    "chromium-extension": Case("chromium", extension=True, source="page"),
+    "firefox-extension": Case("firefox", extension=True, source="page"),
+    # An image in a frame served from localhost, in a page from 127.0.0.1.
+    # Firefox's note names the top-level page; Chromium vouches only for the
+    # frame's origin, so its frame is the best address that can be believed.
+    "chromium-frame": Case("chromium", "frame.html", ONE_IMAGE, extension=True, source="frame"),
+    "firefox-frame": Case("firefox", "frame.html", ONE_IMAGE, extension=True, source="page"),
+    # The page writes a false note over the extension's: not believed.
+    "chromium-forged": Case("chromium", "forged.html", ONE_IMAGE, extension=True),
+}
 # Beside the browser window, never over it.
 KELVO = {"Left": 900, "Top": 80, "Width": 320, "Height": 420}
 BROWSER_SIZE = (820, 740)
@@ -75,8 +113,8 @@ class PageServer:
         self.port = self.httpd.server_address[1]
         threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
 
-    def url(self, path):
-        return "http://127.0.0.1:%d/%s" % (self.port, path)
+    def url(self, path, host="127.0.0.1"):
+        return "http://%s:%d/%s" % (host, self.port, path)
 
     def stop(self):
         self.httpd.shutdown()
@@ -177,7 +215,7 @@ def close_window(display, window):
     x11.XCloseDisplay(connection)
 
 
-def chromium_command(tmp, url, debugging_port):
+def chromium_command(tmp, url, debugging_port, extension_dir=None):
     binary = shutil.which("chromium") or shutil.which("chromium-browser")
     if not binary:
         return None
@@ -191,6 +229,9 @@ def chromium_command(tmp, url, debugging_port):
         command += ["--no-sandbox", "--test-type"]
     if debugging_port:
         command.append("--remote-debugging-port=%d" % debugging_port)
+    if extension_dir:
+        command += ["--load-extension=" + extension_dir,
+                    "--disable-features=DisableLoadExtensionCommandLineSwitch"]
     return command + [url]
 
 
@@ -211,7 +252,15 @@ user_pref("widget.gtk.overlay-scrollbars.enabled", false);
 """
 
 
-def firefox_command(tmp, url):
+# An unsigned add-on in the profile's own folder, enabled without a question.
+FIREFOX_EXTENSION_PREFS = """
+user_pref("xpinstall.signatures.required", false);
+user_pref("extensions.autoDisableScopes", 0);
+"""
+FIREFOX_EXTENSION_ID = "companion@kelvo"
+
+
+def firefox_command(tmp, url, xpi=None):
     binary = shutil.which("firefox-esr") or shutil.which("firefox")
     if not binary:
         return None
@@ -219,6 +268,11 @@ def firefox_command(tmp, url):
     os.makedirs(profile)
     with open(os.path.join(profile, "user.js"), "w") as prefs:
         prefs.write(FIREFOX_PREFS)
+        if xpi:
+            prefs.write(FIREFOX_EXTENSION_PREFS)
+    if xpi:
+        os.makedirs(os.path.join(profile, "extensions"))
+        shutil.copy(xpi, os.path.join(profile, "extensions", FIREFOX_EXTENSION_ID + ".xpi"))
     return [binary, "--new-instance", "--no-remote", "--profile", profile,
             "--width", str(BROWSER_SIZE[0]), "--height", str(BROWSER_SIZE[1]), url]
 
@@ -290,9 +344,9 @@ def dump_table(kelvo, path):
     return [dict(zip(header, line.split("\t"))) for line in lines[1:]]
 
 
-def drop_each_image(session, server, browser_window, home):
+def drop_each_image(session, server, browser_window, home, images):
     drop_at = (KELVO["Left"] + KELVO["Width"] // 2, KELVO["Top"] + KELVO["Height"] // 2)
-    for name, (x, y) in IMAGES.items():
+    for name, (x, y) in images.items():
         served = read_bytes(os.path.join(PAGE, name))
         saved = os.path.join(home, name)
         for attempt in (1, 2):
@@ -310,15 +364,15 @@ def drop_each_image(session, server, browser_window, home):
         log("%s: saved byte for byte" % name)
 
 
-def check_log_and_tree(kelvo, home, expected_address):
+def check_log_and_tree(kelvo, home, images, expected_address):
     logs = [os.path.join(root, f) for root, _, files in os.walk(os.path.join(home, "Logs"))
             for f in files]
     if len(logs) != 1:
         raise Failure("expected one daily log, found %s" % logs)
     rows = dump_table(kelvo, logs[0])
     names = [row.get("ファイル名") for row in rows]
-    if names != list(IMAGES):
-        raise Failure("log rows %s, expected %s" % (names, list(IMAGES)))
+    if names != list(images):
+        raise Failure("log rows %s, expected %s" % (names, list(images)))
     for row in rows:
         expected = expected_address(row["ファイル名"])
         if row.get("取得元アドレス") != expected:
@@ -335,36 +389,61 @@ def check_log_and_tree(kelvo, home, expected_address):
     log("history tree has %s %s" % (month, day))
 
 
-def run(args, tmp):
+def browser_command(args, case, tmp, url, debugging_port):
+    if case.browser == "chromium":
+        return chromium_command(tmp, url, debugging_port,
+                                args.extension_dir if case.extension else None)
+    return firefox_command(tmp, url, args.xpi if case.extension else None)
+
+
+def expected_address(case, server, page_url):
+    """What a row must name for each image of the case."""
+    if case.source == "page":
+        return lambda name: page_url
+    if case.source == "frame":
+        return lambda name: server.url("framed.html", "localhost")
+    host = "localhost" if case.page == "frame.html" else "127.0.0.1"
+    return lambda name: server.url(name, host)
+
+
+def check_hint(tmp, case):
+    """Kelvo's window says once how to get page addresses, when nothing told it."""
+    with open(os.path.join(tmp, "kelvo.log"), encoding="utf-8", errors="replace") as output:
+        shown = output.read().count(HINT)
+    if shown != (1 if case.hint else 0):
+        raise Failure("the hint on page addresses was shown %d times" % shown)
+    log("hint shown %d time(s)" % shown)
+
+
+def run(args, case, tmp):
     home = os.path.join(tmp, "home") + "/"
     os.makedirs(home)
     server = PageServer()
-    page_url = server.url("index.html")
-    debugging_port = free_port() if args.case == "chromium" else 0
+    page_url = server.url(case.page)
+    debugging_port = free_port() if case.debugging_port else 0
     # Where no browser listens, Kelvo's question is refused at once.
     write_settings(home, debugging_port or free_port())
-    if args.browser == "chromium":
-        browser = chromium_command(tmp, page_url, debugging_port)
-    else:
-        browser = firefox_command(tmp, page_url)
+    browser = browser_command(args, case, tmp, page_url, debugging_port)
     if not browser:
         server.stop()
-        log("SKIP: %s is not installed and could not be installed" % args.browser)
+        log("SKIP: %s is not installed and could not be installed" % case.browser)
         return SKIP
 
     session = Session(tmp)
     try:
         session.start_xvfb()
-        kelvo_env = dict(session.env, QT_QPA_PLATFORM="xcb")
+        kelvo_env = dict(session.env, QT_QPA_PLATFORM="xcb",
+                         QT_LOGGING_RULES="kelvo.status.info=true")
         kelvo = session.start([args.kelvo, "--home", home], "kelvo", kelvo_env)
         kelvo_window = session.wait_for_window("^kelvo$", "Kelvo")
         browser_env = dict(session.env, MOZ_CRASHREPORTER_DISABLE="1", HOME=tmp)
-        session.start(browser, args.browser, browser_env)
+        session.start(browser, case.browser, browser_env)
         browser_window = session.wait_for_window(
-            "chromium" if args.browser == "chromium" else "firefox", args.browser)
-        if not wait_until(lambda: all("/" + name in server.requested for name in IMAGES), 60):
+            "chromium" if case.browser == "chromium" else "firefox", case.browser)
+        if not wait_until(lambda: all("/" + name in server.requested for name in case.images),
+                          60):
             raise Failure("the browser did not load the page: %s" % server.requested)
-        drop_each_image(session, server, browser_window, home)
+        drop_each_image(session, server, browser_window, home, case.images)
         # The history tree reaches its file when the window closes.
         close_window(session.env["DISPLAY"], kelvo_window)
         try:
@@ -375,30 +454,33 @@ def run(args, tmp):
         session.end()
         server.stop()
 
-    # With the debugging port the page's address, else the image's own.
-    check_log_and_tree(args.kelvo, home,
-                       lambda name: page_url if debugging_port else server.url(name))
+    check_log_and_tree(args.kelvo, home, case.images, expected_address(case, server, page_url))
+    check_hint(tmp, case)
     return 0
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--kelvo", required=True)
-    parser.add_argument("--case", choices=["chromium", "chromium-no-port", "firefox"],
-                        required=True)
+    parser.add_argument("--case", choices=sorted(CASES), required=True)
+    parser.add_argument("--extension-dir", help="the unpacked extension, for Chromium")
+    parser.add_argument("--xpi", help="the packed extension, for Firefox")
     parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
     args = parser.parse_args()
-    args.browser = "firefox" if args.case == "firefox" else "chromium"
+    case = CASES[args.case]
+    if case.extension and not (args.extension_dir if case.browser == "chromium" else args.xpi):
+        log("FAIL: case %s needs the built extension (--extension-dir, --xpi)" % args.case)
+        return 1
     for tool in ("Xvfb", "xdotool"):
         if not shutil.which(tool):
             log("FAIL: %s is missing; ./test.sh installs it" % tool)
             return 1
     tmp = tempfile.mkdtemp(prefix="kelvo-e2e-")
     try:
-        return run(args, tmp)
+        return run(args, case, tmp)
     except Failure as failure:
         log("FAIL: %s" % failure)
-        for name in ("kelvo", args.browser):
+        for name in ("kelvo", case.browser):
             path = os.path.join(tmp, name + ".log")
             if os.path.exists(path):
                 log("--- %s.log (end) ---" % name)

@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QMimeData>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include <algorithm>
 #include <cstddef>
@@ -35,7 +36,9 @@ const char* const kFormats[] = {"text/uri-list",
                                 "image/gif",
                                 "image/webp",
                                 "image/bmp",
-                                "chromium/x-renderer-taint"};
+                                "chromium/x-renderer-taint",
+                                "application/x-kelvo-source",
+                                "chromium/x-web-custom-data"};
 constexpr size_t kFormatCount = sizeof(kFormats) / sizeof(kFormats[0]);
 
 void FillMime(std::string_view input, QMimeData& mime) {
@@ -74,6 +77,17 @@ bool HoldsBytesOfTheDrop(const QString& path, const QMimeData& mime) {
                        [&](const QString& format) { return mime.data(format) == content; });
 }
 
+// The page a note gives is on the web, and only a browser's drop has one.
+void CheckNotedPage(const DroppedFile& file) {
+    for (const QString& address : {file.pageAddress, file.frameAddress}) {
+        if (address.isEmpty())
+            continue;
+        const QUrl url(address);
+        Require(url.scheme() == u"http" || url.scheme() == u"https", "a noted page off the web");
+        Require(file.note == NoteState::Taken, "a noted page from a note not taken");
+    }
+}
+
 void CheckStagedFile(const DroppedFile& file, const QString& staging, const QMimeData& mime) {
     const QFileInfo info(file.path);
     // Staged as <staging>/drop-XXXXXX/<name>.
@@ -91,6 +105,7 @@ void CheckDrop(std::string_view input, const QString& staging) {
         const DropPayload payload = intake.Take(mime);
         Require(payload.files.isEmpty() || canTake, "took a drop it said it could not take");
         for (const DroppedFile& file : payload.files) {
+            CheckNotedPage(file);
             if (payload.staging)
                 CheckStagedFile(file, staging, mime);
             else
