@@ -23,9 +23,9 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QLoggingCategory>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QStatusBar>
