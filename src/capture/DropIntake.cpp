@@ -42,15 +42,6 @@ struct StagedImage {
     bool original = false; // the image's own bytes, not re-encoded pixels
 };
 
-QUrl ImageAddress(const QStringList& addresses) {
-    for (const QString& address : addresses) {
-        const QUrl url(address);
-        if (IsWebAddress(url))
-            return url;
-    }
-    return {};
-}
-
 QString SuggestedName(const QMimeData& mime, const QUrl& address) {
     const QString promised = BrowserText(DropData(mime, kPromisedName));
     return promised.isEmpty() ? address.path(QUrl::FullyEncoded) : promised;
@@ -116,6 +107,34 @@ QString ExtensionOf(const QString& name) {
                                return c.unicode() < 0x80 && c.isLetterOrNumber();
                            });
     return plausible ? name.mid(dot) : QString();
+}
+
+// Whether the address's name ends in the extension the content has.
+bool NameSaysContent(const QUrl& address, const QByteArray& content) {
+    const QString contentExtension = ExtensionForContent(content);
+    const QString extension = ExtensionOf(LastSegment(address.path())).toLower();
+    return !contentExtension.isEmpty() && (extension == contentExtension ||
+                                           (contentExtension == u".jpg" && extension == u".jpeg"));
+}
+
+// The picture's address among the drop's. Chromium lists the link around a
+// linked image first: the note, where there is one, knows which is the
+// picture; else the first whose name says what the original bytes are.
+QUrl ImageAddress(const QStringList& addresses, const DropNote& note, const QByteArray& original) {
+    const QUrl noted(note.imageAddress);
+    if (IsWebAddress(noted))
+        return noted;
+    QList<QUrl> web;
+    for (const QString& address : addresses) {
+        const QUrl url(address);
+        if (IsWebAddress(url))
+            web << url;
+    }
+    const auto named = std::find_if(
+        web.begin(), web.end(), [&](const QUrl& url) { return NameSaysContent(url, original); });
+    if (named != web.end())
+        return *named;
+    return web.isEmpty() ? QUrl() : web.first();
 }
 
 qsizetype Utf8Size(QStringView text) {
@@ -213,7 +232,8 @@ DropPayload DropIntake::Take(const QMimeData& mime) const {
     if (!payload.files.isEmpty())
         return payload;
     const QStringList imageAddresses = DropImageAddresses(mime);
-    const QUrl address = ImageAddress(imageAddresses);
+    const DropNote note = ReadDropNote(mime, imageAddresses);
+    const QUrl address = ImageAddress(imageAddresses, note, DropData(mime, kOriginalBytes));
     const QString suggestedName = SuggestedName(mime, address);
     const StagedImage image = ImageToStage(mime, suggestedName);
     // Chromium offers X Direct Save too, but its data already holds the original.
@@ -225,7 +245,6 @@ DropPayload DropIntake::Take(const QMimeData& mime) const {
         return payload;
     DroppedFile file;
     file.imageAddress = address.toString(QUrl::FullyEncoded);
-    const DropNote note = ReadDropNote(mime, imageAddresses);
     file.note = note.state;
     file.pageAddress = note.pageAddress;
     file.frameAddress = note.frameAddress;

@@ -73,19 +73,21 @@ std::optional<SourceNote> ParseSourceNote(const QString& json) {
 
 DropNote TrustedNote(const SourceNote& note, const QStringList& dropImageAddresses,
                      const QString& rendererOrigin) {
-    const DropNote refused{NoteState::Refused, {}, {}};
     if (!NamesDropImage(note.imageAddress, dropImageAddresses))
-        return refused;
+        return {NoteState::Refused, {}, {}, {}};
     const QUrl origin(rendererOrigin, QUrl::StrictMode);
     const auto vouched = [&](const QString& address) {
         return IsUsableAddress(address) &&
                (rendererOrigin.isEmpty() || SameOrigin(QUrl(address), origin));
     };
+    DropNote trusted{NoteState::Taken, {}, {}, note.imageAddress};
     if (vouched(note.pageAddress))
-        return {NoteState::Taken, note.pageAddress, {}};
-    if (!rendererOrigin.isEmpty() && vouched(note.frameAddress))
-        return {NoteState::Taken, {}, note.frameAddress};
-    return refused;
+        trusted.pageAddress = note.pageAddress;
+    else if (!rendererOrigin.isEmpty() && vouched(note.frameAddress))
+        trusted.frameAddress = note.frameAddress;
+    else
+        trusted.state = NoteState::Refused;
+    return trusted;
 }
 
 DropNote ReadDropNote(const QMimeData& mime, const QStringList& dropImageAddresses) {
@@ -93,10 +95,10 @@ DropNote ReadDropNote(const QMimeData& mime, const QStringList& dropImageAddress
         return {};
     const std::optional<QString> text = NoteText(mime);
     if (!text)
-        return {NoteState::Missing, {}, {}};
+        return {NoteState::Missing, {}, {}, {}};
     const std::optional<SourceNote> note = ParseSourceNote(*text);
     if (!note)
-        return {NoteState::Refused, {}, {}};
+        return {NoteState::Refused, {}, {}, {}};
     return TrustedNote(*note, dropImageAddresses, BrowserText(DropData(mime, kRendererOrigin)));
 }
 

@@ -37,6 +37,9 @@ struct DropNote {
     // for (frameAddress), which is worth less than a page a browser tells.
     QString pageAddress;
     QString frameAddress;
+    // The note's image address when it is one of the drop's own: the picture
+    // shown, where the drop also names a link around it or a fallback source.
+    QString imageAddress;
 };
 
 // The note's JSON; nothing when it is longer than the extension writes, not

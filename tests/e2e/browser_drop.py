@@ -24,6 +24,8 @@ PAGE = os.path.join(HERE, "page")
 IMAGES = {"sunrise.jpg": (120, 100), "harbour.png": (120, 280), "meadow.gif": (120, 460)}
 # One image where frame.html (inside its frame) and forged.html place it.
 ONE_IMAGE = {"sunrise.jpg": (120, 100)}
+# linked.html: an image inside a link, and the source a <picture> chooses.
+LINKED_IMAGES = {"harbour.png": (120, 100), "meadow.gif": (120, 280)}
 HINT = "拡張機能を入れてください"
 
 
@@ -57,6 +59,14 @@ CASES = {
     # frame's origin, so its frame is the best address that can be believed.
     "chromium-frame": Case("chromium", "frame.html", ONE_IMAGE, extension=True, source="frame"),
     "firefox-frame": Case("firefox", "frame.html", ONE_IMAGE, extension=True, source="page"),
+    # The picture is named and saved, not the link around it nor the
+    # fallback source.
+    "chromium-linked": Case("chromium", "linked.html", LINKED_IMAGES, extension=True,
+                            source="page"),
+    "firefox-linked": Case("firefox", "linked.html", LINKED_IMAGES, extension=True,
+                           source="page"),
+    # Without the note, the address whose name says what the bytes are.
+    "chromium-linked-no-extension": Case("chromium", "linked.html", LINKED_IMAGES, hint=True),
     # The page writes a false note over the extension's: not believed.
     "chromium-forged": Case("chromium", "forged.html", ONE_IMAGE, extension=True),
 }

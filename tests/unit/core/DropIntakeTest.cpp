@@ -166,6 +166,27 @@ TEST_F(DropIntakeTest, BrowserDropsCarryWhatTheirNoteTellsOfThePage) {
     EXPECT_EQ(TakeOne(files).files[0].note, NoteState::NotFromBrowser);
 }
 
+// Chromium lists the link around a linked image before the picture's address.
+TEST_F(DropIntakeTest, ALinkedImageIsNamedAfterThePictureNotTheLink) {
+    const QString image = "https://cdn.example.com/photo.jpeg";
+    QMimeData linked;
+    ChromiumDrop(linked, image.toUtf8(), kJpeg);
+    linked.setUrls({QUrl("https://example.com/next.html")});
+    DroppedFile picture = TakeOne(linked).files[0];
+    EXPECT_EQ(NameOf(picture), "photo.jpeg");
+    EXPECT_EQ(picture.imageAddress, image);
+    // A picture whose name says nothing: the note tells which address it is.
+    const QString unnamed = "https://cdn.example.com/img?id=7";
+    ChromiumDrop(linked, unnamed.toUtf8(), kJpeg);
+    linked.setUrls({QUrl("https://example.com/post/7")});
+    linked.setData("chromium/x-web-custom-data",
+                   ChromiumCustomDataBlob({{"application/x-kelvo-source",
+                                            NoteJson("https://example.com/", "", unnamed)}}));
+    picture = TakeOne(linked).files[0];
+    EXPECT_EQ(NameOf(picture), "img.jpg");
+    EXPECT_EQ(picture.imageAddress, unnamed);
+}
+
 TEST_F(DropIntakeTest, DropWithoutFilesOrImageDataGivesNothingAndFetchesNothing) {
     QMimeData text;
     text.setText("https://example.com/a.jpg");
