@@ -47,7 +47,7 @@ TForm2::TForm2(DestinationList& list, QAction* add, QAction* edit, QAction* remo
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1, 1);
     layout->addLayout(buttons);
-    resize(420, 320);
+    resize(440, 400);
 }
 
 QWidget* TForm2::NewAppearancePage() {
@@ -122,9 +122,9 @@ QWidget* TForm2::NewBrowserGroup() {
     SpinEdit1->setRange(1, 65535);
     Label5->setBuddy(SpinEdit1);
     // Which browser start this port belongs to is not obvious from the number.
-    auto* hint = new QLabel(QStringLiteral("拡張機能のないブラウザでは、Chromium を "
-                                           "--remote-debugging-port=ポート番号 で起動すると、"
-                                           "画像を取得したページのアドレスを記録します。"),
+    auto* hint = new QLabel(QStringLiteral("拡張機能がなくても、Chromium を "
+                                           "--remote-debugging-port=ポート番号 で起動すれば"
+                                           "記録できます。"),
                             GroupBox4);
     hint->setWordWrap(true);
     auto* port = new QHBoxLayout;
@@ -143,20 +143,17 @@ void TForm2::ShowExtensionState(NoteState state) {
     QString text;
     switch (state) {
     case NoteState::NotFromBrowser:
-        text =
-            QStringLiteral("拡張機能：この起動ではまだブラウザから画像がドロップされていません。");
+        text = QStringLiteral("拡張機能：まだブラウザからのドロップはありません。");
         break;
     case NoteState::Missing:
-        text = QStringLiteral("拡張機能：直前のブラウザからのドロップに、拡張機能の情報は"
-                              "ありませんでした。");
+        text = QStringLiteral("拡張機能：直前のドロップに拡張機能の情報はありませんでした。");
         break;
     case NoteState::Refused:
-        text = QStringLiteral("拡張機能：直前のブラウザからのドロップの情報は、画像やページと"
-                              "合わないため使いませんでした。");
+        text = QStringLiteral(
+            "拡張機能：直前のドロップの情報は画像やページと合わず、使いませんでした。");
         break;
     case NoteState::Taken:
-        text = QStringLiteral("拡張機能：直前のブラウザからのドロップに、拡張機能の情報が"
-                              "ありました。");
+        text = QStringLiteral("拡張機能：直前のドロップに拡張機能の情報がありました。");
         break;
     }
     Label6->setText(text);
