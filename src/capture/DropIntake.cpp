@@ -70,10 +70,6 @@ QString WithoutQuery(const QString& address) {
     return address.left(end);
 }
 
-bool IsControl(QChar c) {
-    return c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F);
-}
-
 // Dots in front would hide the file; dots and spaces at the end would leave a
 // name whose extension nobody sees.
 QString TrimmedOfDots(const QString& name) {
@@ -92,7 +88,7 @@ QString TrimmedOfDots(const QString& name) {
 QString CleanName(const QString& suggestedName) {
     const QString encoded = LastSegment(WithoutQuery(suggestedName));
     QString name = LastSegment(QUrl::fromPercentEncoding(encoded.toUtf8()));
-    name.removeIf(IsControl);
+    name.removeIf(IsControlCharacter);
     name = TrimmedOfDots(name);
     return name.isEmpty() ? QStringLiteral("image") : name;
 }

@@ -19,13 +19,9 @@ constexpr qsizetype kMaxNoteCharacters = 64 * 1024;
 constexpr qsizetype kMaxAddressBytes = 8 * 1024;
 constexpr auto kRendererOrigin = "chromium/x-renderer-taint";
 
-bool IsControl(QChar c) {
-    return c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F);
-}
-
 bool IsUsableAddress(const QString& address) {
     if (address.toUtf8().size() > kMaxAddressBytes ||
-        std::any_of(address.begin(), address.end(), IsControl))
+        std::any_of(address.begin(), address.end(), IsControlCharacter))
         return false;
     const QUrl url(address, QUrl::StrictMode);
     return IsWebAddress(url) && !url.host().isEmpty();
