@@ -169,7 +169,6 @@ void SettingsFile::Read(const QString& path) {
 }
 
 void SettingsFile::ReadBytes(std::string_view bytes) {
-    encoding_ = IsValidUtf8(bytes) ? TextEncoding::Utf8 : TextEncoding::ShiftJis;
     ParsedIni parsed = ParseIni(QByteArray(bytes.data(), qsizetype(bytes.size())));
     values_ = std::move(parsed.values);
     spellings_ = std::move(parsed.spellings);
@@ -200,12 +199,16 @@ QString SettingsFile::String(const char* section, const char* key) const {
     const std::optional<QByteArray> raw = RawValue(section, key);
     if (!raw)
         return fallback;
-    qsizetype end = CharacterBoundary(*raw, kMaxStringBytes, encoding_);
+    // Each value is UTF-8 or the old program's Shift-JIS on its own: one odd
+    // byte elsewhere in the file changes no other value.
+    const std::string_view bytes(raw->constData(), size_t(raw->size()));
+    qsizetype end = CharacterBoundary(
+        *raw, kMaxStringBytes, IsValidUtf8(bytes) ? TextEncoding::Utf8 : TextEncoding::ShiftJis);
     // Blanks the cut leaves at the end would be trimmed at the next reading.
     // No byte of a multi-byte character, in either encoding, is a blank.
     while (end > 0 && std::isspace(static_cast<unsigned char>(raw->at(end - 1))))
         --end;
-    return DecodeText(std::string_view(raw->constData(), size_t(end)), encoding_);
+    return DecodeFileText(bytes.substr(0, size_t(end)));
 }
 
 void SettingsFile::SetInteger(const char* section, const char* key, int value) {
@@ -267,8 +270,8 @@ std::string SettingsFile::FileBytes() const {
             .lines.append(QString::fromLatin1(key.key) + u'=' + Text(key));
     }
     // A later version's sections and keys survive a round trip through this one.
-    const auto decode = [this](const QByteArray& bytes) {
-        return DecodeText(std::string_view(bytes.constData(), size_t(bytes.size())), encoding_);
+    const auto decode = [](const QByteArray& bytes) {
+        return DecodeFileText(std::string_view(bytes.constData(), size_t(bytes.size())));
     };
     for (const auto& [section, key] : spellings_) {
         const Key lookup = LookupKey(section, key);

@@ -73,7 +73,6 @@ private:
     QString Text(const SettingKey& key) const;
 
     QString homeFolder_;
-    TextEncoding encoding_ = TextEncoding::Utf8;
     // Keyed by lower-case section and key; values as the file's bytes.
     std::map<SectionKey, QByteArray> values_;
     // Section and key as spelled in the file, first occurrences in file order.

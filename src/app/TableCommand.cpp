@@ -23,25 +23,23 @@ bool LoadTable(const QString& path, TMlb2& table, QTextStream& err) {
     return false;
 }
 
-void PrintLine(const TMLBStringList& texts, int fieldCount, TextEncoding encoding,
-               QTextStream& out) {
+void PrintLine(const TMLBStringList& texts, int fieldCount, QTextStream& out) {
     for (int i = 1; i <= fieldCount; ++i) {
         if (i > 1)
             out << '\t';
-        out << EscapeTableField(DecodeText(texts.At(i).value_or(std::string_view()), encoding));
+        out << EscapeTableField(DecodeFileText(texts.At(i).value_or(std::string_view())));
     }
     out << '\n';
 }
 
 void PrintTable(const TMlb2& table, bool withTypes, QTextStream& out) {
-    const TextEncoding encoding = DetectTableEncoding(table);
     const int columns = table.ColumnCount();
-    PrintLine(table.ColumnNames(), columns, encoding, out);
+    PrintLine(table.ColumnNames(), columns, out);
     if (withTypes)
-        PrintLine(table.ColumnTypes(), columns, encoding, out);
+        PrintLine(table.ColumnTypes(), columns, out);
     for (int row = 1; row <= table.RowCount(); ++row) {
         if (const TMLBStringList* values = table.Rows().At(row))
-            PrintLine(*values, columns, encoding, out);
+            PrintLine(*values, columns, out);
     }
 }
 

@@ -20,9 +20,9 @@ constexpr const char* kFolderColumn = "保存先フォルダ";
 
 // Column position by decoded name, so that a Shift-JIS header is found too; 0
 // when the file has no such column.
-int ColumnByName(const TMlb2& table, TextEncoding encoding, const QString& name) {
+int ColumnByName(const TMlb2& table, const QString& name) {
     for (int n = 1; n <= table.ColumnCount(); ++n) {
-        if (DecodeText(table.GetColumnName(n).value_or(std::string_view()), encoding) == name)
+        if (DecodeFileText(table.GetColumnName(n).value_or(std::string_view())) == name)
             return n;
     }
     return 0;
@@ -34,12 +34,10 @@ QList<SaveDestination> ReadListFile(const QString& path) {
     table.Clear();
     if (!table.Load(LocalPath(path)))
         return {};
-    const TextEncoding encoding = DetectTableEncoding(table);
-    const int identifierColumn =
-        ColumnByName(table, encoding, QString::fromUtf8(kIdentifierColumn));
-    const int folderColumn = ColumnByName(table, encoding, QString::fromUtf8(kFolderColumn));
+    const int identifierColumn = ColumnByName(table, QString::fromUtf8(kIdentifierColumn));
+    const int folderColumn = ColumnByName(table, QString::fromUtf8(kFolderColumn));
     const auto valueAt = [&](int column) {
-        return DecodeText(table.GetValueAt(column).value_or(std::string_view()), encoding);
+        return DecodeFileText(table.GetValueAt(column).value_or(std::string_view()));
     };
     QList<SaveDestination> destinations;
     for (table.MoveTo(1); !table.AtEnd(); table.MoveNext())

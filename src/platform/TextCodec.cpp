@@ -173,7 +173,7 @@ void ConvertTableToUtf8(TMlb2& table) {
     if (DetectTableEncoding(table) == TextEncoding::Utf8)
         return;
     const auto convert = [](std::string_view bytes) {
-        return EncodeFileText(DecodeText(bytes, TextEncoding::ShiftJis));
+        return IsValidUtf8(bytes) ? std::string(bytes) : EncodeFileText(DecodeShiftJis(bytes));
     };
     TMlb2 converted;
     for (int n = 1; n <= table.ColumnCount(); ++n) {

@@ -25,15 +25,14 @@ std::string EncodeFileText(const QString& text);
 
 enum class TextEncoding { Utf8, ShiftJis };
 
-// A table is decoded as a whole, so that a Shift-JIS text that happens to be
-// valid UTF-8 is not read differently from its neighbours: UTF-8 only when
-// every name, type and value of the table is valid UTF-8.
+// UTF-8 when every name, type and value of the table is valid UTF-8.
 TextEncoding DetectTableEncoding(const TMlb2& table);
 
 QString DecodeText(std::string_view bytes, TextEncoding encoding);
 
-// Rewrites every name, type and value of a Shift-JIS table in UTF-8; a UTF-8
-// table is left alone. The current row is not kept.
+// Rewrites in UTF-8 every name, type and value that is not valid UTF-8,
+// each decided on its own: one odd byte garbles no neighbour. The current
+// row is not kept.
 void ConvertTableToUtf8(TMlb2& table);
 
 } // namespace kelvo

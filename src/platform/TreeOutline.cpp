@@ -11,14 +11,22 @@ namespace {
 constexpr char16_t kByteOrderMark = u'\uFEFF';
 
 // CR LF ends a line; a lone LF, as Linux editors write it, does too.
-QStringList SplitLines(QString text) {
-    if (text.startsWith(kByteOrderMark))
-        text.remove(0, 1);
-    QStringList lines = text.split(u'\n');
-    for (QString& line : lines) {
-        if (line.endsWith(u'\r'))
-            line.chop(1);
+// Each line is UTF-8 or Shift-JIS on its own; no Shift-JIS byte is a line
+// feed, so the bytes split before they are decoded.
+QStringList DecodedLines(std::string_view bytes) {
+    QStringList lines;
+    for (size_t start = 0; start <= bytes.size();) {
+        size_t end = bytes.find('\n', start);
+        if (end == std::string_view::npos)
+            end = bytes.size();
+        std::string_view line = bytes.substr(start, end - start);
+        if (line.ends_with('\r'))
+            line.remove_suffix(1);
+        lines.append(DecodeFileText(line));
+        start = end + 1;
     }
+    if (lines.front().startsWith(kByteOrderMark))
+        lines.front().remove(0, 1);
     return lines;
 }
 
@@ -41,7 +49,7 @@ qsizetype LeadOfFirstLine(QStringView line) {
 
 TreeOutline ReadTreeOutline(std::string_view bytes) {
     TreeOutline outline;
-    const QStringList lines = SplitLines(DecodeFileText(bytes));
+    const QStringList lines = DecodedLines(bytes);
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString& line = lines[i];
         OutlineEntry entry{int(IndentOf(line)), line.mid(IndentOf(line))};

@@ -24,8 +24,8 @@ struct TreeOutline {
 };
 
 // Lines end in CR LF (LF alone is taken too); each leading tab or space is one
-// level. Empty lines and lines of blanks only are skipped. Text that is not
-// valid UTF-8 is read as Shift-JIS.
+// level. Empty lines and lines of blanks only are skipped. A line that is not
+// valid UTF-8 is read as Shift-JIS, each line on its own.
 TreeOutline ReadTreeOutline(std::string_view bytes);
 // UTF-8, one tab per level, CR LF after every line; an empty tree is an empty file.
 std::string WriteTreeOutline(const QList<OutlineEntry>& entries);

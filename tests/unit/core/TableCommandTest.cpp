@@ -66,15 +66,16 @@ private:
 };
 
 TEST_F(TableCommandTest, DumpsAShiftJisFileOfTheOldProgramAsJapanese) {
-    // "名前";"場所" / "ケルボ";"C:\ソース\表" / "ﾃｩ";"" — 0x5C also appears as a trail
-    // byte, and ﾃｩ alone would be valid UTF-8 ("é").
+    // "名前";"場所" / "ケルボ";"C:\ソース\表" / "写真";"" — 0x5C also appears as a
+    // trail byte; the last row was added in UTF-8 and is read as such: each
+    // value is decoded on its own.
     WriteBytes("ListView.txt",
                "\"\x96\xBC\x91\x4F\";\"\x8F\xEA\x8F\x8A\"\r\n"
                "\"\x83\x50\x83\x8B\x83\x7B\";\"C:\\\x83\x5C\x81\x5B\x83\x58\\\x95\x5C\"\r\n"
-               "\"\xC3\xA9\";\"\"\r\n");
+               "\"\xE5\x86\x99\xE7\x9C\x9F\";\"\"\r\n");
     const Result result = Command({"dump", PathOf("ListView.txt")});
     EXPECT_EQ(result.code, 0) << result.err.toStdString();
-    EXPECT_EQ(result.out, QStringLiteral("名前\t場所\nケルボ\tC:\\\\ソース\\\\表\nﾃｩ\t\n"));
+    EXPECT_EQ(result.out, QStringLiteral("名前\t場所\nケルボ\tC:\\\\ソース\\\\表\n写真\t\n"));
 }
 
 TEST_F(TableCommandTest, DumpsUtf8RowsOnOneLineEachWithTypesOnlyWhenAsked) {
