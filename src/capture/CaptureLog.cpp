@@ -94,14 +94,42 @@ AppendResult AppendRecord(const QString& logPath, const CaptureRecord& record) {
                         kLineEnding.size(), IsWholeOwnLog);
 }
 
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// A last line without its line end is a row cut short by a crash, unless it
+// holds a quoted value for every column: then only the line end is missing
+// (a hand edit), and the row is kept. False when the text does not end so.
+bool ReadWithLastLineWhole(std::string_view text, TMlb2& table) {
+    const size_t whole = QuotedFormWholeLines(text);
+    std::string_view last = text.substr(whole);
+    if (last.ends_with('\r'))
+        last.remove_suffix(1);
+    // Every row ends in a quote character: a cut after a separator leaves an
+    // empty last value, which is no value of the row.
+    if (!last.ends_with('"') || std::count(last.begin(), last.end(), '"') % 2 != 0)
+        return false;
+    std::string completed(text.substr(0, whole));
+    completed.append(last).append("\r\n");
+    ReadQuotedForm(completed, table);
+    // The header line alone, or a row of as many values as the header has.
+    return whole == 0 || QuotedFormFieldCount(last) == size_t(table.ColumnCount());
+}
+
 } // namespace
 
 bool LoadCaptureLog(const QString& logPath, TMlb2& table) {
     const std::optional<std::string> bytes = ReadFileBytes(LocalPath(logPath));
     if (!bytes)
         return false;
+    std::string_view text = *bytes;
+    // Another editor's byte-order mark would become part of the first name.
+    if (text.starts_with(kByteOrderMark))
+        text.remove_prefix(kByteOrderMark.size());
     table.Clear();
-    ReadQuotedForm(std::string_view(*bytes).substr(0, QuotedFormWholeLines(*bytes)), table);
+    if (!ReadWithLastLineWhole(text, table)) {
+        table.Clear();
+        ReadQuotedForm(text.substr(0, QuotedFormWholeLines(text)), table);
+    }
     table.SetTableName(TableNameFromPath(LocalPath(logPath)));
     return true;
 }

@@ -46,8 +46,9 @@ bool WriteCaptureLog(const QString& homeFolder, const CaptureRecord& record);
 bool RewriteCaptureLog(const QString& homeFolder, const CaptureRecord& record);
 
 // Loads a daily log into a cleared table as TMlb2::Load does, except that a
-// last row cut short by a crash is left out: a reader never sees half a row.
-// False when the file cannot be read.
+// last row cut short by a crash is left out (a reader never sees half a row),
+// while one that lacks only its line end is kept, and a leading byte-order
+// mark is skipped. False when the file cannot be read.
 bool LoadCaptureLog(const QString& logPath, TMlb2& table);
 
 } // namespace kelvo

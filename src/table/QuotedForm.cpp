@@ -329,4 +329,16 @@ size_t QuotedFormWholeLines(std::string_view bytes) {
     return whole;
 }
 
+size_t QuotedFormFieldCount(std::string_view line) {
+    size_t fields = 1;
+    bool inQuotes = false;
+    for (const char c : line) {
+        if (c == kQuote)
+            inQuotes = !inQuotes;
+        else if (c == kSeparator && !inQuotes)
+            ++fields;
+    }
+    return fields;
+}
+
 } // namespace kelvo

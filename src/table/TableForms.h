@@ -35,6 +35,9 @@ std::string WriteQuotedFormRow(const TMlb2& table, int row);
 // stretch: what is left after it is a last line cut short, such as a row
 // whose append a crash stopped.
 size_t QuotedFormWholeLines(std::string_view bytes);
+// The number of values on one line of the quoted form (separators outside
+// quoted stretches, plus one).
+size_t QuotedFormFieldCount(std::string_view line);
 std::string WriteEscapedForm(const TMlb2& table);
 std::string WriteBinaryForm(const TMlb2& table);
 
