@@ -45,10 +45,12 @@ bool WriteCaptureLog(const QString& homeFolder, const CaptureRecord& record);
 // The same by loading the whole log, adding the row and saving it again.
 bool RewriteCaptureLog(const QString& homeFolder, const CaptureRecord& record);
 
-// Loads a daily log into a cleared table as TMlb2::Load does, except that a
-// last row cut short by a crash is left out (a reader never sees half a row),
-// while one that lacks only its line end is kept, and a leading byte-order
-// mark is skipped. False when the file cannot be read.
-bool LoadCaptureLog(const QString& logPath, TMlb2& table);
+// Loads a daily log into a cleared table as TMlb2::Load does, but row by row:
+// a record that is no row of the log's shape (a stray quote, a hand edit)
+// costs only its first line, and whole, when given, is set to false; a last
+// row cut short by a crash is left out (a reader never sees half a row),
+// while one that lacks only its line end is kept; a leading byte-order mark
+// is skipped. False when the file cannot be read.
+bool LoadCaptureLog(const QString& logPath, TMlb2& table, bool* whole = nullptr);
 
 } // namespace kelvo

@@ -27,6 +27,13 @@ bool IsUsableName(const QString& name) {
     return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/') && !control;
 }
 
+// A rewrite would drop what the reading had to leave out.
+bool IsDamaged(const QString& logPath) {
+    TMlb2 table;
+    bool whole = true;
+    return QFileInfo::exists(logPath) && LoadCaptureLog(logPath, table, &whole) && !whole;
+}
+
 // Every row naming the file: a file deleted and captured again under the same
 // name is listed twice, and both rows now name the renamed file.
 bool RewriteLogRows(const CaptureRenaming& renaming) {
@@ -62,6 +69,8 @@ RenameOutcome RenameCapture(const CaptureRenaming& renaming) {
     const QString to = renaming.folder + renaming.newName;
     if (!QFileInfo(from).isFile())
         return RenameOutcome::FileMissing;
+    if (IsDamaged(renaming.logPath))
+        return RenameOutcome::LogDamaged;
     switch (RenameFileNoReplace(LocalPath(from), LocalPath(to))) {
     case RenameResult::Renamed:
         break;
@@ -94,6 +103,9 @@ QString RenameOutcomeText(RenameOutcome outcome, const CaptureRenaming& renaming
         return QStringLiteral("%1 の名前を変更できません。").arg(renaming.oldName);
     case RenameOutcome::LogNotWritten:
         return QStringLiteral("%1 に書き込めません").arg(renaming.logPath);
+    case RenameOutcome::LogDamaged:
+        return QStringLiteral("%1 に読めない行があるため、ファイル名を変更できません。")
+            .arg(renaming.logPath);
     }
     return {};
 }

@@ -20,7 +20,8 @@ enum class RenameOutcome {
     NameTaken,        // a file of that name exists
     FileMissing,      // the file is gone
     RenameFailed,     // the file system refused
-    LogNotWritten     // the log could not be rewritten; the file keeps its name
+    LogNotWritten,    // the log could not be rewritten; the file keeps its name
+    LogDamaged        // the log has lines no row could be read from: never rewritten
 };
 
 // Renames the file on disk without ever replacing another file, then rewrites

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -106,13 +107,13 @@ protected:
 TEST_F(CaptureLogTest, AppendingGivesTheBytesOfLoadAddSaveOnRandomLogs) {
     QRandomGenerator random(20061);
     const QByteArray own = OwnLogWith({"a.jpg", "b.jpg"});
-    const QByteArray foreignHeader =
-        "\"ファイル名\";\"取得日時\";\"識別名\"\r\n\"x\";\"y\";\"z\"\r\n";
-    const QByteArray shiftJis = "\"\x83\x74\x83\x40\x83\x43\x83\x8B\x96\xBC\"\r\n\"\x95\xC7\"\r\n";
-    // Logs as this program or the old one writes them, cut short or not, and
-    // logs of other columns.
-    const QList<QByteArray> starts = {QByteArray(), QByteArray(""), own,     own + "\"torn.j",
-                                      own.left(40), foreignHeader,  shiftJis};
+    // The old program's log of the same columns, in Shift-JIS.
+    QStringEncoder toShiftJis("CP932");
+    const QByteArray shiftJis = toShiftJis(QString::fromUtf8(own).replace("a.jpg", "壁.jpg"));
+    ASSERT_FALSE(toShiftJis.hasError());
+    // Logs as this program or the old one writes them, cut short or not.
+    const QList<QByteArray> starts = {QByteArray(),     QByteArray(""), own,
+                                      own + "\"torn.j", own.left(40),   shiftJis};
     for (int round = 0; round < 28; ++round) {
         const QByteArray start = starts[round % starts.size()];
         Start(start);
@@ -136,7 +137,7 @@ TEST_F(CaptureLogTest, AWholeOwnLogIsAppendedToInPlaceAndAnyOtherRewritten) {
     WriteBothWays(PlainRecord("line\r\nbreak.jpg"));
     EXPECT_NE(InodeOf(Log(appended)), before);
 
-    const QList<QByteArray> others = {OwnLogWith({"a.jpg"}) + "\"cut", "\"one\";\"two\"\r\n",
+    const QList<QByteArray> others = {OwnLogWith({"a.jpg"}) + "\"cut",
                                       OwnLogWith({"a.jpg"}).replace("\r\n", "\n")};
     for (const QByteArray& other : others) {
         Start(other);
@@ -185,6 +186,50 @@ TEST_F(CaptureLogTest, AByteOrderMarkInFrontIsReadPast) {
     EXPECT_EQ(table.GetValue("ファイル名").value_or(""), "a.jpg");
     WriteBothWays(PlainRecord("b.jpg"));
     EXPECT_EQ(ReadAll(Log(appended)), OwnLogWith({"a.jpg", "b.jpg"}));
+}
+
+TEST_F(CaptureLogTest, AnotherProgramsLogGetsNoRowAndStaysAsItWas) {
+    const QList<QByteArray> foreign = {
+        "\"ファイル名\";\"取得日時\";\"識別名\"\r\n\"x\";\"y\";\"z\"\r\n", "\"one\";\"two\"\r\n",
+        "date,file\r\n2006-05-30,a.jpg\r\n"};
+    for (const QByteArray& other : foreign) {
+        Start(other);
+        EXPECT_FALSE(WriteCaptureLog(appended, PlainRecord("a.jpg"))) << other.toStdString();
+        EXPECT_FALSE(RewriteCaptureLog(rewritten, PlainRecord("a.jpg")));
+        EXPECT_EQ(ReadAll(Log(appended)), other);
+        EXPECT_EQ(ReadAll(Log(rewritten)), other);
+    }
+}
+
+// A stray quote costs the row it stands in, in the reading only: the rows
+// after it are read, and the log is appended to, never rewritten with less.
+TEST_F(CaptureLogTest, AStrayQuoteCostsOnlyItsOwnRow) {
+    const QByteArray own = OwnLogWith({"a.jpg", "b.jpg", "c.jpg"});
+    const QByteArray damaged = QByteArray(own).replace("\"b.jpg\"", "\"b\".jpg\"");
+    const QStringList expected[] = {{"a.jpg", "c.jpg"},
+                                    {"a.jpg", "c.jpg", "line\nbreak.jpg"},
+                                    {"a.jpg", "c.jpg", "line\nbreak.jpg", "d.jpg"}};
+    const auto names = [&] {
+        TMlb2 table;
+        bool whole = true;
+        EXPECT_TRUE(LoadCaptureLog(Log(appended), table, &whole));
+        EXPECT_FALSE(whole);
+        QStringList found;
+        for (table.MoveFirst(); !table.AtEnd(); table.MoveNext())
+            found << QString::fromStdString(std::string(*table.GetValue("ファイル名")));
+        return found;
+    };
+    Start(damaged);
+    EXPECT_EQ(names(), expected[0]);
+    WriteBothWays(PlainRecord("line\nbreak.jpg")); // no append, as a rule: the log is damaged
+    EXPECT_EQ(names(), expected[1]);
+    WriteBothWays(PlainRecord("d.jpg"));
+    EXPECT_EQ(names(), expected[2]);
+    EXPECT_TRUE(ReadAll(Log(appended)).startsWith(damaged)) << "nothing of the log was lost";
+    // A damaged last line without its line end is not joined to the next row.
+    Start(damaged + "\"hand edit");
+    WriteBothWays(PlainRecord("e.jpg"));
+    EXPECT_EQ(names(), (QStringList{"a.jpg", "c.jpg", "e.jpg"}));
 }
 
 TEST_F(CaptureLogTest, AnEmptyLogIsStartedWithItsHeader) {

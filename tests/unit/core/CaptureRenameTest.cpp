@@ -2,6 +2,7 @@
 #include "history/DayLog.h"
 #include "support/CapturedHome.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -78,6 +79,24 @@ TEST_F(CaptureRenameTest, RefusesAnotherExtensionATakenNameAndBadNames) {
     QFile log(captured.LogOf(day));
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     EXPECT_EQ(log.readAll(), logBefore);
+}
+
+TEST_F(CaptureRenameTest, ALogWithADamagedLineIsNeverRewritten) {
+    QFile log(captured.LogOf(day));
+    ASSERT_TRUE(log.open(QIODevice::Append));
+    log.write("\"stray\"quote.jpg\";\"\";\"\";\"\";\"\"\r\n");
+    log.close();
+    const QByteArray before = [&] {
+        QFile file(captured.LogOf(day));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    const CaptureRenaming renaming = Renaming("sunset.jpg");
+    EXPECT_EQ(RenameCapture(renaming), RenameOutcome::LogDamaged);
+    EXPECT_TRUE(QFileInfo::exists(captured.pictures + "photo.jpg"));
+    QFile after(captured.LogOf(day));
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), before);
+    EXPECT_TRUE(RenameOutcomeText(RenameOutcome::LogDamaged, renaming).contains("読めない行"));
 }
 
 TEST_F(CaptureRenameTest, AMissingFileOrAnUnwritableLogLeavesTheFileItsName) {
