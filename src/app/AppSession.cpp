@@ -305,11 +305,12 @@ bool AppSession::AcceptHandOvers() {
             payload.files.append({file, {}});
         payload.reportOutcome = [report](const DroppedFile& file, const CaptureOutcome& outcome) {
             using Kind = HandedOutcome::Kind;
-            const Kind kind = outcome.kind == CaptureOutcome::Kind::Saved    ? Kind::Saved
-                              : outcome.kind == CaptureOutcome::Kind::Failed ? Kind::Failed
-                                                                             : Kind::Skipped;
-            const bool saved = kind == Kind::Saved;
-            report({kind, saved ? outcome.savedPath : file.path, outcome.text});
+            // Saved without its row is a failure to report, at the saved path.
+            const Kind kind = !outcome.Complete()                           ? Kind::Failed
+                              : outcome.kind == CaptureOutcome::Kind::Saved ? Kind::Saved
+                                                                            : Kind::Skipped;
+            const bool saved = outcome.kind == CaptureOutcome::Kind::Saved;
+            report({kind, saved ? outcome.savedPath : file.path, outcome.Summary()});
         };
         payload.done = std::move(done);
         pipeline_->HandleDroppedFiles(payload);

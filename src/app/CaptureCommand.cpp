@@ -113,8 +113,8 @@ int RunCaptureCommand(const QStringList& argsAfterCapture, const QString& homeFo
     pipeline.SetOutcomeListener([&](const DroppedFile& file, const CaptureOutcome& outcome) {
         const bool saved = outcome.kind == CaptureOutcome::Kind::Saved;
         out << (saved ? outcome.savedPath : file.path) << '\t'
-            << QString(outcome.text).replace(u'\n', u' ') << Qt::endl;
-        allSaved = allSaved && outcome.kind != CaptureOutcome::Kind::Failed;
+            << outcome.Summary().replace(u'\n', u' ') << Qt::endl;
+        allSaved = allSaved && outcome.Complete();
     });
     pipeline.HandleDroppedFiles(PayloadOf(options.files));
 

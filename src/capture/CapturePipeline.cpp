@@ -43,6 +43,10 @@ CaptureOutcome Failure(const QString& text) {
 
 } // namespace
 
+QString CaptureOutcome::Summary() const {
+    return logged ? text : text + QStringLiteral(" ただし、ログに記録できませんでした。");
+}
+
 struct CapturePipeline::Capture {
     DroppedFile file;
     QString droppedName; // with its bracket group
@@ -191,9 +195,9 @@ CaptureOutcome CapturePipeline::Saved(const Capture& capture, const QString& sav
     context_.display.ShowCapturedPreview(savedPath);
     lastSavedPath_ = savedPath;
     ++captureCount_;
-    RecordCapture(savedPath, capture.file);
+    const bool logged = RecordCapture(savedPath, capture.file);
     context_.display.ShowOutcome(text);
-    return {CaptureOutcome::Kind::Saved, savedPath, text};
+    return {CaptureOutcome::Kind::Saved, savedPath, text, logged};
 }
 
 void CapturePipeline::ShowCountInStatus() {
@@ -201,7 +205,7 @@ void CapturePipeline::ShowCountInStatus() {
         context_.display.ShowStatus(QString::number(captureCount_) + QStringLiteral(" 画像取得"));
 }
 
-void CapturePipeline::RecordCapture(const QString& savedPath, const DroppedFile& file) {
+bool CapturePipeline::RecordCapture(const QString& savedPath, const DroppedFile& file) {
     captureTime_ = context_.clock.Now();
     const HistoryTree::DayAddition added = context_.history.AddCaptureDayToTree(captureTime_);
     if (added.newMonth)
@@ -214,7 +218,7 @@ void CapturePipeline::RecordCapture(const QString& savedPath, const DroppedFile&
     // Asked once: the viewer and the log name the same page.
     lastSourceAddress_ = SourceAddressOf(file);
     StampCaptureTime(savedPath);
-    WriteCaptureLog(savedPath, lastSourceAddress_);
+    return WriteCaptureLog(savedPath, lastSourceAddress_);
 }
 
 // The best source the drop can give: the page its note names, else the page a
@@ -239,13 +243,15 @@ void CapturePipeline::StampCaptureTime(const QString& savedPath) {
         context_.prompter.Notice(QStringLiteral("ファイル オープンエラー"));
 }
 
-void CapturePipeline::WriteCaptureLog(const QString& savedPath, const QString& sourceAddress) {
+bool CapturePipeline::WriteCaptureLog(const QString& savedPath, const QString& sourceAddress) {
     const CaptureRecord record{FileNamePart(savedPath), captureTime_,
                                context_.destination.CurrentIdentifier(), sourceAddress,
                                FolderPart(savedPath)};
-    if (!kelvo::WriteCaptureLog(context_.homeFolder, record))
-        context_.prompter.Notice(DailyLogPath(context_.homeFolder, captureTime_) +
-                                 QStringLiteral(" に書き込めません"));
+    if (kelvo::WriteCaptureLog(context_.homeFolder, record))
+        return true;
+    context_.prompter.Notice(DailyLogPath(context_.homeFolder, captureTime_) +
+                             QStringLiteral(" に書き込めません"));
+    return false;
 }
 
 } // namespace kelvo

@@ -33,7 +33,13 @@ struct CaptureOutcome {
     enum class Kind { Saved, NotSavedByChoice, Failed };
     Kind kind = Kind::Failed;
     QString savedPath;
-    QString text; // the outcome shown beside the name, or why nothing was saved
+    QString text;       // the outcome shown beside the name, or why nothing was saved
+    bool logged = true; // false: saved, but the day's log could not be written
+
+    // Whether everything the capture was to do was done (or not done by choice).
+    bool Complete() const { return kind != Kind::Failed && logged; }
+    // The text, and that the row is missing when it is.
+    QString Summary() const;
 };
 
 // The road of a dropped file: a no-replace copy into the current destination,
@@ -70,10 +76,10 @@ private:
     CaptureOutcome AutoRename(const Capture& capture);
     CaptureOutcome CopyFailed(const QString& target, CopyResult result);
     CaptureOutcome Saved(const Capture& capture, const QString& savedPath, const QString& text);
-    void RecordCapture(const QString& savedPath, const DroppedFile& file);
+    bool RecordCapture(const QString& savedPath, const DroppedFile& file);
     QString SourceAddressOf(const DroppedFile& file);
     void StampCaptureTime(const QString& savedPath);
-    void WriteCaptureLog(const QString& savedPath, const QString& sourceAddress);
+    bool WriteCaptureLog(const QString& savedPath, const QString& sourceAddress);
     void ShowCountInStatus();
 
     CaptureContext context_;

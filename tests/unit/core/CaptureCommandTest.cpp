@@ -70,6 +70,16 @@ TEST_F(CaptureCommandTest, AClashIsSkippedOrNumberedAsAsked) {
     EXPECT_EQ(Run({"--on-clash", "ask", source}), 2);
 }
 
+// The picture is kept, and the missing row is said, in words and in the exit code.
+TEST_F(CaptureCommandTest, ASavedPictureWhoseRowCannotBeWrittenIsNoSuccess) {
+    QDir().mkpath(home + "Logs/2006年05月");
+    Write(home + "Logs/2006年05月/20060530.txt", "\"one\";\"two\"\r\n"); // another program's
+    EXPECT_EQ(Run({Source("a.jpg")}), 1);
+    EXPECT_TRUE(QFileInfo::exists(target + "a.jpg"));
+    EXPECT_EQ(output, target + "a.jpg\tを保存しました。 ただし、ログに記録できませんでした。\n");
+    EXPECT_TRUE(errors.contains("20060530.txt に書き込めません")) << errors.toStdString();
+}
+
 TEST_F(CaptureCommandTest, FailsForAMissingFileOrALockedHome) {
     EXPECT_EQ(Run({temp.path() + "/missing.jpg"}), 1);
     EXPECT_FALSE(errors.isEmpty());
