@@ -1,5 +1,7 @@
 #include "capture/CaptureNames.h"
 
+#include <algorithm>
+
 namespace kelvo {
 namespace {
 
@@ -13,6 +15,14 @@ qint64 BracketNumber(const QString& name, const BracketGroup& group) {
             return 0;
     }
     return inner.toLongLong();
+}
+
+// Something before the extension other than dots: without it a name is
+// hidden (".jpg") or no file name at all ("", "..").
+bool HasStem(const QString& name) {
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const QStringView stem = QStringView(name).left(dot < 0 ? name.size() : dot);
+    return std::any_of(stem.begin(), stem.end(), [](QChar c) { return c != u'.'; });
 }
 
 } // namespace
@@ -31,13 +41,13 @@ QString RemoveBracketGroup(const QString& name) {
         return name;
     QString clean = name;
     clean.remove(group.open - 1, group.close - group.open + 1);
-    return clean;
+    return HasStem(clean) ? clean : name;
 }
 
 AutoRenameNames::AutoRenameNames(const QString& droppedName)
     : cleanName_(RemoveBracketGroup(droppedName)) {
     const BracketGroup group = FindBracketGroup(droppedName);
-    if (group.Present()) {
+    if (group.Present() && cleanName_ != droppedName) {
         number_ = BracketNumber(droppedName, group);
         insertAt_ = group.open;
     } else {

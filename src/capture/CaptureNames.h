@@ -15,7 +15,8 @@ struct BracketGroup {
 };
 
 BracketGroup FindBracketGroup(const QString& name);
-// The name without its bracket group: photo[1].jpg gives photo.jpg.
+// The name without its bracket group: photo[1].jpg gives photo.jpg. A group
+// that is the whole stem stays: [1].jpg would become the hidden .jpg.
 QString RemoveBracketGroup(const QString& name);
 
 // Automatic renaming: candidates number on from the dropped name's bracket

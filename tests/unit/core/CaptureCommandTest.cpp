@@ -60,6 +60,12 @@ TEST_F(CaptureCommandTest, CapturesIntoTheCurrentDestinationAndKeepsTheHistory) 
     EXPECT_EQ(tree.readAll(), QByteArray("2006年05月\r\n\t20060530\r\n"));
 }
 
+TEST_F(CaptureCommandTest, ABracketGroupThatIsTheWholeStemIsKept) {
+    EXPECT_EQ(Run({Source("[1].jpg"), Source("[2]"), Source("..[3]")}), 0) << output.toStdString();
+    for (const char* name : {"[1].jpg", "[2]", "..[3]"})
+        EXPECT_TRUE(QFileInfo(target + name).isFile()) << name;
+}
+
 TEST_F(CaptureCommandTest, AClashIsSkippedOrNumberedAsAsked) {
     const QString source = Source("photo.jpg");
     ASSERT_EQ(Run({source}), 0);

@@ -56,5 +56,15 @@ TEST(CaptureLogPlaces, FollowTheCaptureTime) {
     EXPECT_EQ(MonthFolderPath("/h/", time), "/h/Logs/2006年05月/");
 }
 
+// A group that is all the name has before its extension stays: without it
+// the name would be hidden or no name at all.
+TEST(BracketRemoval, KeepsAGroupThatIsTheWholeStem) {
+    for (const QString name : {"[1].jpg", "[1]", "..[1]", "..[1].jpg", "[x]..png"})
+        EXPECT_EQ(RemoveBracketGroup(name), name) << name.toStdString();
+    EXPECT_EQ(RemoveBracketGroup("a[1]"), "a");
+    EXPECT_EQ(RemoveBracketGroup("[1]photo"), "photo");
+    EXPECT_EQ(FirstNames("[1].jpg", 2), (QStringList{"[1][1].jpg", "[1][2].jpg"}));
+}
+
 } // namespace
 } // namespace kelvo
