@@ -4,6 +4,7 @@
 #include "capture/CaptureDisplay.h"
 #include "capture/CaptureLog.h"
 #include "capture/CaptureNames.h"
+#include "capture/DropTexts.h"
 #include "destinations/CurrentDestination.h"
 #include "history/DayTexts.h"
 #include "history/HistoryTree.h"
@@ -35,6 +36,19 @@ QString FolderForMessage(const QString& folder) {
 QString MissingFolderText(const QString& folder) {
     return QStringLiteral("保存先フォルダ ") + FolderForMessage(folder) +
            QStringLiteral(" が存在しません。\n存在するフォルダを設定してください。");
+}
+
+// Addresses come from pages and browsers: a control character in one is kept
+// percent-encoded, never raw in a log's line or a printed column.
+QString WithoutControlCharacters(const QString& address) {
+    QString clean;
+    for (const QChar c : address) {
+        if (IsControlCharacter(c))
+            clean += QStringLiteral("%%1").arg(c.unicode(), 2, 16, QLatin1Char('0')).toUpper();
+        else
+            clean += c;
+    }
+    return clean;
 }
 
 CaptureOutcome Failure(const QString& text) {
@@ -216,7 +230,7 @@ bool CapturePipeline::RecordCapture(const QString& savedPath, const DroppedFile&
     if (added.newDay)
         context_.history.Save(HistoryTreeFilePath(context_.homeFolder));
     // Asked once: the viewer and the log name the same page.
-    lastSourceAddress_ = SourceAddressOf(file);
+    lastSourceAddress_ = WithoutControlCharacters(SourceAddressOf(file));
     StampCaptureTime(savedPath);
     return WriteCaptureLog(savedPath, lastSourceAddress_);
 }

@@ -1,5 +1,7 @@
 #include "capture/DevToolsBrowserLink.h"
 
+#include "capture/DropTexts.h"
+
 #include "capture/DevToolsReply.h"
 
 #include <QEventLoop>
@@ -81,7 +83,7 @@ QString DevToolsBrowserLink::AskPageAddress() {
 }
 
 bool DevToolsBrowserLink::OpenInBrowser(const QString& address) {
-    if (address.isEmpty())
+    if (!IsWebAddress(QUrl::fromUserInput(address)))
         return false;
     // The browser takes the whole query, percent-decoded, as the address.
     if (Request("PUT", "/json/new?" + address.toUtf8().toPercentEncoding()))
@@ -91,8 +93,9 @@ bool DevToolsBrowserLink::OpenInBrowser(const QString& address) {
 }
 
 void DevToolsBrowserLink::OpenAddress(const QString& address) {
-    if (!address.isEmpty() && opener_)
-        opener_(QUrl::fromUserInput(address));
+    const QUrl url = QUrl::fromUserInput(address);
+    if (IsWebAddress(url) && opener_)
+        opener_(url);
 }
 
 std::optional<QByteArray> DevToolsBrowserLink::Request(const QByteArray& verb,

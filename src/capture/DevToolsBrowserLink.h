@@ -40,7 +40,8 @@ public:
     // GET /json/list: the address of the first page target.
     QString AskPageAddress() override;
     // PUT /json/new?ADDRESS. When no browser answers, the address goes to
-    // OpenAddress instead and the result is false.
+    // OpenAddress instead and the result is false. Only http and https
+    // addresses are opened, here and by OpenAddress.
     bool OpenInBrowser(const QString& address) override;
     void OpenAddress(const QString& address) override;
 

@@ -2,6 +2,7 @@
 
 #include "capture/BrowserLink.h"
 #include "capture/CaptureLog.h"
+#include "capture/DropTexts.h"
 #include "history/CaptureRename.h"
 #include "history/DayListing.h"
 #include "history/DayTexts.h"
@@ -10,6 +11,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QUrl>
 
 namespace kelvo {
 
@@ -157,13 +159,22 @@ void HistoryActions::Action18Execute() {
 }
 
 void HistoryActions::Action19Execute() {
-    if (FItemSelected && FHasAddress)
+    if (FItemSelected && FHasAddress && IsOpenableAddress())
         browser_.OpenInBrowser(FSelectedAddress);
 }
 
 void HistoryActions::Action20Execute() {
-    if (FItemSelected && FHasAddress)
+    if (FItemSelected && FHasAddress && IsOpenableAddress())
         browser_.OpenAddress(FSelectedAddress);
+}
+
+// A log is a plain file anyone may edit: a file, a script or a program's own
+// scheme is never handed to the browser or the desktop.
+bool HistoryActions::IsOpenableAddress() {
+    if (IsWebAddress(QUrl::fromUserInput(FSelectedAddress)))
+        return true;
+    prompter_.Notice(QStringLiteral("http と https 以外のアドレスは開けません。"));
+    return false;
 }
 
 // The file on disk and its rows in the day's log get the new name together;

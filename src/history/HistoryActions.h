@@ -81,6 +81,7 @@ public:
     const QString& SelectedPath() const { return selectedPath_; }
 
 private:
+    bool IsOpenableAddress();
     void ShowProgress(int lines);
     void ShowFinished(int lines);
     void RefreshLineCommands();

@@ -195,6 +195,16 @@ private slots:
         QVERIFY(!refused.OpenInBrowser({}));
         refused.OpenAddress({});
         QCOMPARE(opened.size(), 2);
+
+        // Nothing but a web page is handed to the browser or the desktop.
+        const int requests = endpoint.requests.size();
+        for (const char* other :
+             {"file:///etc/passwd", "/etc/passwd", "javascript:alert(1)", "x-scheme-handler:run"}) {
+            QVERIFY(!link.OpenInBrowser(other));
+            link.OpenAddress(other);
+        }
+        QCOMPARE(opened.size(), 2);
+        QCOMPARE(endpoint.requests.size(), requests);
     }
 
     // The wait runs the event loop, so a drop can arrive in the middle of a

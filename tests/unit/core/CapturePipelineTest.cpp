@@ -201,6 +201,13 @@ TEST_F(CapturePipelineTest, TheSourceIsTheBestTheDropAndTheBrowserGive) {
     EXPECT_EQ(rows[3].address, "https://img.test/4.jpg");
 }
 
+TEST_F(CapturePipelineTest, AControlCharacterInAnAddressIsNeverLoggedRaw) {
+    browser.pageAddress = QString("https://example.com/a") + QChar(0) + "b\r\nc\x7F";
+    Drop({Source("a.jpg")});
+    EXPECT_EQ(ReadLog(LogPath()).at(0).address, "https://example.com/a%00b%0D%0Ac%7F");
+    EXPECT_EQ(pipeline->LastSourceAddress(), "https://example.com/a%00b%0D%0Ac%7F");
+}
+
 TEST_F(CapturePipelineTest, ABrowserDropWithoutNoteOrAnsweringBrowserGetsOneHint) {
     int drops = 0;
     const auto drop = [&](NoteState note) {

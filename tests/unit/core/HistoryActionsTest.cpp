@@ -141,6 +141,22 @@ TEST_F(HistoryActionsTest, CommandsActOnTheSelectedLine) {
               QStringList({"https://example.com/c", "https://example.com/c"}));
 }
 
+// A log is a plain file: what it names is opened only when it is a web page.
+TEST_F(HistoryActionsTest, OnlyWebAddressesAreOpened) {
+    const QDateTime later = day.addDays(1);
+    for (const char* address : {"file:///etc/passwd", "javascript:alert(1)", "x-scheme:run"})
+        captured.Capture(QString("%1.jpg").arg(qHash(QString(address))), later, address);
+    actions.TreeView1Change(1, "20060316");
+    for (int line = 0; line < 3; ++line) {
+        view.SelectLine(line);
+        actions.Action19Execute();
+        actions.Action20Execute();
+    }
+    EXPECT_TRUE(captured.browser.opened.isEmpty())
+        << captured.browser.opened.join(" ").toStdString();
+    EXPECT_EQ(captured.prompter.notices.size(), 6);
+}
+
 TEST_F(HistoryActionsTest, AMissingFileIsToldAndNotOpened) {
     QFile::remove(captured.pictures + "a.jpg");
     actions.TreeView1Change(1, "20060315");

@@ -43,7 +43,7 @@ TEST_F(HistoryCommandTest, PrintsTheMonthsAndDays) {
 TEST_F(HistoryCommandTest, PrintsADaysCapturesInLogOrder) {
     EXPECT_EQ(Run({"20060331"}), 0) << errors.toStdString();
     const QString folder = captured.pictures;
-    EXPECT_EQ(output, "b.jpg\t2006/03/31 23:59:59\t壁紙\thttps://example.com/\\tpage\t" + folder +
+    EXPECT_EQ(output, "b.jpg\t2006/03/31 23:59:59\t壁紙\thttps://example.com/%09page\t" + folder +
                           "\n" + "a.png\t2006/03/31 08:00:00\t壁紙\t\t" + folder + "\n");
 }
 
