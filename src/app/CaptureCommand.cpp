@@ -91,8 +91,11 @@ int RunCaptureCommand(const QStringList& argsAfterCapture, const QString& homeFo
             if (const std::optional<int> code = handOver(files, out))
                 return *code;
         }
-        err << "kelvo capture: another Kelvo is using " << homeFolder << " (" << lock.Path() << ")"
-            << Qt::endl;
+        if (lock.HeldByAnother())
+            err << "kelvo capture: another Kelvo is using " << homeFolder << " (" << lock.Path()
+                << ")" << Qt::endl;
+        else
+            err << "kelvo capture: cannot lock the home folder: " << lock.Failure() << Qt::endl;
         return kNotAllSaved;
     }
     SettingsFile settings(homeFolder);

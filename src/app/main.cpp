@@ -69,6 +69,12 @@ int RunWindow(int argc, char* argv[]) {
                                                   QCoreApplication::applicationDirPath());
     kelvo::InstanceLock lock(home);
     if (!lock.TryLock()) {
+        if (!lock.HeldByAnother()) {
+            QMessageBox::critical(nullptr, QStringLiteral("ケルボ"),
+                                  QStringLiteral("ホームフォルダをロックできません。\n") +
+                                      lock.Failure());
+            return 1;
+        }
         QMessageBox::information(nullptr, QStringLiteral("ケルボ"),
                                  QStringLiteral("ケルボは既に実行されています！"));
         return 0;

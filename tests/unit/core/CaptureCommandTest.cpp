@@ -93,8 +93,17 @@ TEST_F(CaptureCommandTest, FailsForAMissingFileOrALockedHome) {
     InstanceLock running(home);
     ASSERT_TRUE(running.TryLock());
     EXPECT_EQ(Run({Source("c.jpg")}), 1);
-    EXPECT_TRUE(errors.contains("kelvo.lock")) << errors.toStdString();
+    EXPECT_TRUE(errors.contains("another Kelvo")) << errors.toStdString();
     EXPECT_FALSE(QFileInfo::exists(target + "c.jpg"));
+}
+
+// A lock file that cannot be made is no other Kelvo: what failed is said.
+TEST_F(CaptureCommandTest, ALockFileThatCannotBeMadeIsSaidAsSuch) {
+    home = temp.path() + "/gone/";
+    EXPECT_EQ(Run({Source("c.jpg")}), 1);
+    EXPECT_FALSE(errors.contains("another Kelvo")) << errors.toStdString();
+    EXPECT_TRUE(errors.contains("gone/kelvo.lock: No such file or directory"))
+        << errors.toStdString();
 }
 
 } // namespace

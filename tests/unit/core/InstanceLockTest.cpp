@@ -27,5 +27,23 @@ TEST(InstanceLock, TakesOverOnlyALockWhoseOwnerIsGone) {
     EXPECT_FALSE(second.TryLock());
 }
 
+// An empty or garbled lock (a full disk, a hand edit) names no owner that
+// could still run, and never blocks Kelvo for good.
+TEST(InstanceLock, TakesOverALockThatNamesNoOwner) {
+    for (const QByteArray& content :
+         {QByteArray(), QByteArray("garbled\x01\xFF"), QByteArray("-5\nkelvo\nhost\n")}) {
+        QTemporaryDir home;
+        const QString folder = home.path() + "/";
+        QFile lock(folder + "kelvo.lock");
+        ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+        lock.write(content);
+        lock.close();
+        InstanceLock first(folder);
+        EXPECT_TRUE(first.TryLock()) << content.toStdString();
+        InstanceLock second(folder);
+        EXPECT_FALSE(second.TryLock());
+    }
+}
+
 } // namespace
 } // namespace kelvo
