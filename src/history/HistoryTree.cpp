@@ -5,6 +5,7 @@
 #include "platform/PathText.h"
 #include "platform/TreeOutline.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -173,22 +174,41 @@ bool HistoryTree::Load(const QString& path, QString* error) {
     endResetModel();
 
     const QString fileName = QFileInfo(path).fileName();
-    if (exists && !bytes) {
-        if (error)
-            *error = QStringLiteral("%1 を読み込めません。").arg(fileName);
-        return false;
+    QString problem;
+    if (exists && !bytes)
+        problem = QStringLiteral("%1 を読み込めません。").arg(fileName);
+    else if (outline.invalidLine > 0)
+        problem = QStringLiteral("%1 の %2 行目の階層が正しくありません。")
+                      .arg(fileName)
+                      .arg(outline.invalidLine);
+    readWhole_ = problem.isEmpty();
+    if (readWhole_)
+        return true;
+    // The logs hold the truth: the days after the damage are found there.
+    AddDaysOfLogs(QFileInfo(path).dir().filePath(QStringLiteral("Logs")));
+    if (error)
+        *error =
+            problem + QStringLiteral("ファイルはそのまま残し、履歴は Logs フォルダから補います。");
+    return false;
+}
+
+// Month folders (2006年03月) holding day logs (20060315.txt).
+void HistoryTree::AddDaysOfLogs(const QString& logsFolder) {
+    const QDir logs(logsFolder);
+    for (const QString& month : logs.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        for (const QFileInfo& log :
+             QDir(logs.filePath(month)).entryInfoList({"*.txt"}, QDir::Files)) {
+            const QDate day = QDate::fromString(log.completeBaseName(), QStringLiteral("yyyyMMdd"));
+            const QDateTime time(day, QTime(0, 0));
+            if (day.isValid() && MonthText(time) == month)
+                AddCaptureDayToTree(time);
+        }
     }
-    if (outline.invalidLine > 0) {
-        if (error)
-            *error = QStringLiteral("%1 の %2 行目の階層が正しくありません。")
-                         .arg(fileName)
-                         .arg(outline.invalidLine);
-        return false;
-    }
-    return true;
 }
 
 bool HistoryTree::Save(const QString& path) const {
+    if (!readWhole_)
+        return true;
     QList<OutlineEntry> entries;
     root_->AppendOutline(entries, 0);
     return WriteFileAtomically(LocalPath(path), WriteTreeOutline(entries));

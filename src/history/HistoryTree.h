@@ -35,11 +35,14 @@ public:
     bool HasDayNode(int monthPosition, const QString& dayText) const;
 
     // A missing file leaves the tree empty and is no error. A line nested too
-    // deep stops the reading there: the nodes before it are kept, and error
-    // tells which file and line.
+    // deep stops the reading there, and an unreadable file gives nothing: the
+    // nodes before are kept, the days of the logs in the Logs folder beside
+    // the file are added, and error tells which file and line.
     bool Load(const QString& path, QString* error = nullptr);
-    // Replaces the file whole; false when it cannot be written.
+    // Replaces the file whole; false when it cannot be written. A tree that
+    // was read only in part never replaces its file, which is kept as it was.
     bool Save(const QString& path) const;
+    bool ReadWhole() const { return readWhole_; }
 
     QStringList MonthTexts() const;
     QStringList DayTexts(const QString& monthText) const;
@@ -55,10 +58,12 @@ private:
     Node* NodeOf(const QModelIndex& index) const;
     QModelIndex IndexOf(const Node* node) const;
     Node* AddSortedChild(Node* parent, const QString& text);
+    void AddDaysOfLogs(const QString& logsFolder);
     void SortTree();
 
     std::unique_ptr<Node> root_;
     bool sorted_ = true; // both levels in order, as additions keep them
+    bool readWhole_ = true;
 };
 
 } // namespace kelvo

@@ -1,6 +1,8 @@
 #include "history/HistoryTree.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPersistentModelIndex>
 #include <QTemporaryDir>
 
@@ -112,13 +114,38 @@ TEST_F(HistoryTreeTest, LoadReplacesTheTreeAndKeepsTheFileOrderUntilTheNextAddit
     EXPECT_EQ(tree_.rowCount(), 0);
 }
 
-TEST_F(HistoryTreeTest, InvalidLevelKeepsTheNodesBeforeItAndNamesTheLine) {
-    WriteBytes("TreeViewLogs.txt", "2006年03月\r\n\t20060331\r\n\t\t\tx\r\n2006年04月\r\n");
+// The file is kept as it was; the days it could not tell come from the logs.
+TEST_F(HistoryTreeTest, ATreeReadInPartNamesTheLineAndNeverReplacesItsFile) {
+    const QByteArray damaged = "2006年03月\r\n\t20060331\r\n\t\t\tx\r\n2006年04月\r\n";
+    WriteBytes("TreeViewLogs.txt", damaged);
+    for (const char* log : {"Logs/2006年04月/20060402.txt", "Logs/2006年03月/20060331.txt",
+                            "Logs/2006年04月/notes.txt", "Logs/2006年05月/20060401.txt"}) {
+        QDir().mkpath(QFileInfo(PathOf(log)).path());
+        WriteBytes(log, "");
+    }
     QString error;
     EXPECT_FALSE(tree_.Load(PathOf("TreeViewLogs.txt"), &error));
-    EXPECT_EQ(error, QStringLiteral("TreeViewLogs.txt の 3 行目の階層が正しくありません。"));
-    EXPECT_EQ(tree_.MonthTexts(), QStringList({"2006年03月"}));
-    EXPECT_EQ(tree_.DayTexts("2006年03月"), QStringList({"20060331"}));
+    EXPECT_TRUE(
+        error.startsWith(QStringLiteral("TreeViewLogs.txt の 3 行目の階層が正しくありません。")))
+        << error.toStdString();
+    EXPECT_FALSE(tree_.ReadWhole());
+    EXPECT_EQ(tree_.MonthTexts(), QStringList({"2006年03月", "2006年04月"}));
+    EXPECT_EQ(tree_.DayTexts("2006年04月"), QStringList({"20060402"}));
+
+    tree_.AddCaptureDayToTree(At(2006, 6, 1));
+    EXPECT_EQ(SavedBytes(), damaged);
+}
+
+TEST_F(HistoryTreeTest, AnUnreadableTreeIsKeptAndTheLogsTellTheDays) {
+    QDir().mkpath(PathOf("TreeViewLogs.txt")); // a folder: no file to read
+    QDir().mkpath(PathOf("Logs/2006年03月"));
+    WriteBytes("Logs/2006年03月/20060315.txt", "");
+    QString error;
+    EXPECT_FALSE(tree_.Load(PathOf("TreeViewLogs.txt"), &error));
+    EXPECT_TRUE(error.contains("読み込めません")) << error.toStdString();
+    EXPECT_EQ(tree_.DayTexts("2006年03月"), QStringList({"20060315"}));
+    EXPECT_TRUE(tree_.Save(PathOf("TreeViewLogs.txt")));
+    EXPECT_TRUE(QFileInfo(PathOf("TreeViewLogs.txt")).isDir());
 }
 
 } // namespace
