@@ -78,10 +78,17 @@ AppSession::AppSession(const QString& homeFolder)
     // rather than being replaced by the default destination at the next close.
     const bool nori =
         settings_.Boolean("Form", "NORI") || QFileInfo::exists(DestinationListPath(home_));
-    const QString treeProblem =
+    const DestinationsLoaded loaded =
         LoadDestinations(destinations_, home_, nori, destination_.CurrentFolder());
-    if (!treeProblem.isEmpty())
-        startupProblems_ << treeProblem;
+    startupProblems_ << loaded.problems;
+    listFileKept_ = loaded.listFileKept;
+    // A list the user changes is the user's to write, over a file kept so far.
+    for (const auto changed : {&DestinationList::rowsInserted, &DestinationList::rowsRemoved})
+        QObject::connect(&destinations_, changed, form1_.get(), [this] { listFileKept_ = false; });
+    QObject::connect(&destinations_, &DestinationList::dataChanged, form1_.get(),
+                     [this] { listFileKept_ = false; });
+    QObject::connect(&destinations_, &DestinationList::layoutChanged, form1_.get(),
+                     [this] { listFileKept_ = false; });
     form2_ =
         std::make_unique<TForm2>(destinations_, form1_->Action1, form1_->Action2, form1_->Action3);
     aboutBox_ = std::make_unique<TAboutBox>(form1_.get());
@@ -339,7 +346,7 @@ bool AppSession::FormClose() {
 }
 
 bool AppSession::SaveOnClose() {
-    const QString treeProblem = SaveDestinations(destinations_, home_);
+    const QString treeProblem = listFileKept_ ? QString() : SaveDestinations(destinations_, home_);
     if (!treeProblem.isEmpty()) {
         prompter_->Notice(treeProblem);
         return false;

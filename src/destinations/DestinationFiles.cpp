@@ -8,6 +8,7 @@
 #include "table/TMlb2.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <optional>
 #include <string>
@@ -28,14 +29,28 @@ int ColumnByName(const TMlb2& table, const QString& name) {
     return 0;
 }
 
-// A missing or unreadable file gives an empty list without a message.
-QList<SaveDestination> ReadListFile(const QString& path) {
+enum class ListFile { Missing, Read, Kept };
+
+// A missing file gives an empty list. One that exists but cannot be read, or
+// lacks the header of the two columns, is kept as it was (Kept).
+QList<SaveDestination> ReadListFile(const QString& path, ListFile& state) {
+    state = ListFile::Missing;
+    if (!QFileInfo::exists(path))
+        return {};
+    state = ListFile::Kept;
     TMlb2 table;
     table.Clear();
     if (!table.Load(LocalPath(path)))
         return {};
+    if (table.ColumnCount() == 0 && QFileInfo(path).size() == 0) {
+        state = ListFile::Read; // emptied: nothing to keep
+        return {};
+    }
     const int identifierColumn = ColumnByName(table, QString::fromUtf8(kIdentifierColumn));
     const int folderColumn = ColumnByName(table, QString::fromUtf8(kFolderColumn));
+    if (identifierColumn == 0 || folderColumn == 0)
+        return {};
+    state = ListFile::Read;
     const auto valueAt = [&](int column) {
         return DecodeFileText(table.GetValueAt(column).value_or(std::string_view()));
     };
@@ -55,11 +70,21 @@ QString DestinationTreePath(const QString& homeFolder) {
     return homeFolder + QStringLiteral("TreeView.txt");
 }
 
-QString LoadDestinations(DestinationList& list, const QString& homeFolder, bool nori,
-                         const QString& defaultFolder) {
+DestinationsLoaded LoadDestinations(DestinationList& list, const QString& homeFolder, bool nori,
+                                    const QString& defaultFolder) {
+    DestinationsLoaded loaded;
     QList<SaveDestination> destinations;
-    if (nori)
-        destinations = ReadListFile(DestinationListPath(homeFolder));
+    if (nori) {
+        const QString listPath = DestinationListPath(homeFolder);
+        ListFile state = ListFile::Missing;
+        destinations = ReadListFile(listPath, state);
+        loaded.listFileKept = state == ListFile::Kept;
+        if (loaded.listFileKept)
+            loaded.problems << QStringLiteral("%1 を保存先の一覧として読み込めません。"
+                                              "ファイルはそのまま残し、保存先を変更するまで"
+                                              "書き込みません。")
+                                   .arg(listPath);
+    }
     // The list is never empty: a lost or emptied list file starts over too.
     if (destinations.isEmpty())
         destinations.append({QStringLiteral("初期フォルダ"), WithTrailingSeparator(defaultFolder)});
@@ -68,14 +93,12 @@ QString LoadDestinations(DestinationList& list, const QString& homeFolder, bool 
     // The tree shows the list, so the tree file can only be reported on.
     const QString treePath = DestinationTreePath(homeFolder);
     const std::optional<std::string> bytes = ReadFileBytes(LocalPath(treePath));
-    if (!bytes)
-        return {};
-    const TreeOutline outline = ReadTreeOutline(*bytes);
-    if (outline.invalidLine == 0)
-        return {};
-    return QStringLiteral("%1 の %2 行目の階層が正しくありません。")
-        .arg(treePath)
-        .arg(outline.invalidLine);
+    const TreeOutline outline = ReadTreeOutline(bytes.value_or(std::string()));
+    if (outline.invalidLine > 0)
+        loaded.problems << QStringLiteral("%1 の %2 行目の階層が正しくありません。")
+                               .arg(treePath)
+                               .arg(outline.invalidLine);
+    return loaded;
 }
 
 QString SaveDestinations(const DestinationList& list, const QString& homeFolder) {

@@ -72,6 +72,22 @@ private slots:
         QVERIFY(QFile::exists(home + "TreeViewLogs.txt"));
     }
 
+    // A list file read only in part survives closes until the list changes.
+    void aListFileThatCannotBeReadIsKeptUntilTheListChanges() {
+        const QString home = NewHome("[Form]\r\nCBX2=0\r\nNORI=1\r\n");
+        const QByteArray headerless = "\"壁紙\";\"/data/壁紙/\"\r\n";
+        Write(home + "ListView.txt", headerless);
+        {
+            AppSession session(home);
+            QVERIFY(session.SaveOnClose());
+        }
+        QCOMPARE(Read(home + "ListView.txt"), headerless);
+        AppSession session(home);
+        session.Destinations().Append({"猫", "/data/猫/"});
+        QVERIFY(session.SaveOnClose());
+        QVERIFY(Read(home + "ListView.txt").contains("\"猫\";\"/data/猫/\""));
+    }
+
     // The port shows on the settings page; OK takes a new one for the link,
     // Cancel puts the kept one back, and the close writes it.
     void theDevToolsPortGoesFromTheSettingsToTheLinkAndBack() {
