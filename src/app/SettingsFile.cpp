@@ -71,6 +71,11 @@ qsizetype CharacterBoundary(const QByteArray& bytes, qsizetype maxBytes, TextEnc
     }
 }
 
+// A line break in a value would end its line and start another key.
+QString OnOneLine(QString value) {
+    return value.remove(u'\r').remove(u'\n');
+}
+
 struct ParsedIni {
     std::map<Key, QByteArray> values;
     std::vector<Key> spellings; // as written, first occurrences in file order
@@ -267,7 +272,7 @@ std::string SettingsFile::FileBytes() const {
         const Key lookup = LookupKey(key.section, key.key);
         known.insert(lookup);
         sectionFor(lookup.first, QString::fromLatin1(key.section))
-            .lines.append(QString::fromLatin1(key.key) + u'=' + Text(key));
+            .lines.append(QString::fromLatin1(key.key) + u'=' + OnOneLine(Text(key)));
     }
     // A later version's sections and keys survive a round trip through this one.
     const auto decode = [](const QByteArray& bytes) {

@@ -4,6 +4,7 @@
 #include "capture/DropTexts.h"
 #include "capture/SourceNote.h"
 #include "platform/FolderWriteWatch.h"
+#include "platform/PathText.h"
 
 #include <QByteArrayView>
 #include <QDir>

@@ -56,10 +56,6 @@ bool IsWebAddress(const QUrl& url) {
     return url.isValid() && (url.scheme() == u"http" || url.scheme() == u"https");
 }
 
-bool IsControlCharacter(QChar c) {
-    return c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F);
-}
-
 QStringList DropImageAddresses(const QMimeData& mime) {
     QStringList addresses;
     const QString promised = BrowserText(DropData(mime, kPromisedAddress));

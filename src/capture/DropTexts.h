@@ -18,9 +18,6 @@ QString BrowserText(const QByteArray& bytes);
 
 bool IsWebAddress(const QUrl& url);
 
-// C0 and C1 controls and DEL: never part of a name or an address Kelvo keeps.
-bool IsControlCharacter(QChar c);
-
 // Every address the drop itself gives for its image, best first: the address
 // Firefox promises to write, the listed addresses other than local files,
 // then the first image source in the dragged markup.

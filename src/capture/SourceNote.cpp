@@ -2,6 +2,7 @@
 
 #include "capture/ChromiumCustomData.h"
 #include "capture/DropTexts.h"
+#include "platform/PathText.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -20,8 +21,7 @@ constexpr qsizetype kMaxAddressBytes = 8 * 1024;
 constexpr auto kRendererOrigin = "chromium/x-renderer-taint";
 
 bool IsUsableAddress(const QString& address) {
-    if (address.toUtf8().size() > kMaxAddressBytes ||
-        std::any_of(address.begin(), address.end(), IsControlCharacter))
+    if (address.toUtf8().size() > kMaxAddressBytes || HasControlCharacter(address))
         return false;
     const QUrl url(address, QUrl::StrictMode);
     return IsWebAddress(url) && !url.host().isEmpty();

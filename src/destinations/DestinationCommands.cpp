@@ -1,6 +1,7 @@
 #include "destinations/DestinationCommands.h"
 
 #include "platform/PathParts.h"
+#include "platform/PathText.h"
 #include "platform/Prompter.h"
 
 namespace kelvo {
@@ -33,6 +34,11 @@ void DestinationCommands::Action1Execute() {
         if (!entered || entered->folder.isEmpty())
             return;
         const QString identifier = DeriveIdentifier(entered->identifier, entered->folder);
+        if (HasControlCharacter(identifier) || HasControlCharacter(entered->folder)) {
+            if (AskToCorrectControlCharacters())
+                continue;
+            return;
+        }
 
         if (list_.FindByIdentifier(identifier) >= 0) {
             ++retryCount_;
@@ -67,6 +73,11 @@ void DestinationCommands::Action2Execute() {
             return;
         const QString identifier = DeriveIdentifier(entered->identifier, entered->folder);
         const QString folder = WithTrailingSeparator(entered->folder);
+        if (HasControlCharacter(identifier) || HasControlCharacter(folder)) {
+            if (AskToCorrectControlCharacters())
+                continue;
+            return;
+        }
 
         // The look-up ignores case, so it also finds the edited destination
         // itself: only an unchanged identifier may keep it.
@@ -97,6 +108,17 @@ void DestinationCommands::Action3Execute() {
         --position;
     views_.SelectInList(position);
     views_.SelectInTree(position);
+}
+
+// A line break would split the destination's line in the settings and the
+// tree files, and set whatever the next line says.
+bool DestinationCommands::AskToCorrectControlCharacters() {
+    ++retryCount_;
+    if (prompter_.Ask(QStringLiteral("識別名と保存先フォルダに改行などの制御文字は使えません。"
+                                     "修正しますか？")))
+        return true;
+    retryCount_ = 0;
+    return false;
 }
 
 } // namespace kelvo

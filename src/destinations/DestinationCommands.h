@@ -59,6 +59,7 @@ public:
     int RetryCount() const { return retryCount_; }
 
 private:
+    bool AskToCorrectControlCharacters();
     DestinationList& list_;
     DestinationViews& views_;
     DestinationEditor& editor_;

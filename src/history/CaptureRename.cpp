@@ -22,9 +22,8 @@ QString UpperExtension(const QString& name) {
 
 // Control characters would break the log's lines and the listing's columns.
 bool IsUsableName(const QString& name) {
-    const bool control =
-        std::any_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x20; });
-    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/') && !control;
+    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/') &&
+           !HasControlCharacter(name);
 }
 
 // A rewrite would drop what the reading had to leave out.

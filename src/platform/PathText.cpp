@@ -3,6 +3,7 @@
 #include "platform/PathParts.h"
 
 #include <QFile>
+#include <algorithm>
 
 namespace kelvo {
 namespace {
@@ -29,6 +30,14 @@ QString WithTrailingSeparator(const QString& folder) {
 
 std::string LocalPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
+}
+
+bool IsControlCharacter(QChar c) {
+    return c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F);
+}
+
+bool HasControlCharacter(const QString& text) {
+    return std::any_of(text.begin(), text.end(), IsControlCharacter);
 }
 
 } // namespace kelvo

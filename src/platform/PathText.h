@@ -14,5 +14,9 @@ QString FolderPart(const QString& path);
 QString WithTrailingSeparator(const QString& folder);
 // The path in the file system's own encoding, for the plain C++ file helpers.
 std::string LocalPath(const QString& path);
+// C0 and C1 controls and DEL: never part of a name, a folder or an address
+// Kelvo keeps; a line break among them would split a line of its files.
+bool IsControlCharacter(QChar c);
+bool HasControlCharacter(const QString& text);
 
 } // namespace kelvo

@@ -117,6 +117,27 @@ TEST_F(DestinationCommandsTest, AddSortsTheViewsAndFollowsTheNewDestination) {
     EXPECT_EQ(commands.RetryCount(), 0);
 }
 
+// A line break would split the destination's line in kelvo.ini and the tree
+// file, and could set other keys there.
+TEST_F(DestinationCommandsTest, ALineBreakInANameOrFolderIsRefusedOnAddAndEdit) {
+    Start({{"Photos", "/p/"}});
+    editor.replies = {SaveDestination{"a\nb", "/x"}, SaveDestination{"ok", "/x\r\n[Form]"},
+                      SaveDestination{"ok", "/x"}};
+    prompter.answers = {true, true};
+    commands.Action1Execute();
+    EXPECT_EQ(editor.runs.size(), 3u);
+    EXPECT_EQ(prompter.questions.size(), 2);
+    EXPECT_TRUE(prompter.questions[0].contains("制御文字")) << prompter.questions[0].toStdString();
+    EXPECT_EQ(Identifiers(), (QStringList{"Photos", "ok"}));
+
+    views.selected = "Photos";
+    editor.replies = {SaveDestination{"Photos", "/p/\n"}};
+    prompter.answers = {false};
+    commands.Action2Execute();
+    EXPECT_EQ(list.At(list.FindByIdentifier("Photos")).folder, "/p/");
+    EXPECT_EQ(commands.RetryCount(), 0);
+}
+
 TEST_F(DestinationCommandsTest, DuplicateAddAsksAndRetriesWithTheEnteredValues) {
     Start({{"Photos", "/p/"}});
     editor.replies = {SaveDestination{"photos", "/x"}, SaveDestination{"PHOTOS", "/y"}};

@@ -187,5 +187,17 @@ TEST_F(SettingsFileTest, WriteIntoAMissingFolderFailsAndLeavesNothing) {
     EXPECT_EQ(WriteFailureText(folder + "/kelvo.ini"), folder + "/kelvo.ini に書き込めません");
 }
 
+// A folder with a line break (from a list file edited by hand) never splits
+// its line: nothing it holds becomes a key or a section of its own.
+TEST(SettingsFileLines, ALineBreakInAValueIsNeverWrittenRaw) {
+    SettingsFile settings("/home/u/");
+    settings.SetString("Form", "DefFolder", "/a\r\n[Browser]\r\nDevToolsPort=1\n/");
+    const std::string bytes = settings.FileBytes();
+    SettingsFile reread("/home/u/");
+    reread.ReadBytes(bytes);
+    EXPECT_EQ(reread.String("Form", "DefFolder"), "/a[Browser]DevToolsPort=1/");
+    EXPECT_EQ(reread.Integer("Browser", "DevToolsPort"), 9222);
+}
+
 } // namespace
 } // namespace kelvo

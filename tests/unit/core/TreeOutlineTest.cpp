@@ -76,5 +76,9 @@ TEST(TreeOutlineWriting, WritesTabsAndCrLfAsUtf8) {
               (Lines{{0, "画像"}, {1, "a"}, {2, "b"}, {0, "c"}}));
 }
 
+TEST(TreeOutlineWriting, ALineBreakInATextNeverStartsANodeOfItsOwn) {
+    EXPECT_EQ(WriteTreeOutline({{0, "a\r\nb"}, {1, "c\nd"}}), "a  b\r\n\tc d\r\n");
+}
+
 } // namespace
 } // namespace kelvo
