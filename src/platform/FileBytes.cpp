@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <filesystem>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,10 +42,32 @@ std::optional<std::string> ReadFileBytes(const std::string& path) {
     return bytes;
 }
 
+namespace {
+
+constexpr int kMaxLinkHops = 40; // as the kernel allows
+
+// The file a chain of symbolic links ends at, whether it exists or not: a
+// file linked into a synced folder is replaced there, and the link stays.
+std::string LinkTarget(const std::string& path) {
+    namespace fs = std::filesystem;
+    fs::path at(path);
+    std::error_code error;
+    for (int hop = 0; hop < kMaxLinkHops && fs::is_symlink(fs::symlink_status(at, error)); ++hop) {
+        const fs::path next = fs::read_symlink(at, error);
+        if (error)
+            break;
+        at = next.is_absolute() ? next : at.parent_path() / next;
+    }
+    return at.string();
+}
+
+} // namespace
+
 bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
-    TemporaryFile temp(path);
-    if (!temp.Valid() || !KeepModeOf(path, temp.Get()) || !WriteAll(temp.Get(), bytes) ||
-        !temp.Finish() || ::rename(temp.Path().c_str(), path.c_str()) != 0)
+    const std::string target = LinkTarget(path);
+    TemporaryFile temp(target);
+    if (!temp.Valid() || !KeepModeOf(target, temp.Get()) || !WriteAll(temp.Get(), bytes) ||
+        !temp.Finish() || ::rename(temp.Path().c_str(), target.c_str()) != 0)
         return false;
     temp.Release();
     return true;

@@ -38,8 +38,9 @@ private:
 };
 
 // Replaces the file through a temporary file in the same folder, flushed to
-// disk and renamed over the target. On any error the old file stays as it
-// was, the temporary file is removed, and false is returned.
+// disk and renamed over the target. A symbolic link is written through: the
+// file it leads to is replaced, and the link stays. On any error the old file
+// stays as it was, the temporary file is removed, and false is returned.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes);
 
 // The first and last bytes of a file that an append looks at before writing.

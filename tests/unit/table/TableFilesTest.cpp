@@ -117,6 +117,25 @@ TEST(TableFilesTest, FailedSaveKeepsPreviousFileAndLeavesNoTemporary) {
     EXPECT_EQ(dir.Entries(), (Names{"folder.txt", "old.mlb"}));
 }
 
+// A list or log linked into another folder (a synced one) is replaced there;
+// the link stays a link.
+TEST(TableFilesTest, SaveWritesThroughASymbolicLink) {
+    test::TempDir dir;
+    std::filesystem::create_directory(dir.File("synced"));
+    test::WriteBytes(dir.File("synced/list.txt"), "old\r\n");
+    std::filesystem::create_symlink("synced/list.txt", dir.File("ListView.txt"));
+    std::filesystem::create_symlink(dir.File("ListView.txt"), dir.File("again.txt"));
+    std::filesystem::create_symlink("synced/new.txt", dir.File("dangling.txt"));
+    TMlb2 table = TwoRowTable();
+    ASSERT_TRUE(table.Save(dir.File("again.txt")));
+    ASSERT_TRUE(table.Save(dir.File("dangling.txt")));
+    for (const char* link : {"ListView.txt", "again.txt", "dangling.txt"})
+        EXPECT_TRUE(std::filesystem::is_symlink(dir.File(link))) << link;
+    EXPECT_EQ(test::ReadBytes(dir.File("synced/list.txt")), WriteQuotedForm(table));
+    EXPECT_EQ(test::ReadBytes(dir.File("synced/new.txt")), WriteQuotedForm(table));
+    EXPECT_EQ(dir.Entries(), (Names{"ListView.txt", "again.txt", "dangling.txt", "synced"}));
+}
+
 TEST(TableFilesTest, LongTokensSurviveEveryForm) {
     test::TempDir dir;
     std::string longValue;
