@@ -18,6 +18,8 @@
 #include "destinations/DestinationTreePane.h"
 #include "destinations/TForm8.h"
 #include "history/TForm7.h"
+#include "platform/PathText.h"
+#include "platform/TemporaryFile.h"
 #include "viewer/TForm5.h"
 
 #include <QAction>
@@ -110,6 +112,7 @@ AppSession::AppSession(const QString& homeFolder)
     ApplySecondaryWindowSettings();
     form8_ = std::make_unique<TForm8>(*prompter_);
     QDir().mkdir(home_ + QStringLiteral("Logs"));
+    RemoveLeftovers();
     WireDestinationCommands();
     pipeline_ = std::make_unique<CapturePipeline>(
         CaptureContext{home_, *prompter_, browser_, clock_, *form1_, history_, destination_});
@@ -127,6 +130,16 @@ AppSession::AppSession(const QString& homeFolder)
     form1_->SetImage1DblClick([this] { OpenLastCapture(); });
     form1_->SetCloseHandler([this] { return FormCloseQuery() && FormClose(); });
     form1_->SetFirstShowHandler([this] { FormShow(); });
+}
+
+// What a killed close, rewrite or drop left behind in the home's own folders;
+// the lock is held, so no other Kelvo is writing there.
+void AppSession::RemoveLeftovers() {
+    RemoveLeftoverTemporaryFiles(LocalPath(home_));
+    const QDir logs(home_ + QStringLiteral("Logs"));
+    for (const QString& month : logs.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        RemoveLeftoverTemporaryFiles(LocalPath(logs.filePath(month)));
+    intake_.RemoveLeftovers();
 }
 
 void AppSession::ApplyWindowSettings() {

@@ -74,6 +74,7 @@ public:
 
 private:
     void WireDestinationCommands();
+    void RemoveLeftovers();
     void ApplyWindowSettings();
     void StoreWindowSettings();
     void ApplySecondaryWindowSettings();

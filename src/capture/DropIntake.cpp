@@ -20,6 +20,9 @@ namespace kelvo {
 namespace {
 
 constexpr auto kOriginalBytes = "application/octet-stream";
+// The folders NewDropFolder makes, and the same as a name filter.
+constexpr char kDropFolderTemplate[] = "drop-XXXXXX";
+constexpr char kDropFolderPattern[] = "drop-??????";
 constexpr auto kPromisedName = "application/x-moz-file-promise-dest-filename";
 // Leaves room for a clash suffix within the usual 255-byte limit of a name.
 constexpr qsizetype kMaxNameBytes = 200;
@@ -196,7 +199,7 @@ std::shared_ptr<QTemporaryDir> NewDropFolder(const QString& stagingFolder) {
     if (!MakePrivateFolder(stagingFolder))
         return nullptr;
     auto folder = std::make_shared<QTemporaryDir>(
-        QDir(stagingFolder).filePath(QStringLiteral("drop-XXXXXX")));
+        QDir(stagingFolder).filePath(QString::fromLatin1(kDropFolderTemplate)));
     return folder->isValid() ? folder : nullptr;
 }
 
@@ -255,6 +258,13 @@ DropPayload DropIntake::Take(const QMimeData& mime) const {
     payload.files.append(file);
     payload.staging = std::move(folder);
     return payload;
+}
+
+void DropIntake::RemoveLeftovers() const {
+    const QDir staging(stagingFolder_);
+    const QStringList pattern{QString::fromLatin1(kDropFolderPattern)};
+    for (const QString& name : staging.entryList(pattern, QDir::Dirs | QDir::Hidden))
+        QDir(staging.filePath(name)).removeRecursively();
 }
 
 // The source writes into a folder of its own, so its file cannot meet the

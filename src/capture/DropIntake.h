@@ -28,6 +28,9 @@ public:
     static bool CanTake(const QMimeData& mime);
     // Empty files when the drop carries neither a file nor image data.
     DropPayload Take(const QMimeData& mime) const;
+    // Removes the drop folders a killed run left in the staging folder. Only
+    // for the process that holds the home's lock, before its first drop.
+    void RemoveLeftovers() const;
 
 private:
     std::function<QString()> RequestDirectSave(const QMimeData& mime, const QString& dropFolder,

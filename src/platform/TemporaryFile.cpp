@@ -4,7 +4,11 @@
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
+#include <filesystem>
+#include <limits>
+#include <regex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -77,6 +81,38 @@ TemporaryFile::~TemporaryFile() {
 
 bool TemporaryFile::Finish() {
     return ::fdatasync(file_.Get()) == 0 && file_.Close();
+}
+
+namespace {
+
+// ".NAME.tmp-PID-COUNTER-ATTEMPT", as TemporaryNameFor makes it; the PID, or
+// 0 when the name is not of that shape.
+pid_t OwnerOfTemporaryName(const std::string& name) {
+    static const std::regex shape(R"(\..+\.tmp-([0-9]{1,10})-[0-9]+-[0-9]+)");
+    std::smatch match;
+    if (!std::regex_match(name, match, shape))
+        return 0;
+    const long long pid = std::stoll(match[1].str());
+    return pid <= std::numeric_limits<pid_t>::max() ? pid_t(pid) : 0;
+}
+
+bool IsRunning(pid_t pid) {
+    return ::kill(pid, 0) == 0 || errno == EPERM;
+}
+
+} // namespace
+
+int RemoveLeftoverTemporaryFiles(const std::string& folder) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    int removed = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
+        const pid_t owner = OwnerOfTemporaryName(entry.path().filename().string());
+        if (owner > 0 && !IsRunning(owner) && entry.is_regular_file(error) &&
+            fs::remove(entry.path(), error))
+            ++removed;
+    }
+    return removed;
 }
 
 } // namespace kelvo

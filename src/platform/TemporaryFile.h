@@ -50,4 +50,9 @@ private:
     FileDescriptor file_;
 };
 
+// Removes from the folder the temporary files a process that is gone left
+// behind (a close or a rewrite killed halfway); nothing else is touched.
+// Returns how many were removed.
+int RemoveLeftoverTemporaryFiles(const std::string& folder);
+
 } // namespace kelvo

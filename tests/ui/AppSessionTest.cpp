@@ -6,7 +6,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
@@ -70,6 +72,24 @@ private slots:
         QVERIFY(QFile::exists(home + "ListView.txt"));
         QVERIFY(QFile::exists(home + "TreeView.txt"));
         QVERIFY(QFile::exists(home + "TreeViewLogs.txt"));
+    }
+
+    // A close or a drop killed halfway leaves nothing for good.
+    void leftoversOfAKilledRunAreRemovedAtStart() {
+        const QString home = NewHome("[Form]\r\nCBX2=0\r\n");
+        const QStringList leftovers = {".ListView.txt.tmp-2147483000-0-0",
+                                       "Logs/2006年05月/.20060530.txt.tmp-2147483000-1-0",
+                                       ".staging/drop-Ab12Cd/photo.jpg"};
+        for (const QString& leftover : leftovers) {
+            QDir().mkpath(QFileInfo(home + leftover).path());
+            Write(home + leftover, "left");
+        }
+        Write(home + "Logs/2006年05月/20060530.txt", "kept");
+        AppSession session(home);
+        for (const QString& leftover : leftovers)
+            QVERIFY2(!QFileInfo::exists(home + leftover), qPrintable(leftover));
+        QVERIFY(!QFileInfo::exists(home + ".staging/drop-Ab12Cd"));
+        QCOMPARE(Read(home + "Logs/2006年05月/20060530.txt"), QByteArray("kept"));
     }
 
     // A list file read only in part survives closes until the list changes.

@@ -187,6 +187,17 @@ TEST_F(DropIntakeTest, ALinkedImageIsNamedAfterThePictureNotTheLink) {
     EXPECT_EQ(picture.imageAddress, unnamed);
 }
 
+TEST_F(DropIntakeTest, DropFoldersOfAKilledRunAreRemovedAndNothingElse) {
+    for (const char* folder : {"drop-a1B2c3", "drop-zzzzzz", "keep", "drop-long-name"})
+        QDir().mkpath(StagingFolder() + "/" + folder + "/inside");
+    QFile file(StagingFolder() + "/drop-a1B2c3/inside/photo.jpg");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    intake_.RemoveLeftovers();
+    EXPECT_EQ(QDir(StagingFolder()).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+              (QStringList{"drop-long-name", "keep"}));
+}
+
 TEST_F(DropIntakeTest, DropWithoutFilesOrImageDataGivesNothingAndFetchesNothing) {
     QMimeData text;
     text.setText("https://example.com/a.jpg");

@@ -1,5 +1,6 @@
 #include "TableTestSupport.h"
 
+#include "platform/TemporaryFile.h"
 #include "table/TMlb2.h"
 #include "table/TableForms.h"
 
@@ -9,6 +10,7 @@
 #include <string>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace kelvo {
 namespace {
@@ -134,6 +136,21 @@ TEST(TableFilesTest, SaveWritesThroughASymbolicLink) {
     EXPECT_EQ(test::ReadBytes(dir.File("synced/list.txt")), WriteQuotedForm(table));
     EXPECT_EQ(test::ReadBytes(dir.File("synced/new.txt")), WriteQuotedForm(table));
     EXPECT_EQ(dir.Entries(), (Names{"ListView.txt", "again.txt", "dangling.txt", "synced"}));
+}
+
+// A close killed halfway leaves its temporary file; the next start removes
+// those of processes that are gone, and nothing else.
+TEST(TableFilesTest, LeftoverTemporaryFilesOfGoneProcessesAreRemoved) {
+    test::TempDir dir;
+    const std::string gone = ".ListView.txt.tmp-2147483000-0-0";
+    const std::string mine = ".kelvo.ini.tmp-" + std::to_string(::getpid()) + "-3-0";
+    for (const std::string& name : {gone, mine, std::string("ListView.txt"),
+                                    std::string(".notes.tmp-12"), std::string("x.tmp-1-2-3")})
+        test::WriteBytes(dir.File(name), "bytes");
+    std::filesystem::create_directory(dir.File(".TreeView.txt.tmp-2147483001-0-0"));
+    EXPECT_EQ(RemoveLeftoverTemporaryFiles(dir.File("")), 1);
+    EXPECT_EQ(dir.Entries(), (Names{".TreeView.txt.tmp-2147483001-0-0", mine, ".notes.tmp-12",
+                                    "ListView.txt", "x.tmp-1-2-3"}));
 }
 
 TEST(TableFilesTest, LongTokensSurviveEveryForm) {
