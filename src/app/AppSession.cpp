@@ -335,7 +335,11 @@ bool AppSession::AcceptHandOvers() {
         payload.done = std::move(done);
         pipeline_->HandleDroppedFiles(payload);
     });
-    return handOvers_->Listen();
+    if (handOvers_->Listen())
+        return true;
+    startupProblems_ << QStringLiteral("kelvo capture から画像を受け取れません。") +
+                            handOvers_->ListenError();
+    return false;
 }
 
 void AppSession::OpenVersionBox() {

@@ -17,8 +17,10 @@ struct HandedOutcome {
     QString text; // the outcome, or why nothing was saved
 };
 
-// The socket name of the window working on a home folder: one per home and user.
-QString InstanceServerName(const QString& homeFolder);
+// The socket of the window working on a home folder, one per home (by its
+// canonical path) in a folder only the user can enter: $XDG_RUNTIME_DIR when
+// it is the user's own and closed to others, else ".run/" in the home folder.
+QString InstanceSocketPath(const QString& homeFolder);
 
 // The running window's end: takes files to capture from a second start and
 // reports each file's outcome back, then closes the connection.
@@ -33,20 +35,33 @@ public:
 
     InstanceServer(const QString& homeFolder, CaptureRequest onCapture, QObject* parent = nullptr);
     // The caller holds the home's lock, so a socket left behind is stale.
+    // False, with the reason in ListenError(), when the socket cannot be made.
     bool Listen();
+    QString ListenError() const { return listenError_; }
 
 private:
     void Serve(QLocalSocket* socket);
+    void Answer(QLocalSocket* socket, const QStringList& files);
 
     QLocalServer server_;
-    QString name_;
+    QString path_;
+    QString listenError_;
     CaptureRequest onCapture_;
 };
 
+// While the window works on a hand-over it tells the second start so at
+// least this often; the second start gives up after kHandOverSilence without
+// a word.
+inline constexpr int kHandOverHeartbeat = 2000; // ms
+inline constexpr int kHandOverSilence = 30000;  // ms
+
 // The second start's end: hands the files to the window working on the home,
 // prints one line per file as the window reports it, and returns the exit
-// code; nothing when no window answers.
+// code; nothing when no window answers. A socket kept by another user is
+// never talked to; a window that falls silent ends the wait with exit code 1
+// and a word on err.
 std::optional<int> HandOverCapture(const QString& homeFolder, const QStringList& files,
-                                   QTextStream& out);
+                                   QTextStream& out, QTextStream& err,
+                                   int silenceLimit = kHandOverSilence);
 
 } // namespace kelvo

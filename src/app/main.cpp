@@ -49,8 +49,8 @@ int RunCapture(const QStringList& args, const QString& homeOption, QTextStream& 
         kelvo::ResolveHomeFolder(homeOption, QCoreApplication::applicationDirPath());
     const kelvo::SystemClock clock;
     return kelvo::RunCaptureCommand(args, home, clock, out, err,
-                                    [&home](const QStringList& files, QTextStream& handedOut) {
-                                        return kelvo::HandOverCapture(home, files, handedOut);
+                                    [&](const QStringList& files, QTextStream& handedOut) {
+                                        return kelvo::HandOverCapture(home, files, handedOut, err);
                                     });
 }
 

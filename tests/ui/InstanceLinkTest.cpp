@@ -2,8 +2,16 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
 
 #include <atomic>
 #include <thread>
@@ -21,24 +29,35 @@ private:
     // Runs the second start's side in its own thread, as it would run in its
     // own process, while this thread serves.
     static std::optional<int> HandOverWhileServing(const QString& home, const QStringList& files,
-                                                   QString& printed) {
+                                                   QString& printed, QString* said = nullptr,
+                                                   int silenceLimit = kHandOverSilence) {
         std::optional<int> code;
         std::atomic<bool> finished = false;
+        QString errors;
         std::thread client([&] {
             QTextStream out(&printed);
-            code = HandOverCapture(home, files, out);
+            QTextStream err(&errors);
+            code = HandOverCapture(home, files, out, err, silenceLimit);
             finished = true;
         });
         QDeadlineTimer deadline(10000);
         while (!finished && !deadline.hasExpired())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         client.join();
+        if (said)
+            *said = errors;
         return code;
+    }
+
+    QString NewHome(const QString& name) {
+        const QString home = temp.path() + "/" + name + "/";
+        QDir().mkpath(home);
+        return home;
     }
 
 private slots:
     void reportsEachOutcomeAndTheExitCode() {
-        const QString home = temp.path() + "/home/";
+        const QString home = NewHome("home");
         QStringList received;
         InstanceServer server(home, [&](const QStringList& files, InstanceServer::Reply report,
                                         std::function<void()> done) {
@@ -57,7 +76,7 @@ private slots:
     }
 
     void aFailedFileGivesExitCodeOne() {
-        const QString home = temp.path() + "/other/";
+        const QString home = NewHome("other");
         InstanceServer server(home, [&](const QStringList& files, InstanceServer::Reply report,
                                         std::function<void()> done) {
             report({HandedOutcome::Kind::Failed, files.value(0), "保存できません。"});
@@ -71,7 +90,67 @@ private slots:
     void noWindowMeansNothingIsHandedOver() {
         QString printed;
         QTextStream out(&printed);
-        QCOMPARE(HandOverCapture(temp.path() + "/nobody/", {"/in/a.jpg"}, out), std::nullopt);
+        QCOMPARE(HandOverCapture(temp.path() + "/nobody/", {"/in/a.jpg"}, out, out), std::nullopt);
+    }
+
+    // Not in the shared temporary folder under a name anyone can take first:
+    // in a folder only the user may enter, named after the home's real path.
+    void theSocketLiesInAPrivateFolderNamedAfterTheRealHome() {
+        const QString home = NewHome("real");
+        QVERIFY(QFile::link(home, temp.path() + "/linked"));
+        const QString path = InstanceSocketPath(home);
+        QCOMPARE(InstanceSocketPath(temp.path() + "/linked/"), path);
+        QVERIFY2(!path.startsWith(QDir::tempPath() + "/kelvo"), qPrintable(path));
+        InstanceServer server(home, [](const QStringList&, InstanceServer::Reply,
+                                       std::function<void()> done) { done(); });
+        QVERIFY2(server.Listen(), qPrintable(server.ListenError()));
+        const QFileInfo folder(QFileInfo(path).path());
+        QCOMPARE(folder.permissions() & (QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
+                                         QFile::ExeOther | QFile::WriteGroup | QFile::WriteOther),
+                 QFile::Permissions());
+        QString printed;
+        QCOMPARE(HandOverWhileServing(temp.path() + "/linked/", {"/in/a.jpg"}, printed),
+                 std::optional<int>(0));
+    }
+
+    // A window that falls silent does not keep the second start for good.
+    void aSilentWindowEndsTheWait() {
+        const QString home = NewHome("silent");
+        QDir().mkdir(QFileInfo(InstanceSocketPath(home)).path());
+        QLocalServer mute;
+        QVERIFY(mute.listen(InstanceSocketPath(home)));
+        QString printed, said;
+        QCOMPARE(HandOverWhileServing(home, {"/in/a.jpg"}, printed, &said, 300),
+                 std::optional<int>(1));
+        QVERIFY2(said.contains("stopped answering"), qPrintable(said));
+    }
+
+    // The client gives up while the window shows a dialog: the capture goes
+    // on to its end, and only the report back is dropped.
+    void aClientThatGoesAwayDuringADialogTakesNothingWithIt() {
+        const QString home = NewHome("gone");
+        bool finished = false;
+        InstanceServer server(home, [&](const QStringList&, InstanceServer::Reply report,
+                                        std::function<void()> done) {
+            QEventLoop dialog; // as a modal dialog runs its own loop
+            QTimer::singleShot(400, &dialog, &QEventLoop::quit);
+            dialog.exec();
+            report({HandedOutcome::Kind::Saved, "/pics/a.jpg", "を保存しました。"});
+            done();
+            finished = true;
+        });
+        QVERIFY(server.Listen());
+        std::thread client([&] {
+            QLocalSocket socket;
+            socket.connectToServer(InstanceSocketPath(home));
+            if (socket.waitForConnected(1000)) {
+                socket.write("CAPTURE\n/in/a.jpg\n\n");
+                socket.waitForBytesWritten(1000);
+                QThread::msleep(100);
+            }
+        }); // the socket closes here, in the middle of the "dialog"
+        QTRY_VERIFY_WITH_TIMEOUT(finished, 5000);
+        client.join();
     }
 };
 
