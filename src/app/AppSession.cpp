@@ -8,6 +8,7 @@
 #include "app/TForm2.h"
 #include "app/Transparency.h"
 #include "app/TrayIcon.h"
+#include "app/WindowBounds.h"
 #include "app/XdndDirectSave.h"
 #include "capture/CapturePipeline.h"
 #include "capture/TForm4.h"
@@ -28,6 +29,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QSplitter>
 #include <QTableView>
 #include <QTimer>
@@ -35,11 +37,26 @@
 namespace kelvo {
 namespace {
 
+constexpr QSize kMinimumWindow(120, 100);
+
 // A window's bounds and state from its section. A modal window never starts
 // minimised: it would hold the program without being seen.
+// The stored bounds, on a screen and no larger than it: a hand-edited or
+// foreign settings file never opens a window out of reach.
+void SetReachableGeometry(QWidget& window, const QRect& stored) {
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens << screen->availableGeometry();
+    window.setGeometry(ReachableBounds(stored, screens, kMinimumWindow));
+}
+
+QRect StoredBounds(const SettingsFile& settings, const char* section) {
+    return QRect(settings.Integer(section, "Left"), settings.Integer(section, "Top"),
+                 settings.Integer(section, "Width"), settings.Integer(section, "Height"));
+}
+
 void ApplyBounds(QWidget& window, const SettingsFile& settings, const char* section) {
-    window.setGeometry(settings.Integer(section, "Left"), settings.Integer(section, "Top"),
-                       settings.Integer(section, "Width"), settings.Integer(section, "Height"));
+    SetReachableGeometry(window, StoredBounds(settings, section));
     if (settings.Integer(section, "WindowState") == 2)
         window.setWindowState(Qt::WindowMaximized);
 }
@@ -144,8 +161,7 @@ void AppSession::RemoveLeftovers() {
 
 void AppSession::ApplyWindowSettings() {
     TForm1& form = *form1_;
-    form.setGeometry(settings_.Integer("Form", "Left"), settings_.Integer("Form", "Top"),
-                     settings_.Integer("Form", "Width"), settings_.Integer("Form", "Height"));
+    SetReachableGeometry(form, StoredBounds(settings_, "Form"));
     form.SetTreePaneWidth(settings_.Integer("Form", "P1Width"));
     form.SetPreviewPaneHeight(settings_.Integer("Form", "IHeight"));
     form.SetMenuShown(settings_.Boolean("Form", "PBX1"));

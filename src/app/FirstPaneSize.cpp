@@ -1,10 +1,17 @@
 #include "app/FirstPaneSize.h"
 
+#include "app/WindowBounds.h"
+
 #include <QSplitter>
 
 #include <algorithm>
 
 namespace kelvo {
+namespace {
+
+constexpr int kMinimumPane = 24; // px: enough to see and to grab
+
+} // namespace
 
 void FirstPaneSize::Set(int size) {
     size_ = size;
@@ -22,7 +29,9 @@ void FirstPaneSize::Apply() {
         return;
     const bool across = splitter_->orientation() == Qt::Horizontal;
     const int room = (across ? splitter_->width() : splitter_->height()) - splitter_->handleWidth();
-    splitter_->setSizes({size_, std::max(1, room - size_)});
+    // A size from the settings file may hide either pane: both stay reachable.
+    const int size = ReachablePaneSize(size_, room, kMinimumPane);
+    splitter_->setSizes({size, std::max(1, room - size)});
     applied_ = true;
 }
 

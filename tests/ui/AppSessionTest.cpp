@@ -2,15 +2,19 @@
 #include "app/TForm1.h"
 #include "app/TForm2.h"
 #include "destinations/DestinationTreePane.h"
+#include "history/TForm7.h"
 #include "support/TestHome.h"
+#include "viewer/TForm5.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTemporaryDir>
@@ -72,6 +76,26 @@ private slots:
         QVERIFY(QFile::exists(home + "ListView.txt"));
         QVERIFY(QFile::exists(home + "TreeView.txt"));
         QVERIFY(QFile::exists(home + "TreeViewLogs.txt"));
+    }
+
+    // Sizes and places from a hand-edited settings file never open a window
+    // out of reach, nor a pane too small to see.
+    void windowsFromTheSettingsOpenWholeOnTheScreen() {
+        const QString home = NewHome("[Form]\r\nCBX2=0\r\nWidth=100000\r\nHeight=100000\r\n"
+                                     "P1Width=-10\r\nIHeight=5000\r\n"
+                                     "[Form7]\r\nLeft=-5000\r\nTop=-5000\r\n"
+                                     "[Form5]\r\nLeft=90000\r\nTop=90000\r\n");
+        AppSession session(home);
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        for (QWidget* window : std::initializer_list<QWidget*>{
+                 &session.MainWindow(), &session.HistoryBrowser(), &session.Viewer()})
+            QVERIFY2(screen.contains(window->geometry()), qPrintable(window->objectName()));
+        TForm1& form = session.MainWindow();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(form.TreePaneWidth() >= 24);
+        QVERIFY(form.PreviewPaneHeight() >= 24);
+        QVERIFY(form.findChild<QSplitter*>("Splitter2")->sizes().value(1) >= 24);
     }
 
     // A close or a drop killed halfway leaves nothing for good.
