@@ -4,24 +4,7 @@
 # Usage: second_instance.sh KELVO_BINARY
 set -euo pipefail
 kelvo=$1
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-source "$root/scripts/xdisplay.sh"
-
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-start_xvfb "$work"
-pids+=("$xvfb_pid")
-home=$work/home
-mkdir -p "$home"
-printf '[Form]\r\nCBX2=0\r\n' >"$home/kelvo.ini"
+source "$(dirname "${BASH_SOURCE[0]}")/session.sh"
 
 "$kelvo" --home "$home" >"$work/first.log" 2>&1 &
 first=$!
