@@ -113,6 +113,23 @@ private slots:
                  std::optional<int>(0));
     }
 
+    // A socket folder others may enter is not used, and the failure is said.
+    void aFolderOthersMayEnterIsRefused() {
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        qunsetenv("XDG_RUNTIME_DIR");
+        const QString home = NewHome("open");
+        QVERIFY(QDir().mkdir(home + ".run"));
+        QVERIFY(QFile::setPermissions(home + ".run", QFile::ReadOwner | QFile::WriteOwner |
+                                                         QFile::ExeOwner | QFile::ReadOther |
+                                                         QFile::ExeOther));
+        InstanceServer server(home, [](const QStringList&, InstanceServer::Reply,
+                                       std::function<void()> done) { done(); });
+        QVERIFY(!server.Listen());
+        QVERIFY2(server.ListenError().contains(".run"), qPrintable(server.ListenError()));
+        if (!runtime.isNull())
+            qputenv("XDG_RUNTIME_DIR", runtime);
+    }
+
     // A window that falls silent does not keep the second start for good.
     void aSilentWindowEndsTheWait() {
         const QString home = NewHome("silent");
