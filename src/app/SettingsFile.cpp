@@ -71,9 +71,9 @@ qsizetype CharacterBoundary(const QByteArray& bytes, qsizetype maxBytes, TextEnc
     }
 }
 
-// A line break in a value would end its line and start another key.
+// A line feed in a value would end its line and start another key.
 QString OnOneLine(QString value) {
-    return value.remove(u'\r').remove(u'\n');
+    return value.replace(u'\n', u' ');
 }
 
 struct ParsedIni {

@@ -166,7 +166,10 @@ TextEncoding DetectTableEncoding(const TMlb2& table) {
 QString DecodeText(std::string_view bytes, TextEncoding encoding) {
     if (encoding == TextEncoding::ShiftJis)
         return DecodeShiftJis(bytes);
-    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+    // A mark in front is text like any other here: lines and values are
+    // decoded one by one, and none of them starts a file.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return utf8.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
 }
 
 void ConvertTableToUtf8(TMlb2& table) {

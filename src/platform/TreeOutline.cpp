@@ -77,8 +77,8 @@ std::string WriteTreeOutline(const QList<OutlineEntry>& entries) {
     QString text;
     for (const OutlineEntry& entry : entries) {
         text += QString(entry.level, u'\t');
-        // A line break in a text would start a node of its own.
-        text += QString(entry.text).replace(u'\r', u' ').replace(u'\n', u' ');
+        // A line feed in a text would start a node of its own.
+        text += QString(entry.text).replace(u'\n', u' ');
         text += QLatin1String("\r\n");
     }
     return EncodeFileText(text);

@@ -195,7 +195,7 @@ TEST(SettingsFileLines, ALineBreakInAValueIsNeverWrittenRaw) {
     const std::string bytes = settings.FileBytes();
     SettingsFile reread("/home/u/");
     reread.ReadBytes(bytes);
-    EXPECT_EQ(reread.String("Form", "DefFolder"), "/a[Browser]DevToolsPort=1/");
+    EXPECT_EQ(reread.String("Form", "DefFolder"), "/a\r [Browser]\r DevToolsPort=1 /");
     EXPECT_EQ(reread.Integer("Browser", "DevToolsPort"), 9222);
 }
 

@@ -77,7 +77,9 @@ TEST(TreeOutlineWriting, WritesTabsAndCrLfAsUtf8) {
 }
 
 TEST(TreeOutlineWriting, ALineBreakInATextNeverStartsANodeOfItsOwn) {
-    EXPECT_EQ(WriteTreeOutline({{0, "a\r\nb"}, {1, "c\nd"}}), "a  b\r\n\tc d\r\n");
+    const QList<OutlineEntry> entries = {{0, "a\r\nb"}, {1, "c\nd"}};
+    EXPECT_EQ(WriteTreeOutline(entries), "a\r b\r\n\tc d\r\n");
+    EXPECT_EQ(ReadTreeOutline(WriteTreeOutline(entries)).entries.size(), 2);
 }
 
 } // namespace
