@@ -4,7 +4,6 @@
 #include "capture/CaptureDisplay.h"
 #include "capture/CaptureLog.h"
 #include "capture/CaptureNames.h"
-#include "capture/DropTexts.h"
 #include "destinations/CurrentDestination.h"
 #include "history/DayTexts.h"
 #include "history/HistoryTree.h"

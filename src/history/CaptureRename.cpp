@@ -9,8 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <algorithm>
-
 namespace kelvo {
 namespace {
 
