@@ -17,7 +17,7 @@ command_name() {
 }
 
 case $(command_name "$@") in
-  capture|table) ;;
+  capture|table|history|--help|-h|--version) ;;
   *)
     # The window needs a display; the command-line mode does not. (A chosen
     # Qt platform such as QT_QPA_PLATFORM=offscreen needs none.)
@@ -26,6 +26,7 @@ case $(command_name "$@") in
 run.sh: no display (neither DISPLAY nor WAYLAND_DISPLAY is set).
 Kelvo's window needs an X11 or Wayland display. Without one, use the command line:
   ./run.sh [--home DIR] capture [--on-clash auto|skip] FILE...
+  ./run.sh [--home DIR] history [DAY]
   ./run.sh table dump [--types] FILE
   ./run.sh table convert IN OUT
 or, once built, $build_dir/src/kelvo capture ... / $build_dir/src/kelvo table ...

@@ -20,11 +20,13 @@ QString DefaultHomeFolder(const QString& executableFolder) {
 
 } // namespace
 
-QString ResolveHomeFolder(const QString& givenFolder, const QString& executableFolder) {
+QString ResolveHomeFolder(const QString& givenFolder, const QString& executableFolder,
+                          HomeUse use) {
     const QString chosen =
         givenFolder.isEmpty() ? DefaultHomeFolder(executableFolder) : givenFolder;
     const QString folder = WithTrailingSeparator(QDir::cleanPath(QDir().absoluteFilePath(chosen)));
-    QDir().mkpath(folder);
+    if (use == HomeUse::Write)
+        QDir().mkpath(folder);
     return folder;
 }
 

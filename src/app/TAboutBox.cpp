@@ -1,5 +1,6 @@
 #include "app/TAboutBox.h"
 
+#include "app/CommandLine.h"
 #include "app/NamedLabel.h"
 
 #include "app/WindowPlacement.h"
@@ -25,7 +26,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     const int side = style()->pixelMetric(QStyle::PM_LargeIconSize);
     ProgramIcon = NamedLabel(QStringLiteral("ProgramIcon"), this);
     ProgramIcon->setPixmap(icon.pixmap(side, side));
-    ProductName = NamedLabel(QStringLiteral("ProductName"), this, QStringLiteral("ケルボ v1.13"));
+    ProductName = NamedLabel(QStringLiteral("ProductName"), this, KelvoCaption());
     Comments = NamedLabel(QStringLiteral("Comments"), this, QStringLiteral("画像取得閲覧ツール"));
     Copyright = NamedLabel(QStringLiteral("Copyright"), this,
                            QStringLiteral("© 2026 Kelvo の開発者たち。自由に使ってください。"));

@@ -1,5 +1,6 @@
 #include "app/TForm1.h"
 
+#include "app/CommandLine.h"
 #include "app/NamedLabel.h"
 
 #include "app/WindowMover.h"
@@ -95,7 +96,7 @@ TForm1::TForm1(QWidget* parent)
           box.exec();
       }) {
     setObjectName(QStringLiteral("TForm1"));
-    setWindowTitle(QStringLiteral("ケルボ v1.13"));
+    setWindowTitle(KelvoCaption());
     resize(287, 292);
     CreateDestinationActions();
     CreateViewActions();

@@ -1,5 +1,6 @@
 #include "app/AppSession.h"
 #include "app/CaptureCommand.h"
+#include "app/CommandLine.h"
 #include "app/HistoryCommand.h"
 #include "app/HomeFolder.h"
 #include "app/InstanceLink.h"
@@ -14,6 +15,7 @@
 #include <QMessageBox>
 #include <QTextStream>
 
+#include <cstdio>
 #include <exception>
 
 namespace {
@@ -56,8 +58,9 @@ int RunCapture(const QStringList& args, const QString& homeOption, QTextStream& 
 
 int RunHistory(const QStringList& args, const QString& homeOption, QTextStream& out,
                QTextStream& err) {
-    const QString home =
-        kelvo::ResolveHomeFolder(homeOption, QCoreApplication::applicationDirPath());
+    // Reading the history never makes a home that is not there.
+    const QString home = kelvo::ResolveHomeFolder(
+        homeOption, QCoreApplication::applicationDirPath(), kelvo::HomeUse::ReadOnly);
     return kelvo::RunHistoryCommand(args, home, out, err);
 }
 
@@ -93,29 +96,33 @@ int RunWindow(int argc, char* argv[]) {
     return 0;
 }
 
-// The first argument that is not --home and its folder names the command.
-QString CommandName(int argc, char* argv[]) {
-    for (int i = 1; i < argc; ++i) {
-        const QString arg = QString::fromLocal8Bit(argv[i]);
-        if (arg == QLatin1String("--home")) {
-            ++i;
-            continue;
-        }
-        if (!arg.startsWith(QLatin1String("--home=")))
-            return arg;
-    }
-    return {};
-}
-
 } // namespace
 
 int main(int argc, char* argv[]) {
-    const QString command = CommandName(argc, argv);
-    if (command == QLatin1String("table"))
-        return RunCommandLine(argc, argv, RunTable);
-    if (command == QLatin1String("capture"))
-        return RunCommandLine(argc, argv, RunCapture);
-    if (command == QLatin1String("history"))
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const kelvo::CommandLineRequest request = kelvo::ReadCommandLine(arguments);
+    using Kind = kelvo::CommandLineRequest::Kind;
+    switch (request.kind) {
+    case Kind::Help:
+        std::fputs(kelvo::KelvoUsage().toUtf8().constData(), stdout);
+        return 0;
+    case Kind::Version:
+        std::printf("kelvo %s\n", kelvo::KelvoVersion().toUtf8().constData());
+        return 0;
+    case Kind::Wrong:
+        std::fprintf(stderr, "kelvo: %s\n%s", request.problem.toLocal8Bit().constData(),
+                     kelvo::KelvoUsage().toUtf8().constData());
+        return 2;
+    case Kind::Command:
+        if (request.command == QLatin1String("table"))
+            return RunCommandLine(argc, argv, RunTable);
+        if (request.command == QLatin1String("capture"))
+            return RunCommandLine(argc, argv, RunCapture);
         return RunCommandLine(argc, argv, RunHistory);
+    case Kind::Window:
+        break;
+    }
     return RunWindow(argc, argv);
 }

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace kelvo {
+
+// The version, from the build (the CMake project version), in one place.
+QString KelvoVersion();
+// The main window's caption and the version box's product name.
+QString KelvoCaption();
+
+// Every command and option, as `kelvo --help` prints it.
+QString KelvoUsage();
+
+// What the arguments after the program's name ask for, decided before any
+// window or display is touched.
+struct CommandLineRequest {
+    enum class Kind { Window, Help, Version, Command, Wrong };
+    Kind kind = Kind::Window;
+    QString command; // Command: "table", "capture" or "history"
+    QString problem; // Wrong: what is wrong, to print on stderr
+};
+CommandLineRequest ReadCommandLine(const QStringList& arguments);
+
+} // namespace kelvo

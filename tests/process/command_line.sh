@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# The command line's manners, with no display at all: help and version, a
+# wrong command or option named with exit code 2, and a history read that
+# makes no home folder.
+# Usage: command_line.sh KELVO_BINARY
+set -euo pipefail
+kelvo=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+run() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$kelvo" "$@"; }
+
+run --help >"$work/out" || fail "--help exited $?"
+grep -q "capture \[--on-clash auto|skip\] FILE" "$work/out" || fail "--help lacks the capture line"
+[ "$(run --version)" = "kelvo $(sed -n 's/^project(kelvo VERSION \([0-9.]*\).*/\1/p' \
+  "$(dirname "$0")/../../CMakeLists.txt")" ] || fail "--version is not the project's version"
+for wrong in "bogus" "--nope" "--home" "capture --on-clash bogus x"; do
+  status=0
+  run $wrong >"$work/out" 2>"$work/err" || status=$?
+  [ "$status" -eq 2 ] || fail "kelvo $wrong exited $status, not 2"
+  [ -s "$work/err" ] || fail "kelvo $wrong said nothing on stderr"
+done
+run --home "$work/none" history >/dev/null || fail "history of a home not there failed"
+[ ! -e "$work/none" ] || fail "history made the home folder"
+echo "PASS: help, version, wrong arguments and a read-only history, without a display"
