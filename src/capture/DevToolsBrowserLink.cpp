@@ -83,7 +83,7 @@ QString DevToolsBrowserLink::AskPageAddress() {
 }
 
 bool DevToolsBrowserLink::OpenInBrowser(const QString& address) {
-    if (!IsWebAddress(QUrl::fromUserInput(address)))
+    if (!IsOpenableAddress(address))
         return false;
     // The browser takes the whole query, percent-decoded, as the address.
     if (Request("PUT", "/json/new?" + address.toUtf8().toPercentEncoding()))
@@ -93,9 +93,8 @@ bool DevToolsBrowserLink::OpenInBrowser(const QString& address) {
 }
 
 void DevToolsBrowserLink::OpenAddress(const QString& address) {
-    const QUrl url = QUrl::fromUserInput(address);
-    if (IsWebAddress(url) && opener_)
-        opener_(url);
+    if (IsOpenableAddress(address) && opener_)
+        opener_(QUrl::fromUserInput(address));
 }
 
 std::optional<QByteArray> DevToolsBrowserLink::Request(const QByteArray& verb,

@@ -56,6 +56,10 @@ bool IsWebAddress(const QUrl& url) {
     return url.isValid() && (url.scheme() == u"http" || url.scheme() == u"https");
 }
 
+bool IsOpenableAddress(const QString& address) {
+    return IsWebAddress(QUrl::fromUserInput(address));
+}
+
 QStringList DropImageAddresses(const QMimeData& mime) {
     QStringList addresses;
     const QString promised = BrowserText(DropData(mime, kPromisedAddress));

@@ -17,6 +17,9 @@ QByteArray DropData(const QMimeData& mime, const char* type);
 QString BrowserText(const QByteArray& bytes);
 
 bool IsWebAddress(const QUrl& url);
+// An address as a user or a log gives it, read as the desktop would open it:
+// only a web page may be opened, never a file, a script or another scheme.
+bool IsOpenableAddress(const QString& address);
 
 // Every address the drop itself gives for its image, best first: the address
 // Firefox promises to write, the listed addresses other than local files,

@@ -11,7 +11,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QUrl>
 
 namespace kelvo {
 
@@ -159,19 +158,19 @@ void HistoryActions::Action18Execute() {
 }
 
 void HistoryActions::Action19Execute() {
-    if (FItemSelected && FHasAddress && IsOpenableAddress())
+    if (FItemSelected && FHasAddress && SelectedAddressOpens())
         browser_.OpenInBrowser(FSelectedAddress);
 }
 
 void HistoryActions::Action20Execute() {
-    if (FItemSelected && FHasAddress && IsOpenableAddress())
+    if (FItemSelected && FHasAddress && SelectedAddressOpens())
         browser_.OpenAddress(FSelectedAddress);
 }
 
 // A log is a plain file anyone may edit: a file, a script or a program's own
 // scheme is never handed to the browser or the desktop.
-bool HistoryActions::IsOpenableAddress() {
-    if (IsWebAddress(QUrl::fromUserInput(FSelectedAddress)))
+bool HistoryActions::SelectedAddressOpens() {
+    if (IsOpenableAddress(FSelectedAddress))
         return true;
     prompter_.Notice(QStringLiteral("http と https 以外のアドレスは開けません。"));
     return false;

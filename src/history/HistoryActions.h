@@ -81,7 +81,7 @@ public:
     const QString& SelectedPath() const { return selectedPath_; }
 
 private:
-    bool IsOpenableAddress();
+    bool SelectedAddressOpens();
     void ShowProgress(int lines);
     void ShowFinished(int lines);
     void RefreshLineCommands();
