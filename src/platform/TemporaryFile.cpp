@@ -88,6 +88,10 @@ namespace {
 // ".NAME.tmp-PID-COUNTER-ATTEMPT", as TemporaryNameFor makes it; the PID, or
 // 0 when the name is not of that shape.
 pid_t OwnerOfTemporaryName(const std::string& name) {
+    // Every file of every month folder passes here at each start: most are
+    // turned away before the pattern is tried.
+    if (!name.starts_with('.') || name.find(".tmp-") == std::string::npos)
+        return 0;
     static const std::regex shape(R"(\..+\.tmp-([0-9]{1,10})-[0-9]+-[0-9]+)");
     std::smatch match;
     if (!std::regex_match(name, match, shape))
