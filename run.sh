@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts Kelvo. Arguments go to kelvo.
+# Installs what running needs and is missing, builds the program, and starts
+# Kelvo. Arguments go to kelvo.
 set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 build_dir=${KELVO_BUILD_DIR:-$root/build}
@@ -36,6 +37,7 @@ EOF
     ;;
 esac
 
-# A font with Japanese glyphs, for the window's own texts.
-"$root/scripts/setup.sh" fonts-noto-cjk
+# Only what running needs: the tests and their packages are ./test.sh's. Its
+# report goes to stderr, so that stdout carries only what kelvo prints.
+"$root/scripts/setup.sh" run >&2
 exec "$build_dir/src/kelvo" "$@"

@@ -16,6 +16,9 @@ set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-bench
+source "$root/scripts/packages.sh"
+# Google Benchmark comes with the tests' packages.
+"$root/scripts/install-packages.sh" "${run_packages[@]}" "${test_packages[@]}"
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKELVO_BENCH=ON \
     -DKELVO_TESTS=ON ${KELVO_CMAKE_ARGS:-} >/dev/null

@@ -12,7 +12,8 @@
 # then on. Exits non-zero when any reader failed. The test run calls this
 # with --build-only once, then with --no-build per reader.
 #
-# Needs clang and libFuzzer: apt-get install clang libclang-rt-14-dev
+# Needs clang and libFuzzer, fuzz_packages in scripts/packages.sh (./test.sh
+# installs them).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)

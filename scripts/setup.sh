@@ -1,31 +1,41 @@
 #!/usr/bin/env bash
-# Installs what Kelvo needs to build and test on Debian 12, then configures
-# and builds into build/. Sourced by run.sh and test.sh.
-# Usage: scripts/setup.sh [extra Debian packages...]
+# Installs what is missing on Debian 12 (scripts/packages.sh), then configures
+# and builds into build/ (or KELVO_BUILD_DIR).
+#
+#   scripts/setup.sh run    the packages for running; builds the program only
+#   scripts/setup.sh test   those and the tests' and fuzzing's; builds everything
+#
+# Extra configure arguments can be given in KELVO_CMAKE_ARGS.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+source "$root/scripts/packages.sh"
+build_dir=${KELVO_BUILD_DIR:-$root/build}
 
-# Building and the unit, widget and replay tests.
-packages=(
-  cmake ninja-build g++
-  qt6-base-dev
-  # X Direct Save talks to the X server through xcb
-  pkgconf libxcb1-dev
-  libgtest-dev libbenchmark-dev
-  # the end-to-end test driver
-  python3
-  # the browser extension's tests (node --test)
-  nodejs
-  # the fuzz targets (libFuzzer comes with clang's runtime)
-  clang libclang-rt-14-dev
-  # tests that run the real program on a virtual X display
-  xvfb xdotool
-  "$@"
-)
+mode=${1:-}
+case $mode in
+run)
+  packages=("${run_packages[@]}")
+  # A build folder configured before keeps its choices (a later ./run.sh
+  # after ./test.sh keeps the tests). A new one leaves out the tests, whose
+  # packages ./run.sh does not install; ./test.sh turns them on again.
+  options=()
+  [ -f "$build_dir/CMakeCache.txt" ] || options=(-DKELVO_TESTS=OFF -DKELVO_BENCH=OFF)
+  targets=(--target kelvo)
+  ;;
+test)
+  packages=("${run_packages[@]}" "${test_packages[@]}" "${fuzz_packages[@]}")
+  options=(-DKELVO_TESTS=ON -DKELVO_BENCH=ON)
+  targets=()
+  ;;
+*)
+  echo "usage: scripts/setup.sh run|test" >&2
+  exit 2
+  ;;
+esac
 
 "$root/scripts/install-packages.sh" "${packages[@]}"
-
-build_dir=${KELVO_BUILD_DIR:-$root/build}
-cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${KELVO_CMAKE_ARGS:-}
-cmake --build "$build_dir"
+# shellcheck disable=SC2086 # the extra arguments are words
+cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}" \
+  ${KELVO_CMAKE_ARGS:-}
+cmake --build "$build_dir" "${targets[@]}"

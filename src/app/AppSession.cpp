@@ -1,5 +1,6 @@
 #include "app/AppSession.h"
 
+#include "app/DisplayChoice.h"
 #include "app/InstanceLink.h"
 #include "app/QtPrompter.h"
 #include "app/SessionDestinationViews.h"
@@ -9,6 +10,7 @@
 #include "app/Transparency.h"
 #include "app/TrayIcon.h"
 #include "app/WindowBounds.h"
+#include "app/WindowOpacity.h"
 #include "app/XdndDirectSave.h"
 #include "capture/CapturePipeline.h"
 #include "capture/TForm4.h"
@@ -72,7 +74,8 @@ void StoreBounds(SettingsFile& settings, const char* section, const QWidget& win
                         window.isMinimized() ? 1 : (window.isMaximized() ? 2 : 0));
 }
 
-// Window systems whose top-level windows can be made see-through.
+// Window systems that take an opacity for a top-level window (shown once a
+// compositor draws it).
 bool TransparencySupported() {
     const QString platform = QGuiApplication::platformName();
     return platform == QLatin1String("xcb") || platform == QLatin1String("windows") ||
@@ -176,7 +179,7 @@ void AppSession::ApplyWindowSettings() {
     cbx1_ = settings_.Boolean("Form", "CBX1");
     cbx2_ = settings_.Boolean("Form", "CBX2");
     tbr1_ = settings_.Integer("Form", "TBR1");
-    form2_->SetTransparencySupported(TransparencySupported());
+    form2_->SetTransparencySupported(WindowOpacityWorks());
     form2_->SetOpacityHandler([this](int level) { ApplyOpacity(level); });
     form2_->LoadState(cbx1_, cbx2_, tbr1_);
     form2_->LoadDevToolsPort(browser_.Port());
@@ -291,6 +294,10 @@ void AppSession::FormShow() {
     pipeline_->ResetCaptureCount();
     if (form1_->TreePaneShown())
         SelectStoredDestination();
+    // The window asked to stay on top; on Wayland only the desktop can grant it.
+    const QString stacking = StackingHint(QGuiApplication::platformName());
+    if (!stacking.isEmpty())
+        form1_->ShowHint(stacking);
 }
 
 // A stored position that is no entry selects the first.
@@ -306,6 +313,8 @@ void AppSession::ReportStartupProblems() {
 
 void AppSession::OpenSettings() {
     form1_->Timer1->stop();
+    // A compositing manager may have started or ended since the last time.
+    form2_->SetTransparencySupported(WindowOpacityWorks());
     form2_->ShowExtensionState(pipeline_->LastBrowserNote());
     const bool accepted = form2_->Run(destination_.CurrentIdentifier());
     if (accepted) {

@@ -2,6 +2,7 @@
 
 #include "capture/TForm4.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -17,14 +18,21 @@ const QString kCaption = QStringLiteral("ケルボ");
 QtPrompter::QtPrompter(QWidget* parent, TForm4& clashDialog)
     : parent_(parent), clashDialog_(clashDialog) {}
 
+// The settings dialog and the history browser run modally: what they ask
+// opens over them, not over the small main window beneath.
+QWidget* QtPrompter::Owner() const {
+    QWidget* modal = QApplication::activeModalWidget();
+    return modal ? modal : parent_;
+}
+
 void QtPrompter::Notice(const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, kCaption, text, QMessageBox::Ok, parent_);
+    QMessageBox box(QMessageBox::NoIcon, kCaption, text, QMessageBox::Ok, Owner());
     box.exec();
 }
 
 bool QtPrompter::Ask(const QString& text) {
     QMessageBox box(QMessageBox::Question, kCaption, text, QMessageBox::Yes | QMessageBox::No,
-                    parent_);
+                    Owner());
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -33,9 +41,9 @@ ClashChoice QtPrompter::ChooseClash(const ClashFiles& files) {
 }
 
 std::optional<QString> QtPrompter::AskSaveAs(const QString& folder, const QString& proposedName) {
-    QFileDialog dialog(parent_, QStringLiteral("名前を変更して保存してください。"),
-                       folder + proposedName,
-                       QStringLiteral("画像ファイル (*.jpg *.jpeg *.bmp *.gif *.png)"));
+    QFileDialog dialog(
+        Owner(), QStringLiteral("名前を変更して保存してください。"), folder + proposedName,
+        QStringLiteral("画像ファイル (*.jpg *.jpeg *.bmp *.gif *.png *.webp *.avif)"));
     dialog.setObjectName(QStringLiteral("SaveDialog1"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -48,7 +56,7 @@ std::optional<QString> QtPrompter::AskSaveAs(const QString& folder, const QStrin
 
 // The folder as chosen, without a trailing separator but for the root.
 std::optional<QString> QtPrompter::ChooseFolder(const QString& prompt) {
-    const QString folder = QFileDialog::getExistingDirectory(parent_, prompt, QDir::homePath(),
+    const QString folder = QFileDialog::getExistingDirectory(Owner(), prompt, QDir::homePath(),
                                                              QFileDialog::ShowDirsOnly);
     if (folder.isEmpty())
         return std::nullopt;
@@ -57,7 +65,7 @@ std::optional<QString> QtPrompter::ChooseFolder(const QString& prompt) {
 
 std::optional<QString> QtPrompter::AskText(const QString& title, const QString& label,
                                            const QString& defaultText) {
-    QInputDialog dialog(parent_);
+    QInputDialog dialog(Owner());
     dialog.setWindowTitle(title);
     dialog.setLabelText(label);
     dialog.setTextValue(defaultText);

@@ -22,6 +22,8 @@ public:
                                    const QString& defaultText) override;
 
 private:
+    QWidget* Owner() const;
+
     QWidget* parent_;
     TForm4& clashDialog_;
 };

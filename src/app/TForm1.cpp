@@ -76,11 +76,13 @@ QString FolderForMessage(const QString& folder) {
     return folder;
 }
 
-// The installed guide first, then one beside the executable.
+// The installed guide first, then one beside the executable, then the source
+// tree's, for a program run from its build folder as ./run.sh does.
 QString GuideFile() {
     const QString dir = QCoreApplication::applicationDirPath();
-    for (const QString& path : {dir + QStringLiteral("/../share/doc/kelvo/guide.html"),
-                                dir + QStringLiteral("/guide.html")})
+    for (const QString& path :
+         {dir + QStringLiteral("/../share/doc/kelvo/guide.html"),
+          dir + QStringLiteral("/guide.html"), QStringLiteral(KELVO_SOURCE_GUIDE)})
         if (QFileInfo(path).isFile())
             return QDir::cleanPath(path);
     return {};
@@ -148,6 +150,13 @@ QWidget* TForm1::BuildRightSide() {
         if (image1DblClick_)
             image1DblClick_();
     });
+    // The whole window takes drops; screen readers find it by this side.
+    Panel2->setAccessibleName(QStringLiteral("画像ドロップ領域"));
+    Panel2->setAccessibleDescription(
+        QStringLiteral("ブラウザからドラッグした画像をドロップすると保存先フォルダに保存します"));
+    Image1->setAccessibleName(QStringLiteral("保存した画像のプレビュー"));
+    Image1->setAccessibleDescription(
+        QStringLiteral("最後に保存した画像。ダブルクリックで原寸表示"));
     Splitter1 = new QSplitter(Qt::Vertical, Panel2);
     previewPane_.Attach(Splitter1);
     Splitter1->setObjectName(QStringLiteral("Splitter1"));

@@ -53,9 +53,10 @@ TForm2::TForm2(DestinationList& list, QAction* add, QAction* edit, QAction* remo
 QWidget* TForm2::NewAppearancePage() {
     AppearanceSheet = new QWidget(PageControl1);
     AppearanceSheet->setObjectName(QStringLiteral("AppearanceSheet"));
-    GroupBox3 =
-        new QGroupBox(QStringLiteral("メインフォーム透明度　（ Ｗｉｎ２０００/ＸＰ　のみ変更可 ）"),
-                      AppearanceSheet);
+    GroupBox3 = new QGroupBox(
+        QStringLiteral(
+            "メインフォーム透明度　（ 透明表示に対応したウィンドウシステムでのみ変更可 ）"),
+        AppearanceSheet);
     GroupBox3->setObjectName(QStringLiteral("GroupBox3"));
     TrackBar1 = new QSlider(Qt::Horizontal, GroupBox3);
     TrackBar1->setObjectName(QStringLiteral("TrackBar1"));

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
 #include <QStatusBar>
@@ -52,6 +53,27 @@ TrayIcon::TrayIcon(QMainWindow& window) : QObject(&window), window_(window) {
 
 TrayIcon::~TrayIcon() = default;
 
+// Wrapped to the window's width over the status bar, where the status bar
+// itself would cut the sentence and hide the waiting text under it. Stays on
+// the status bar as its tool tip for a later look.
+void TrayIcon::ShowNoTrayNotice() {
+    const QString notice = QStringLiteral("通知領域が無いため、アイコンは表示されません。");
+    QStatusBar* bar = window_.statusBar();
+    bar->setToolTip(notice);
+    auto* label = new QLabel(notice, &window_, Qt::ToolTip);
+    label->setObjectName(QStringLiteral("NoTrayNotice"));
+    label->setWordWrap(true);
+    label->setMargin(4);
+    label->setForegroundRole(QPalette::ToolTipText);
+    label->setBackgroundRole(QPalette::ToolTipBase);
+    label->setAutoFillBackground(true);
+    // A window of its own gets no height for its width from a layout.
+    label->setFixedSize(window_.width(), label->heightForWidth(window_.width()));
+    label->move(bar->mapToGlobal(QPoint(0, -label->height())));
+    label->show();
+    QTimer::singleShot(kNoticeTime, label, &QObject::deleteLater);
+}
+
 void TrayIcon::Undo1Click() {
     window_.showNormal();
     window_.raise();
@@ -68,11 +90,8 @@ bool TrayIcon::eventFilter(QObject* watched, QEvent* event) {
             });
         } else if (event->type() == QEvent::Show && !TrayIcon1 && !noticeShown_) {
             noticeShown_ = true;
-            // After the window has appeared, so the message is seen.
-            QTimer::singleShot(0, &window_, [this] {
-                window_.statusBar()->showMessage(
-                    QStringLiteral("通知領域が無いため、アイコンは表示されません。"), kNoticeTime);
-            });
+            // After the window has appeared, so the notice is seen.
+            QTimer::singleShot(0, &window_, [this] { ShowNoTrayNotice(); });
         }
     }
     return QObject::eventFilter(watched, event);

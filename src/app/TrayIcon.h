@@ -36,6 +36,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void ShowNoTrayNotice();
+
     QMainWindow& window_;
     bool noticeShown_ = false;
 };

@@ -1,6 +1,8 @@
 #include "app/AppSession.h"
+#include "app/ApplicationSetup.h"
 #include "app/CaptureCommand.h"
 #include "app/CommandLine.h"
+#include "app/DisplayChoice.h"
 #include "app/HistoryCommand.h"
 #include "app/HomeFolder.h"
 #include "app/InstanceLink.h"
@@ -65,8 +67,12 @@ int RunHistory(const QStringList& args, const QString& homeOption, QTextStream& 
 }
 
 int RunWindow(int argc, char* argv[]) {
+    // Before Qt chooses; what the window opens later chooses for itself again.
+    const bool preferX11 = kelvo::PreferX11ForWindow();
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("ケルボ"));
+    if (preferX11)
+        qunsetenv("QT_QPA_PLATFORM");
+    kelvo::SetUpApplication(app);
     QStringList args = app.arguments();
     const QString home = kelvo::ResolveHomeFolder(kelvo::TakeHomeOption(args),
                                                   QCoreApplication::applicationDirPath());

@@ -292,6 +292,31 @@ QString StagedFileName(const QString& suggestedName, const QByteArray& content) 
     return LimitedLength(name);
 }
 
+namespace {
+
+// An ISO media file (ftyp box first) whose brands, major or compatible, name
+// an AVIF picture or sequence. HEIF photos share the box but not the brands.
+bool IsAvif(const QByteArray& content) {
+    if (content.size() < 16 || content.mid(4, 4) != "ftyp")
+        return false;
+    const quint32 boxSize = quint32(quint8(content[0])) << 24 | quint32(quint8(content[1])) << 16 |
+                            quint32(quint8(content[2])) << 8 | quint32(quint8(content[3]));
+    const auto isAvifBrand = [&](qsizetype at) {
+        const QByteArray brand = content.mid(at, 4);
+        return brand == "avif" || brand == "avis";
+    };
+    if (isAvifBrand(8)) // the major brand; a minor version follows it
+        return true;
+    const qsizetype end = std::min<qsizetype>(content.size(), boxSize);
+    for (qsizetype at = 16; at + 4 <= end; at += 4) {
+        if (isAvifBrand(at))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 QString ExtensionForContent(const QByteArray& content) {
     if (content.startsWith(QByteArrayView("\xFF\xD8\xFF", 3)))
         return QStringLiteral(".jpg");
@@ -305,6 +330,8 @@ QString ExtensionForContent(const QByteArray& content) {
         return QStringLiteral(".bmp");
     if (content.startsWith(QByteArrayView("\0\0\1\0", 4)))
         return QStringLiteral(".ico");
+    if (IsAvif(content))
+        return QStringLiteral(".avif");
     return {};
 }
 

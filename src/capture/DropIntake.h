@@ -46,7 +46,8 @@ private:
 // at most 200 UTF-8 bytes, and an extension from the content when it has none.
 QString StagedFileName(const QString& suggestedName, const QByteArray& content);
 
-// .jpg .png .gif .bmp .webp .ico by the content's first bytes; empty when unknown.
+// .jpg .png .gif .bmp .webp .ico .avif by the content's first bytes; empty
+// when unknown.
 QString ExtensionForContent(const QByteArray& content);
 
 } // namespace kelvo

@@ -128,13 +128,12 @@ void TForm4::LoadClashPreviews(const QString& existingPath, const QString& newPa
 }
 
 void TForm4::FillLabels(const ClashFiles& files) {
-    const QLocale locale;
     const QDateTime changed = FileTimeOf(files.existingPath);
     SetElidedText(Label1, files.cleanName);
     SetElidedText(Label2, files.cleanName);
-    SetElidedText(Label3, SizeText(FileSizeOf(files.existingPath), locale));
-    SetElidedText(Label4, SizeText(FileSizeOf(files.newPath), locale));
-    SetElidedText(Label5, locale.toString(changed.date(), QLocale::ShortFormat));
+    SetElidedText(Label3, SizeText(FileSizeOf(files.existingPath)));
+    SetElidedText(Label4, SizeText(FileSizeOf(files.newPath)));
+    SetElidedText(Label5, ShortDateText(changed.date()));
     SetElidedText(Label7, changed.time().toString(QStringLiteral("hh:mm:ss")));
 }
 

@@ -30,6 +30,9 @@ DestinationTreePane::DestinationTreePane(QWidget* parent)
     TreeView1->setContextMenuPolicy(Qt::NoContextMenu);
     TreeView1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     TreeView1->viewport()->installEventFilter(this);
+    TreeView1->setAccessibleName(QStringLiteral("保存先一覧"));
+    TreeView1->setAccessibleDescription(
+        QStringLiteral("ドロップした画像は選ばれている保存先フォルダに保存されます"));
     StatusBar2 = new QStatusBar(this);
     StatusBar2->setObjectName(QStringLiteral("StatusBar2"));
     StatusBar2->setSizeGripEnabled(false);

@@ -31,6 +31,7 @@ void HistoryActions::TreeView1Change(int level, const QString& text) {
     view_.ClearSelection();
     view_.ClearPreview();
     view_.ShowCaption(HistoryCaption());
+    view_.ShowSortOrder(-1, false); // a listing comes in the log's order
     FListedLevel = level;
     if (level == 1) {
         listedDay_ = text;
@@ -65,6 +66,7 @@ void HistoryActions::ListView1ColumnClick(int column) {
     listing_->Finish();
     FSortColumn = column;
     model_.Sort(FSortColumn, FSortDescending);
+    view_.ShowSortOrder(FSortColumn, FSortDescending);
     FSortDescending = !FSortDescending;
     // The selected line has moved; what can be reached from it has changed.
     RefreshLineCommands();

@@ -25,6 +25,9 @@ public:
     virtual QString ShowPreview(const QString& path) = 0;
     virtual void ClearPreview() = 0;
     virtual void EnableRefresh(bool enabled) = 0;
+    // The heading that orders the list, and which way; column -1: the log's
+    // own order, no heading marked.
+    virtual void ShowSortOrder(int column, bool descending) = 0;
     virtual void EnableLineCommands(const LineCommands& commands) = 0;
     // The pop-up entries of the line commands.
     virtual void ShowLineEntries(bool shown) = 0;

@@ -211,6 +211,8 @@ QWidget* TForm7::BuildTreePane() {
     TreeView1 = new QTreeView(Panel1);
     TreeView1->setObjectName(QStringLiteral("TreeView1"));
     TreeView1->setToolTip(QStringLiteral("年月日クリックで履歴表示"));
+    TreeView1->setAccessibleName(QStringLiteral("取得した年月日"));
+    TreeView1->setAccessibleDescription(QStringLiteral("年月日クリックで履歴表示"));
     TreeView1->setHeaderHidden(true);
     TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -234,12 +236,17 @@ QWidget* TForm7::BuildRightPane() {
     Panel3 = new QFrame(right);
     Panel3->setObjectName(QStringLiteral("Panel3"));
     Image1 = NewPreviewImage(Panel3, [this] { actions_->Image1DblClick(); });
+    Image1->setAccessibleName(QStringLiteral("選んだ画像のプレビュー"));
+    Image1->setAccessibleDescription(QStringLiteral("ダブルクリックで原寸表示"));
     Image2 = NamedLabel(QStringLiteral("Image2"), Panel3);
     preview_ = new PreviewPair(Image2, Image1);
 
     ListView1 = new QTableView(right);
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setToolTip(QStringLiteral("ファイル名クリックで画像表示"));
+    ListView1->setAccessibleName(QStringLiteral("取得履歴"));
+    ListView1->setAccessibleDescription(
+        QStringLiteral("選んだ日に取得した画像の一覧。ファイル名クリックで画像表示"));
     ListView1->setModel(listModel_);
     ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);

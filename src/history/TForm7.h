@@ -121,6 +121,7 @@ private:
     QString ShowPreview(const QString& path) override;
     void ClearPreview() override;
     void EnableRefresh(bool enabled) override;
+    void ShowSortOrder(int column, bool descending) override;
     void EnableLineCommands(const LineCommands& commands) override;
     void ShowLineEntries(bool shown) override;
     int SelectedLine() const override;

@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -66,6 +67,12 @@ QString TForm7::ShowPreview(const QString& path) {
 
 void TForm7::ClearPreview() {
     preview_->ClearTarget();
+}
+
+void TForm7::ShowSortOrder(int column, bool descending) {
+    QHeaderView* headings = ListView1->horizontalHeader();
+    headings->setSortIndicatorShown(column >= 0);
+    headings->setSortIndicator(column, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
 void TForm7::EnableRefresh(bool enabled) {

@@ -18,6 +18,14 @@ QDateTime FileTimeOf(const QString& path) {
     return QDateTime::fromSecsSinceEpoch(info.lastModified().toSecsSinceEpoch());
 }
 
+QLocale DisplayLocale() {
+    return QLocale(QLocale::Japanese, QLocale::Japan);
+}
+
+QString ShortDateText(const QDate& date) {
+    return DisplayLocale().toString(date, QLocale::ShortFormat);
+}
+
 QString SizeText(qint64 bytes, const QLocale& locale) {
     QLocale grouping = locale;
     // The C locale omits the separator by default; the size is always grouped.
@@ -47,6 +55,10 @@ PictureKind PictureKindOf(const QString& path) {
         return PictureKind::Png;
     if (extension == u".GIF")
         return PictureKind::Gif;
+    if (extension == u".WEBP")
+        return PictureKind::Webp;
+    if (extension == u".AVIF")
+        return PictureKind::Avif;
     return PictureKind::None;
 }
 

@@ -1,5 +1,6 @@
 #include "viewer/PictureLoader.h"
 
+#include "viewer/AvifReader.h"
 #include "viewer/PreviewFit.h"
 
 #include <QImageReader>
@@ -19,6 +20,9 @@ QByteArray FormatOf(PictureKind kind, const QString& path) {
         return "png";
     case PictureKind::Gif:
         return "gif";
+    case PictureKind::Webp:
+        return "webp";
+    case PictureKind::Avif: // libavif's, not a Qt plugin's
     case PictureKind::None:
         break;
     }
@@ -35,8 +39,32 @@ QSize FittedInside(QSize size, QSize maxSize) {
     return scaled.expandedTo(QSize(1, 1));
 }
 
-QString CannotLoadText(const QImageReader& reader) {
-    return QStringLiteral("画像を読み込めません（%1）").arg(reader.errorString());
+QString CannotLoadText(const QString& why) {
+    return QStringLiteral("画像を読み込めません（%1）").arg(why);
+}
+
+// Through Qt's reader, which scales while decoding where the format allows.
+QImage ReadWithQt(const QString& path, PictureKind kind, QSize maxSize, QString* error) {
+    QImageReader reader(path, FormatOf(kind, path));
+    // The decoder is the one the kind names, whatever the content looks like.
+    reader.setAutoDetectImageFormat(false);
+    // Pixels as stored: the previews show the file, not a corrected view of it.
+    reader.setAutoTransform(false);
+    const QSize stored = reader.size();
+    // Let the decoder scale while reading, so a huge JPEG never sits in memory whole.
+    if (!maxSize.isEmpty() && stored.isValid() && Exceeds(stored, maxSize))
+        reader.setScaledSize(FittedInside(stored, maxSize));
+    QImage image = reader.read();
+    if (image.isNull())
+        *error = reader.errorString();
+    return image;
+}
+
+QImage ReadAvifAtFullSize(const QString& path, QString* error) {
+    AvifPicture read = ReadAvifFile(path);
+    if (read.image.isNull())
+        *error = read.error;
+    return std::move(read.image);
 }
 
 } // namespace
@@ -51,24 +79,15 @@ LoadedPicture LoadPictureAs(const QString& path, PictureKind kind, QSize maxSize
     if (kind == PictureKind::None)
         return loaded;
 
-    QImageReader reader(path, FormatOf(kind, path));
-    // The decoder is the one the kind names, whatever the content looks like.
-    reader.setAutoDetectImageFormat(false);
-    // Pixels as stored: the previews show the file, not a corrected view of it.
-    reader.setAutoTransform(false);
-    const bool limited = !maxSize.isEmpty();
-    const QSize stored = reader.size();
-    // Let the decoder scale while reading, so a huge JPEG never sits in memory whole.
-    if (limited && stored.isValid() && Exceeds(stored, maxSize))
-        reader.setScaledSize(FittedInside(stored, maxSize));
-
-    QImage image = reader.read();
+    QString why;
+    QImage image = kind == PictureKind::Avif ? ReadAvifAtFullSize(path, &why)
+                                             : ReadWithQt(path, kind, maxSize, &why);
     if (image.isNull()) {
-        loaded.error = CannotLoadText(reader);
+        loaded.error = CannotLoadText(why);
         return loaded;
     }
     // Decoders that cannot tell their size beforehand are scaled afterwards.
-    if (limited && Exceeds(image.size(), maxSize))
+    if (!maxSize.isEmpty() && Exceeds(image.size(), maxSize))
         image = image.scaled(FittedInside(image.size(), maxSize), Qt::IgnoreAspectRatio,
                              Qt::SmoothTransformation);
     loaded.image = std::move(image);

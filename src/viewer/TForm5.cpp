@@ -7,6 +7,7 @@
 #include "viewer/ViewerSizing.h"
 
 #include <QApplication>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QMovie>
 #include <QScreen>
@@ -32,6 +33,15 @@ void ShowBar(QScrollArea* area, Qt::Orientation orientation, bool shown) {
         area->setVerticalScrollBarPolicy(policy);
 }
 
+// A still WebP is shown as a picture, like the other formats.
+bool IsAnimatedWebp(const QString& path, PictureKind kind) {
+    if (kind != PictureKind::Webp)
+        return false;
+    QImageReader reader(path, "webp");
+    reader.setAutoDetectImageFormat(false);
+    return reader.supportsAnimation() && reader.imageCount() > 1;
+}
+
 } // namespace
 
 TForm5::TForm5(QWidget* parent)
@@ -46,6 +56,9 @@ TForm5::TForm5(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    // The picture sets the window's size; the status bar's panels would
+    // otherwise widen a small picture's window to their own width.
+    layout->setSizeConstraint(QLayout::SetNoConstraint);
     ScrollBox1 = new QScrollArea(this);
     ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
     ScrollBox1->setFrameShape(QFrame::NoFrame);
@@ -111,9 +124,9 @@ bool TForm5::LoadInto(const QString& path) {
     const PictureKind kind = PictureKindOf(path);
     if (kind == PictureKind::None)
         return false;
-    if (kind == PictureKind::Gif) {
-        // A GIF stays a GIF: an animated one plays.
-        auto* movie = new QMovie(path, "gif", this);
+    if (kind == PictureKind::Gif || IsAnimatedWebp(path, kind)) {
+        // A GIF stays a GIF: an animated one plays, as an animated WebP does.
+        auto* movie = new QMovie(path, kind == PictureKind::Gif ? "gif" : "webp", this);
         if (movie->isValid() && movie->jumpToFrame(0)) {
             movie_ = movie;
             pictureSize_ = movie->currentImage().size();

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# A second start on the same home shows a message and ends with exit code 0,
-# while the first window keeps running and keeps the home's lock.
+# The window is captioned exactly. A second start on the same home shows a
+# message and ends with exit code 0, while the first window keeps running and
+# keeps the home's lock.
 # Usage: second_instance.sh KELVO_BINARY
 set -euo pipefail
 kelvo=$1
@@ -9,7 +10,12 @@ source "$(dirname "${BASH_SOURCE[0]}")/session.sh"
 "$kelvo" --home "$home" >"$work/first.log" 2>&1 &
 first=$!
 pids+=("$first")
-[ -n "$(wait_window "$first")" ] || fail "the first window did not appear"
+window=$(wait_window "$first")
+[ -n "$window" ] || fail "the first window did not appear"
+# The caption exactly, with no application name added by the toolkit.
+caption="ケルボ v$("$kelvo" --version | cut -d' ' -f2)"
+[ "$(xdotool getwindowname "$window")" = "$caption" ] ||
+  fail "the window is captioned '$(xdotool getwindowname "$window")', not '$caption'"
 
 "$kelvo" --home "$home" >"$work/second.log" 2>&1 &
 second=$!

@@ -2,6 +2,7 @@
 // files, for the README and for checking the layout by eye.
 // Usage: kelvo_screenshots HOME OUTDIR
 #include "app/AppSession.h"
+#include "app/ApplicationSetup.h"
 #include "app/TAboutBox.h"
 #include "app/TForm1.h"
 #include "app/TForm2.h"
@@ -11,10 +12,13 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 
 #include <cstdio>
@@ -62,10 +66,45 @@ bool ShootHistory(kelvo::AppSession& session, const QString& path) {
     return Shoot(history, path);
 }
 
+// A WebP photo captured, then dropped again: the clash dialog over the main
+// window that previews the first copy.
+bool ShootWebpClash(kelvo::AppSession& session, const QString& path) {
+    const QTemporaryDir folder;
+    QImage picture(480, 320, QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixelColor(x, y, QColor::fromHsv((x + y) % 360, 140, 230));
+    const QString photo = folder.filePath(QStringLiteral("夕焼け.webp"));
+    if (!picture.save(photo, "webp"))
+        return false;
+    kelvo::DropPayload payload;
+    payload.files.append({photo, {}});
+    session.Pipeline().HandleDroppedFiles(payload);
+    QTest::qWait(500);
+    bool ok = false;
+    QTimer::singleShot(800, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (!dialog)
+            return;
+        const QRect both = dialog->frameGeometry()
+                               .united(session.MainWindow().frameGeometry())
+                               .adjusted(-8, -8, 8, 8);
+        ok = QGuiApplication::primaryScreen()
+                 ->grabWindow(0, both.x(), both.y(), both.width(), both.height())
+                 .save(path);
+        std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(path));
+        if (auto* dontSave = dialog->findChild<QPushButton*>(QStringLiteral("Button4")))
+            dontSave->click();
+    });
+    session.Pipeline().HandleDroppedFiles(payload);
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    kelvo::SetUpApplication(app);
     if (argc != 3) {
         std::fprintf(stderr, "usage: kelvo_screenshots HOME OUTDIR\n");
         return 2;
@@ -83,6 +122,10 @@ int main(int argc, char* argv[]) {
     CaptureSamples(session);
     ok &= ShootHistory(session, out + QStringLiteral("history.png"));
     session.HistoryBrowser().hide();
+    // Without a tray, its notice would stand in the picture.
+    delete session.MainWindow().findChild<QWidget*>(QStringLiteral("NoTrayNotice"));
+    session.MainWindow().move(40, 40);
+    ok &= ShootWebpClash(session, out + QStringLiteral("webp-clash.png"));
     if (auto* versionBox = session.MainWindow().findChild<kelvo::TAboutBox*>())
         ok &= Shoot(*versionBox, out + QStringLiteral("version-box.png"));
     else

@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -62,6 +63,8 @@ private slots:
         QVERIFY(form.windowFlags() & Qt::WindowStaysOnTopHint);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
+        // Where the window system keeps it on top, no word about stacking.
+        QCOMPARE(form.StatusBar1->currentMessage(), QString());
         QCOMPARE(form.Splitter2->sizes().value(0), 96);
         QVERIFY(form.close()); // no question with CBX2 off
         const QByteArray ini = Read(home + "kelvo.ini");

@@ -61,9 +61,20 @@ private slots:
         const int width = form.width();
         const int pane = form.Panel1->width();
         QVERIFY(pane > 0);
-        if (!QSystemTrayIcon::isSystemTrayAvailable())
-            QCOMPARE(form.StatusBar1->currentMessage(),
-                     QStringLiteral("通知領域が無いため、アイコンは表示されません。"));
+        if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+            // Told whole, beside the waiting text rather than over it.
+            const QString notice = QStringLiteral("通知領域が無いため、アイコンは表示されません。");
+            QLabel* shown = nullptr;
+            QTRY_VERIFY((shown = form.findChild<QLabel*>(QStringLiteral("NoTrayNotice"))));
+            QCOMPARE(shown->text(), notice);
+            QVERIFY(shown->isVisible() && shown->wordWrap());
+            QVERIFY(shown->width() <= form.width());
+            // Tall enough for every line it wraps to.
+            QVERIFY(shown->height() >= shown->heightForWidth(shown->width()));
+            QCOMPARE(form.StatusBar1->toolTip(), notice);
+            QVERIFY(form.StatusBar1->currentMessage().isEmpty());
+            QCOMPARE(form.StatusText(), QStringLiteral("画像ドロップ待機中"));
+        }
         form.Action6->trigger();
         QCOMPARE(form.width(), width - pane);
         QVERIFY(form.Panel1->isHidden());

@@ -1,9 +1,12 @@
 #include "viewer/PictureLoader.h"
 #include "viewer/PreviewPair.h"
 
+#include "support/EncodedPictures.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -26,6 +29,13 @@ bool IsRed(const QImage& image, int x, int y) {
     return c.alpha() == 255 && c.red() > 240 && c.green() < 15 && c.blue() < 15;
 }
 
+// Within a few steps, as lossy AV1 keeps a flat colour.
+bool IsNear(const QImage& image, int x, int y, QColor colour) {
+    const QColor c = image.pixelColor(x, y);
+    return c.alpha() == colour.alpha() && qAbs(c.red() - colour.red()) <= 12 &&
+           qAbs(c.green() - colour.green()) <= 12 && qAbs(c.blue() - colour.blue()) <= 12;
+}
+
 } // namespace
 
 class PictureLoaderTest : public QObject {
@@ -36,6 +46,23 @@ class PictureLoaderTest : public QObject {
     QString Saved(const QString& name, const QImage& image, const char* format = "png") {
         const QString path = dir_.filePath(name);
         image.save(path, format); // a failure shows as a picture that does not load
+        return path;
+    }
+
+    // Through Qt's WebP writer, losslessly.
+    QString SavedWebp(const QString& name, const QImage& image) {
+        QImageWriter writer(dir_.filePath(name), "webp");
+        writer.setQuality(100);
+        if (!writer.write(image))
+            QTest::qFail(qPrintable(writer.errorString()), __FILE__, __LINE__);
+        return writer.fileName();
+    }
+
+    QString MadeAvif(const QString& name, const QList<QImage>& frames) {
+        const QString path = dir_.filePath(name);
+        const QString error = testing::WriteAvif(path, frames);
+        if (!error.isEmpty())
+            QTest::qFail(qPrintable(error), __FILE__, __LINE__);
         return path;
     }
 
@@ -69,6 +96,70 @@ private slots:
         // A forced kind picks the decoder, whatever the name or the content.
         QCOMPARE(LoadPictureAs(path, PictureKind::Png).image.size(), QSize(10, 10));
         QVERIFY(LoadPictureAs(path, PictureKind::Jpeg).image.isNull());
+    }
+
+    void decodesWebpThroughQtAndAvifThroughLibavif() {
+        const QImage halves = testing::Halves(40, 20, Qt::red, Qt::blue);
+        const QString webpPath = SavedWebp("still.WebP", halves);
+        const LoadedPicture webp = LoadPicture(webpPath);
+        QCOMPARE(webp.kind, PictureKind::Webp);
+        QCOMPARE(webp.image.size(), QSize(40, 20));
+        QVERIFY(IsRed(webp.image, 0, 0) && IsNear(webp.image, 39, 19, Qt::blue));
+        QCOMPARE(LoadPicture(webpPath, QSize(20, 20)).image.size(), QSize(20, 10));
+
+        if (testing::Encoder("avifenc").isEmpty())
+            QSKIP("avifenc (Debian's libavif-bin) is not installed");
+        const QString avifPath = MadeAvif("photo.AVIF", {halves});
+        const LoadedPicture avif = LoadPicture(avifPath);
+        QCOMPARE(avif.kind, PictureKind::Avif);
+        QVERIFY2(avif.error.isEmpty(), qPrintable(avif.error));
+        QCOMPARE(avif.image.size(), QSize(40, 20));
+        QVERIFY(IsNear(avif.image, 0, 0, Qt::red) && IsNear(avif.image, 39, 19, Qt::blue));
+        // AV1 is decoded whole, then fitted like any other preview.
+        const QImage fitted = LoadPicture(avifPath, QSize(10, 10)).image;
+        QCOMPARE(fitted.size(), QSize(10, 5));
+        QVERIFY(IsNear(fitted, 0, 2, Qt::red) && IsNear(fitted, 9, 2, Qt::blue));
+
+        // The clash dialog forces the existing file's kind on the new one.
+        QVERIFY(LoadPictureAs(avifPath, PictureKind::Png).image.isNull());
+        QVERIFY(LoadPictureAs(avifPath, PictureKind::Webp).image.isNull());
+        const QString renamed = dir_.filePath("photo[1].png");
+        QVERIFY(QFile::copy(avifPath, renamed));
+        QCOMPARE(LoadPictureAs(renamed, PictureKind::Avif).image.size(), QSize(40, 20));
+    }
+
+    void showsTheFirstFrameOfAnAnimation() {
+        const QList<QImage> frames = {testing::Halves(6, 4, Qt::red, Qt::red),
+                                      testing::Halves(6, 4, Qt::blue, Qt::blue)};
+        if (testing::Encoder("img2webp").isEmpty() || testing::Encoder("avifenc").isEmpty())
+            QSKIP("img2webp (Debian's webp) or avifenc (libavif-bin) is not installed");
+        const QString webp = dir_.filePath("moving.webp");
+        const QString made = testing::WriteAnimatedWebp(webp, frames);
+        QVERIFY2(made.isEmpty(), qPrintable(made));
+        QCOMPARE(QImageReader(webp).imageCount(), 2);
+        const QImage first = LoadPicture(webp).image;
+        QCOMPARE(first.size(), QSize(6, 4));
+        QVERIFY(IsRed(first, 3, 2));
+        const QImage avif = LoadPicture(MadeAvif("moving.avif", frames)).image;
+        QCOMPARE(avif.size(), QSize(6, 4));
+        QVERIFY(IsNear(avif, 3, 2, Qt::red));
+    }
+
+    void anAvifBeyondTheBudgetIsRefusedWhateverThePreviewSize() {
+        if (testing::Encoder("avifenc").isEmpty())
+            QSKIP("avifenc (Debian's libavif-bin) is not installed");
+        const QString path = MadeAvif("large.avif", {testing::Halves(600, 500, Qt::red, Qt::blue)});
+        const int budget = QImageReader::allocationLimit();
+        // 1 MB holds 262,144 RGBA pixels; this one has 300,000, and AV1 has
+        // no scaled decoding, unlike JPEG.
+        QImageReader::setAllocationLimit(1);
+        const LoadedPicture refused = LoadPicture(path, QSize(100, 100));
+        QImageReader::setAllocationLimit(budget);
+        QVERIFY(refused.image.isNull());
+        QVERIFY2(refused.error.startsWith(QStringLiteral("画像を読み込めません")) &&
+                     refused.error.contains(QStringLiteral("600 x 500")),
+                 qPrintable(refused.error));
+        QCOMPARE(LoadPicture(path, QSize(100, 100)).image.size(), QSize(100, 83));
     }
 
     void keepsALargePictureWithinTheLimit() {
@@ -109,6 +200,22 @@ private slots:
         QVERIFY(loaded.image.isNull());
         QVERIFY(loaded.error.startsWith(QStringLiteral("画像を読み込めません")));
         QVERIFY(!LoadPicture(dir_.filePath("missing.png")).error.isEmpty());
+
+        for (const QString name : {"garbage.avif", "garbage.webp"}) {
+            const LoadedPicture garbage = LoadPicture(Written(name, "RIFF....WEBPftypavif"));
+            QVERIFY(garbage.kind != PictureKind::None);
+            QVERIFY(garbage.image.isNull());
+            QVERIFY(garbage.error.startsWith(QStringLiteral("画像を読み込めません（")));
+        }
+        if (testing::Encoder("avifenc").isEmpty())
+            QSKIP("avifenc (Debian's libavif-bin) is not installed");
+        QFile whole(MadeAvif("whole.avif", {testing::Halves(30, 20, Qt::red, Qt::blue)}));
+        QVERIFY(whole.open(QIODevice::ReadOnly));
+        const QByteArray bytes = whole.readAll();
+        const LoadedPicture cut = LoadPicture(Written("cut.avif", bytes.left(bytes.size() - 10)));
+        QCOMPARE(cut.kind, PictureKind::Avif);
+        QVERIFY(cut.image.isNull());
+        QVERIFY(cut.error.startsWith(QStringLiteral("画像を読み込めません（")));
     }
 
     void rendersTheSourceIntoItsFittedPlace() {

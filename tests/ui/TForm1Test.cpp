@@ -1,5 +1,6 @@
 #include "app/TForm1.h"
 
+#include <QFileInfo>
 #include <QTest>
 
 namespace kelvo {
@@ -20,6 +21,22 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QVERIFY(form.close());
         QVERIFY(!form.isVisible());
+    }
+
+    // This test runs from the build folder, where no guide is installed: the
+    // source tree's is opened, as for ./run.sh.
+    void theGuideIsFoundFromTheBuildFolder() {
+        TForm1 form;
+        QList<QUrl> opened;
+        QStringList notices;
+        form.SetOpener([&](const QUrl& url) { opened << url; });
+        form.SetNotifier([&](const QString& text) { notices << text; });
+        form.N16->trigger();
+        QVERIFY2(notices.isEmpty(), qPrintable(notices.join(u'\n')));
+        QCOMPARE(opened.size(), 1);
+        const QString guide = opened.constFirst().toLocalFile();
+        QVERIFY2(guide.endsWith(QStringLiteral("/docs/guide.html")), qPrintable(guide));
+        QVERIFY(QFileInfo(guide).isFile());
     }
 };
 

@@ -36,8 +36,8 @@ private slots:
 
         auto* group = dialog.findChild<QGroupBox*>(QStringLiteral("GroupBox3"));
         QVERIFY(group && group->isAncestorOf(dialog.TrackBar1));
-        QCOMPARE(group->title(),
-                 QStringLiteral("メインフォーム透明度　（ Ｗｉｎ２０００/ＸＰ　のみ変更可 ）"));
+        QCOMPARE(group->title(), QStringLiteral("メインフォーム透明度　（ 透明表示に対応した"
+                                                "ウィンドウシステムでのみ変更可 ）"));
         QCOMPARE(dialog.TrackBar1->minimum(), 0);
         QCOMPARE(dialog.TrackBar1->maximum(), 3);
         QCOMPARE(dialog.TrackBar1->tickPosition(), QSlider::TicksBelow);

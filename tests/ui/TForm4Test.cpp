@@ -1,6 +1,8 @@
 #include "capture/TForm4.h"
 #include "viewer/FileFacts.h"
 
+#include "support/EncodedPictures.h"
+
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -62,6 +64,9 @@ class TForm4Test : public QObject {
     }
 
 private slots:
+    // The system's locale must not reach what the dialog shows.
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom)); }
+
     void laysOutTheFormAsDesigned() {
         TForm4 form;
         QCOMPARE(form.windowTitle(), QStringLiteral("保存先フォルダに同一ファイル名が存在"));
@@ -141,8 +146,8 @@ private slots:
         QCOMPARE(Part(form, "Label2")->text(), name->text());
         QCOMPARE(Part(form, "Label3")->text(), SizeText(QFileInfo(files.existingPath).size()));
         QCOMPARE(Part(form, "Label4")->text(), SizeText(QFileInfo(files.newPath).size()));
-        QCOMPARE(Part(form, "Label5")->text(),
-                 QLocale().toString(changed.date(), QLocale::ShortFormat));
+        // Japan's short date even under an English or C locale.
+        QCOMPARE(Part(form, "Label5")->text(), QStringLiteral("2004/02/29"));
         QCOMPARE(Part(form, "Label7")->text(), QStringLiteral("07:08:09"));
     }
 
@@ -156,6 +161,33 @@ private slots:
         ChooseWhile(form,
                     {Saved("b.txt", 50, 50, Qt::red), Saved("b.png", 50, 50, Qt::blue), "b.txt"});
         QVERIFY(Part(form, "Image1")->pixmap().isNull() && Part(form, "Image2")->pixmap().isNull());
+    }
+
+    void previewsWebpAndAvifClashes() {
+        TForm4 form;
+        const auto webp = [&](const QString& name, QColor colour) {
+            QImage image(50, 50, QImage::Format_RGB32);
+            image.fill(colour);
+            image.save(dir_.filePath(name), "webp", 100);
+            return dir_.filePath(name);
+        };
+        ChooseWhile(form, {webp("c.webp", Qt::red), webp("c[1].webp", Qt::blue), "c.webp"});
+        QVERIFY(ShowsColour(form, "Image1", 68, 52, Qt::red));
+        QVERIFY(ShowsColour(form, "Image2", 68, 52, Qt::blue));
+
+        if (testing::Encoder("avifenc").isEmpty())
+            QSKIP("avifenc (Debian's libavif-bin) is not installed");
+        const auto avif = [&](const QString& name, QColor colour) {
+            const QString path = dir_.filePath(name);
+            const QString error =
+                testing::WriteAvif(path, {testing::Halves(50, 50, colour, colour)});
+            if (!error.isEmpty())
+                QTest::qFail(qPrintable(error), __FILE__, __LINE__);
+            return path;
+        };
+        ChooseWhile(form, {avif("d.avif", Qt::red), avif("d[1].avif", Qt::blue), "d.avif"});
+        QVERIFY(ShowsColour(form, "Image1", 68, 52, Qt::red));
+        QVERIFY(ShowsColour(form, "Image2", 68, 52, Qt::blue));
     }
 };
 

@@ -1,8 +1,11 @@
 #include "viewer/TForm5.h"
 #include "viewer/FileFacts.h"
 
+#include "support/EncodedPictures.h"
+
 #include <QApplication>
 #include <QImage>
+#include <QImageWriter>
 #include <QLabel>
 #include <QMovie>
 #include <QScrollArea>
@@ -45,6 +48,23 @@ private:
             file.write(gif);
         return path;
     }
+
+    // Red, then blue for an animation's second frame.
+    QList<QImage> Frames(int count, int width, int height) {
+        QList<QImage> frames;
+        for (int i = 0; i < count; ++i)
+            frames << testing::Halves(width, height, i ? Qt::blue : Qt::red,
+                                      i ? Qt::blue : Qt::red);
+        return frames;
+    }
+
+    QString Made(const QString& error, const QString& path) {
+        if (!error.isEmpty())
+            QTest::qFail(qPrintable(error), __FILE__, __LINE__);
+        return path;
+    }
+
+    QColor Shown(int x, int y) const { return form->Image1->pixmap().toImage().pixelColor(x, y); }
 
     void Open(const QString& path, const QString& address = {}) {
         form->ShowPicture(path, address);
@@ -92,6 +112,15 @@ private slots:
         QCOMPARE(form->ScrollBox1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
         QCOMPARE(form->ScrollBox1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
         QVERIFY(!form->isMaximized());
+    }
+
+    // Narrower than the status bar's panels: the picture sets the width, and
+    // the panels are cut, not the other way round.
+    void aTinyPictureIsNotWidenedByTheStatusBar() {
+        ScreenOf(1024, 768);
+        Open(Picture("tiny.png", 120, 80, "PNG"));
+        QCOMPARE(form->size(), QSize(120, 80 + StatusHeight()));
+        QCOMPARE(form->ScrollBox1->viewport()->size(), QSize(120, 80));
     }
 
     void aWidePictureScrollsSidewaysOnlyWithTheLeftButtonHeld() {
@@ -165,6 +194,71 @@ private slots:
         QCOMPARE(form->PanelText(0), QString());
         QCOMPARE(form->PanelText(2), QString());
         QCOMPARE(form->size(), before);
+    }
+
+    void anAnimatedWebpPlaysAndAStillOneIsAPicture() {
+        if (testing::Encoder("img2webp").isEmpty())
+            QSKIP("img2webp (Debian's webp) is not installed");
+        ScreenOf(1024, 768);
+        const QString animated = temp.path() + "/anim.webp";
+        Made(testing::WriteAnimatedWebp(animated, Frames(2, 30, 20)), animated);
+        Open(animated, "https://example.com/a");
+        QVERIFY(form->Movie());
+        QCOMPARE(form->Movie()->format(), QByteArray("webp"));
+        QCOMPARE(form->Movie()->frameCount(), 2);
+        QCOMPARE(form->Movie()->state(), QMovie::Running);
+        QCOMPARE(form->PanelText(0), QStringLiteral("30 x 20"));
+        QCOMPARE(form->Image1->size(), QSize(30, 20));
+
+        const QString still = temp.path() + "/still.webp";
+        QImageWriter writer(still, "webp");
+        writer.setQuality(100);
+        QVERIFY2(writer.write(testing::Halves(300, 200, Qt::red, Qt::blue)),
+                 qPrintable(writer.errorString()));
+        Open(still);
+        QVERIFY(!form->Movie());
+        QCOMPARE(form->Image1->pixmap().size(), QSize(300, 200));
+        QCOMPARE(Shown(0, 0), QColor(Qt::red));
+        QCOMPARE(Shown(299, 199), QColor(Qt::blue));
+        QCOMPARE(form->PanelText(0), QStringLiteral("300 x 200"));
+        QCOMPARE(form->size(), QSize(300, 200 + StatusHeight()));
+    }
+
+    void anAvifShowsItsFirstFrameAndABrokenOneSaysWhy() {
+        if (testing::Encoder("avifenc").isEmpty())
+            QSKIP("avifenc (Debian's libavif-bin) is not installed");
+        ScreenOf(1024, 768);
+        const QString still = temp.path() + "/photo.avif";
+        Made(testing::WriteAvif(still, {testing::Halves(321, 201, Qt::red, Qt::blue)}), still);
+        Open(still, "https://example.com/p");
+        QVERIFY(!form->Movie());
+        QCOMPARE(form->Image1->pixmap().size(), QSize(321, 201));
+        QCOMPARE(form->PanelText(0), QStringLiteral("321 x 201"));
+        QCOMPARE(form->PanelText(1), SizeText(QFileInfo(still).size()));
+        QCOMPARE(form->PanelText(2), QStringLiteral("https://example.com/p"));
+        QCOMPARE(form->size(), QSize(321, 201 + StatusHeight()));
+        QVERIFY(form->StatusBar1->currentMessage().isEmpty());
+
+        const QString animated = temp.path() + "/anim.avif";
+        Made(testing::WriteAvif(animated, Frames(2, 200, 100)), animated);
+        Open(animated);
+        QVERIFY(!form->Movie());
+        QCOMPARE(form->Image1->pixmap().size(), QSize(200, 100));
+        const QColor first = Shown(100, 50);
+        QVERIFY2(first.red() > 240 && first.blue() < 15, qPrintable(first.name()));
+
+        QFile whole(still);
+        QVERIFY(whole.open(QIODevice::ReadOnly));
+        const QString broken = temp.path() + "/broken.avif";
+        QFile cut(broken);
+        QVERIFY(cut.open(QIODevice::WriteOnly));
+        cut.write(whole.readAll().chopped(30));
+        cut.close();
+        Open(broken);
+        QVERIFY(form->Image1->pixmap().isNull());
+        QVERIFY2(
+            form->StatusBar1->currentMessage().startsWith(QStringLiteral("画像を読み込めません（")),
+            qPrintable(form->StatusBar1->currentMessage()));
     }
 };
 

@@ -3,6 +3,8 @@
 #include "history/DayListing.h"
 #include "history/HistoryListModel.h"
 #include "support/CapturedHome.h"
+#include "support/EncodedPictures.h"
+#include "viewer/PreviewFit.h"
 
 #include <QAction>
 #include <QApplication>
@@ -238,6 +240,36 @@ private slots:
         form->Actions().Action21Execute();
         form->Actions().Image1DblClick();
         QVERIFY(viewerOpened.isEmpty());
+    }
+
+    void webpAndAvifCapturesArePreviewed() {
+        if (testing::Encoder("avifenc").isEmpty())
+            QSKIP("avifenc (Debian's libavif-bin) is not installed");
+        const QImage halves = testing::Halves(80, 40, Qt::red, Qt::blue);
+        QByteArray webp;
+        QBuffer buffer(&webp);
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(halves.save(&buffer, "webp", 100));
+        const QString avifPath = temp->filePath("made.avif");
+        const QString made = testing::WriteAvif(avifPath, {halves});
+        QVERIFY2(made.isEmpty(), qPrintable(made));
+        QFile avif(avifPath);
+        QVERIFY(avif.open(QIODevice::ReadOnly));
+        const QDateTime later = day.addDays(2);
+        captured->Capture("cat.webp", later, {}, webp);
+        captured->Capture("cat.avif", later.addSecs(60), {}, avif.readAll());
+        ChooseDay("20060317");
+        QCOMPARE(Names(), QStringList({"cat.webp", "cat.avif"}));
+        for (int row = 0; row < 2; ++row) {
+            ClickLine(row);
+            const QImage shown = form->Image1->pixmap().toImage();
+            QVERIFY2(!shown.isNull(), qPrintable(Names()[row]));
+            // Red on the left of where it is fitted, blue on the right.
+            const FittedRect fitted = FitPreview(80, 40, shown.width(), shown.height());
+            const int middle = fitted.y + fitted.height / 2;
+            QVERIFY(shown.pixelColor(fitted.x + 2, middle).red() > 200);
+            QVERIFY(shown.pixelColor(fitted.x + fitted.width - 3, middle).blue() > 200);
+        }
     }
 
     void aDeselectionRestoresTheCaptionAndDisablesTheLineCommands() {

@@ -258,5 +258,27 @@ TEST(ExtensionForContent, KnowsTheImageSignatures) {
     EXPECT_EQ(ExtensionForContent(QByteArray("\xFF\xD8", 2)), "");
 }
 
+// An ISO media file's first box: its size, "ftyp", the major brand, a minor
+// version and the compatible brands; the size as declared unless given.
+QByteArray FileTypeBox(const QByteArray& major, const QByteArray& compatible,
+                       qsizetype declaredSize = -1) {
+    const QByteArray body = "ftyp" + major + QByteArray(4, '\0') + compatible;
+    const auto size = quint32(declaredSize < 0 ? body.size() + 4 : declaredSize);
+    const char sizeBytes[4] = {char(size >> 24), char(size >> 16), char(size >> 8), char(size)};
+    return QByteArray(sizeBytes, 4) + body;
+}
+
+TEST(ExtensionForContent, KnowsAvifByItsBrands) {
+    EXPECT_EQ(ExtensionForContent(FileTypeBox("avif", "avifmif1miaf")), ".avif");
+    EXPECT_EQ(ExtensionForContent(FileTypeBox("avis", "avis")), ".avif") << "an animation";
+    // A major brand of the family, AVIF only among the compatible ones.
+    EXPECT_EQ(ExtensionForContent(FileTypeBox("mif1", "mif1miafavif")), ".avif");
+    // HEIF photos share the box, not the brands.
+    EXPECT_EQ(ExtensionForContent(FileTypeBox("heic", "mif1heic")), "");
+    // A brand past the box's declared end belongs to the next box.
+    EXPECT_EQ(ExtensionForContent(FileTypeBox("mif1", "mif1avif", 20)), "");
+    EXPECT_EQ(ExtensionForContent(FileTypeBox("avif", "").left(11)), "") << "cut short";
+}
+
 } // namespace
 } // namespace kelvo

@@ -37,13 +37,19 @@ TEST(PictureKindOf, UsesTheLastExtensionInAnyCase) {
     EXPECT_EQ(PictureKindOf("x.gif"), PictureKind::Gif);
     EXPECT_EQ(PictureKindOf("my.photo.png"), PictureKind::Png);
     EXPECT_EQ(PictureKindOf("photo[1].gif"), PictureKind::Gif);
+    EXPECT_EQ(PictureKindOf("cat.webp"), PictureKind::Webp);
+    EXPECT_EQ(PictureKindOf("/a/CAT.WebP"), PictureKind::Webp);
+    EXPECT_EQ(PictureKindOf("cat.avif"), PictureKind::Avif);
+    EXPECT_EQ(PictureKindOf(QStringLiteral("/写真/猫.AVIF")), PictureKind::Avif);
 }
 
 TEST(PictureKindOf, NeedsAKnownExtensionOfTheFileNameItself) {
     EXPECT_EQ(PictureKindOf("photo.jpg.txt"), PictureKind::None);
     EXPECT_EQ(PictureKindOf("photo"), PictureKind::None);
     EXPECT_EQ(PictureKindOf("photo."), PictureKind::None);
-    EXPECT_EQ(PictureKindOf("photo.webp"), PictureKind::None);
+    EXPECT_EQ(PictureKindOf("photo.tiff"), PictureKind::None);
+    EXPECT_EQ(PictureKindOf("photo.avifs"), PictureKind::None);
+    EXPECT_EQ(PictureKindOf("photo.heic"), PictureKind::None);
     // A dot in a folder name is not the file's extension.
     EXPECT_EQ(PictureKindOf("/pics.gif/photo"), PictureKind::None);
     // A name that is only an extension still has it.

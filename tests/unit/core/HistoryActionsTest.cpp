@@ -27,6 +27,10 @@ public:
     }
     void ClearPreview() override { preview.clear(); }
     void EnableRefresh(bool enabled) override { refresh = enabled; }
+    void ShowSortOrder(int column, bool descending) override {
+        sortColumn = column;
+        sortDescending = descending;
+    }
     void EnableLineCommands(const LineCommands& enabled) override { commands = enabled; }
     void ShowLineEntries(bool shown) override { entriesShown = shown; }
     int SelectedLine() const override { return selected; }
@@ -52,6 +56,8 @@ public:
     HistoryActions* actions = nullptr;
     QString caption, dayStatus, listStatus, preview;
     bool refresh = false;
+    int sortColumn = -2; // never told
+    bool sortDescending = false;
     LineCommands commands;
     bool entriesShown = true;
     int selected = -1;
@@ -92,6 +98,26 @@ TEST_F(HistoryActionsTest, ADayIsListedAndAMonthEmptiesTheList) {
     EXPECT_FALSE(view.refresh);
     EXPECT_EQ(actions.FListedLevel, 0);
     EXPECT_EQ(view.caption, "履歴と画像閲覧 - ケルボ");
+}
+
+// The heading shows the order the list is in, which turns at every click.
+TEST_F(HistoryActionsTest, TheSortedHeadingAndItsDirectionAreShown) {
+    actions.TreeView1Change(1, "20060315");
+    EXPECT_EQ(view.sortColumn, -1);
+    actions.ListView1ColumnClick(0);
+    EXPECT_EQ(view.sortColumn, 0);
+    EXPECT_FALSE(view.sortDescending);
+    EXPECT_EQ(model.Line(0).fileName, "a.jpg");
+    actions.ListView1ColumnClick(0);
+    EXPECT_TRUE(view.sortDescending);
+    EXPECT_EQ(model.Line(0).fileName, "c.jpg");
+    actions.ListView1ColumnClick(4);
+    EXPECT_EQ(view.sortColumn, 4);
+    EXPECT_FALSE(view.sortDescending);
+    // Listed again, the lines come in the log's order, under no mark.
+    actions.TreeView1Change(1, "20060315");
+    EXPECT_EQ(view.sortColumn, -1);
+    EXPECT_EQ(model.Line(0).fileName, "b.jpg");
 }
 
 TEST_F(HistoryActionsTest, SelectionSetsCaptionPreviewAndCommandsAndNavigationStopsAtTheEnds) {

@@ -1,0 +1,50 @@
+# shellcheck shell=bash disable=SC2034 # the lists are for the scripts that source this
+# The Debian packages Kelvo's scripts install, one list per purpose; README
+# names the same. Source this file.
+
+# Building and running the program: ./run.sh installs these and no more. A
+# package the program needs to build or to run belongs here.
+run_packages=(
+  cmake ninja-build g++ pkgconf
+  qt6-base-dev
+  # X Direct Save talks to the X server through xcb
+  libxcb1-dev
+  # the window in a Wayland-only session
+  qt6-wayland
+  # Qt's own buttons and dialogs in Japanese
+  qt6-translations-l10n
+  # the icon, drawn from its SVG
+  qt6-svg-dev
+  # WebP previews through Qt's plugins, AVIF through libavif
+  qt6-image-formats-plugins libavif-dev
+  # glyphs for the window's Japanese texts
+  fonts-noto-cjk
+)
+
+# The tests and benchmarks, besides the above (./test.sh).
+test_packages=(
+  libgtest-dev libbenchmark-dev
+  # the fault and end-to-end test drivers, the benchmark summaries
+  python3
+  # the browser extension's tests (node --test)
+  nodejs
+  # the real program on a virtual X display, and the pointer that drags
+  xvfb xdotool
+  # the real program on a headless Wayland compositor
+  weston
+  # validating the menu entry and the metainfo
+  desktop-file-utils appstream
+  # AVIF and animated WebP files for the picture tests, made by the real encoders
+  libavif-bin webp
+)
+
+# The fuzz targets, built with clang (libFuzzer comes with its runtime).
+fuzz_packages=(
+  clang libclang-rt-14-dev
+)
+
+# The browsers the end-to-end tests drag images out of. Each is installed on
+# its own: one that cannot be installed has its tests skipped.
+e2e_packages=(
+  chromium firefox-esr
+)
