@@ -1,5 +1,6 @@
 #include "app/CaptureCommand.h"
 
+#include "app/CommandLine.h"
 #include "app/InstanceLock.h"
 #include "app/SettingsFile.h"
 #include "capture/BrowserLink.h"
@@ -13,7 +14,7 @@
 namespace kelvo {
 namespace {
 
-enum ExitCode { kDone = 0, kNotAllSaved = 1, kWrongUsage = 2 };
+enum ExitCode { kDone = 0, kNotAllSaved = 1 };
 
 // Answers for the user: a clash is settled by the --on-clash choice.
 class CommandLinePrompter : public Prompter {
@@ -39,17 +40,20 @@ struct Options {
     QStringList files;
 };
 
-bool ParseOptions(QStringList args, Options& options) {
+// What is wrong with the arguments, or nothing.
+QString ParseOptions(QStringList args, Options& options) {
     if (const qsizetype at = args.indexOf(QStringLiteral("--on-clash")); at >= 0) {
-        const QString value = args.value(at + 1);
+        if (at + 1 >= args.size())
+            return QStringLiteral("--on-clash needs a value: auto or skip");
+        const QString value = args.at(at + 1);
         if (value == QLatin1String("auto"))
             options.onClash = ClashChoice::AutoRename;
         else if (value != QLatin1String("skip"))
-            return false;
+            return QStringLiteral("--on-clash takes auto or skip, not \"%1\"").arg(value);
         args.remove(at, 2);
     }
     options.files = args;
-    return !options.files.isEmpty();
+    return options.files.isEmpty() ? QStringLiteral("no file given") : QString();
 }
 
 DropPayload PayloadOf(const QStringList& files) {
@@ -77,11 +81,14 @@ QString CaptureCommandUsage() {
 int RunCaptureCommand(const QStringList& argsAfterCapture, const QString& homeFolder,
                       const Clock& clock, QTextStream& out, QTextStream& err,
                       const HandOver& handOver) {
-    Options options;
-    if (!ParseOptions(argsAfterCapture, options)) {
-        err << CaptureCommandUsage();
-        return kWrongUsage;
+    if (argsAfterCapture == QStringList{QStringLiteral("--help")} ||
+        argsAfterCapture == QStringList{QStringLiteral("-h")}) {
+        out << CaptureCommandUsage();
+        return kDone;
     }
+    Options options;
+    if (const QString problem = ParseOptions(argsAfterCapture, options); !problem.isEmpty())
+        return WrongUsage(err, "capture", problem, CaptureCommandUsage());
     InstanceLock lock(homeFolder);
     if (!lock.TryLock()) {
         if (handOver) {

@@ -57,4 +57,10 @@ CommandLineRequest ReadCommandLine(const QStringList& arguments) {
     return {};
 }
 
+int WrongUsage(QTextStream& err, const char* command, const QString& problem,
+               const QString& usage) {
+    err << "kelvo " << command << ": " << problem << "\n\n" << usage;
+    return 2;
+}
+
 } // namespace kelvo

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTextStream>
 
 namespace kelvo {
 
@@ -22,5 +23,9 @@ struct CommandLineRequest {
     QString problem; // Wrong: what is wrong, to print on stderr
 };
 CommandLineRequest ReadCommandLine(const QStringList& arguments);
+
+// Says on err what is wrong with a command's arguments, then the command's
+// usage; gives the exit code of a wrong call, 2.
+int WrongUsage(QTextStream& err, const char* command, const QString& problem, const QString& usage);
 
 } // namespace kelvo

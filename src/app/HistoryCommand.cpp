@@ -1,5 +1,6 @@
 #include "app/HistoryCommand.h"
 
+#include "app/CommandLine.h"
 #include "app/TableCommand.h"
 #include "capture/CaptureLog.h"
 #include "history/DayLog.h"
@@ -9,7 +10,7 @@
 namespace kelvo {
 namespace {
 
-enum ExitCode { kDone = 0, kFailed = 1, kWrongUsage = 2 };
+enum ExitCode { kDone = 0, kFailed = 1 };
 
 void PrintTree(const HistoryTree& tree, QTextStream& out) {
     for (const QString& month : tree.MonthTexts()) {
@@ -46,11 +47,16 @@ QString HistoryCommandUsage() {
 
 int RunHistoryCommand(const QStringList& argsAfterHistory, const QString& homeFolder,
                       QTextStream& out, QTextStream& err) {
-    if (argsAfterHistory.size() > 1 ||
-        (argsAfterHistory.size() == 1 && argsAfterHistory[0].startsWith(u'-'))) {
-        err << HistoryCommandUsage();
-        return kWrongUsage;
+    if (argsAfterHistory == QStringList{QStringLiteral("--help")} ||
+        argsAfterHistory == QStringList{QStringLiteral("-h")}) {
+        out << HistoryCommandUsage();
+        return kDone;
     }
+    if (argsAfterHistory.size() > 1)
+        return WrongUsage(err, "history", QStringLiteral("one day at most"), HistoryCommandUsage());
+    if (argsAfterHistory.size() == 1 && argsAfterHistory[0].startsWith(u'-'))
+        return WrongUsage(err, "history", QStringLiteral("unknown option ") + argsAfterHistory[0],
+                          HistoryCommandUsage());
     HistoryTree tree;
     QString treeError;
     if (!tree.Load(HistoryTreeFilePath(homeFolder), &treeError))

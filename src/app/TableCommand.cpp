@@ -1,5 +1,6 @@
 #include "app/TableCommand.h"
 
+#include "app/CommandLine.h"
 #include "platform/PathText.h"
 #include "platform/TextCodec.h"
 #include "table/TMlb2.h"
@@ -11,7 +12,7 @@ namespace kelvo {
 
 namespace {
 
-enum ExitCode { kDone = 0, kFileFailed = 1, kWrongUsage = 2 };
+enum ExitCode { kDone = 0, kFileFailed = 1 };
 
 bool LoadTable(const QString& path, TMlb2& table, QTextStream& err) {
     table.Clear();
@@ -45,10 +46,11 @@ void PrintTable(const TMlb2& table, bool withTypes, QTextStream& out) {
 
 int Dump(QStringList args, QTextStream& out, QTextStream& err) {
     const bool withTypes = args.removeAll(QStringLiteral("--types")) > 0;
-    if (args.size() != 1 || args.front().startsWith(QLatin1String("--"))) {
-        err << TableCommandUsage();
-        return kWrongUsage;
-    }
+    if (args.size() != 1)
+        return WrongUsage(err, "table", QStringLiteral("dump takes one file"), TableCommandUsage());
+    if (args.front().startsWith(QLatin1String("--")))
+        return WrongUsage(err, "table", QStringLiteral("unknown option ") + args.front(),
+                          TableCommandUsage());
     TMlb2 table;
     if (!LoadTable(args.front(), table, err))
         return kFileFailed;
@@ -57,10 +59,9 @@ int Dump(QStringList args, QTextStream& out, QTextStream& err) {
 }
 
 int Convert(const QStringList& args, QTextStream& err) {
-    if (args.size() != 2) {
-        err << TableCommandUsage();
-        return kWrongUsage;
-    }
+    if (args.size() != 2)
+        return WrongUsage(err, "table", QStringLiteral("convert takes two files, IN and OUT"),
+                          TableCommandUsage());
     TMlb2 table;
     if (!LoadTable(args[0], table, err))
         return kFileFailed;
@@ -109,8 +110,10 @@ int RunTableCommand(const QStringList& argsAfterTable, QTextStream& out, QTextSt
         out << TableCommandUsage();
         return kDone;
     }
-    err << TableCommandUsage();
-    return kWrongUsage;
+    return WrongUsage(err, "table",
+                      command.isEmpty() ? QStringLiteral("dump or convert is missing")
+                                        : QStringLiteral("unknown command ") + command,
+                      TableCommandUsage());
 }
 
 } // namespace kelvo

@@ -14,12 +14,19 @@ run --help >"$work/out" || fail "--help exited $?"
 grep -q "capture \[--on-clash auto|skip\] FILE" "$work/out" || fail "--help lacks the capture line"
 [ "$(run --version)" = "kelvo $(sed -n 's/^project(kelvo VERSION \([0-9.]*\).*/\1/p' \
   "$(dirname "$0")/../../CMakeLists.txt")" ] || fail "--version is not the project's version"
-for wrong in "bogus" "--nope" "--home" "capture --on-clash bogus x"; do
+# Each wrong call, and the word its complaint must name.
+while IFS='|' read -r wrong named; do
   status=0
+  # shellcheck disable=SC2086 # the arguments are words
   run $wrong >"$work/out" 2>"$work/err" || status=$?
   [ "$status" -eq 2 ] || fail "kelvo $wrong exited $status, not 2"
-  [ -s "$work/err" ] || fail "kelvo $wrong said nothing on stderr"
-done
+  grep -q -- "$named" "$work/err" || fail "kelvo $wrong did not name $named on stderr"
+done <<'CASES'
+bogus|bogus
+--nope|--nope
+--home|--home
+capture --on-clash bogus x|"bogus"
+CASES
 run --home "$work/none" history >/dev/null || fail "history of a home not there failed"
 [ ! -e "$work/none" ] || fail "history made the home folder"
 echo "PASS: help, version, wrong arguments and a read-only history, without a display"

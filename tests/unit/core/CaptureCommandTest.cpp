@@ -73,7 +73,26 @@ TEST_F(CaptureCommandTest, AClashIsSkippedOrNumberedAsAsked) {
     EXPECT_TRUE(output.startsWith(source + "\t")) << output.toStdString();
     EXPECT_EQ(Run({"--on-clash", "auto", source}), 0);
     EXPECT_EQ(output, target + "photo[1].jpg\tに改名し保存しました。\n");
-    EXPECT_EQ(Run({"--on-clash", "ask", source}), 2);
+}
+
+// Wrong arguments save nothing and say what is wrong before the usage.
+TEST_F(CaptureCommandTest, WrongArgumentsAreNamed) {
+    const QString source = Source("photo.jpg");
+    const std::pair<QStringList, const char*> cases[] = {
+        {{"--on-clash", "ask", source}, "not \"ask\""},
+        {{source, "--on-clash"}, "--on-clash needs a value"},
+        {{"--on-clash", "auto"}, "no file given"},
+        {{}, "no file given"},
+    };
+    for (const auto& [args, named] : cases) {
+        EXPECT_EQ(Run(args), 2) << named;
+        EXPECT_TRUE(errors.startsWith("kelvo capture: ")) << errors.toStdString();
+        EXPECT_TRUE(errors.contains(QString::fromUtf8(named))) << errors.toStdString();
+        EXPECT_TRUE(errors.contains("Usage: kelvo")) << errors.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(target + "photo.jpg"));
+    EXPECT_EQ(Run({"--help"}), 0);
+    EXPECT_TRUE(output.startsWith("Usage: kelvo [--home DIR] capture")) << output.toStdString();
 }
 
 // The picture is kept, and the missing row is said, in words and in the exit code.

@@ -52,7 +52,12 @@ TEST_F(HistoryCommandTest, ADayNotInTheTreeOrWrongUsageFails) {
     EXPECT_TRUE(errors.contains("20060330")) << errors.toStdString();
     EXPECT_TRUE(output.isEmpty());
     EXPECT_EQ(Run({"20060331", "20060401"}), 2);
-    EXPECT_EQ(Run({"--help"}), 2);
+    EXPECT_TRUE(errors.startsWith("kelvo history: one day at most")) << errors.toStdString();
+    EXPECT_EQ(Run({"--all"}), 2);
+    EXPECT_TRUE(errors.startsWith("kelvo history: unknown option --all")) << errors.toStdString();
+    EXPECT_TRUE(errors.contains("Usage: kelvo [--home DIR] history")) << errors.toStdString();
+    EXPECT_EQ(Run({"--help"}), 0);
+    EXPECT_TRUE(output.startsWith("Usage: kelvo [--home DIR] history")) << output.toStdString();
     // A day of the tree whose log was deleted lists nothing.
     QFile::remove(captured.home + "Logs/2006年04月/20060401.txt");
     EXPECT_EQ(Run({"20060401"}), 0);

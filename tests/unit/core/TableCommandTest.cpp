@@ -127,17 +127,21 @@ TEST_F(TableCommandTest, FilesThatCannotBeReadOrWrittenExitOneWithAMessage) {
     EXPECT_TRUE(unwritable.err.contains("cannot write") && unwritable.err.contains(target));
 }
 
-TEST(TableCommand, WrongUsageExitsTwoWithUsageOnStderr) {
-    const std::vector<QStringList> wrong = {{"show"},
-                                            {"dump"},
-                                            {"dump", "--all"},
-                                            {"dump", "a.txt", "b.txt"},
-                                            {"convert", "a.txt"},
-                                            {"convert", "a", "b", "c"}};
-    for (const QStringList& args : wrong) {
+// What is wrong comes first, then the usage.
+TEST(TableCommand, WrongUsageExitsTwoNamingTheFaultThenTheUsage) {
+    const std::vector<std::pair<QStringList, QString>> wrong = {
+        {{}, "dump or convert is missing"},
+        {{"show"}, "unknown command show"},
+        {{"dump"}, "dump takes one file"},
+        {{"dump", "--all"}, "unknown option --all"},
+        {{"dump", "a.txt", "b.txt"}, "dump takes one file"},
+        {{"convert", "a.txt"}, "convert takes two files"},
+        {{"convert", "a", "b", "c"}, "convert takes two files"}};
+    for (const auto& [args, fault] : wrong) {
         const Result result = Command(args);
         EXPECT_EQ(result.code, 2) << args.join(' ').toStdString();
-        EXPECT_TRUE(result.err.startsWith("Usage: kelvo table")) << args.join(' ').toStdString();
+        EXPECT_TRUE(result.err.startsWith("kelvo table: " + fault)) << result.err.toStdString();
+        EXPECT_TRUE(result.err.contains("\n\nUsage: kelvo table")) << result.err.toStdString();
         EXPECT_TRUE(result.out.isEmpty());
     }
     const Result help = Command({"--help"});
