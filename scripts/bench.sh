@@ -1,16 +1,22 @@
 #!/usr/bin/env bash
 # Builds every benchmark in Release (build-bench) and runs them one after the
 # other, so that their figures are measured side by side:
-#   - the table store: Load and Save against plain reads and writes;
-#   - a burst of captures (1,000 of 200 KB, and 10,000 of 20 KB);
+#   - the table store: Load and Save against plain reads and writes, and
+#     `kelvo table dump` against Load;
+#   - a burst of captures (1,000 of 200 KB, and 10,000 of 20 KB), and
+#     automatic renaming past 1 and past 200 taken names;
+#   - the disk syncs of one `kelvo capture` (strace);
 #   - the daily log: the first rows of a day against its 10,000th;
 #   - five years of history: the tree at start-up, additions, one day's log;
-#   - listing a day of 50,000 captures against loading its log;
+#   - listing a day of 50,000 captures against loading its log, and
+#     `kelvo history DAY` against the listing;
+#   - a 24-megapixel JPEG dropped on the window: the longest time the window
+#     does not answer, against decoding it on the UI thread;
 #   - scripts/measure.sh: start-up time and peak memory of the window.
 #
 #   scripts/bench.sh [TABLE BENCHMARK ARGUMENTS...]
 #
-# e.g. scripts/bench.sh --benchmark_repetitions=5
+# e.g. scripts/bench.sh --benchmark_repetitions=9
 # Extra configure arguments can be given in KELVO_CMAKE_ARGS.
 set -euo pipefail
 
@@ -23,13 +29,17 @@ source "$root/scripts/packages.sh"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKELVO_BENCH=ON \
     -DKELVO_TESTS=ON ${KELVO_CMAKE_ARGS:-} >/dev/null
 cmake --build "$build" --target kelvo_table_bench kelvo_capture_bench \
-    kelvo_capture_log_bench kelvo_history_bench kelvo_history_listing_bench kelvo kelvo_make_jpeg
+    kelvo_capture_log_bench kelvo_history_bench kelvo_history_listing_bench kelvo kelvo_make_jpeg \
+    kelvo_window_drop_bench
 
 echo "== table store"
 
 json=$build/table_bench.json
+# Medians of five, in random order: on a shared machine two benchmarks run
+# one after the other can meet very different loads.
 "$build/tests/bench/kelvo_table_bench" --benchmark_out="$json" \
-    --benchmark_out_format=json "$@"
+    --benchmark_out_format=json --benchmark_repetitions=5 \
+    --benchmark_enable_random_interleaving=true --benchmark_display_aggregates_only=true "$@"
 
 python3 - "$json" <<'EOF'
 import json
@@ -51,19 +61,44 @@ def seconds(name):
 
 print()
 print(f"{'benchmark':<22}{'ms':>10}{'MB/s':>10}")
-for name in ["BM_PlainRead", "BM_Load", "BM_PlainWrite", "BM_PlainWriteSynced", "BM_Save"]:
+for name in ["BM_PlainRead", "BM_Load", "BM_Dump", "BM_PlainWrite", "BM_PlainWriteSynced",
+             "BM_Save"]:
     run = chosen[name]
     print(f"{name:<22}{seconds(name) * 1e3:>10.1f}{run['bytes_per_second'] / 1e6:>10.1f}")
 print()
 for slow, fast in [("BM_Load", "BM_PlainRead"), ("BM_Save", "BM_PlainWrite"),
                    ("BM_Save", "BM_PlainWriteSynced")]:
     print(f"{slow[3:]}/{fast[3:]}: {seconds(slow) / seconds(fast):.2f}x the time")
+print(f"Dump/Load: {seconds('BM_Dump') / seconds('BM_Load'):.2f}x the time (target: at most 2x)")
 EOF
 
 echo
 echo "== capture bursts"
 "$build/tests/bench/kelvo_capture_bench" 1000 200
 "$build/tests/bench/kelvo_capture_bench" 10000 20
+"$build/tests/bench/kelvo_capture_bench" rename 200 200
+echo
+echo "== syncs per capture"
+# fdatasync and fsync calls of one `kelvo capture` of one 200 KB file.
+syncs=$(mktemp -d)
+mkdir "$syncs/home" "$syncs/pictures"
+printf '[Form]\r\nDefSiki=bench\r\nDefFolder=%s/pictures/\r\n' "$syncs" >"$syncs/home/kelvo.ini"
+head -c 204800 /dev/urandom >"$syncs/photo.jpg"
+cp "$syncs/photo.jpg" "$syncs/other.jpg"
+count_syncs() { # WHAT CAPTURE-ARGUMENTS...
+    local what=$1
+    shift
+    strace -f -c -e trace=fdatasync,fsync -o "$syncs/strace.txt" \
+        "$build/src/kelvo" --home "$syncs/home/" capture "$@" >/dev/null
+    awk -v what="$what" '$NF == "fdatasync" || $NF == "fsync" { n += $4 }
+        END { printf "%-48s%d\n", what, n }' "$syncs/strace.txt"
+}
+count_syncs "the day's first capture (copy, tree, log)" "$syncs/photo.jpg"
+count_syncs "a capture on a day known (copy, log)" "$syncs/other.jpg"
+for n in $(seq 1 199); do cp "$syncs/photo.jpg" "$syncs/pictures/photo[$n].jpg"; done
+count_syncs "--on-clash auto, 200 names taken (copy, log)" --on-clash auto "$syncs/photo.jpg"
+count_syncs "--on-clash skip, the name taken" "$syncs/photo.jpg"
+rm -rf "$syncs"
 echo
 echo "== daily log"
 "$build/tests/bench/kelvo_capture_log_bench"
@@ -73,6 +108,9 @@ echo "== five years of history"
 echo
 echo "== listing a large day"
 "$build/tests/bench/kelvo_history_listing_bench"
+echo
+echo "== a 24-megapixel JPEG dropped on the window"
+QT_QPA_PLATFORM=offscreen "$build/tests/bench/kelvo_window_drop_bench" 5 2>/dev/null
 echo
 echo "== window"
 KELVO_BUILD_DIR=$build "$root/scripts/measure.sh"

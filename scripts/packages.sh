@@ -36,6 +36,8 @@ test_packages=(
   desktop-file-utils appstream
   # AVIF and animated WebP files for the picture tests, made by the real encoders
   libavif-bin webp
+  # the disk syncs of a capture, counted by the benchmark script
+  strace
 )
 
 # The fuzz targets, built with clang (libFuzzer comes with its runtime).

@@ -128,7 +128,9 @@ int RunCaptureCommand(const QStringList& argsAfterCapture, const QString& homeFo
     });
     pipeline.HandleDroppedFiles(PayloadOf(options.files));
 
-    if (!history.Save(treePath)) {
+    // The pipeline keeps each new day at once; only a day whose keeping
+    // failed is left to write, and a tree without a new day stays untouched.
+    if (history.HasUnsavedDays() && !history.Save(treePath)) {
         err << "kelvo capture: cannot write " << treePath << Qt::endl;
         return kNotAllSaved;
     }

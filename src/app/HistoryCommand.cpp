@@ -1,7 +1,8 @@
 #include "app/HistoryCommand.h"
 
 #include "app/CommandLine.h"
-#include "app/TableCommand.h"
+#include "app/CommandOutput.h"
+#include "app/FieldPrinting.h"
 #include "capture/CaptureLog.h"
 #include "history/DayLog.h"
 #include "history/DayTexts.h"
@@ -12,7 +13,7 @@ namespace {
 
 enum ExitCode { kDone = 0, kFailed = 1 };
 
-void PrintTree(const HistoryTree& tree, QTextStream& out) {
+void PrintTree(const HistoryTree& tree, CommandOutput& out) {
     for (const QString& month : tree.MonthTexts()) {
         out << month << '\n';
         for (const QString& day : tree.DayTexts(month))
@@ -20,13 +21,19 @@ void PrintTree(const HistoryTree& tree, QTextStream& out) {
     }
 }
 
-void PrintDay(const DayLog& log, QTextStream& out) {
+// The log's values are UTF-8 already (DayLog converts an old one as it reads).
+void PrintDay(const DayLog& log, CommandOutput& out) {
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    std::string scratch;
     for (int row = 0; row < log.RowCount(); ++row) {
         for (int column = 0; column < kHistoryColumnCount; ++column) {
             if (column > 0)
                 out << '\t';
-            const std::string_view cell = log.Cell(row, column);
-            out << EscapeTableField(QString::fromUtf8(cell.data(), qsizetype(cell.size())));
+            std::string_view cell = log.Cell(row, column);
+            // A mark in front of a value has never been printed.
+            if (cell.starts_with(kByteOrderMark))
+                cell.remove_prefix(kByteOrderMark.size());
+            PrintTableField(cell, scratch, out);
         }
         out << '\n';
     }
@@ -46,7 +53,7 @@ QString HistoryCommandUsage() {
 }
 
 int RunHistoryCommand(const QStringList& argsAfterHistory, const QString& homeFolder,
-                      QTextStream& out, QTextStream& err) {
+                      CommandOutput& out, QTextStream& err) {
     if (argsAfterHistory == QStringList{QStringLiteral("--help")} ||
         argsAfterHistory == QStringList{QStringLiteral("-h")}) {
         out << HistoryCommandUsage();

@@ -361,9 +361,10 @@ void TForm1::ClearPreview() {
 }
 
 void TForm1::ShowCapturedPreview(const QString& savedPath) {
-    QString error;
-    if (!preview_->Load(savedPath, &error) && !error.isEmpty())
-        StatusBar1->showMessage(error, kBriefMessageTime);
+    preview_->Load(savedPath, [this](bool, const QString& error) {
+        if (!error.isEmpty())
+            StatusBar1->showMessage(error, kBriefMessageTime);
+    });
 }
 
 void TForm1::ShowSavedName(const QString& name) {

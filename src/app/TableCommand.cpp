@@ -1,8 +1,9 @@
 #include "app/TableCommand.h"
 
 #include "app/CommandLine.h"
+#include "app/CommandOutput.h"
+#include "app/FieldPrinting.h"
 #include "platform/PathText.h"
-#include "platform/TextCodec.h"
 #include "table/TMlb2.h"
 
 #include <QFile>
@@ -24,27 +25,29 @@ bool LoadTable(const QString& path, TMlb2& table, QTextStream& err) {
     return false;
 }
 
-void PrintLine(const TMLBStringList& texts, int fieldCount, QTextStream& out) {
+void PrintLine(const TMLBStringList& texts, int fieldCount, std::string& scratch,
+               CommandOutput& out) {
     for (int i = 1; i <= fieldCount; ++i) {
         if (i > 1)
             out << '\t';
-        out << EscapeTableField(DecodeFileText(texts.At(i).value_or(std::string_view())));
+        PrintTableField(texts.At(i).value_or(std::string_view()), scratch, out);
     }
     out << '\n';
 }
 
-void PrintTable(const TMlb2& table, bool withTypes, QTextStream& out) {
+void PrintTable(const TMlb2& table, bool withTypes, CommandOutput& out) {
     const int columns = table.ColumnCount();
-    PrintLine(table.ColumnNames(), columns, out);
+    std::string scratch;
+    PrintLine(table.ColumnNames(), columns, scratch, out);
     if (withTypes)
-        PrintLine(table.ColumnTypes(), columns, out);
+        PrintLine(table.ColumnTypes(), columns, scratch, out);
     for (int row = 1; row <= table.RowCount(); ++row) {
         if (const TMLBStringList* values = table.Rows().At(row))
-            PrintLine(*values, columns, out);
+            PrintLine(*values, columns, scratch, out);
     }
 }
 
-int Dump(QStringList args, QTextStream& out, QTextStream& err) {
+int Dump(QStringList args, CommandOutput& out, QTextStream& err) {
     const bool withTypes = args.removeAll(QStringLiteral("--types")) > 0;
     if (args.size() != 1)
         return WrongUsage(err, "table", QStringLiteral("dump takes one file"), TableCommandUsage());
@@ -74,14 +77,6 @@ int Convert(const QStringList& args, QTextStream& err) {
 
 } // namespace
 
-QString EscapeTableField(QString text) {
-    text.replace(u'\\', QLatin1String("\\\\")); // first, so the escapes below stay single
-    text.replace(u'\t', QLatin1String("\\t"));
-    text.replace(u'\n', QLatin1String("\\n"));
-    text.replace(u'\r', QLatin1String("\\r"));
-    return text;
-}
-
 QString TableCommandUsage() {
     return QStringLiteral(
         "Usage: kelvo table dump [--types] FILE\n"
@@ -99,7 +94,7 @@ QString TableCommandUsage() {
         "anything else escaped.\n");
 }
 
-int RunTableCommand(const QStringList& argsAfterTable, QTextStream& out, QTextStream& err) {
+int RunTableCommand(const QStringList& argsAfterTable, CommandOutput& out, QTextStream& err) {
     const QString command = argsAfterTable.value(0);
     const QStringList rest = argsAfterTable.mid(1);
     if (command == QLatin1String("dump"))

@@ -2,6 +2,7 @@
 #include "app/ApplicationSetup.h"
 #include "app/CaptureCommand.h"
 #include "app/CommandLine.h"
+#include "app/CommandOutput.h"
 #include "app/DisplayChoice.h"
 #include "app/HistoryCommand.h"
 #include "app/HomeFolder.h"
@@ -19,11 +20,18 @@
 
 #include <cstdio>
 #include <exception>
+#include <unistd.h>
 
 namespace {
 
 using CommandRunner = int (*)(const QStringList& args, const QString& homeOption, QTextStream& out,
                               QTextStream& err);
+
+// Standard output did not take everything: the run failed, whatever it did.
+int OutputLost(QTextStream& err) {
+    err << "kelvo: cannot write the output" << Qt::endl;
+    return 1;
+}
 
 // Command-line runs need no display, so they work over ssh and in scripts.
 int RunCommandLine(int argc, char* argv[], CommandRunner run) {
@@ -36,15 +44,17 @@ int RunCommandLine(int argc, char* argv[], CommandRunner run) {
     err.setEncoding(QStringConverter::Utf8);
     const int code = run(args.mid(1), homeOption, out, err);
     out.flush();
-    if (out.status() != QTextStream::Ok) {
-        err << "kelvo: cannot write the output" << Qt::endl;
-        return 1;
-    }
+    if (out.status() != QTextStream::Ok)
+        return OutputLost(err);
     return code;
 }
 
-int RunTable(const QStringList& args, const QString&, QTextStream& out, QTextStream& err) {
-    return kelvo::RunTableCommand(args, out, err);
+// A table or a day can be large: it goes out as UTF-8 bytes in large pieces,
+// past the text stream.
+int RunTable(const QStringList& args, const QString&, QTextStream&, QTextStream& err) {
+    kelvo::CommandOutput out(STDOUT_FILENO);
+    const int code = kelvo::RunTableCommand(args, out, err);
+    return out.Finish() ? code : OutputLost(err);
 }
 
 int RunCapture(const QStringList& args, const QString& homeOption, QTextStream& out,
@@ -58,12 +68,13 @@ int RunCapture(const QStringList& args, const QString& homeOption, QTextStream& 
                                     });
 }
 
-int RunHistory(const QStringList& args, const QString& homeOption, QTextStream& out,
-               QTextStream& err) {
+int RunHistory(const QStringList& args, const QString& homeOption, QTextStream&, QTextStream& err) {
     // Reading the history never makes a home that is not there.
     const QString home = kelvo::ResolveHomeFolder(
         homeOption, QCoreApplication::applicationDirPath(), kelvo::HomeUse::ReadOnly);
-    return kelvo::RunHistoryCommand(args, home, out, err);
+    kelvo::CommandOutput out(STDOUT_FILENO);
+    const int code = kelvo::RunHistoryCommand(args, home, out, err);
+    return out.Finish() ? code : OutputLost(err);
 }
 
 int RunWindow(int argc, char* argv[]) {

@@ -57,7 +57,7 @@ AutoRenameNames::AutoRenameNames(const QString& droppedName)
 
 QString AutoRenameNames::Next() {
     ++number_;
-    const QString marker = QStringLiteral("[%1]").arg(number_);
+    const QString marker = u'[' + QString::number(number_) + u']';
     if (insertAt_ < 1)
         return marker + cleanName_;
     if (insertAt_ > cleanName_.size())

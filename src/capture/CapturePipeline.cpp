@@ -54,6 +54,14 @@ CaptureOutcome Failure(const QString& text) {
     return {CaptureOutcome::Kind::Failed, {}, text};
 }
 
+// A name plainly taken is passed over without a copy or a link: a look costs
+// less than either, and a clash may end with nothing saved. A name taken after
+// the look is still refused by the link.
+CopyResult PublishUnlessTaken(SourceCopy& copy, const QString& path) {
+    const std::string target = LocalPath(path);
+    return NameTaken(target) ? CopyResult::TargetExists : copy.PublishNoReplace(target);
+}
+
 } // namespace
 
 QString CaptureOutcome::Summary() const {
@@ -61,11 +69,15 @@ QString CaptureOutcome::Summary() const {
 }
 
 struct CapturePipeline::Capture {
+    explicit Capture(const DroppedFile& dropped) : file(dropped), copy(LocalPath(dropped.path)) {}
+
     DroppedFile file;
     QString droppedName; // with its bracket group
     QString cleanName;   // without it: the name saved by default
     QString folder;      // where it goes, ending in the separator
     QString targetPath;
+    // Copied once, at the first name tried; every name after reuses it.
+    SourceCopy copy;
 };
 
 CapturePipeline::CapturePipeline(CaptureContext context) : context_(std::move(context)) {}
@@ -126,16 +138,14 @@ CaptureOutcome CapturePipeline::NothingToSave() {
 }
 
 CaptureOutcome CapturePipeline::CaptureFile(const DroppedFile& file) {
-    Capture capture;
-    capture.file = file;
+    Capture capture(file);
     capture.droppedName = FileNamePart(file.path);
     capture.cleanName = RemoveBracketGroup(capture.droppedName);
     capture.folder = context_.destination.CaptureFolder();
     capture.targetPath = capture.folder + capture.cleanName;
 
     CaptureOutcome outcome;
-    const CopyResult copied =
-        CopyFileNoReplace(LocalPath(file.path), LocalPath(capture.targetPath));
+    const CopyResult copied = PublishUnlessTaken(capture.copy, capture.targetPath);
     if (copied == CopyResult::Copied)
         outcome = Saved(capture, capture.targetPath, kSavedText);
     else if (copied == CopyResult::TargetExists)
@@ -146,7 +156,7 @@ CaptureOutcome CapturePipeline::CaptureFile(const DroppedFile& file) {
     return outcome;
 }
 
-CaptureOutcome CapturePipeline::ResolveClash(const Capture& capture) {
+CaptureOutcome CapturePipeline::ResolveClash(Capture& capture) {
     context_.display.BringToFront();
     const ClashChoice choice =
         context_.prompter.ChooseClash({capture.targetPath, capture.file.path, capture.cleanName});
@@ -159,13 +169,13 @@ CaptureOutcome CapturePipeline::ResolveClash(const Capture& capture) {
     return outcome;
 }
 
-CaptureOutcome CapturePipeline::ManualRename(const Capture& capture) {
+CaptureOutcome CapturePipeline::ManualRename(Capture& capture) {
     const std::optional<QString> chosen =
         context_.prompter.AskSaveAs(capture.folder, capture.cleanName);
     if (!chosen)
         return {CaptureOutcome::Kind::NotSavedByChoice, {}, kNotSavedText};
     // The save dialog has asked before replacing an existing file.
-    const CopyResult copied = CopyFileReplacing(LocalPath(capture.file.path), LocalPath(*chosen));
+    const CopyResult copied = capture.copy.PublishReplacing(LocalPath(*chosen));
     if (copied != CopyResult::Copied)
         return CopyFailed(*chosen, copied);
     const bool sameName = FileNamePart(*chosen) == capture.cleanName;
@@ -175,18 +185,21 @@ CaptureOutcome CapturePipeline::ManualRename(const Capture& capture) {
 // The dropped name as it came (a cache name such as photo[1].jpg) first, then
 // numbered names until one is free. A name taken by someone else between the
 // look and the copy is never overwritten: numbering goes on.
-CaptureOutcome CapturePipeline::AutoRename(const Capture& capture) {
-    const std::string source = LocalPath(capture.file.path);
-    QString candidate = capture.folder + capture.droppedName;
-    AutoRenameNames names(capture.droppedName);
-    CopyResult copied = CopyFileNoReplace(source, LocalPath(candidate));
-    while (copied == CopyResult::TargetExists) {
-        candidate = capture.folder + names.Next();
-        copied = CopyFileNoReplace(source, LocalPath(candidate));
+CaptureOutcome CapturePipeline::AutoRename(Capture& capture) {
+    NamesInFolder taken(LocalPath(capture.folder));
+    AutoRenameNames numbered(capture.droppedName);
+    QString name = capture.droppedName;
+    for (;;) {
+        const CopyResult copied =
+            taken.Taken(LocalPath(name))
+                ? CopyResult::TargetExists
+                : capture.copy.PublishNoReplace(LocalPath(capture.folder + name));
+        if (copied == CopyResult::Copied)
+            return Saved(capture, capture.folder + name, kRenamedText);
+        if (copied != CopyResult::TargetExists)
+            return CopyFailed(capture.folder + name, copied);
+        name = numbered.Next();
     }
-    if (copied != CopyResult::Copied)
-        return CopyFailed(candidate, copied);
-    return Saved(capture, candidate, kRenamedText);
 }
 
 CaptureOutcome CapturePipeline::CopyFailed(const QString& target, CopyResult result) {

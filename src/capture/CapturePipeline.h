@@ -71,9 +71,9 @@ private:
     void ProcessDrop(const DropPayload& payload);
     DroppedFile Settled(const DroppedFile& file);
     CaptureOutcome NothingToSave();
-    CaptureOutcome ResolveClash(const Capture& capture);
-    CaptureOutcome ManualRename(const Capture& capture);
-    CaptureOutcome AutoRename(const Capture& capture);
+    CaptureOutcome ResolveClash(Capture& capture);
+    CaptureOutcome ManualRename(Capture& capture);
+    CaptureOutcome AutoRename(Capture& capture);
     CaptureOutcome CopyFailed(const QString& target, CopyResult result);
     CaptureOutcome Saved(const Capture& capture, const QString& savedPath, const QString& text);
     bool RecordCapture(const QString& savedPath, const DroppedFile& file);

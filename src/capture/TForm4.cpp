@@ -112,6 +112,10 @@ ClashChoice TForm4::Choose(const ClashFiles& files) {
     return choice_;
 }
 
+bool TForm4::PreviewsDecoding() const {
+    return existingPreview_->Decoding() || newPreview_->Decoding();
+}
+
 void TForm4::ClearPreviews() {
     existingPreview_->ClearTarget();
     newPreview_->ClearTarget();

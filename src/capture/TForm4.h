@@ -23,6 +23,8 @@ public:
     // Shows the two files and waits for a button. Closing the window any other
     // way (close box, Escape) gives DontSave.
     ClashChoice Choose(const ClashFiles& files);
+    // The previews are still being decoded (they appear in the open dialog).
+    bool PreviewsDecoding() const;
 
 private:
     void CreateExistingFileGroup();

@@ -72,6 +72,12 @@ void HistoryActions::ListView1ColumnClick(int column) {
     RefreshLineCommands();
 }
 
+// Told only while its line is still the selected one.
+void HistoryActions::PreviewFailed(const QString& path, const QString& error) {
+    if (FItemSelected && path == selectedPath_ && !error.isEmpty())
+        view_.ShowListStatus(error);
+}
+
 void HistoryActions::LineSelected(int row) {
     if (row < 0 || row >= model_.LineCount()) {
         LineDeselected();
@@ -86,8 +92,7 @@ void HistoryActions::LineSelected(int row) {
         view_.ClearPreview();
         view_.ShowListStatus(MissingFileText());
     } else if (!sameLine) {
-        if (const QString error = view_.ShowPreview(selectedPath_); !error.isEmpty())
-            view_.ShowListStatus(error);
+        view_.ShowPreview(selectedPath_);
     }
     FSelectedFolder = line.folder;
     FSelectedAddress = line.address;

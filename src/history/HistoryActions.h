@@ -22,7 +22,8 @@ public:
     virtual void ShowDayStatus(const QString& text) = 0;  // StatusBar1
     virtual void ShowListStatus(const QString& text) = 0; // StatusBar2
     // Loads the file into the preview; the reason when it cannot be decoded.
-    virtual QString ShowPreview(const QString& path) = 0;
+    // Decoded while the window goes on; a failure comes back by PreviewFailed.
+    virtual void ShowPreview(const QString& path) = 0;
     virtual void ClearPreview() = 0;
     virtual void EnableRefresh(bool enabled) = 0;
     // The heading that orders the list, and which way; column -1: the log's
@@ -57,6 +58,8 @@ public:
     // A tree node was chosen: level 0 a month, 1 a day.
     void TreeView1Change(int level, const QString& text);
     void ListView1ColumnClick(int column);
+    // The preview of path could not be decoded; error says why.
+    void PreviewFailed(const QString& path, const QString& error);
     void LineSelected(int row);
     void LineDeselected();
 

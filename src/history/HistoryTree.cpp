@@ -145,6 +145,7 @@ HistoryTree::DayAddition HistoryTree::AddCaptureDayToTree(const QDateTime& captu
         AddSortedChild(month, dayText);
         addition.newDay = true;
     }
+    unsavedDays_ = unsavedDays_ || addition.newMonth || addition.newDay;
     return addition;
 }
 
@@ -171,6 +172,7 @@ bool HistoryTree::Load(const QString& path, QString* error) {
     root_->children.clear();
     root_->AppendOutlineEntries(outline.entries);
     sorted_ = root_->IsSortedRecursively();
+    unsavedDays_ = false;
     endResetModel();
 
     const QString fileName = QFileInfo(path).fileName();
@@ -211,7 +213,10 @@ bool HistoryTree::Save(const QString& path) const {
         return true;
     QList<OutlineEntry> entries;
     root_->AppendOutline(entries, 0);
-    return WriteFileAtomically(LocalPath(path), WriteTreeOutline(entries));
+    if (!WriteFileAtomically(LocalPath(path), WriteTreeOutline(entries)))
+        return false;
+    unsavedDays_ = false;
+    return true;
 }
 
 QStringList HistoryTree::MonthTexts() const {

@@ -43,6 +43,9 @@ public:
     // was read only in part never replaces its file, which is kept as it was.
     bool Save(const QString& path) const;
     bool ReadWhole() const { return readWhole_; }
+    // Whether a month or a day was added since the tree was loaded or saved:
+    // a tree without one need not be written again.
+    bool HasUnsavedDays() const { return unsavedDays_; }
 
     QStringList MonthTexts() const;
     QStringList DayTexts(const QString& monthText) const;
@@ -64,6 +67,7 @@ private:
     std::unique_ptr<Node> root_;
     bool sorted_ = true; // both levels in order, as additions keep them
     bool readWhole_ = true;
+    mutable bool unsavedDays_ = false; // the file, not the tree, is what Save changes
 };
 
 } // namespace kelvo

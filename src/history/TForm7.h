@@ -118,7 +118,7 @@ private:
     void ShowCaption(const QString& text) override;
     void ShowDayStatus(const QString& text) override;
     void ShowListStatus(const QString& text) override;
-    QString ShowPreview(const QString& path) override;
+    void ShowPreview(const QString& path) override;
     void ClearPreview() override;
     void EnableRefresh(bool enabled) override;
     void ShowSortOrder(int column, bool descending) override;

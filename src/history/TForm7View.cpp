@@ -59,10 +59,9 @@ void TForm7::ShowListStatus(const QString& text) {
     listText_->setText(text);
 }
 
-QString TForm7::ShowPreview(const QString& path) {
-    QString error;
-    preview_->Load(path, &error);
-    return error;
+void TForm7::ShowPreview(const QString& path) {
+    preview_->Load(
+        path, [this, path](bool, const QString& error) { actions_->PreviewFailed(path, error); });
 }
 
 void TForm7::ClearPreview() {

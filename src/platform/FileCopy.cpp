@@ -5,8 +5,8 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
-#include <optional>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -76,17 +76,20 @@ bool CopyContents(int from, int to) {
     }
 }
 
-bool Fill(TemporaryFile& temp, const FileDescriptor& from) {
-    return temp.Valid() && CopyContents(from.Get(), temp.Get()) && temp.Finish();
-}
-
 bool HardLinksUnsupported(int error) {
-    return error == EPERM || error == EOPNOTSUPP || error == ENOTSUP || error == EXDEV ||
-           error == ENOSYS || error == EMLINK;
+    return error == EPERM || error == EOPNOTSUPP || error == ENOTSUP || error == ENOSYS ||
+           error == EMLINK;
 }
 
 bool NoReplaceRenameUnsupported(int error) {
     return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == ENOTSUP;
+}
+
+// Where an unnamed file cannot be named: no /proc and no capability to link
+// the descriptor itself, or a file system that refuses.
+bool NamingUnsupported(int error) {
+    return error == ENOENT || error == EPERM || error == EOPNOTSUPP || error == ENOTSUP ||
+           error == ENOSYS || error == EINVAL;
 }
 
 int RenameNoReplace(const std::string& from, const std::string& to) {
@@ -113,87 +116,177 @@ CopyResult CopyIntoNewFile(const std::string& source, const std::string& target)
     return CopyResult::Failed;
 }
 
-CopyResult PublishWithoutReplacing(TemporaryFile& temp, const std::string& target) {
-    if (::link(temp.Path().c_str(), target.c_str()) == 0)
+} // namespace
+
+SourceCopy::SourceCopy(std::string source, UnnamedFiles unnamed)
+    : source_(std::move(source)), unnamedFiles_(unnamed) {}
+
+SourceCopy::~SourceCopy() = default;
+
+// The copy goes beside the first name tried: linking works only within one
+// file system.
+CopyResult SourceCopy::Prepare(const std::string& target) {
+    if (!FolderOfExists(target))
+        return CopyResult::FolderMissing;
+    FileDescriptor from(OpenRegularFile(source_));
+    if (!from.Valid())
+        return CopyResult::Failed;
+    const std::string folder = FolderOf(target);
+    if (unnamedFiles_ == UnnamedFiles::WhereSupported) {
+        auto unnamed = std::make_unique<FileDescriptor>(
+            ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+        if (unnamed->Valid()) {
+            if (!CopyContents(from.Get(), unnamed->Get()) || ::fdatasync(unnamed->Get()) != 0)
+                return CopyResult::Failed;
+            unnamed_ = std::move(unnamed);
+            folder_ = folder;
+            return CopyResult::Copied;
+        }
+        // Any refusal: the named way below meets a real problem again and
+        // gives the answer.
+    }
+    auto named = std::make_unique<TemporaryFile>(target);
+    if (!named->Valid() || !CopyContents(from.Get(), named->Get()) ||
+        ::fdatasync(named->Get()) != 0)
+        return CopyResult::Failed;
+    named_ = std::move(named);
+    folder_ = folder;
+    return CopyResult::Copied;
+}
+
+CopyResult SourceCopy::PublishNoReplace(const std::string& target) {
+    if (published_) // one copy, one name
+        return CopyResult::Failed;
+    const CopyResult prepared = folder_.empty()          ? Prepare(target)
+                                : FolderOfExists(target) ? CopyResult::Copied
+                                                         : CopyResult::FolderMissing;
+    if (prepared != CopyResult::Copied)
+        return prepared;
+    return Published(unnamed_ ? PublishUnnamedNoReplace(target) : PublishNamedNoReplace(target));
+}
+
+CopyResult SourceCopy::PublishReplacing(const std::string& target) {
+    if (published_)
+        return CopyResult::Failed;
+    const CopyResult prepared = folder_.empty()          ? Prepare(target)
+                                : FolderOfExists(target) ? CopyResult::Copied
+                                                         : CopyResult::FolderMissing;
+    if (prepared != CopyResult::Copied)
+        return prepared;
+    return Published(unnamed_ ? PublishUnnamedReplacing(target) : PublishNamedReplacing(target));
+}
+
+CopyResult SourceCopy::Published(CopyResult result) {
+    if (result == CopyResult::Copied) {
+        published_ = true;
+        unnamed_.reset();
+        named_.reset(); // its temporary name goes; the published one stays
+    }
+    return result;
+}
+
+bool SourceCopy::Elsewhere(const std::string& target, int error) const {
+    return error == EXDEV && FolderOf(target) != folder_;
+}
+
+void SourceCopy::GiveUpUnnamedFiles() {
+    unnamed_.reset();
+    folder_.clear();
+    unnamedFiles_ = UnnamedFiles::Never;
+}
+
+CopyResult SourceCopy::PublishUnnamedNoReplace(const std::string& target) {
+    if (LinkUnnamedFile(unnamed_->Get(), target))
+        return CopyResult::Copied;
+    const int error = errno;
+    if (error == EEXIST)
+        return CopyResult::TargetExists;
+    if (Elsewhere(target, error))
+        return SourceCopy(source_, unnamedFiles_).PublishNoReplace(target);
+    if (!NamingUnsupported(error))
+        return CopyResult::Failed;
+    GiveUpUnnamedFiles();
+    return PublishNoReplace(target);
+}
+
+CopyResult SourceCopy::PublishNamedNoReplace(const std::string& target) {
+    if (::link(named_->Path().c_str(), target.c_str()) == 0)
         return CopyResult::Copied;
     if (errno == EEXIST)
         return CopyResult::TargetExists;
+    if (Elsewhere(target, errno))
+        return SourceCopy(source_, unnamedFiles_).PublishNoReplace(target);
     if (!HardLinksUnsupported(errno))
         return CopyResult::Failed;
-    if (RenameNoReplace(temp.Path(), target) == 0) {
-        temp.Release();
+    if (RenameNoReplace(named_->Path(), target) == 0) {
+        named_->Release();
         return CopyResult::Copied;
     }
     if (errno == EEXIST)
         return CopyResult::TargetExists;
     if (!NoReplaceRenameUnsupported(errno))
         return CopyResult::Failed;
-    return CopyIntoNewFile(temp.Path(), target);
+    // Neither links nor a rename that refuses to replace: written once more
+    // straight into the new name.
+    return CopyIntoNewFile(named_->Path(), target);
 }
 
-bool UnnamedFilesUnsupported(int error) {
-    return error == EOPNOTSUPP || error == EISDIR || error == EINVAL || error == ENOENT ||
-           error == EPERM || error == ENOSYS || error == EXDEV;
-}
-
-// The copy goes to a file without a name (O_TMPFILE) in the target's folder,
-// which is then linked under the target name, never over a file there. A
-// process killed before that leaves nothing behind, where a named temporary
-// file would stay. Nothing when the file system cannot do it.
-std::optional<CopyResult> CopyThroughUnnamedFile(const FileDescriptor& from,
-                                                 const std::string& target) {
-    FileDescriptor unnamed(
-        ::open(FolderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
-    if (!unnamed.Valid())
-        return std::nullopt;
-    if (!CopyContents(from.Get(), unnamed.Get()) || ::fdatasync(unnamed.Get()) != 0)
+CopyResult SourceCopy::PublishUnnamedReplacing(const std::string& target) {
+    if (!KeepModeOf(target, unnamed_->Get()))
         return CopyResult::Failed;
-    const std::string self = "/proc/self/fd/" + std::to_string(unnamed.Get());
-    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) == 0)
+    // A rename is what replaces whole; it needs a name to rename from.
+    const std::string temp = LinkUnderTemporaryName(unnamed_->Get(), target);
+    if (temp.empty()) {
+        const int error = errno;
+        if (Elsewhere(target, error))
+            return SourceCopy(source_, unnamedFiles_).PublishReplacing(target);
+        if (!NamingUnsupported(error))
+            return CopyResult::Failed;
+        GiveUpUnnamedFiles();
+        return PublishReplacing(target);
+    }
+    if (::rename(temp.c_str(), target.c_str()) == 0)
         return CopyResult::Copied;
-    if (errno == EEXIST)
-        return CopyResult::TargetExists;
-    if (UnnamedFilesUnsupported(errno) && ::lseek(from.Get(), 0, SEEK_SET) == 0)
-        return std::nullopt;
+    ::unlink(temp.c_str());
     return CopyResult::Failed;
 }
 
-// The source's bytes in a temporary file beside the target, ready to be
-// published under the target's name by publish.
-template <typename Publish>
-CopyResult CopyThroughTemporary(const std::string& source, const std::string& target,
-                                Publish publish) {
-    if (!FolderOfExists(target))
-        return CopyResult::FolderMissing;
-    FileDescriptor from(OpenRegularFile(source));
-    if (!from.Valid())
+CopyResult SourceCopy::PublishNamedReplacing(const std::string& target) {
+    if (!KeepModeOf(target, named_->Get()))
         return CopyResult::Failed;
-    TemporaryFile temp(target);
-    return publish(temp, from);
+    if (::rename(named_->Path().c_str(), target.c_str()) == 0) {
+        named_->Release();
+        return CopyResult::Copied;
+    }
+    if (Elsewhere(target, errno))
+        return SourceCopy(source_, unnamedFiles_).PublishReplacing(target);
+    return CopyResult::Failed;
 }
 
-} // namespace
+bool NameTaken(const std::string& path) {
+    return ::faccessat(AT_FDCWD, path.c_str(), F_OK, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+bool NamesInFolder::Taken(const std::string& name) {
+    // Listed once; a folder that cannot be listed is looked at name by name. A
+    // listing cut short only misses names, and the link refuses those.
+    if (!listed_ && ++looks_ == kLooksBeforeListing + 1) {
+        if (DIR* folder = ::opendir(folder_.c_str())) {
+            while (const dirent* entry = ::readdir(folder))
+                names_.insert(entry->d_name);
+            ::closedir(folder);
+            listed_ = true;
+        }
+    }
+    return listed_ ? names_.contains(name) : NameTaken(folder_ + name);
+}
 
 CopyResult CopyFileNoReplace(const std::string& source, const std::string& target) {
-    if (!FolderOfExists(target))
-        return CopyResult::FolderMissing;
-    FileDescriptor from(OpenRegularFile(source));
-    if (!from.Valid())
-        return CopyResult::Failed;
-    if (const std::optional<CopyResult> copied = CopyThroughUnnamedFile(from, target))
-        return *copied;
-    TemporaryFile temp(target);
-    return Fill(temp, from) ? PublishWithoutReplacing(temp, target) : CopyResult::Failed;
+    return SourceCopy(source).PublishNoReplace(target);
 }
 
 CopyResult CopyFileReplacing(const std::string& source, const std::string& target) {
-    return CopyThroughTemporary(source, target, [&](TemporaryFile& temp, FileDescriptor& from) {
-        if (!temp.Valid() || !KeepModeOf(target, temp.Get()) || !Fill(temp, from) ||
-            ::rename(temp.Path().c_str(), target.c_str()) != 0)
-            return CopyResult::Failed;
-        temp.Release();
-        return CopyResult::Copied;
-    });
+    return SourceCopy(source).PublishReplacing(target);
 }
 
 RenameResult RenameFileNoReplace(const std::string& from, const std::string& to) {

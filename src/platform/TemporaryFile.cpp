@@ -38,6 +38,29 @@ int CreateTemporaryFile(const std::string& path, std::string& tempPath) {
 
 } // namespace
 
+bool LinkUnnamedFile(int fd, const std::string& path) {
+    // /proc names the open file for every user; linking the descriptor itself
+    // needs a capability, and serves only where /proc is not mounted.
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return true;
+    if (errno != ENOENT)
+        return false;
+    return ::linkat(fd, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0;
+}
+
+std::string LinkUnderTemporaryName(int fd, const std::string& targetPath) {
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        std::string tempPath = TemporaryNameFor(targetPath, attempt);
+        if (LinkUnnamedFile(fd, tempPath))
+            return tempPath;
+        if (errno != EEXIST)
+            return {};
+    }
+    errno = EEXIST;
+    return {};
+}
+
 bool FileDescriptor::Close() {
     const bool ok = fd_ < 0 || ::close(fd_) == 0;
     fd_ = -1;

@@ -50,6 +50,15 @@ private:
     FileDescriptor file_;
 };
 
+// Gives a file opened with O_TMPFILE the name path, never over a file there;
+// false with errno set when it cannot (EEXIST: the name is taken).
+bool LinkUnnamedFile(int fd, const std::string& path);
+
+// Gives a file opened with O_TMPFILE a hidden temporary name beside
+// targetPath, of the form TemporaryFile's names take; that name, or empty
+// with errno set.
+std::string LinkUnderTemporaryName(int fd, const std::string& targetPath);
+
 // Removes from the folder the temporary files a process that is gone left
 // behind (a close or a rewrite killed halfway); nothing else is touched.
 // Returns how many were removed.

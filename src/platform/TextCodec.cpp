@@ -1,8 +1,8 @@
 #include "platform/TextCodec.h"
 
 #include <cstdint>
-#include <cstring>
 
+#include "platform/TextScan.h"
 #include "table/TMlb2.h"
 
 #include <QStringDecoder>
@@ -15,43 +15,6 @@
 namespace kelvo {
 
 namespace {
-
-bool IsContinuation(unsigned char byte) {
-    return (byte & 0xC0) == 0x80;
-}
-
-// Length of the UTF-8 sequence starting at bytes[at], or 0 when it is not a
-// well-formed one (overlong forms, surrogates and values above U+10FFFF
-// included).
-size_t Utf8SequenceLength(std::string_view bytes, size_t at) {
-    const auto byte = [&](size_t i) { return static_cast<unsigned char>(bytes[at + i]); };
-    const unsigned char lead = byte(0);
-    size_t length = 0;
-    unsigned char secondMin = 0x80;
-    unsigned char secondMax = 0xBF;
-    if (lead < 0x80) {
-        return 1;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        secondMin = lead == 0xE0 ? 0xA0 : 0x80;
-        secondMax = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        secondMin = lead == 0xF0 ? 0x90 : 0x80;
-        secondMax = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (bytes.size() - at < length || byte(1) < secondMin || byte(1) > secondMax)
-        return 0;
-    for (size_t i = 2; i < length; ++i) {
-        if (!IsContinuation(byte(i)))
-            return 0;
-    }
-    return length;
-}
 
 bool IsAscii(std::string_view bytes) {
     return std::all_of(bytes.begin(), bytes.end(),
@@ -115,15 +78,17 @@ bool AllValidUtf8(const TMLBStringList& texts) {
 } // namespace
 
 bool IsValidUtf8(std::string_view bytes) {
-    constexpr uint64_t kHighBits = 0x8080808080808080ull;
     const size_t size = bytes.size();
     for (size_t at = 0; at < size;) {
-        // Runs of ASCII, the bulk of a log, eight bytes at a time.
-        uint64_t word = 0;
-        if (size - at >= sizeof word &&
-            (std::memcpy(&word, bytes.data() + at, sizeof word), (word & kHighBits) == 0)) {
-            at += sizeof word;
-            continue;
+        // Runs of ASCII, the bulk of a log, eight bytes at a time, then
+        // straight to the first byte that is not ASCII.
+        if (size - at >= sizeof(uint64_t)) {
+            const uint64_t high = words::MarkHigh(words::Load(bytes.data() + at));
+            if (high == 0) {
+                at += sizeof(uint64_t);
+                continue;
+            }
+            at += words::FirstMarked(high);
         }
         const size_t length = Utf8SequenceLength(bytes, at);
         if (length == 0)

@@ -44,13 +44,15 @@ QString CannotLoadText(const QString& why) {
 }
 
 // Through Qt's reader, which scales while decoding where the format allows.
-QImage ReadWithQt(const QString& path, PictureKind kind, QSize maxSize, QString* error) {
+QImage ReadWithQt(const QString& path, PictureKind kind, QSize maxSize, QSize* fullSize,
+                  QString* error) {
     QImageReader reader(path, FormatOf(kind, path));
     // The decoder is the one the kind names, whatever the content looks like.
     reader.setAutoDetectImageFormat(false);
     // Pixels as stored: the previews show the file, not a corrected view of it.
     reader.setAutoTransform(false);
     const QSize stored = reader.size();
+    *fullSize = stored;
     // Let the decoder scale while reading, so a huge JPEG never sits in memory whole.
     if (!maxSize.isEmpty() && stored.isValid() && Exceeds(stored, maxSize))
         reader.setScaledSize(FittedInside(stored, maxSize));
@@ -80,12 +82,15 @@ LoadedPicture LoadPictureAs(const QString& path, PictureKind kind, QSize maxSize
         return loaded;
 
     QString why;
+    QSize stored;
     QImage image = kind == PictureKind::Avif ? ReadAvifAtFullSize(path, &why)
-                                             : ReadWithQt(path, kind, maxSize, &why);
+                                             : ReadWithQt(path, kind, maxSize, &stored, &why);
     if (image.isNull()) {
         loaded.error = CannotLoadText(why);
         return loaded;
     }
+    // A reader that cannot tell its size beforehand decodes at full size.
+    loaded.fullSize = stored.isValid() ? stored : image.size();
     // Decoders that cannot tell their size beforehand are scaled afterwards.
     if (!maxSize.isEmpty() && Exceeds(image.size(), maxSize))
         image = image.scaled(FittedInside(image.size(), maxSize), Qt::IgnoreAspectRatio,
@@ -94,13 +99,14 @@ LoadedPicture LoadPictureAs(const QString& path, PictureKind kind, QSize maxSize
     return loaded;
 }
 
-QImage RenderFitted(const QImage& source, QSize target) {
+QImage RenderFitted(const QImage& source, QSize target, QSize fullSize) {
     if (target.width() <= 0 || target.height() <= 0)
         return {};
     QImage surface(target, QImage::Format_ARGB32_Premultiplied);
     surface.fill(Qt::transparent);
+    const QSize fitFrom = fullSize.isValid() && !source.isNull() ? fullSize : source.size();
     const FittedRect fitted =
-        FitPreview(source.width(), source.height(), target.width(), target.height());
+        FitPreview(fitFrom.width(), fitFrom.height(), target.width(), target.height());
     if (source.isNull() || fitted.width <= 0 || fitted.height <= 0)
         return surface;
     QPainter painter(&surface);

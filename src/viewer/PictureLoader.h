@@ -12,6 +12,7 @@ struct LoadedPicture {
     PictureKind kind = PictureKind::None; // None: unknown extension, nothing loaded
     QImage image;                         // null when the file could not be decoded
     QString error;                        // why it could not, briefly
+    QSize fullSize; // the picture's own size, of which image may be a reduction
 };
 
 // Decodes the file by its extension. A picture larger than maxSize is decoded
@@ -24,6 +25,8 @@ LoadedPicture LoadPicture(const QString& path, QSize maxSize = {});
 LoadedPicture LoadPictureAs(const QString& path, PictureKind kind, QSize maxSize = {});
 
 // The target's new drawing: a blank W x H surface with the source drawn fitted.
-QImage RenderFitted(const QImage& source, QSize target);
+// The place is fitted from fullSize when given (the picture's own size, of
+// which source is a reduction), so it is the same whatever size was decoded.
+QImage RenderFitted(const QImage& source, QSize target, QSize fullSize = {});
 
 } // namespace kelvo

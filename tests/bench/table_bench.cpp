@@ -1,8 +1,13 @@
 // Loading and saving a large daily capture log, next to the plain system calls
 // that any implementation needs at least: reading the file, writing it, and
-// writing it durably (flushed, then renamed over the old file).
+// writing it durably (flushed, then renamed over the old file); and printing
+// it as `kelvo table dump` does, next to loading it.
 
+#include "app/CommandOutput.h"
+#include "app/TableCommand.h"
 #include "table/TMlb2.h"
+
+#include <QTextStream>
 
 #include <benchmark/benchmark.h>
 
@@ -223,6 +228,25 @@ void BM_Load(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * LogBytes());
 }
 BENCHMARK(BM_Load)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// `kelvo table dump` of the log as main runs it (load, decode, escape,
+// print), into /dev/null.
+void BM_Dump(benchmark::State& state) {
+    const int devNull = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (devNull < 0)
+        Die("cannot open", "/dev/null");
+    const QStringList args = {QStringLiteral("dump"), QString::fromStdString(g_logPath)};
+    QString errors;
+    QTextStream err(&errors);
+    for (auto _ : state) {
+        CommandOutput out(devNull);
+        if (RunTableCommand(args, out, err) != 0 || !out.Finish())
+            state.SkipWithError("dump failed");
+    }
+    ::close(devNull);
+    state.SetBytesProcessed(state.iterations() * LogBytes());
+}
+BENCHMARK(BM_Dump)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_PlainWrite(benchmark::State& state) {
     const std::string path = g_folder + "/plain.txt";

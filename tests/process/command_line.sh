@@ -29,4 +29,19 @@ capture --on-clash bogus x|"bogus"
 CASES
 run --home "$work/none" history >/dev/null || fail "history of a home not there failed"
 [ ! -e "$work/none" ] || fail "history made the home folder"
-echo "PASS: help, version, wrong arguments and a read-only history, without a display"
+# What the program prints is what the unit tests expect, byte for byte, and
+# output that cannot be written is an error.
+data=$(dirname "$0")/../unit/core/data/printing
+run table dump --types "$data/table/fields.mlb" | cmp -s - "$data/expected/fields.mlb.types.out" ||
+  fail "table dump printed other bytes"
+run --home "$data/home" history 20060401 | cmp -s - "$data/expected/history-20060401.out" ||
+  fail "history printed other bytes"
+into_full_disk() {
+  local status=0
+  run "$@" >/dev/full 2>"$work/err" || status=$?
+  [ "$status" -eq 1 ] || fail "kelvo $* into a full disk exited $status, not 1"
+  grep -q "cannot write the output" "$work/err" || fail "kelvo $* did not say it could not write"
+}
+into_full_disk table dump "$data/table/fields.txt"
+into_full_disk --home "$data/home" history 20060331
+echo "PASS: help, version, wrong arguments, a read-only history and printed bytes, without a display"

@@ -1,4 +1,5 @@
 #include "viewer/PictureLoader.h"
+#include "viewer/PreviewFit.h"
 #include "viewer/PreviewPair.h"
 
 #include "support/EncodedPictures.h"
@@ -9,6 +10,8 @@
 #include <QImageWriter>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <optional>
 
 namespace kelvo {
 
@@ -231,6 +234,15 @@ private slots:
         QVERIFY(RenderFitted(Filled(400, 300), QSize(0, 200)).isNull());
     }
 
+    // Loads and waits for the decode, as the window's event loop would.
+    static std::pair<bool, QString> LoadAndWait(PreviewPair& pair, const QString& path) {
+        std::optional<std::pair<bool, QString>> told;
+        pair.Load(path, [&](bool shown, const QString& error) { told.emplace(shown, error); });
+        if (!QTest::qWaitFor([&] { return told.has_value(); }, 5000))
+            return {false, QStringLiteral("(never told)")};
+        return *told;
+    }
+
     void previewRefitsOnResizeWithoutDecodingAgain() {
         QLabel source;
         QLabel target;
@@ -238,12 +250,13 @@ private slots:
         target.show();
         PreviewPair pair(&source, &target);
         const QString path = Saved("refit.png", Filled(400, 300));
-        QVERIFY(pair.Load(path));
+        QVERIFY(LoadAndWait(pair, path).first);
         QCOMPARE(target.pixmap().size(), QSize(200, 200));
         QVERIFY(!source.isVisible());
 
         QVERIFY(QFile::remove(path));
         target.resize(100, 50);
+        QVERIFY(!pair.Decoding()); // smaller: the kept picture serves
         const QImage shown = target.pixmap().toImage();
         QCOMPARE(shown.size(), QSize(100, 50));
         // 400 x 300 into 100 x 50: 66 x 49 at (17, 0).
@@ -254,12 +267,64 @@ private slots:
         pair.ClearTarget();
         target.resize(140, 100);
         QVERIFY(target.pixmap().isNull());
-        QVERIFY(pair.Load(Saved("good.png", Filled(40, 30))));
-        QString error;
-        QVERIFY(!pair.Load(Written("bad.png", "garbage"), &error));
-        QVERIFY(!error.isEmpty());
+        QVERIFY(LoadAndWait(pair, Saved("good.png", Filled(40, 30))).first);
+        const auto [shownBad, error] = LoadAndWait(pair, Written("bad.png", "garbage"));
+        QVERIFY(!shownBad);
+        QVERIFY(error.startsWith(QStringLiteral("画像を読み込めません")));
         target.resize(130, 90);
         QVERIFY2(target.pixmap().isNull(), "the earlier picture must not come back");
+    }
+
+    // Decoded at the preview's size, placed as the full picture would be, and
+    // decoded again, sharper, when the preview grows.
+    void aLargePictureIsDecodedAtTheShownSize() {
+        QLabel source;
+        QLabel target;
+        target.resize(137, 105);
+        target.show();
+        PreviewPair pair(&source, &target);
+        QVERIFY(LoadAndWait(pair, Saved("large.png", Filled(4000, 3000))).first);
+        // Placed where the full-size picture goes, though fewer pixels were decoded.
+        const FittedRect at = FitPreview(4000, 3000, 137, 105);
+        QImage shown = target.pixmap().toImage();
+        QVERIFY(IsRed(shown, at.x, at.y) &&
+                IsRed(shown, at.x + at.width - 1, at.y + at.height - 1));
+        QVERIFY(IsClear(shown, 60, at.y - 1) && IsClear(shown, 60, at.y + at.height));
+
+        target.resize(800, 600);
+        QVERIFY(pair.Decoding());
+        QTRY_VERIFY(!pair.Decoding());
+        shown = target.pixmap().toImage();
+        QCOMPARE(shown.size(), QSize(800, 600));
+        QVERIFY(IsRed(shown, 0, 0) && IsRed(shown, 799, 599));
+    }
+
+    // However the decodes finish, only the newest request is shown or told.
+    void aStaleDecodeNeverReplacesANewerPreview() {
+        QLabel source;
+        QLabel target;
+        target.resize(200, 200);
+        target.show();
+        PreviewPair pair(&source, &target);
+        const QString slow = Saved("slow.png", Filled(3000, 3000));
+        QImage blue(40, 30, QImage::Format_RGB32);
+        blue.fill(Qt::blue);
+        const QString quick = Saved("quick.png", blue);
+        QStringList told;
+        for (const QString& path : {slow, slow, quick})
+            pair.Load(path, [&told, path](bool, const QString&) { told << path; });
+        QTRY_VERIFY(!pair.Decoding());
+        QCOMPARE(told, QStringList{quick});
+        // 40 x 30 unscaled at (80, 85).
+        QCOMPARE(target.pixmap().toImage().pixelColor(100, 100), QColor(Qt::blue));
+
+        // Cleared while decoding: nothing comes back.
+        told.clear();
+        pair.Load(slow, [&told](bool, const QString&) { told << QStringLiteral("slow"); });
+        pair.ClearTarget();
+        QTRY_VERIFY(!pair.Decoding());
+        QVERIFY(told.isEmpty());
+        QVERIFY(target.pixmap().isNull());
     }
 };
 

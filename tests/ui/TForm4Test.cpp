@@ -32,8 +32,15 @@ bool ShowsColour(const TForm4& form, const char* image, int x, int y, QColor col
 // dialog that stays open fails the test and is ended, instead of hanging it.
 ClashChoice ChooseWhile(TForm4& form, const ClashFiles& files,
                         const std::function<void()>& whileOpen = {}) {
-    const auto reject = [&form] { form.reject(); };
-    QTimer::singleShot(0, &form, whileOpen ? whileOpen : reject);
+    // The previews decode on a worker while the dialog shows.
+    QTimer::singleShot(0, &form, [&form, whileOpen] {
+        if (!QTest::qWaitFor([&form] { return !form.PreviewsDecoding(); }, 5000))
+            QTest::qFail("the previews were never decoded", __FILE__, __LINE__);
+        if (whileOpen)
+            whileOpen();
+        else
+            form.reject();
+    });
     const QObject guard; // ends with this call, and its timer with it
     QTimer::singleShot(5000, &guard, [&form] {
         QTest::qFail("the dialog stayed open", __FILE__, __LINE__);

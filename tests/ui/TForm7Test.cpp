@@ -211,7 +211,7 @@ private slots:
         QVERIFY(!form->PopupEntryOf(form->Action21)->isEnabled());
         ClickLine(0);
         QCOMPARE(form->windowTitle(), captured->pictures + "b.jpg");
-        QVERIFY(!form->Image1->pixmap().isNull());
+        QTRY_VERIFY(!form->Image1->pixmap().isNull()); // decoded on a worker
         QVERIFY(Enabled({form->Action21, form->Action17, form->Action18, form->Action19,
                          form->Action20, form->Action2, form->Action4}));
         QVERIFY(form->PopupEntryOf(form->Action21)->isEnabled());
@@ -262,6 +262,7 @@ private slots:
         QCOMPARE(Names(), QStringList({"cat.webp", "cat.avif"}));
         for (int row = 0; row < 2; ++row) {
             ClickLine(row);
+            QTRY_VERIFY(!form->Image1->pixmap().isNull());
             const QImage shown = form->Image1->pixmap().toImage();
             QVERIFY2(!shown.isNull(), qPrintable(Names()[row]));
             // Red on the left of where it is fitted, blue on the right.

@@ -1,6 +1,7 @@
 #include "app/CaptureCommand.h"
 #include "app/InstanceLock.h"
 #include "support/CaptureFakes.h"
+#include "support/FileReads.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,6 +9,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace kelvo {
 namespace {
@@ -68,11 +71,62 @@ TEST_F(CaptureCommandTest, ABracketGroupThatIsTheWholeStemIsKept) {
 
 TEST_F(CaptureCommandTest, AClashIsSkippedOrNumberedAsAsked) {
     const QString source = Source("photo.jpg");
+    testing::FileReads reads(QFile::encodeName(source).toStdString());
+    ASSERT_TRUE(reads.Watching());
     ASSERT_EQ(Run({source}), 0);
     EXPECT_EQ(Run({source}), 0);
     EXPECT_TRUE(output.startsWith(source + "\t")) << output.toStdString();
+    EXPECT_EQ(reads.Count(), 1) << "a skipped name is not copied first";
     EXPECT_EQ(Run({"--on-clash", "auto", source}), 0);
     EXPECT_EQ(output, target + "photo[1].jpg\tに改名し保存しました。\n");
+    EXPECT_EQ(reads.Count(), 2);
+}
+
+struct FileIdentity {
+    ino_t inode = 0;
+    timespec modified{};
+    bool operator==(const FileIdentity& other) const {
+        return inode == other.inode && modified.tv_sec == other.modified.tv_sec &&
+               modified.tv_nsec == other.modified.tv_nsec;
+    }
+};
+
+FileIdentity IdentityOf(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return {st.st_ino, st.st_mtim};
+}
+
+// The tree file changes only with a new day: a capture on a known day leaves
+// it as it was, not even rewritten with the same bytes.
+TEST_F(CaptureCommandTest, TheHistoryTreeIsWrittenOnlyForANewDay) {
+    const QString tree = home + "TreeViewLogs.txt";
+    ASSERT_EQ(Run({Source("a.jpg")}), 0) << errors.toStdString();
+    const FileIdentity first = IdentityOf(tree);
+    ASSERT_NE(first.inode, 0u);
+    ASSERT_EQ(Run({Source("b.jpg"), Source("c.jpg")}), 0) << errors.toStdString();
+    EXPECT_TRUE(IdentityOf(tree) == first);
+    EXPECT_EQ(Run({Source("a.jpg")}), 0) << "skipped: nothing captured";
+    EXPECT_TRUE(IdentityOf(tree) == first);
+
+    clock.now = clock.now.addDays(1);
+    ASSERT_EQ(Run({Source("d.jpg")}), 0) << errors.toStdString();
+    EXPECT_FALSE(IdentityOf(tree) == first);
+    QFile file(tree);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("2006年05月\r\n\t20060530\r\n\t20060531\r\n"));
+}
+
+// A new day the capture could not keep in the tree is reported, not lost
+// without a word.
+TEST_F(CaptureCommandTest, ANewDayThatCannotBeKeptIsNoSuccess) {
+    // Linked into a folder that is gone: read as no tree yet, written nowhere.
+    ASSERT_TRUE(QFile::link(home + "gone/TreeViewLogs.txt", home + "TreeViewLogs.txt"));
+    EXPECT_EQ(Run({Source("a.jpg")}), 1);
+    EXPECT_TRUE(QFileInfo::exists(target + "a.jpg"));
+    EXPECT_TRUE(errors.contains("cannot write " + home + "TreeViewLogs.txt"))
+        << errors.toStdString();
 }
 
 // Wrong arguments save nothing and say what is wrong before the usage.

@@ -3,6 +3,7 @@
 #include "destinations/CurrentDestination.h"
 #include "history/HistoryTree.h"
 #include "support/CaptureFakes.h"
+#include "support/FileReads.h"
 #include "table/TMlb2.h"
 
 #include <QDir>
@@ -19,12 +20,24 @@ namespace kelvo {
 namespace {
 
 using testing::FakeBrowser;
+using testing::FileReads;
 using testing::FixedClock;
 using testing::RecordingDisplay;
 using testing::ScriptedPrompter;
 
 QDateTime At(int y, int mo, int d, int h, int mi, int s) {
     return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
+}
+
+std::string Native(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+// Every name in the folder, hidden ones too: a copy's temporary file left
+// behind shows here.
+QStringList EntriesOf(const QString& folder) {
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 QByteArray ReadAll(const QString& path) {
@@ -313,23 +326,66 @@ TEST_F(CapturePipelineTest, AutoRenameTriesTheCacheNameThenNumbersOn) {
     EXPECT_TRUE(display.events.contains("topmost"));
 }
 
+// However many names are taken, the dropped file is copied once, and what the
+// taken names hold is never touched.
+TEST_F(CapturePipelineTest, AutoRenameCopiesOnceHoweverManyNamesAreTaken) {
+    WriteBytes(target + "photo.jpg", "taken");
+    for (int n = 1; n < 30; ++n)
+        WriteBytes(target + QString("photo[%1].jpg").arg(n), "taken " + QByteArray::number(n));
+    // A link that points nowhere takes its name too: nothing may appear where it points.
+    ASSERT_TRUE(QFile::link(target + "elsewhere.jpg", target + "photo[30].jpg"));
+    const QString source = Source("photo.jpg", "new picture");
+    FileReads reads(Native(source));
+    ASSERT_TRUE(reads.Watching());
+    prompter.clashChoices = {ClashChoice::AutoRename};
+    Drop({source});
+
+    EXPECT_EQ(reads.Count(), 1);
+    EXPECT_EQ(ReadAll(target + "photo[31].jpg"), "new picture");
+    EXPECT_EQ(ReadAll(target + "photo.jpg"), "taken");
+    for (int n = 1; n < 30; ++n)
+        EXPECT_EQ(ReadAll(target + QString("photo[%1].jpg").arg(n)),
+                  "taken " + QByteArray::number(n));
+    EXPECT_FALSE(QFileInfo::exists(target + "elsewhere.jpg"));
+    EXPECT_EQ(EntriesOf(target).size(), 32);
+    EXPECT_EQ(QFileInfo(target + "photo[31].jpg").lastModified(), clock.now);
+    EXPECT_EQ(display.outcome, "に改名し保存しました。");
+    const auto rows = ReadLog(LogPath());
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].name, "photo[31].jpg");
+}
+
 TEST_F(CapturePipelineTest, ManualRenameReplacesOrRenamesAsChosen) {
     WriteBytes(target + "photo.jpg", "old");
+    QFile::setPermissions(target + "photo.jpg", QFile::ReadOwner | QFile::WriteOwner);
     prompter.clashChoices = {ClashChoice::ManualRename, ClashChoice::ManualRename};
     prompter.saveAsAnswer = target + "photo.jpg";
-    Drop({Source("photo.jpg", "replacement")});
+    const QString replacement = Source("photo.jpg", "replacement");
+    FileReads replacementReads(Native(replacement));
+    Drop({replacement});
     EXPECT_EQ(ReadAll(target + "photo.jpg"), "replacement");
     EXPECT_EQ(display.outcome, "を上書き保存しました。");
     EXPECT_EQ(prompter.saveAsAsked, QStringList{target + "photo.jpg"});
+    EXPECT_EQ(replacementReads.Count(), 1);
+    EXPECT_EQ(QFile::permissions(target + "photo.jpg"),
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser)
+        << "the replaced file's permissions stay";
+    EXPECT_EQ(QFileInfo(target + "photo.jpg").lastModified(), clock.now);
 
     const QString elsewhere = temp.path() + "/other/";
     QDir().mkpath(elsewhere);
     prompter.saveAsAnswer = elsewhere + "renamed.jpg";
-    Drop({Source("photo.jpg", "moved")});
+    const QString moved = Source("photo.jpg", "moved");
+    FileReads movedReads(Native(moved));
+    Drop({moved});
     EXPECT_EQ(ReadAll(elsewhere + "renamed.jpg"), "moved");
     EXPECT_EQ(display.outcome, "に改名し保存しました。");
     EXPECT_EQ(display.savedName, "renamed.jpg");
     EXPECT_EQ(pipeline->CaptureCount(), 2);
+    EXPECT_EQ(movedReads.Count(), 1);
+    EXPECT_EQ(QFileInfo(elsewhere + "renamed.jpg").lastModified(), clock.now);
+    EXPECT_EQ(EntriesOf(target), QStringList{"photo.jpg"});
+    EXPECT_EQ(EntriesOf(elsewhere), QStringList{"renamed.jpg"});
 }
 
 TEST_F(CapturePipelineTest, ManualRenameIntoAMissingFolderIsReportedNotCounted) {
@@ -346,9 +402,12 @@ TEST_F(CapturePipelineTest, DontSaveAndACancelledSaveDialogSaveNothing) {
     WriteBytes(target + "photo.jpg", "old");
     prompter.clashChoices = {ClashChoice::DontSave, ClashChoice::ManualRename};
     prompter.saveAsAnswer = std::nullopt;
-    Drop({Source("photo.jpg", "new"), Source("photo.jpg", "new")});
+    const QString source = Source("photo.jpg", "new");
+    FileReads reads(Native(source));
+    Drop({source, source});
     EXPECT_EQ(ReadAll(target + "photo.jpg"), "old");
-    EXPECT_EQ(QDir(target).entryList(QDir::Files), QStringList{"photo.jpg"});
+    EXPECT_EQ(EntriesOf(target), QStringList{"photo.jpg"});
+    EXPECT_EQ(reads.Count(), 0) << "a name plainly taken is not copied for nothing";
     EXPECT_EQ(pipeline->CaptureCount(), 0);
     EXPECT_EQ(display.events.count("topmost"), 2);
 }

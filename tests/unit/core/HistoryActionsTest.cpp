@@ -21,10 +21,7 @@ public:
     void ShowCaption(const QString& text) override { caption = text; }
     void ShowDayStatus(const QString& text) override { dayStatus = text; }
     void ShowListStatus(const QString& text) override { listStatus = text; }
-    QString ShowPreview(const QString& path) override {
-        preview = path;
-        return {};
-    }
+    void ShowPreview(const QString& path) override { preview = path; }
     void ClearPreview() override { preview.clear(); }
     void EnableRefresh(bool enabled) override { refresh = enabled; }
     void ShowSortOrder(int column, bool descending) override {
@@ -98,6 +95,22 @@ TEST_F(HistoryActionsTest, ADayIsListedAndAMonthEmptiesTheList) {
     EXPECT_FALSE(view.refresh);
     EXPECT_EQ(actions.FListedLevel, 0);
     EXPECT_EQ(view.caption, "履歴と画像閲覧 - ケルボ");
+}
+
+// A preview decodes while the user goes on: its failure is told only for the
+// line still selected.
+TEST_F(HistoryActionsTest, APreviewFailureIsToldOnlyForTheSelectedLine) {
+    actions.TreeView1Change(1, "20060315");
+    view.SelectLine(0);
+    actions.PreviewFailed(captured.pictures + "b.jpg", "画像を読み込めません（壊れています）");
+    EXPECT_EQ(view.listStatus, "画像を読み込めません（壊れています）");
+    view.SelectLine(2);
+    const QString status = view.listStatus;
+    actions.PreviewFailed(captured.pictures + "b.jpg", "古い結果");
+    EXPECT_EQ(view.listStatus, status);
+    view.ClearSelection();
+    actions.PreviewFailed(captured.pictures + "c.jpg", "選択なし");
+    EXPECT_NE(view.listStatus, "選択なし");
 }
 
 // The heading shows the order the list is in, which turns at every click.

@@ -1,4 +1,5 @@
 #include "app/HistoryCommand.h"
+#include "app/CommandOutput.h"
 #include "support/CapturedHome.h"
 
 #include <QTemporaryDir>
@@ -21,12 +22,12 @@ protected:
     }
 
     int Run(const QStringList& args) {
-        output.clear();
         errors.clear();
-        QTextStream out(&output), err(&errors);
+        CommandOutput out;
+        QTextStream err(&errors);
         const int code = RunHistoryCommand(args, captured.home, out, err);
-        out.flush();
         err.flush();
+        output = QString::fromUtf8(out.Gathered().data(), qsizetype(out.Gathered().size()));
         return code;
     }
 

@@ -1,8 +1,12 @@
 #include "app/InstanceLock.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
 #include <QSysInfo>
 #include <QTemporaryDir>
+
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -43,6 +47,61 @@ TEST(InstanceLock, TakesOverALockThatNamesNoOwner) {
         InstanceLock second(folder);
         EXPECT_FALSE(second.TryLock());
     }
+}
+
+QByteArray ProgramOfThisProcess() {
+    return QFileInfo(QFile::symLinkTarget("/proc/self/exe")).fileName().toUtf8();
+}
+
+// A lock naming a process that runs this program is respected even where no
+// one holds it the way Kelvo does (another build, another machine's view);
+// one whose pid now runs another program is stale.
+TEST(InstanceLock, ALockIsJudgedByTheProcessItNames) {
+    const QByteArray pid = QByteArray::number(::getpid());
+    const QByteArray host = QSysInfo::machineHostName().toUtf8();
+    for (const auto& [program, held] :
+         {std::pair{ProgramOfThisProcess(), true}, std::pair{QByteArray("not-kelvo"), false}}) {
+        QTemporaryDir home;
+        const QString folder = home.path() + "/";
+        QFile lock(folder + "kelvo.lock");
+        ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+        lock.write(pid + "\n" + program + "\n" + host + "\n");
+        lock.close();
+        InstanceLock ours(folder);
+        EXPECT_EQ(ours.TryLock(), !held) << program.toStdString();
+        EXPECT_TRUE(ours.HeldByAnother() || !held);
+    }
+}
+
+// A Kelvo built on QLockFile and this one share homes: each keeps the other
+// out while it holds the lock, and the lock goes with its holder.
+TEST(InstanceLock, KeepsOutAndIsKeptOutByQLockFile) {
+    QTemporaryDir home;
+    const QString folder = home.path() + "/";
+    {
+        QLockFile qt(folder + "kelvo.lock");
+        qt.setStaleLockTime(0);
+        ASSERT_TRUE(qt.tryLock(0));
+        InstanceLock ours(folder);
+        EXPECT_FALSE(ours.TryLock());
+        EXPECT_TRUE(ours.HeldByAnother());
+    }
+    {
+        InstanceLock ours(folder);
+        ASSERT_TRUE(ours.TryLock());
+        QLockFile qt(folder + "kelvo.lock");
+        qt.setStaleLockTime(0);
+        EXPECT_FALSE(qt.tryLock(0));
+        qint64 pid = 0;
+        QString host, program;
+        ASSERT_TRUE(qt.getLockInfo(&pid, &host, &program));
+        EXPECT_EQ(pid, ::getpid());
+        EXPECT_EQ(host, QSysInfo::machineHostName());
+        EXPECT_EQ(program.toUtf8(), ProgramOfThisProcess());
+    }
+    EXPECT_FALSE(QFileInfo::exists(folder + "kelvo.lock"));
+    InstanceLock again(folder);
+    EXPECT_TRUE(again.TryLock());
 }
 
 } // namespace

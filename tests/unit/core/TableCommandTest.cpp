@@ -1,4 +1,5 @@
 #include "app/TableCommand.h"
+#include "app/CommandOutput.h"
 #include "table/TMlb2.h"
 
 #include <QDir>
@@ -21,9 +22,10 @@ struct Result {
 
 Result Command(const QStringList& args) {
     Result result;
-    QTextStream out(&result.out);
+    CommandOutput out;
     QTextStream err(&result.err);
     result.code = RunTableCommand(args, out, err);
+    result.out = QString::fromUtf8(out.Gathered().data(), qsizetype(out.Gathered().size()));
     return result;
 }
 

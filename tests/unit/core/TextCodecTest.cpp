@@ -31,6 +31,20 @@ TEST(Utf8Validation, AcceptsWellFormedTextOnly) {
     EXPECT_FALSE(IsValidUtf8("0123456\xE3\x82"));
 }
 
+TEST(Utf8Validation, JudgesACharacterWhereverItStandsAmongWords) {
+    // A word with a character not ASCII in it is checked from that character
+    // on; every place in and across three words.
+    for (size_t at = 0; at + 3 <= 24; ++at) {
+        std::string text(24, 'a');
+        text.replace(at, 3, "あ");
+        EXPECT_TRUE(IsValidUtf8(text)) << at;
+        text.replace(at, 3, "\x83\x50\x61"); // Shift-JIS ケ, then "a"
+        EXPECT_FALSE(IsValidUtf8(text)) << at;
+        text.replace(at, 3, "\xE3\x81\x61"); // cut short before an ASCII byte
+        EXPECT_FALSE(IsValidUtf8(text)) << at;
+    }
+}
+
 TEST(ShiftJisDecoding, ReadsWindowsTexts) {
     EXPECT_EQ(DecodeShiftJis(kSourceSjis), QStringLiteral("ソース"));
     EXPECT_EQ(DecodeShiftJis("C:\\\x89\xE6\x91\x9C\\"), QStringLiteral("C:\\画像\\"));

@@ -1,10 +1,12 @@
 #include "platform/FileCopy.h"
 
 #include "TableTestSupport.h"
+#include "support/FileReads.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fcntl.h>
 #include <random>
 #include <string>
@@ -104,6 +106,147 @@ TEST_F(FileCopyTest, ReplacingCopyOverwritesAndKeepsTheTargetsMode) {
               fs::perms::owner_read | fs::perms::owner_write);
     ASSERT_EQ(CopyFileReplacing(source, At("c.jpg")), CopyResult::Copied);
     EXPECT_EQ(dir_.Entries(), (Names{"a.jpg", "b.jpg", "c.jpg"}));
+}
+
+// Both ways a copy waits for its name: without one, and under a hidden
+// temporary name, as on a file system without unnamed files.
+constexpr SourceCopy::UnnamedFiles kWaysToWait[] = {SourceCopy::UnnamedFiles::WhereSupported,
+                                                    SourceCopy::UnnamedFiles::Never};
+
+const char* WayName(SourceCopy::UnnamedFiles way) {
+    return way == SourceCopy::UnnamedFiles::Never ? "named temporary file" : "unnamed file";
+}
+
+mode_t ModeOf(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+nlink_t LinksOf(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_nlink : 0;
+}
+
+TEST_F(FileCopyTest, OneCopyIsOfferedNameAfterNameAndNeverReplacesOne) {
+    for (const SourceCopy::UnnamedFiles way : kWaysToWait) {
+        SCOPED_TRACE(WayName(way));
+        test::TempDir dir;
+        const std::string source = dir.File("source.jpg");
+        test::WriteBytes(source, kImageBytes);
+        test::WriteBytes(dir.File("photo.jpg"), "old");
+        test::WriteBytes(dir.File("photo[1].jpg"), "older");
+        fs::create_symlink(dir.File("elsewhere.jpg"), dir.File("photo[2].jpg"));
+        testing::FileReads reads(source);
+        ASSERT_TRUE(reads.Watching());
+        const mode_t previous = ::umask(027);
+        {
+            SourceCopy copy(source, way);
+            for (const char* taken : {"photo.jpg", "photo[1].jpg", "photo[2].jpg"})
+                EXPECT_EQ(copy.PublishNoReplace(dir.File(taken)), CopyResult::TargetExists)
+                    << taken;
+            EXPECT_EQ(copy.PublishNoReplace(dir.File("photo[3].jpg")), CopyResult::Copied);
+            // A second name would make two names of one file, stamped together.
+            EXPECT_EQ(copy.PublishNoReplace(dir.File("photo[4].jpg")), CopyResult::Failed);
+        }
+        ::umask(previous);
+        EXPECT_EQ(reads.Count(), 1);
+        EXPECT_EQ(ReadBytes(dir.File("photo.jpg")), "old");
+        EXPECT_EQ(ReadBytes(dir.File("photo[1].jpg")), "older");
+        EXPECT_FALSE(fs::exists(dir.File("elsewhere.jpg")));
+        EXPECT_EQ(ReadBytes(dir.File("photo[3].jpg")), kImageBytes);
+        EXPECT_EQ(ModeOf(dir.File("photo[3].jpg")), 0640u);
+        EXPECT_EQ(LinksOf(dir.File("photo[3].jpg")), 1u);
+        EXPECT_EQ(dir.Entries(), (Names{"photo.jpg", "photo[1].jpg", "photo[2].jpg", "photo[3].jpg",
+                                        "source.jpg"}));
+    }
+}
+
+TEST_F(FileCopyTest, AReplacementOrAnotherFolderTakesTheSameCopy) {
+    for (const SourceCopy::UnnamedFiles way : kWaysToWait) {
+        SCOPED_TRACE(WayName(way));
+        test::TempDir dir;
+        const std::string source = dir.File("source.jpg");
+        test::WriteBytes(source, kImageBytes);
+        test::WriteBytes(dir.File("photo.jpg"), "old bytes that are longer than the new ones");
+        ::chmod(dir.File("photo.jpg").c_str(), 0600);
+        fs::create_directory(dir.File("other"));
+        testing::FileReads reads(source);
+        ASSERT_TRUE(reads.Watching());
+        {
+            SourceCopy copy(source, way);
+            ASSERT_EQ(copy.PublishNoReplace(dir.File("photo.jpg")), CopyResult::TargetExists);
+            EXPECT_EQ(copy.PublishReplacing(dir.File("photo.jpg")), CopyResult::Copied);
+        }
+        EXPECT_EQ(ReadBytes(dir.File("photo.jpg")), kImageBytes);
+        EXPECT_EQ(ModeOf(dir.File("photo.jpg")), 0600u) << "the replaced file's permissions";
+        {
+            SourceCopy copy(source, way);
+            ASSERT_EQ(copy.PublishNoReplace(dir.File("photo.jpg")), CopyResult::TargetExists);
+            EXPECT_EQ(copy.PublishNoReplace(dir.File("other/photo.jpg")), CopyResult::Copied);
+        }
+        {
+            SourceCopy copy(source, way);
+            ASSERT_EQ(copy.PublishNoReplace(dir.File("photo.jpg")), CopyResult::TargetExists);
+            EXPECT_EQ(copy.PublishReplacing(dir.File("other/new.jpg")), CopyResult::Copied);
+        }
+        EXPECT_EQ(reads.Count(), 3) << "one copy for each of the three";
+        EXPECT_EQ(ReadBytes(dir.File("other/photo.jpg")), kImageBytes);
+        EXPECT_EQ(ReadBytes(dir.File("other/new.jpg")), kImageBytes);
+        EXPECT_EQ(dir.Entries(), (Names{"other", "photo.jpg", "source.jpg"}));
+        EXPECT_EQ(test::TempDir::EntriesOf(dir.File("other")), (Names{"new.jpg", "photo.jpg"}));
+    }
+}
+
+// Links stay within one file system: a name on another gets a copy of its own
+// there, never a half-made file.
+TEST_F(FileCopyTest, ANameOnAnotherFileSystemGetsACopyOfItsOwn) {
+    char pattern[] = "/dev/shm/kelvo_copy_XXXXXX";
+    struct stat here {};
+    struct stat there {};
+    if (::stat(dir_.File("").c_str(), &here) != 0 || !::mkdtemp(pattern))
+        GTEST_SKIP() << "no /dev/shm";
+    const std::string other = std::string(pattern) + "/";
+    const bool elsewhere = ::stat(other.c_str(), &there) == 0 && there.st_dev != here.st_dev;
+    if (elsewhere) {
+        for (const SourceCopy::UnnamedFiles way : kWaysToWait) {
+            SCOPED_TRACE(WayName(way));
+            const std::string source = Write("source.jpg", kImageBytes);
+            Write("photo.jpg", "old");
+            testing::FileReads reads(source);
+            SourceCopy first(source, way);
+            ASSERT_EQ(first.PublishNoReplace(At("photo.jpg")), CopyResult::TargetExists);
+            EXPECT_EQ(first.PublishNoReplace(other + "photo.jpg"), CopyResult::Copied);
+            SourceCopy second(source, way);
+            ASSERT_EQ(second.PublishNoReplace(At("photo.jpg")), CopyResult::TargetExists);
+            EXPECT_EQ(second.PublishReplacing(other + "photo.jpg"), CopyResult::Copied);
+            EXPECT_EQ(reads.Count(), 4);
+            EXPECT_EQ(ReadBytes(other + "photo.jpg"), kImageBytes);
+            EXPECT_EQ(test::TempDir::EntriesOf(other), (Names{"photo.jpg"}));
+            fs::remove(other + "photo.jpg");
+        }
+    }
+    fs::remove_all(other);
+    if (!elsewhere)
+        GTEST_SKIP() << "/dev/shm is on the same file system";
+}
+
+// Asked name after name, first by a look each and then from one listing: the
+// answers must not change when the listing takes over.
+TEST_F(FileCopyTest, NamesInAFolderAreTakenWhetherLookedAtOrListed) {
+    Write("photo.jpg", "");
+    fs::create_directory(At("folder"));
+    fs::create_symlink(At("nowhere.jpg"), At("link.jpg"));
+    for (int n = 1; n <= 40; ++n)
+        Write("photo[" + std::to_string(n) + "].jpg", "");
+    NamesInFolder names(At(""));
+    for (int round = 0; round < 3; ++round) {
+        for (const char* taken : {"photo.jpg", "folder", "link.jpg"})
+            EXPECT_TRUE(names.Taken(taken)) << taken << " in round " << round;
+        for (const char* free : {"photo[41].jpg", "PHOTO.JPG", "nowhere.jpg"})
+            EXPECT_FALSE(names.Taken(free)) << free << " in round " << round;
+        for (int n = 1; n <= 40; ++n)
+            EXPECT_TRUE(names.Taken("photo[" + std::to_string(n) + "].jpg")) << n;
+    }
 }
 
 TEST_F(FileCopyTest, SetsTheModificationTimeAndLeavesTheAccessTime) {

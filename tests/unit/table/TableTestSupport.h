@@ -28,9 +28,10 @@ public:
 
     std::string File(const std::string& name) const { return (path_ / name).string(); }
     // Sorted names of everything in the folder, to catch leftover temporaries.
-    std::vector<std::string> Entries() const {
+    std::vector<std::string> Entries() const { return EntriesOf(path_); }
+    static std::vector<std::string> EntriesOf(const std::filesystem::path& folder) {
         std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(path_))
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
             names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
