@@ -154,25 +154,25 @@ CopyResult SourceCopy::Prepare(const std::string& target) {
     return CopyResult::Copied;
 }
 
-CopyResult SourceCopy::PublishNoReplace(const std::string& target) {
+// Copied when the copy is made (at the first name tried) and target's folder
+// is there to take it.
+CopyResult SourceCopy::ReadyFor(const std::string& target) {
     if (published_) // one copy, one name
         return CopyResult::Failed;
-    const CopyResult prepared = folder_.empty()          ? Prepare(target)
-                                : FolderOfExists(target) ? CopyResult::Copied
-                                                         : CopyResult::FolderMissing;
-    if (prepared != CopyResult::Copied)
-        return prepared;
+    return folder_.empty()          ? Prepare(target)
+           : FolderOfExists(target) ? CopyResult::Copied
+                                    : CopyResult::FolderMissing;
+}
+
+CopyResult SourceCopy::PublishNoReplace(const std::string& target) {
+    if (const CopyResult ready = ReadyFor(target); ready != CopyResult::Copied)
+        return ready;
     return Published(unnamed_ ? PublishUnnamedNoReplace(target) : PublishNamedNoReplace(target));
 }
 
 CopyResult SourceCopy::PublishReplacing(const std::string& target) {
-    if (published_)
-        return CopyResult::Failed;
-    const CopyResult prepared = folder_.empty()          ? Prepare(target)
-                                : FolderOfExists(target) ? CopyResult::Copied
-                                                         : CopyResult::FolderMissing;
-    if (prepared != CopyResult::Copied)
-        return prepared;
+    if (const CopyResult ready = ReadyFor(target); ready != CopyResult::Copied)
+        return ready;
     return Published(unnamed_ ? PublishUnnamedReplacing(target) : PublishNamedReplacing(target));
 }
 

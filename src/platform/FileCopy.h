@@ -38,6 +38,7 @@ public:
 
 private:
     CopyResult Prepare(const std::string& target);
+    CopyResult ReadyFor(const std::string& target);
     CopyResult PublishUnnamedNoReplace(const std::string& target);
     CopyResult PublishNamedNoReplace(const std::string& target);
     CopyResult PublishUnnamedReplacing(const std::string& target);

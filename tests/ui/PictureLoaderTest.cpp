@@ -27,6 +27,17 @@ bool IsClear(const QImage& image, int x, int y) {
     return qAlpha(image.pixel(x, y)) == 0;
 }
 
+// A preview pair on a shown target of the given size.
+struct ShownPreview {
+    ShownPreview(int width, int height) {
+        target.resize(width, height);
+        target.show();
+    }
+    QLabel source;
+    QLabel target;
+    PreviewPair pair{&source, &target};
+};
+
 bool IsRed(const QImage& image, int x, int y) {
     const QColor c = image.pixelColor(x, y);
     return c.alpha() == 255 && c.red() > 240 && c.green() < 15 && c.blue() < 15;
@@ -244,11 +255,10 @@ private slots:
     }
 
     void previewRefitsOnResizeWithoutDecodingAgain() {
-        QLabel source;
-        QLabel target;
-        target.resize(200, 200);
-        target.show();
-        PreviewPair pair(&source, &target);
+        ShownPreview preview(200, 200);
+        QLabel& source = preview.source;
+        QLabel& target = preview.target;
+        PreviewPair& pair = preview.pair;
         const QString path = Saved("refit.png", Filled(400, 300));
         QVERIFY(LoadAndWait(pair, path).first);
         QCOMPARE(target.pixmap().size(), QSize(200, 200));
@@ -278,11 +288,9 @@ private slots:
     // Decoded at the preview's size, placed as the full picture would be, and
     // decoded again, sharper, when the preview grows.
     void aLargePictureIsDecodedAtTheShownSize() {
-        QLabel source;
-        QLabel target;
-        target.resize(137, 105);
-        target.show();
-        PreviewPair pair(&source, &target);
+        ShownPreview preview(137, 105);
+        QLabel& target = preview.target;
+        PreviewPair& pair = preview.pair;
         QVERIFY(LoadAndWait(pair, Saved("large.png", Filled(4000, 3000))).first);
         // Placed where the full-size picture goes, though fewer pixels were decoded.
         const FittedRect at = FitPreview(4000, 3000, 137, 105);
@@ -301,11 +309,9 @@ private slots:
 
     // However the decodes finish, only the newest request is shown or told.
     void aStaleDecodeNeverReplacesANewerPreview() {
-        QLabel source;
-        QLabel target;
-        target.resize(200, 200);
-        target.show();
-        PreviewPair pair(&source, &target);
+        ShownPreview preview(200, 200);
+        QLabel& target = preview.target;
+        PreviewPair& pair = preview.pair;
         const QString slow = Saved("slow.png", Filled(3000, 3000));
         QImage blue(40, 30, QImage::Format_RGB32);
         blue.fill(Qt::blue);
