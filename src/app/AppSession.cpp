@@ -134,8 +134,8 @@ AppSession::AppSession(const QString& homeFolder)
     QDir().mkdir(home_ + QStringLiteral("Logs"));
     RemoveLeftovers();
     WireDestinationCommands();
-    pipeline_ = std::make_unique<CapturePipeline>(
-        CaptureContext{home_, *prompter_, browser_, clock_, *form1_, history_, destination_});
+    pipeline_ = std::make_unique<CapturePipeline>(CaptureContext{
+        home_, *prompter_, browser_, clock_, *form1_, history_, destination_, RunAsideAndWait});
     form1_->SetCapture(&intake_, pipeline_.get());
     form1_->ShowCurrentDestination(destination_.CurrentIdentifier(), destination_.CurrentFolder());
     form1_->ClearCaptureInfo();
@@ -394,6 +394,10 @@ bool AppSession::SaveOnClose() {
         return false;
     }
     const QString path = HistoryTreeFilePath(home_);
+    // A tree without a new day is in its file already: writing it again
+    // would only cost a sync.
+    if (!history_.HasUnsavedDays() && QFileInfo::exists(path))
+        return true;
     if (history_.Save(path))
         return true;
     prompter_->Notice(QStringLiteral("ファイル %1 を作成できません").arg(path));

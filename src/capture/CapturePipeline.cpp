@@ -54,14 +54,6 @@ CaptureOutcome Failure(const QString& text) {
     return {CaptureOutcome::Kind::Failed, {}, text};
 }
 
-// A name plainly taken is passed over without a copy or a link: a look costs
-// less than either, and a clash may end with nothing saved. A name taken after
-// the look is still refused by the link.
-CopyResult PublishUnlessTaken(SourceCopy& copy, const QString& path) {
-    const std::string target = LocalPath(path);
-    return NameTaken(target) ? CopyResult::TargetExists : copy.PublishNoReplace(target);
-}
-
 } // namespace
 
 QString CaptureOutcome::Summary() const {
@@ -145,7 +137,7 @@ CaptureOutcome CapturePipeline::CaptureFile(const DroppedFile& file) {
     capture.targetPath = capture.folder + capture.cleanName;
 
     CaptureOutcome outcome;
-    const CopyResult copied = PublishUnlessTaken(capture.copy, capture.targetPath);
+    const CopyResult copied = PublishUnlessTaken(capture, capture.targetPath);
     if (copied == CopyResult::Copied)
         outcome = Saved(capture, capture.targetPath, kSavedText);
     else if (copied == CopyResult::TargetExists)
@@ -175,7 +167,9 @@ CaptureOutcome CapturePipeline::ManualRename(Capture& capture) {
     if (!chosen)
         return {CaptureOutcome::Kind::NotSavedByChoice, {}, kNotSavedText};
     // The save dialog has asked before replacing an existing file.
-    const CopyResult copied = capture.copy.PublishReplacing(LocalPath(*chosen));
+    CopyResult copied = CopyFor(capture, *chosen);
+    if (copied == CopyResult::Copied)
+        copied = capture.copy.PublishReplacing(LocalPath(*chosen));
     if (copied != CopyResult::Copied)
         return CopyFailed(*chosen, copied);
     const bool sameName = FileNamePart(*chosen) == capture.cleanName;
@@ -190,16 +184,36 @@ CaptureOutcome CapturePipeline::AutoRename(Capture& capture) {
     AutoRenameNames numbered(capture.droppedName);
     QString name = capture.droppedName;
     for (;;) {
-        const CopyResult copied =
-            taken.Taken(LocalPath(name))
-                ? CopyResult::TargetExists
-                : capture.copy.PublishNoReplace(LocalPath(capture.folder + name));
+        const CopyResult copied = taken.Taken(LocalPath(name))
+                                      ? CopyResult::TargetExists
+                                      : PublishNoReplace(capture, capture.folder + name);
         if (copied == CopyResult::Copied)
             return Saved(capture, capture.folder + name, kRenamedText);
         if (copied != CopyResult::TargetExists)
             return CopyFailed(capture.folder + name, copied);
         name = numbered.Next();
     }
+}
+
+// A name plainly taken is passed over without a copy or a link: a look costs
+// less than either, and a clash may end with nothing saved. A name taken after
+// the look is still refused by the link.
+CopyResult CapturePipeline::PublishUnlessTaken(Capture& capture, const QString& target) {
+    return NameTaken(LocalPath(target)) ? CopyResult::TargetExists
+                                        : PublishNoReplace(capture, target);
+}
+
+CopyResult CapturePipeline::PublishNoReplace(Capture& capture, const QString& target) {
+    const CopyResult copied = CopyFor(capture, target);
+    return copied == CopyResult::Copied ? capture.copy.PublishNoReplace(LocalPath(target)) : copied;
+}
+
+// The copy, made once (at the first name tried) by the copy runner, so that
+// the window keeps painting while a large file is read and synced.
+CopyResult CapturePipeline::CopyFor(Capture& capture, const QString& target) {
+    CopyResult ready = CopyResult::Failed;
+    context_.copyRunner([&] { ready = capture.copy.ReadyFor(LocalPath(target)); });
+    return ready;
 }
 
 CaptureOutcome CapturePipeline::CopyFailed(const QString& target, CopyResult result) {

@@ -3,6 +3,7 @@
 #include "capture/DropPayload.h"
 #include "platform/FileCopy.h"
 #include "platform/Prompter.h"
+#include "platform/WorkAside.h"
 
 #include <QDateTime>
 #include <QString>
@@ -27,6 +28,8 @@ struct CaptureContext {
     CaptureDisplay& display;
     HistoryTree& history;
     const CurrentDestination& destination;
+    // Where the copy is made: reading and syncing a large file takes a while.
+    WorkRunner copyRunner = RunHere;
 };
 
 struct CaptureOutcome {
@@ -74,6 +77,9 @@ private:
     CaptureOutcome ResolveClash(Capture& capture);
     CaptureOutcome ManualRename(Capture& capture);
     CaptureOutcome AutoRename(Capture& capture);
+    CopyResult PublishUnlessTaken(Capture& capture, const QString& target);
+    CopyResult PublishNoReplace(Capture& capture, const QString& target);
+    CopyResult CopyFor(Capture& capture, const QString& target);
     CaptureOutcome CopyFailed(const QString& target, CopyResult result);
     CaptureOutcome Saved(const Capture& capture, const QString& savedPath, const QString& text);
     bool RecordCapture(const QString& savedPath, const DroppedFile& file);

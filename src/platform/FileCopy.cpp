@@ -154,8 +154,6 @@ CopyResult SourceCopy::Prepare(const std::string& target) {
     return CopyResult::Copied;
 }
 
-// Copied when the copy is made (at the first name tried) and target's folder
-// is there to take it.
 CopyResult SourceCopy::ReadyFor(const std::string& target) {
     if (published_) // one copy, one name
         return CopyResult::Failed;

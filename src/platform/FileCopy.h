@@ -35,10 +35,14 @@ public:
     // Gives the copy the name target, replacing a file there and keeping its
     // permissions.
     CopyResult PublishReplacing(const std::string& target);
+    // Copied when the copy is made and target's folder is there to take it.
+    // The first call makes the copy beside target, reading and syncing the
+    // whole source: the slow part, which a caller may run on another thread
+    // before publishing. Both ways of publishing call it themselves.
+    CopyResult ReadyFor(const std::string& target);
 
 private:
     CopyResult Prepare(const std::string& target);
-    CopyResult ReadyFor(const std::string& target);
     CopyResult PublishUnnamedNoReplace(const std::string& target);
     CopyResult PublishNamedNoReplace(const std::string& target);
     CopyResult PublishUnnamedReplacing(const std::string& target);

@@ -3,6 +3,7 @@
 #include "app/TForm2.h"
 #include "destinations/DestinationTreePane.h"
 #include "history/TForm7.h"
+#include "support/FileIdentity.h"
 #include "support/TestHome.h"
 #include "viewer/TForm5.h"
 
@@ -200,6 +201,22 @@ private slots:
         QCOMPARE(told, home + "TreeView.txt の 2 行目の階層が正しくありません。");
         QCOMPARE(session.MainWindow().StatusText(), QStringLiteral("画像ドロップ待機中"));
         QVERIFY(QDir(home + "Logs").exists());
+    }
+
+    void aCloseWithoutANewDayLeavesTheTreeFileAlone() {
+        const QString home = NewHome("[Form]\r\nCBX2=0\r\n");
+        const QString tree = home + "TreeViewLogs.txt";
+        Write(tree, "2006年05月\r\n\t20060530\r\n");
+        const QDateTime written(QDate(2006, 5, 30), QTime(14, 3, 7));
+        QFile file(tree);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(written, QFileDevice::FileModificationTime));
+        file.close();
+        const testing::FileIdentity before = testing::IdentityOf(tree);
+        AppSession session(home);
+        QVERIFY(session.MainWindow().close());
+        QVERIFY(testing::IdentityOf(tree) == before);
+        QCOMPARE(QFileInfo(tree).lastModified(), written);
     }
 
     void aSettingsFileThatCannotBeWrittenStopsTheClose() {

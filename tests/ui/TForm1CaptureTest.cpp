@@ -4,6 +4,7 @@
 #include "capture/DropIntake.h"
 #include "destinations/CurrentDestination.h"
 #include "history/HistoryTree.h"
+#include "platform/WorkAside.h"
 #include "support/BrowserNotes.h"
 #include "support/CaptureFakes.h"
 #include "table/TMlb2.h"
@@ -17,6 +18,7 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
 
@@ -44,6 +46,8 @@ private:
     std::unique_ptr<CurrentDestination> destination;
     std::unique_ptr<DropIntake> intake;
     std::unique_ptr<CapturePipeline> pipeline;
+    // As the application makes its copies; a test may slow them down.
+    WorkRunner copyRunner = RunAsideAndWait;
 
     QString WritePicture(const QString& name, const char* format = "PNG") {
         QImage image(400, 300, QImage::Format_RGB32);
@@ -112,13 +116,15 @@ private slots:
         destination->Set("壁紙", target);
         intake = std::make_unique<DropIntake>(home + ".staging");
         pipeline = std::make_unique<CapturePipeline>(
-            CaptureContext{home, *prompter, *browser, *clock, *form, *history, *destination});
+            CaptureContext{home, *prompter, *browser, *clock, *form, *history, *destination,
+                           [this](const std::function<void()>& work) { copyRunner(work); }});
         form->SetCapture(intake.get(), pipeline.get());
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
 
     void cleanup() {
+        copyRunner = RunAsideAndWait;
         pipeline.reset();
         form.reset();
     }
@@ -141,6 +147,43 @@ private slots:
         QTRY_VERIFY(!form->Image1->pixmap().isNull()); // decoded on a worker
         QVERIFY(form->Timer1->isActive());
         QCOMPARE(history->DayTexts("2006年05月"), QStringList{"20060530"});
+    }
+
+    // The copy is made on a thread of its own: the window's timers keep
+    // firing meanwhile, and a drop that comes then waits its turn.
+    void keepsTurningWhileTheCopyIsMade() {
+        const QString first = WritePicture("first.png");
+        const QString second = WritePicture("second.png");
+        QList<QThread*> copyThreads;
+        copyRunner = [&](const std::function<void()>& work) {
+            RunAsideAndWait([&] {
+                copyThreads << QThread::currentThread();
+                QThread::msleep(150); // a slow disk
+                work();
+            });
+        };
+        int beats = 0;
+        QTimer heartbeat;
+        heartbeat.setInterval(5);
+        connect(&heartbeat, &QTimer::timeout, [&] { ++beats; });
+        heartbeat.start();
+        int beatsBeforeSecondDrop = -1;
+        QTimer::singleShot(20, form.get(), [&] {
+            beatsBeforeSecondDrop = beats;
+            Drop(FileDrop({second}));
+            QVERIFY(!QFile::exists(target + "second.png"));
+        });
+        Drop(FileDrop({first}));
+        heartbeat.stop();
+
+        QVERIFY(beatsBeforeSecondDrop > 0);
+        QVERIFY(beats > 10);
+        QCOMPARE(copyThreads.size(), 2);
+        for (QThread* thread : copyThreads)
+            QVERIFY(thread != QThread::currentThread());
+        QCOMPARE(LoggedNames(), (QStringList{"first.png", "second.png"}));
+        QCOMPARE(Bytes(target + "second.png"), Bytes(second));
+        QCOMPARE(form->StatusText(), QStringLiteral("2 画像取得"));
     }
 
     void removesTheBracketGroup() {

@@ -1,6 +1,7 @@
 #include "app/CaptureCommand.h"
 #include "app/InstanceLock.h"
 #include "support/CaptureFakes.h"
+#include "support/FileIdentity.h"
 #include "support/FileReads.h"
 
 #include <QDir>
@@ -10,10 +11,11 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 namespace kelvo {
 namespace {
+
+using testing::FileIdentity;
+using testing::IdentityOf;
 
 class CaptureCommandTest : public ::testing::Test {
 protected:
@@ -80,22 +82,6 @@ TEST_F(CaptureCommandTest, AClashIsSkippedOrNumberedAsAsked) {
     EXPECT_EQ(Run({"--on-clash", "auto", source}), 0);
     EXPECT_EQ(output, target + "photo[1].jpg\tに改名し保存しました。\n");
     EXPECT_EQ(reads.Count(), 2);
-}
-
-struct FileIdentity {
-    ino_t inode = 0;
-    timespec modified{};
-    bool operator==(const FileIdentity& other) const {
-        return inode == other.inode && modified.tv_sec == other.modified.tv_sec &&
-               modified.tv_nsec == other.modified.tv_nsec;
-    }
-};
-
-FileIdentity IdentityOf(const QString& path) {
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return {};
-    return {st.st_ino, st.st_mtim};
 }
 
 // The tree file changes only with a new day: a capture on a known day leaves

@@ -1,4 +1,5 @@
 #include "capture/CaptureLog.h"
+#include "support/FileIdentity.h"
 #include "table/TMlb2.h"
 
 #include <QDir>
@@ -9,10 +10,10 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 namespace kelvo {
 namespace {
+
+using testing::IdentityOf;
 
 const QDateTime kDay(QDate(2006, 5, 30), QTime(14, 3, 7));
 
@@ -25,11 +26,6 @@ void WriteAll(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(bytes);
-}
-
-ino_t InodeOf(const QString& path) {
-    struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
 }
 
 // Values as captures give them, and the ones a quoted file must protect:
@@ -118,7 +114,7 @@ TEST_F(CaptureLogTest, AppendingGivesTheBytesOfLoadAddSaveOnRandomLogs) {
         const QByteArray start = starts[round % starts.size()];
         Start(start);
         for (int capture = 0; capture < 10; ++capture) {
-            SCOPED_TRACE(testing::Message() << "round " << round << " capture " << capture);
+            SCOPED_TRACE(::testing::Message() << "round " << round << " capture " << capture);
             WriteBothWays(RandomRecord(random));
             if (HasFatalFailure())
                 return;
@@ -128,22 +124,22 @@ TEST_F(CaptureLogTest, AppendingGivesTheBytesOfLoadAddSaveOnRandomLogs) {
 
 TEST_F(CaptureLogTest, AWholeOwnLogIsAppendedToInPlaceAndAnyOtherRewritten) {
     Start(OwnLogWith({"a.jpg"}));
-    const ino_t before = InodeOf(Log(appended));
+    const ino_t before = IdentityOf(Log(appended)).inode;
     WriteBothWays(PlainRecord("b.jpg"));
-    EXPECT_EQ(InodeOf(Log(appended)), before) << "a whole own log is appended to";
+    EXPECT_EQ(IdentityOf(Log(appended)).inode, before) << "a whole own log is appended to";
 
     // A value with a line break is never appended: cut short, it could end
     // like a whole line.
     WriteBothWays(PlainRecord("line\r\nbreak.jpg"));
-    EXPECT_NE(InodeOf(Log(appended)), before);
+    EXPECT_NE(IdentityOf(Log(appended)).inode, before);
 
     const QList<QByteArray> others = {OwnLogWith({"a.jpg"}) + "\"cut",
                                       OwnLogWith({"a.jpg"}).replace("\r\n", "\n")};
     for (const QByteArray& other : others) {
         Start(other);
-        const ino_t old = InodeOf(Log(appended));
+        const ino_t old = IdentityOf(Log(appended)).inode;
         WriteBothWays(PlainRecord("c.jpg"));
-        EXPECT_NE(InodeOf(Log(appended)), old) << other.toStdString();
+        EXPECT_NE(IdentityOf(Log(appended)).inode, old) << other.toStdString();
     }
 }
 

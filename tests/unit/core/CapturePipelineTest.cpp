@@ -355,6 +355,37 @@ TEST_F(CapturePipelineTest, AutoRenameCopiesOnceHoweverManyNamesAreTaken) {
     EXPECT_EQ(rows[0].name, "photo[31].jpg");
 }
 
+// The source is read inside the copy runner alone (where the window keeps
+// painting), whichever way the name is settled.
+TEST_F(CapturePipelineTest, TheCopyIsMadeInsideTheCopyRunner) {
+    std::unique_ptr<FileReads> reads;
+    int readsInside = 0;
+    CapturePipeline runnerPipeline({home, prompter, browser, clock, display, history, destination,
+                                    [&](const std::function<void()>& work) {
+                                        const int before = reads->Count();
+                                        work();
+                                        readsInside += reads->Count() - before;
+                                    }});
+    const auto capture = [&](const QString& name) {
+        const QString source = Source(name, "bytes of " + name.toUtf8());
+        reads = std::make_unique<FileReads>(Native(source));
+        readsInside = 0;
+        runnerPipeline.HandleDroppedFiles(PayloadOf(source));
+        return reads->Count();
+    };
+    EXPECT_EQ(capture("free.jpg"), 1);
+    EXPECT_EQ(readsInside, 1);
+    prompter.clashChoices = {ClashChoice::AutoRename, ClashChoice::ManualRename};
+    EXPECT_EQ(capture("free.jpg"), 1);
+    EXPECT_EQ(readsInside, 1);
+    prompter.saveAsAnswer = target + "chosen.jpg";
+    EXPECT_EQ(capture("free.jpg"), 1);
+    EXPECT_EQ(readsInside, 1);
+    EXPECT_EQ(ReadAll(target + "free[1].jpg"), "bytes of free.jpg");
+    EXPECT_EQ(ReadAll(target + "chosen.jpg"), "bytes of free.jpg");
+    EXPECT_EQ(runnerPipeline.CaptureCount(), 3);
+}
+
 TEST_F(CapturePipelineTest, ManualRenameReplacesOrRenamesAsChosen) {
     WriteBytes(target + "photo.jpg", "old");
     QFile::setPermissions(target + "photo.jpg", QFile::ReadOwner | QFile::WriteOwner);
