@@ -38,6 +38,8 @@ test_packages=(
   libavif-bin webp
   # the disk syncs of a capture, counted by the benchmark script
   strace
+  # the sources' layout, checked against .clang-format
+  clang-format
 )
 
 # The fuzz targets, built with clang (libFuzzer comes with its runtime).

@@ -12,8 +12,8 @@
 #include "capture/CaptureNames.h"
 #include "capture/CapturePipeline.h"
 #include "destinations/CurrentDestination.h"
-#include "history/HistoryTree.h"
-#include "platform/FileCopy.h"
+#include "files/FileCopy.h"
+#include "logs/HistoryTree.h"
 #include "support/CaptureFakes.h"
 
 #include <QCoreApplication>

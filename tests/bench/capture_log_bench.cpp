@@ -6,7 +6,7 @@
 //   kelvo_capture_log_bench [ROWS_BEFORE] [MEASURED]
 
 #include "Median.h"
-#include "capture/CaptureLog.h"
+#include "logs/CaptureLog.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -3,9 +3,9 @@
 // history tree, adding a day to the full tree (every capture asks; a new day
 // adds a node), and reading one day's log.
 
-#include "capture/CaptureLog.h"
-#include "history/DayTexts.h"
-#include "history/HistoryTree.h"
+#include "logs/CaptureLog.h"
+#include "logs/DayTexts.h"
+#include "logs/HistoryTree.h"
 #include "table/TMlb2.h"
 
 #include <QCoreApplication>

@@ -5,14 +5,14 @@
 //   kelvo_history_listing_bench [ROWS] [RUNS]
 
 #include "Median.h"
-#include "app/CommandOutput.h"
-#include "app/HistoryCommand.h"
-#include "capture/CaptureLog.h"
+#include "commands/CommandOutput.h"
+#include "commands/HistoryCommand.h"
 #include "history/DayListing.h"
 #include "history/HistoryListModel.h"
-#include "history/HistoryTree.h"
-#include "platform/TextCodec.h"
+#include "logs/CaptureLog.h"
+#include "logs/HistoryTree.h"
 #include "table/TMlb2.h"
+#include "text/TextCodec.h"
 
 #include <QCoreApplication>
 #include <QDir>

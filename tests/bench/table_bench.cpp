@@ -3,8 +3,8 @@
 // writing it durably (flushed, then renamed over the old file); and printing
 // it as `kelvo table dump` does, next to loading it.
 
-#include "app/CommandOutput.h"
-#include "app/TableCommand.h"
+#include "commands/CommandOutput.h"
+#include "commands/TableCommand.h"
 #include "table/TMlb2.h"
 
 #include <QTextStream>

@@ -1,4 +1,4 @@
-#include "capture/DevToolsBrowserLink.h"
+#include "links/DevToolsBrowserLink.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

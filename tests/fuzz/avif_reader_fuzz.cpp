@@ -3,7 +3,7 @@
 // can be drawn, or a null picture and a reason, never both and never neither.
 
 #include "Checks.h"
-#include "viewer/AvifReader.h"
+#include "decoders/AvifReader.h"
 
 #include <QImageReader>
 

@@ -6,7 +6,7 @@
 // most the line it stands in, and a log not read whole is never rewritten.
 
 #include "Checks.h"
-#include "capture/CaptureLog.h"
+#include "logs/CaptureLog.h"
 #include "table/TMlb2.h"
 
 #include <QDateTime>

@@ -2,7 +2,7 @@
 // value, and a file written from what was read reads back the same values.
 
 #include "Checks.h"
-#include "app/SettingsFile.h"
+#include "session/SettingsFile.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // checks the entries' nesting, then writes them and reads that back.
 
 #include "Checks.h"
-#include "platform/TreeOutline.h"
+#include "text/TreeOutline.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,8 +2,8 @@
 
 #include "capture/BrowserLink.h"
 #include "capture/CaptureDisplay.h"
-#include "platform/Clock.h"
-#include "platform/Prompter.h"
+#include "services/Clock.h"
+#include "services/Prompter.h"
 
 #include <QStringList>
 
@@ -88,9 +88,8 @@ public:
     void ShowOutcome(const QString& text) override { outcome = text; }
     void ShowStatus(const QString& text) override { status = text; }
     void ShowHint(const QString& text) override { hints << text; }
-    void SetHoverSelectionEnabled(bool enabled) override {
-        events << (enabled ? QStringLiteral("hover on") : QStringLiteral("hover off"));
-    }
+    void HoldHoverSelection() override { events << QStringLiteral("hover off"); }
+    void ReleaseHoverSelection() override { events << QStringLiteral("hover on"); }
     void BringToFront() override { events << QStringLiteral("front"); }
     void ReassertTopmost() override { events << QStringLiteral("topmost"); }
     void Beep() override { events << QStringLiteral("beep"); }

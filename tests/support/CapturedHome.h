@@ -1,9 +1,9 @@
 #pragma once
 
-#include "capture/CaptureLog.h"
 #include "capture/CapturePipeline.h"
 #include "destinations/CurrentDestination.h"
-#include "history/HistoryTree.h"
+#include "logs/CaptureLog.h"
+#include "logs/HistoryTree.h"
 #include "support/CaptureFakes.h"
 
 #include <QDir>

@@ -6,7 +6,7 @@
 
 #include "app/AppSession.h"
 #include "destinations/DestinationList.h"
-#include "history/HistoryTree.h"
+#include "logs/HistoryTree.h"
 
 #include <QApplication>
 #include <QDateTime>

@@ -7,8 +7,8 @@
 #include "app/TForm1.h"
 #include "app/TForm2.h"
 #include "capture/CapturePipeline.h"
-#include "history/HistoryTree.h"
 #include "history/TForm7.h"
+#include "logs/HistoryTree.h"
 
 #include <QApplication>
 #include <QImage>

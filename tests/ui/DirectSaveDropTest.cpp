@@ -1,13 +1,13 @@
-#include "app/XdndDirectSave.h"
-#include "capture/CaptureLog.h"
 #include "capture/CapturePipeline.h"
 #include "capture/DirectSave.h"
 #include "capture/DropIntake.h"
+#include "capture/FolderWriteWatch.h"
 #include "destinations/CurrentDestination.h"
-#include "history/HistoryTree.h"
-#include "platform/FolderWriteWatch.h"
+#include "logs/CaptureLog.h"
+#include "logs/HistoryTree.h"
 #include "support/CaptureFakes.h"
 #include "table/TMlb2.h"
+#include "x11/XdndDirectSave.h"
 
 #include <QDir>
 #include <QElapsedTimer>

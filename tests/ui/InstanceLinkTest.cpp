@@ -1,4 +1,4 @@
-#include "app/InstanceLink.h"
+#include "links/InstanceLink.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -169,6 +169,32 @@ private slots:
         QVERIFY(form.Timer1->isActive());
     }
 
+    // Pauses nest; hover selection comes back when the last ends, and only
+    // while the tree pane is shown, whatever happened to the pane meanwhile.
+    void hoverSelectionComesBackAfterTheLastPauseAndOnlyWithThePane() {
+        auto session = Start();
+        QVERIFY(session);
+        TForm1& form = session->MainWindow();
+        QVERIFY(form.Timer1->isActive());
+        {
+            const PauseHoverSelection outer(form);
+            {
+                const PauseHoverSelection inner(form);
+                QVERIFY(!form.Timer1->isActive());
+            }
+            QVERIFY2(!form.Timer1->isActive(), "an inner pause ended, the outer holds");
+            form.Action6->trigger(); // hidden
+            form.Action6->trigger(); // shown again, while paused
+            QVERIFY(!form.Timer1->isActive());
+        }
+        QVERIFY(form.Timer1->isActive());
+        form.Action6->trigger();
+        { const PauseHoverSelection pause(form); }
+        QVERIFY2(!form.Timer1->isActive(), "no hover selection without the pane");
+        form.Action6->trigger();
+        QVERIFY(form.Timer1->isActive());
+    }
+
     void theBodyMovesTheWindowButNotTheIdentifierLine() {
         auto session = Start();
         QVERIFY(session);

@@ -1,7 +1,7 @@
 #include "app/TForm2.h"
-#include "app/Transparency.h"
 #include "destinations/DestinationList.h"
 #include "destinations/DestinationPage.h"
+#include "session/Transparency.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #include "history/TForm7.h"
-#include "capture/CaptureLog.h"
 #include "history/DayListing.h"
 #include "history/HistoryListModel.h"
+#include "logs/CaptureLog.h"
 #include "support/CapturedHome.h"
 #include "support/EncodedPictures.h"
 #include "viewer/PreviewFit.h"

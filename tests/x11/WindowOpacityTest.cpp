@@ -1,4 +1,4 @@
-#include "app/WindowOpacity.h"
+#include "x11/WindowOpacity.h"
 
 #include <QGuiApplication>
 #include <QTest>

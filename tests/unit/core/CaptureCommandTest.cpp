@@ -1,5 +1,5 @@
-#include "app/CaptureCommand.h"
-#include "app/InstanceLock.h"
+#include "commands/CaptureCommand.h"
+#include "session/InstanceLock.h"
 #include "support/CaptureFakes.h"
 #include "support/FileIdentity.h"
 #include "support/FileReads.h"

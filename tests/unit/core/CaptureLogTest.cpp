@@ -1,4 +1,4 @@
-#include "capture/CaptureLog.h"
+#include "logs/CaptureLog.h"
 #include "support/FileIdentity.h"
 #include "table/TMlb2.h"
 

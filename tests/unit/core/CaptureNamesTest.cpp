@@ -1,5 +1,5 @@
 #include "capture/CaptureNames.h"
-#include "capture/CaptureLog.h"
+#include "logs/CaptureLog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "history/CaptureRename.h"
-#include "history/DayLog.h"
+#include "logs/DayLog.h"
 #include "support/CapturedHome.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "app/CommandLine.h"
+#include "commands/CommandLine.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/DisplayChoice.h"
+#include "session/DisplayChoice.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "app/HistoryCommand.h"
-#include "app/CommandOutput.h"
+#include "commands/HistoryCommand.h"
+#include "commands/CommandOutput.h"
 #include "support/CapturedHome.h"
 
 #include <QTemporaryDir>

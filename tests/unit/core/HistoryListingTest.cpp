@@ -1,10 +1,10 @@
-#include "capture/CaptureLog.h"
 #include "history/DayListing.h"
-#include "history/DayLog.h"
-#include "history/DayTexts.h"
 #include "history/HistoryCommands.h"
 #include "history/HistoryListModel.h"
 #include "history/TextCompare.h"
+#include "logs/CaptureLog.h"
+#include "logs/DayLog.h"
+#include "logs/DayTexts.h"
 #include "support/CapturedHome.h"
 
 #include <QCoreApplication>

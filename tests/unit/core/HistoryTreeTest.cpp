@@ -1,4 +1,4 @@
-#include "history/HistoryTree.h"
+#include "logs/HistoryTree.h"
 
 #include <QDir>
 #include <QFile>

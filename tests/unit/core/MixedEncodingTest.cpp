@@ -2,10 +2,10 @@
 // program's Shift-JIS) garbles nothing around it: every reader decides each
 // line or value on its own, and what is written back keeps the rest as it was.
 
-#include "app/SettingsFile.h"
-#include "capture/CaptureLog.h"
-#include "history/DayLog.h"
-#include "platform/TreeOutline.h"
+#include "logs/CaptureLog.h"
+#include "logs/DayLog.h"
+#include "session/SettingsFile.h"
+#include "text/TreeOutline.h"
 
 #include <QFile>
 #include <QTemporaryDir>

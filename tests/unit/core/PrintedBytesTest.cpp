@@ -1,9 +1,9 @@
-#include "app/CommandOutput.h"
-#include "app/FieldPrinting.h"
-#include "app/HistoryCommand.h"
-#include "app/TableCommand.h"
-#include "platform/TextCodec.h"
+#include "commands/CommandOutput.h"
+#include "commands/FieldPrinting.h"
+#include "commands/HistoryCommand.h"
+#include "commands/TableCommand.h"
 #include "table/TMlb2.h"
+#include "text/TextCodec.h"
 
 #include <QDir>
 #include <QDirIterator>

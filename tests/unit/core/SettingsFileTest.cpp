@@ -1,4 +1,4 @@
-#include "app/SettingsFile.h"
+#include "session/SettingsFile.h"
 #include "destinations/CurrentDestination.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "app/TableCommand.h"
-#include "app/CommandOutput.h"
+#include "commands/TableCommand.h"
+#include "commands/CommandOutput.h"
 #include "table/TMlb2.h"
 
 #include <QDir>

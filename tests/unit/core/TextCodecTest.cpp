@@ -1,4 +1,4 @@
-#include "platform/TextCodec.h"
+#include "text/TextCodec.h"
 #include "table/TMlb2.h"
 
 #include <gtest/gtest.h>

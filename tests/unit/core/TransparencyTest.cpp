@@ -1,4 +1,4 @@
-#include "app/Transparency.h"
+#include "session/Transparency.h"
 
 #include <gtest/gtest.h>
 

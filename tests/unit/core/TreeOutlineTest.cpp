@@ -1,4 +1,4 @@
-#include "platform/TreeOutline.h"
+#include "text/TreeOutline.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/WindowBounds.h"
+#include "session/WindowBounds.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "viewer/AvifReader.h"
+#include "decoders/AvifReader.h"
 
 #include "capture/DropIntake.h"
 #include "support/EncodedPictures.h"

@@ -1,4 +1,4 @@
-#include "platform/FileCopy.h"
+#include "files/FileCopy.h"
 
 #include "TableTestSupport.h"
 #include "support/FileReads.h"

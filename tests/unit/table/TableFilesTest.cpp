@@ -1,6 +1,6 @@
 #include "TableTestSupport.h"
 
-#include "platform/TemporaryFile.h"
+#include "files/TemporaryFile.h"
 #include "table/TMlb2.h"
 #include "table/TableForms.h"
 

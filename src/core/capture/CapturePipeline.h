@@ -1,0 +1,103 @@
+#pragma once
+
+#include "capture/DropPayload.h"
+#include "files/FileCopy.h"
+#include "services/Prompter.h"
+#include "services/WorkAside.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <deque>
+#include <functional>
+
+namespace kelvo {
+
+class BrowserLink;
+class CaptureDisplay;
+class Clock;
+class CurrentDestination;
+class HistoryTree;
+
+// Everything a capture reaches outside itself.
+struct CaptureContext {
+    QString homeFolder;
+    Prompter& prompter;
+    BrowserLink& browser;
+    const Clock& clock;
+    CaptureDisplay& display;
+    HistoryTree& history;
+    const CurrentDestination& destination;
+    // Where the copy is made: reading and syncing a large file takes a while.
+    WorkRunner copyRunner = RunHere;
+};
+
+struct CaptureOutcome {
+    enum class Kind { Saved, NotSavedByChoice, Failed };
+    Kind kind = Kind::Failed;
+    QString savedPath;
+    QString text;       // the outcome shown beside the name, or why nothing was saved
+    bool logged = true; // false: saved, but the day's log could not be written
+
+    // Whether everything the capture was to do was done (or not done by choice).
+    bool Complete() const { return kind != Kind::Failed && logged; }
+    // The text, and that the row is missing when it is.
+    QString Summary() const;
+};
+
+// The road of a dropped file: a no-replace copy into the current destination,
+// the clash dialog when the name is taken, the preview, the count and the
+// capture log.
+class CapturePipeline {
+public:
+    using OutcomeListener = std::function<void(const DroppedFile&, const CaptureOutcome&)>;
+
+    explicit CapturePipeline(CaptureContext context);
+
+    // Drops are captured one after another in the order they came: a drop that
+    // arrives while another is processed (a dialog is open) waits its turn.
+    void HandleDroppedFiles(DropPayload payload);
+    CaptureOutcome CaptureFile(const DroppedFile& file);
+
+    void SetOutcomeListener(OutcomeListener listener) { listener_ = std::move(listener); }
+    int CaptureCount() const { return captureCount_; }
+    void ResetCaptureCount() { captureCount_ = 0; }
+    const QString& LastSavedPath() const { return lastSavedPath_; }
+    const QString& LastSourceAddress() const { return lastSourceAddress_; }
+    // Whether the last drop from a browser carried the extension's note;
+    // NotFromBrowser until the first.
+    NoteState LastBrowserNote() const { return lastBrowserNote_; }
+
+private:
+    struct Capture; // one file on its way
+
+    void ProcessDrop(const DropPayload& payload);
+    DroppedFile Settled(const DroppedFile& file);
+    CaptureOutcome NothingToSave();
+    CaptureOutcome ResolveClash(Capture& capture);
+    CaptureOutcome ManualRename(Capture& capture);
+    CaptureOutcome AutoRename(Capture& capture);
+    CopyResult PublishUnlessTaken(Capture& capture, const QString& target);
+    CopyResult PublishNoReplace(Capture& capture, const QString& target);
+    CopyResult CopyFor(Capture& capture, const QString& target);
+    CaptureOutcome CopyFailed(const QString& target, CopyResult result);
+    CaptureOutcome Saved(const Capture& capture, const QString& savedPath, const QString& text);
+    bool RecordCapture(const QString& savedPath, const DroppedFile& file);
+    QString SourceAddressOf(const DroppedFile& file);
+    void StampCaptureTime(const QString& savedPath);
+    bool WriteCaptureLog(const QString& savedPath, const QString& sourceAddress);
+    void ShowCountInStatus();
+
+    CaptureContext context_;
+    OutcomeListener listener_;
+    std::deque<DropPayload> queue_;
+    bool processing_ = false;
+    int captureCount_ = 0;
+    QString lastSavedPath_;
+    QString lastSourceAddress_;
+    QDateTime captureTime_;
+    NoteState lastBrowserNote_ = NoteState::NotFromBrowser;
+    bool extensionHintShown_ = false;
+};
+
+} // namespace kelvo

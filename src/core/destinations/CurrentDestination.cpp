@@ -1,0 +1,26 @@
+#include "destinations/CurrentDestination.h"
+
+#include "destinations/DestinationList.h"
+#include "session/SettingsFile.h"
+
+#include <utility>
+
+namespace kelvo {
+
+CurrentDestination::CurrentDestination(QString homeFolder) : homeFolder_(std::move(homeFolder)) {}
+
+void CurrentDestination::ReadFrom(const SettingsFile& settings) {
+    Set(settings.String("Form", "DefSiki"), settings.String("Form", "DefFolder"));
+    index_ = settings.Integer("Form", "DefIndex");
+}
+
+void CurrentDestination::Set(const QString& identifier, const QString& folder) {
+    identifier_ = identifier;
+    folder_ = WithTrailingSeparator(folder);
+}
+
+QString CurrentDestination::CaptureFolder() const {
+    return folder_.isEmpty() ? homeFolder_ : folder_;
+}
+
+} // namespace kelvo

@@ -1,0 +1,219 @@
+#include "history/HistoryActions.h"
+
+#include "capture/BrowserLink.h"
+#include "capture/DropTexts.h"
+#include "history/CaptureRename.h"
+#include "history/DayListing.h"
+#include "history/HistoryListModel.h"
+#include "logs/CaptureLog.h"
+#include "logs/DayTexts.h"
+#include "services/Prompter.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace kelvo {
+
+HistoryActions::HistoryActions(QString homeFolder, HistoryListModel& model, HistoryView& view,
+                               BrowserLink& browser, Prompter& prompter)
+    : home_(std::move(homeFolder)), model_(model), view_(view), browser_(browser),
+      prompter_(prompter), listing_(std::make_unique<DayListing>(home_, model_)) {
+    QObject::connect(listing_.get(), &DayListing::Progress, listing_.get(),
+                     [this](int lines) { ShowProgress(lines); });
+    QObject::connect(listing_.get(), &DayListing::Finished, listing_.get(),
+                     [this](int lines) { ShowFinished(lines); });
+}
+
+HistoryActions::~HistoryActions() = default;
+
+void HistoryActions::TreeView1Change(int level, const QString& text) {
+    // Ends a selection with the effects of a deselection, before the lines go.
+    view_.ClearSelection();
+    view_.ClearPreview();
+    view_.ShowCaption(HistoryCaption());
+    view_.ShowSortOrder(-1, false); // a listing comes in the log's order
+    FListedLevel = level;
+    if (level == 1) {
+        listedDay_ = text;
+        view_.ShowDayStatus(DayCaption(text));
+        view_.ShowListStatus({});
+        listing_->ListDay(text); // a small day is listed when this returns
+    } else {
+        listedDay_.clear();
+        listing_->Clear();
+        view_.ShowDayStatus({});
+        view_.ShowListStatus({});
+        view_.EnableRefresh(false);
+    }
+    if (model_.LineCount() == 0)
+        view_.EnableLineCommands({});
+}
+
+void HistoryActions::ShowProgress(int lines) {
+    view_.ShowListStatus(ListingProgressText(lines));
+    RefreshLineCommands();
+}
+
+void HistoryActions::ShowFinished(int lines) {
+    view_.ShowListStatus(ListingCountText(lines));
+    view_.EnableRefresh(true);
+    RefreshLineCommands();
+}
+
+// One direction for every column, turned after each sort. A listing still
+// running is completed first, so the sort takes in every line.
+void HistoryActions::ListView1ColumnClick(int column) {
+    listing_->Finish();
+    FSortColumn = column;
+    model_.Sort(FSortColumn, FSortDescending);
+    view_.ShowSortOrder(FSortColumn, FSortDescending);
+    FSortDescending = !FSortDescending;
+    // The selected line has moved; what can be reached from it has changed.
+    RefreshLineCommands();
+}
+
+// Told only while its line is still the selected one.
+void HistoryActions::PreviewFailed(const QString& path, const QString& error) {
+    if (FItemSelected && path == selectedPath_ && !error.isEmpty())
+        view_.ShowListStatus(error);
+}
+
+void HistoryActions::LineSelected(int row) {
+    if (row < 0 || row >= model_.LineCount()) {
+        LineDeselected();
+        return;
+    }
+    const HistoryLine line = model_.Line(row);
+    const bool sameLine = FItemSelected && selectedPath_ == line.Path();
+    selectedPath_ = line.Path();
+    view_.ShowCaption(selectedPath_);
+    const bool exists = SelectedFileExists();
+    if (!exists) {
+        view_.ClearPreview();
+        view_.ShowListStatus(MissingFileText());
+    } else if (!sameLine) {
+        view_.ShowPreview(selectedPath_);
+    }
+    FSelectedFolder = line.folder;
+    FSelectedAddress = line.address;
+    view_.ShowLineEntries(true);
+    FItemSelected = true;
+    FHasAddress = !line.address.isEmpty();
+    view_.EnableLineCommands(LineCommandsFor(row, model_.LineCount(), exists, FHasAddress));
+}
+
+void HistoryActions::LineDeselected() {
+    view_.ShowLineEntries(false);
+    FItemSelected = false;
+    selectedPath_.clear();
+    view_.ClearPreview();
+    view_.ShowCaption(HistoryCaption());
+    view_.ShowListStatus(ListingCountText(model_.LineCount()));
+    view_.EnableLineCommands({});
+}
+
+// Lines were added after the selected one, or it has moved.
+void HistoryActions::RefreshLineCommands() {
+    if (FItemSelected)
+        view_.EnableLineCommands(LineCommandsFor(view_.SelectedLine(), model_.LineCount(),
+                                                 SelectedFileExists(), FHasAddress));
+}
+
+// A folder written on Windows (C:\...) is no path here: its files are missing.
+bool HistoryActions::SelectedFileExists() const {
+    return QDir::isAbsolutePath(selectedPath_) && QFileInfo(selectedPath_).isFile();
+}
+
+void HistoryActions::Action21Execute() {
+    if (FItemSelected && SelectedFileExists())
+        view_.OpenViewer(selectedPath_, FSelectedAddress);
+}
+
+void HistoryActions::Image1DblClick() {
+    if (FListedLevel == 1)
+        Action21Execute();
+}
+
+void HistoryActions::Action8Execute() {
+    if (model_.LineCount() > 0)
+        view_.SelectLine(0);
+}
+
+void HistoryActions::Action9Execute() {
+    if (const int row = view_.SelectedLine(); row > 0)
+        view_.SelectLine(row - 1);
+}
+
+void HistoryActions::Action10Execute() {
+    if (const int row = view_.SelectedLine(); row >= 0 && row < model_.LineCount() - 1)
+        view_.SelectLine(row + 1);
+}
+
+void HistoryActions::Action11Execute() {
+    if (model_.LineCount() > 0)
+        view_.SelectLine(model_.LineCount() - 1);
+}
+
+void HistoryActions::Action17Execute() {
+    if (FItemSelected)
+        view_.OpenFolder(FolderToOpen(FSelectedFolder));
+}
+
+void HistoryActions::Action18Execute() {
+    if (FItemSelected)
+        view_.CopyText(FSelectedAddress);
+}
+
+void HistoryActions::Action19Execute() {
+    if (FItemSelected && FHasAddress && SelectedAddressOpens())
+        browser_.OpenInBrowser(FSelectedAddress);
+}
+
+void HistoryActions::Action20Execute() {
+    if (FItemSelected && FHasAddress && SelectedAddressOpens())
+        browser_.OpenAddress(FSelectedAddress);
+}
+
+// A log is a plain file anyone may edit: a file, a script or a program's own
+// scheme is never handed to the browser or the desktop.
+bool HistoryActions::SelectedAddressOpens() {
+    if (IsOpenableAddress(FSelectedAddress))
+        return true;
+    prompter_.Notice(QStringLiteral("http と https 以外のアドレスは開けません。"));
+    return false;
+}
+
+// The file on disk and its rows in the day's log get the new name together;
+// the day is then listed again with the renamed line selected.
+void HistoryActions::Action2Execute() {
+    if (FListedLevel != 1 || !FItemSelected || !SelectedFileExists())
+        return;
+    const HistoryLine line = model_.Line(view_.SelectedLine());
+    const std::optional<QString> name = prompter_.AskText(
+        QStringLiteral("ファイル名の変更"), QStringLiteral("新しいファイル名"), line.fileName);
+    if (!name)
+        return;
+    const CaptureRenaming renaming{DayLogPath(home_, listedDay_), line.folder, line.fileName,
+                                   *name};
+    const RenameOutcome outcome = RenameCapture(renaming);
+    if (const QString text = RenameOutcomeText(outcome, renaming); !text.isEmpty())
+        prompter_.Notice(text);
+    if (outcome != RenameOutcome::Renamed)
+        return;
+    TreeView1Change(1, listedDay_);
+    listing_->Finish();
+    for (int row = 0; row < model_.LineCount(); ++row) {
+        const HistoryLine listed = model_.Line(row);
+        if (listed.fileName == renaming.newName && listed.folder == renaming.folder) {
+            view_.SelectLine(row);
+            break;
+        }
+    }
+}
+
+void HistoryActions::Action4Execute() {
+    if (FItemSelected && SelectedFileExists())
+        view_.CopyPicture(selectedPath_);
+}
+
+} // namespace kelvo

@@ -1,0 +1,38 @@
+#include "logs/DayLog.h"
+
+#include "logs/CaptureLog.h"
+#include "text/TextCodec.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace kelvo {
+
+DayLog DayLog::Read(const QString& path) {
+    DayLog log;
+    log.exists_ = QFileInfo(path).isFile();
+    if (!log.exists_)
+        return log;
+    if (!LoadCaptureLog(path, log.table_)) {
+        log.unreadable_ = true;
+        log.table_.Clear();
+        return log;
+    }
+    ConvertTableToUtf8(log.table_);
+    const TMLBStringList& names = log.table_.ColumnNames();
+    for (int column = 0; column < kHistoryColumnCount; ++column)
+        log.positions_[size_t(column)] = names.IndexOf(kCaptureLogColumns[size_t(column)]);
+    return log;
+}
+
+std::string_view DayLog::Cell(int row, int column) const {
+    if (column < 0 || column >= kHistoryColumnCount)
+        return {};
+    const int position = positions_[size_t(column)];
+    const TMLBStringList* values = table_.Rows().At(row + 1);
+    if (position == 0 || !values)
+        return {};
+    return values->At(position).value_or(std::string_view());
+}
+
+} // namespace kelvo

@@ -1,0 +1,21 @@
+#include "session/ProgramName.h"
+
+namespace kelvo {
+
+QString KelvoVersion() {
+    return QStringLiteral(KELVO_VERSION);
+}
+
+QString KelvoName() {
+    return QStringLiteral("ケルボ");
+}
+
+QString KelvoCaption() {
+    return KelvoName() + QStringLiteral(" v") + KelvoVersion();
+}
+
+QString TitledWithKelvo(const QString& what) {
+    return what + QStringLiteral(" - ") + KelvoName();
+}
+
+} // namespace kelvo

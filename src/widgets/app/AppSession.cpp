@@ -1,0 +1,400 @@
+#include "app/AppSession.h"
+
+#include "app/QtPrompter.h"
+#include "app/SessionDestinationViews.h"
+#include "app/TAboutBox.h"
+#include "app/TForm1.h"
+#include "app/TForm2.h"
+#include "app/TrayIcon.h"
+#include "capture/CapturePipeline.h"
+#include "capture/TForm4.h"
+#include "destinations/DestinationCommands.h"
+#include "destinations/DestinationFiles.h"
+#include "destinations/DestinationPage.h"
+#include "destinations/DestinationSelector.h"
+#include "destinations/DestinationTreePane.h"
+#include "destinations/TForm8.h"
+#include "files/TemporaryFile.h"
+#include "history/TForm7.h"
+#include "links/InstanceLink.h"
+#include "session/DisplayChoice.h"
+#include "session/HomeFiles.h"
+#include "session/ProgramName.h"
+#include "session/Transparency.h"
+#include "session/WindowBounds.h"
+#include "text/PathText.h"
+#include "viewer/TForm5.h"
+#include "x11/WindowOpacity.h"
+#include "x11/XdndDirectSave.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QSplitter>
+#include <QTableView>
+#include <QTimer>
+
+namespace kelvo {
+namespace {
+
+constexpr QSize kMinimumWindow(120, 100);
+
+// A window's bounds and state from its section. A modal window never starts
+// minimised: it would hold the program without being seen.
+// The stored bounds, on a screen and no larger than it: a hand-edited or
+// foreign settings file never opens a window out of reach.
+void SetReachableGeometry(QWidget& window, const QRect& stored) {
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens << screen->availableGeometry();
+    window.setGeometry(ReachableBounds(stored, screens, kMinimumWindow));
+}
+
+QRect StoredBounds(const SettingsFile& settings, const char* section) {
+    return QRect(settings.Integer(section, "Left"), settings.Integer(section, "Top"),
+                 settings.Integer(section, "Width"), settings.Integer(section, "Height"));
+}
+
+void ApplyBounds(QWidget& window, const SettingsFile& settings, const char* section) {
+    SetReachableGeometry(window, StoredBounds(settings, section));
+    if (settings.Integer(section, "WindowState") == 2)
+        window.setWindowState(Qt::WindowMaximized);
+}
+
+void StoreBounds(SettingsFile& settings, const char* section, const QWidget& window) {
+    const bool changedState = window.isMaximized() || window.isMinimized();
+    const QRect bounds = changedState ? window.normalGeometry() : window.geometry();
+    settings.SetInteger(section, "Top", bounds.top());
+    settings.SetInteger(section, "Left", bounds.left());
+    settings.SetInteger(section, "Width", bounds.width());
+    settings.SetInteger(section, "Height", bounds.height());
+    settings.SetInteger(section, "WindowState",
+                        window.isMinimized() ? 1 : (window.isMaximized() ? 2 : 0));
+}
+
+// Window systems that take an opacity for a top-level window (shown once a
+// compositor draws it).
+bool TransparencySupported() {
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("xcb") || platform == QLatin1String("windows") ||
+           platform == QLatin1String("cocoa");
+}
+
+} // namespace
+
+AppSession::AppSession(const QString& homeFolder)
+    : home_(homeFolder), settings_(homeFolder), destination_(homeFolder),
+      browser_(0, [](const QUrl& address) { QDesktopServices::openUrl(address); }),
+      directSave_(NewPlatformDirectSave()),
+      intake_(StagingFolderPath(homeFolder), directSave_.get()) {
+    settings_.Read(SettingsFilePath(home_));
+    browser_.SetPort(settings_.Integer("Browser", "DevToolsPort"));
+    destination_.ReadFrom(settings_);
+    storedIndex_ = destination_.CurrentIndex();
+    form1_ = std::make_unique<TForm1>();
+    form1_->SetCurrentDestination(&destination_);
+    form1_->Panel1->SetModel(&destinations_);
+    // A list file that exists is read even when the settings file was lost,
+    // rather than being replaced by the default destination at the next close.
+    const bool nori =
+        settings_.Boolean("Form", "NORI") || QFileInfo::exists(DestinationListPath(home_));
+    const DestinationsLoaded loaded =
+        LoadDestinations(destinations_, home_, nori, destination_.CurrentFolder());
+    startupProblems_ << loaded.problems;
+    listFileKept_ = loaded.listFileKept;
+    // A list the user changes is the user's to write, over a file kept so far.
+    for (const auto changed : {&DestinationList::rowsInserted, &DestinationList::rowsRemoved})
+        QObject::connect(&destinations_, changed, form1_.get(), [this] { listFileKept_ = false; });
+    QObject::connect(&destinations_, &DestinationList::dataChanged, form1_.get(),
+                     [this] { listFileKept_ = false; });
+    QObject::connect(&destinations_, &DestinationList::layoutChanged, form1_.get(),
+                     [this] { listFileKept_ = false; });
+    form2_ =
+        std::make_unique<TForm2>(destinations_, form1_->Action1, form1_->Action2, form1_->Action3);
+    aboutBox_ = std::make_unique<TAboutBox>(form1_.get());
+    form4_ = std::make_unique<TForm4>();
+    prompter_ = std::make_unique<QtPrompter>(form1_.get(), *form4_);
+    form5_ = std::make_unique<TForm5>();
+    QString historyProblem;
+    if (!history_.Load(HistoryTreeFilePath(home_), &historyProblem))
+        startupProblems_ << historyProblem;
+    form7_ = std::make_unique<TForm7>(
+        HistoryContext{
+            home_,
+            history_,
+            browser_,
+            *prompter_,
+            [this](const QString& path, const QString& address) { OpenViewer(path, address); },
+            {}},
+        form1_.get());
+    ApplySecondaryWindowSettings();
+    form8_ = std::make_unique<TForm8>(*prompter_);
+    QDir().mkdir(LogsFolderPath(home_));
+    RemoveLeftovers();
+    WireDestinationCommands();
+    pipeline_ = std::make_unique<CapturePipeline>(CaptureContext{
+        home_, *prompter_, browser_, clock_, *form1_, history_, destination_, RunAsideAndWait});
+    form1_->SetCapture(&intake_, pipeline_.get());
+    form1_->ShowCurrentDestination(destination_.CurrentIdentifier(), destination_.CurrentFolder());
+    form1_->ClearCaptureInfo();
+    form1_->ShowStatus(QStringLiteral("画像ドロップ待機中"));
+    ApplyWindowSettings();
+    tray_ = new TrayIcon(*form1_);
+    QObject::connect(form1_->N3, &QAction::triggered, form1_.get(), [this] { OpenSettings(); });
+    QObject::connect(form1_->N4, &QAction::triggered, form1_.get(), [this] { OpenVersionBox(); });
+    QObject::connect(form1_->x1, &QAction::triggered, form1_.get(), [this] { OpenHistory(); });
+    QObject::connect(tray_->N2, &QAction::triggered, form1_.get(), [this] { OpenHistory(); });
+    form2_->SetGuideHandler([this] { form1_->N16Click(); });
+    form1_->SetImage1DblClick([this] { OpenLastCapture(); });
+    form1_->SetCloseHandler([this] { return FormCloseQuery() && FormClose(); });
+    form1_->SetFirstShowHandler([this] { FormShow(); });
+}
+
+// What a killed close, rewrite or drop left behind in the home's own folders;
+// the lock is held, so no other Kelvo is writing there.
+void AppSession::RemoveLeftovers() {
+    RemoveLeftoverTemporaryFiles(LocalPath(home_));
+    const QDir logs(LogsFolderPath(home_));
+    for (const QString& month : logs.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        RemoveLeftoverTemporaryFiles(LocalPath(logs.filePath(month)));
+    intake_.RemoveLeftovers();
+}
+
+void AppSession::ApplyWindowSettings() {
+    TForm1& form = *form1_;
+    SetReachableGeometry(form, StoredBounds(settings_, "Form"));
+    form.SetTreePaneWidth(settings_.Integer("Form", "P1Width"));
+    form.SetPreviewPaneHeight(settings_.Integer("Form", "IHeight"));
+    form.SetMenuShown(settings_.Boolean("Form", "PBX1"));
+    form.SetTreePaneShown(settings_.Boolean("Form", "PBX2"));
+    const int state = settings_.Integer("Form", "WindowState");
+    if (state == 1)
+        form.setWindowState(Qt::WindowMinimized);
+    else if (state == 2)
+        form.setWindowState(Qt::WindowMaximized);
+    // The window stays above the browser it collects from.
+    form.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    cbx1_ = settings_.Boolean("Form", "CBX1");
+    cbx2_ = settings_.Boolean("Form", "CBX2");
+    tbr1_ = settings_.Integer("Form", "TBR1");
+    form2_->SetTransparencySupported(WindowOpacityWorks());
+    form2_->SetOpacityHandler([this](int level) { ApplyOpacity(level); });
+    form2_->LoadState(cbx1_, cbx2_, tbr1_);
+    form2_->LoadDevToolsPort(browser_.Port());
+    ApplyOpacity(tbr1_);
+}
+
+// A stored level the slider cannot show still means fully opaque.
+void AppSession::ApplyOpacity(int level) {
+    if (TransparencySupported())
+        form1_->setWindowOpacity(OpacityForLevel(level) / 255.0);
+}
+
+void AppSession::StoreWindowSettings() {
+    const TForm1& form = *form1_;
+    const QRect bounds =
+        form.isMaximized() || form.isMinimized() ? form.normalGeometry() : form.geometry();
+    settings_.SetInteger("Form", "Top", bounds.top());
+    settings_.SetInteger("Form", "Left", bounds.left());
+    settings_.SetInteger("Form", "Width", bounds.width());
+    settings_.SetInteger("Form", "Height", bounds.height());
+    settings_.SetInteger("Form", "P1Width", form.TreePaneWidth());
+    settings_.SetInteger("Form", "IHeight", form.PreviewPaneHeight());
+    settings_.SetBoolean("Form", "PBX1", form.MenuShown());
+    settings_.SetBoolean("Form", "PBX2", form.TreePaneShown());
+    settings_.SetInteger("Form", "WindowState",
+                         form.isMinimized() ? 1 : (form.isMaximized() ? 2 : 0));
+    settings_.SetString("Form", "DefSiki", destination_.CurrentIdentifier());
+    settings_.SetInteger("Form", "DefIndex", destination_.CurrentIndex());
+    settings_.SetString("Form", "DefFolder", destination_.CurrentFolder());
+    settings_.SetBoolean("Form", "CBX1", cbx1_);
+    settings_.SetBoolean("Form", "CBX2", cbx2_);
+    settings_.SetInteger("Form", "TBR1", tbr1_);
+    settings_.SetBoolean("Form", "NORI", true);
+    settings_.SetInteger("Browser", "DevToolsPort", browser_.Port());
+    StoreSecondaryWindowSettings();
+}
+
+void AppSession::ApplySecondaryWindowSettings() {
+    ApplyBounds(*form5_, settings_, "Form5");
+    ApplyBounds(*form7_, settings_, "Form7");
+    form7_->SetTreePaneWidth(settings_.Integer("Form7", "P1Width"));
+    form7_->SetPreviewPaneHeight(settings_.Integer("Form7", "IHeight"));
+}
+
+void AppSession::StoreSecondaryWindowSettings() {
+    StoreBounds(settings_, "Form5", *form5_);
+    StoreBounds(settings_, "Form7", *form7_);
+    settings_.SetInteger("Form7", "IHeight", form7_->PreviewPaneHeight());
+    settings_.SetInteger("Form7", "P1Width", form7_->TreePaneWidth());
+}
+
+void AppSession::OpenHistory() {
+    // The tray's menu can still ask while the window is open.
+    if (form7_->isVisible()) {
+        form7_->raise();
+        form7_->activateWindow();
+        return;
+    }
+    const PauseHoverSelection pause(*form1_);
+    form7_->exec();
+}
+
+void AppSession::OpenViewer(const QString& path, const QString& address) {
+    form5_->setWindowTitle(TitledWithKelvo(path));
+    form5_->OpenInViewer(path, address);
+}
+
+void AppSession::OpenLastCapture() {
+    const QString path = pipeline_->LastSavedPath();
+    if (path.isEmpty())
+        return;
+    const PauseHoverSelection pause(*form1_);
+    OpenViewer(path, pipeline_->LastSourceAddress());
+}
+
+AppSession::~AppSession() = default;
+
+void AppSession::WireDestinationCommands() {
+    selector_ = std::make_unique<DestinationSelector>(destinations_, destination_, *form1_);
+    QObject::connect(form1_->Panel1, &DestinationTreePane::TreeView1Change, form1_.get(),
+                     [this](int position) { selector_->TreeView1Change(position); });
+    views_ = std::make_unique<SessionDestinationViews>(*form1_, *form2_, *selector_);
+    commands_ = std::make_unique<DestinationCommands>(destinations_, *views_, *form8_, *prompter_);
+    const auto bind = [this](QAction* action, void (DestinationCommands::*command)()) {
+        QObject::connect(action, &QAction::triggered, form1_.get(),
+                         [this, command] { RunDestinationCommand(command); });
+    };
+    bind(form1_->Action1, &DestinationCommands::Action1Execute);
+    bind(form1_->Action2, &DestinationCommands::Action2Execute);
+    bind(form1_->Action3, &DestinationCommands::Action3Execute);
+}
+
+// No hover selection while a command's dialog is open (nor while the
+// settings dialog that may have run the command is).
+void AppSession::RunDestinationCommand(void (DestinationCommands::*command)()) {
+    {
+        const PauseHoverSelection pause(*form1_);
+        ((*commands_).*command)();
+    }
+    if (form2_->isVisible())
+        form2_->DestinationSheet->ListView1->setFocus();
+}
+
+void AppSession::FormShow() {
+    pipeline_->ResetCaptureCount();
+    if (form1_->TreePaneShown())
+        SelectStoredDestination();
+    // The window asked to stay on top; on Wayland only the desktop can grant it.
+    const QString stacking = StackingHint(QGuiApplication::platformName());
+    if (!stacking.isEmpty())
+        form1_->ShowHint(stacking);
+}
+
+// A stored position that is no entry selects the first.
+void AppSession::SelectStoredDestination() {
+    const bool valid = storedIndex_ >= 0 && storedIndex_ < destinations_.Count();
+    form1_->Panel1->Select(valid ? storedIndex_ : 0);
+}
+
+void AppSession::ReportStartupProblems() {
+    for (const QString& problem : std::exchange(startupProblems_, {}))
+        prompter_->Notice(problem);
+}
+
+void AppSession::OpenSettings() {
+    const PauseHoverSelection pause(*form1_);
+    // A compositing manager may have started or ended since the last time.
+    form2_->SetTransparencySupported(WindowOpacityWorks());
+    form2_->ShowExtensionState(pipeline_->LastBrowserNote());
+    const bool accepted = form2_->Run(destination_.CurrentIdentifier());
+    if (accepted) {
+        const TForm2::ShellChoices choices = form2_->State();
+        cbx1_ = choices.cbx1;
+        cbx2_ = choices.cbx2;
+        tbr1_ = choices.tbr1;
+        browser_.SetPort(form2_->DevToolsPort());
+    } else {
+        form2_->LoadState(cbx1_, cbx2_, tbr1_);
+        form2_->LoadDevToolsPort(browser_.Port());
+        ApplyOpacity(tbr1_);
+    }
+    if (accepted) {
+        const int found = destinations_.FindByIdentifier(form2_->DestinationSheet->SelectedText());
+        if (found >= 0) {
+            destination_.SetIndex(found);
+            form1_->Panel1->Select(found);
+            const SaveDestination& chosen = destinations_.At(found);
+            destination_.Set(chosen.identifier, chosen.folder);
+            form1_->ShowCurrentDestination(chosen.identifier, destination_.CurrentFolder());
+        }
+    }
+}
+
+bool AppSession::AcceptHandOvers() {
+    handOvers_ = std::make_unique<InstanceServer>(home_, [this](const QStringList& files,
+                                                                InstanceServer::Reply report,
+                                                                std::function<void()> done) {
+        DropPayload payload;
+        for (const QString& file : files)
+            payload.files.append({file, {}});
+        payload.reportOutcome = [report](const DroppedFile& file, const CaptureOutcome& outcome) {
+            using Kind = HandedOutcome::Kind;
+            // Saved without its row is a failure to report, at the saved path.
+            const Kind kind = !outcome.Complete()                           ? Kind::Failed
+                              : outcome.kind == CaptureOutcome::Kind::Saved ? Kind::Saved
+                                                                            : Kind::Skipped;
+            const bool saved = outcome.kind == CaptureOutcome::Kind::Saved;
+            report({kind, saved ? outcome.savedPath : file.path, outcome.Summary()});
+        };
+        payload.done = std::move(done);
+        pipeline_->HandleDroppedFiles(payload);
+    });
+    if (handOvers_->Listen())
+        return true;
+    startupProblems_ << QStringLiteral("kelvo capture から画像を受け取れません。") +
+                            handOvers_->ListenError();
+    return false;
+}
+
+void AppSession::OpenVersionBox() {
+    const PauseHoverSelection pause(*form1_);
+    aboutBox_->exec();
+}
+
+bool AppSession::FormCloseQuery() {
+    return !cbx2_ || prompter_->Ask(QStringLiteral("ケルボを終了しますか？"));
+}
+
+bool AppSession::FormClose() {
+    StoreWindowSettings();
+    const QString path = SettingsFilePath(home_);
+    if (!settings_.Write(path)) {
+        prompter_->Notice(WriteFailureText(path));
+        return false;
+    }
+    return SaveOnClose();
+}
+
+bool AppSession::SaveOnClose() {
+    const QString treeProblem = listFileKept_ ? QString() : SaveDestinations(destinations_, home_);
+    if (!treeProblem.isEmpty()) {
+        prompter_->Notice(treeProblem);
+        return false;
+    }
+    const QString path = HistoryTreeFilePath(home_);
+    // A tree without a new day is in its file already: writing it again
+    // would only cost a sync.
+    if (!history_.HasUnsavedDays() && QFileInfo::exists(path))
+        return true;
+    if (history_.Save(path))
+        return true;
+    prompter_->Notice(QStringLiteral("ファイル %1 を作成できません").arg(path));
+    return false;
+}
+
+} // namespace kelvo

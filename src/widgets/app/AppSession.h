@@ -1,0 +1,117 @@
+#pragma once
+
+#include "capture/DirectSave.h"
+#include "capture/DropIntake.h"
+#include "destinations/CurrentDestination.h"
+#include "destinations/DestinationList.h"
+#include "links/DevToolsBrowserLink.h"
+#include "logs/HistoryTree.h"
+#include "services/Clock.h"
+#include "session/InstanceLock.h"
+#include "session/SettingsFile.h"
+
+#include <memory>
+
+namespace kelvo {
+
+class CapturePipeline;
+class DestinationCommands;
+class DestinationSelector;
+class DestinationViews;
+class QtPrompter;
+class TForm1;
+class TForm2;
+class TForm4;
+class TForm5;
+class TForm7;
+class InstanceServer;
+class TAboutBox;
+class TForm8;
+class TrayIcon;
+
+// Everything one running Kelvo window owns, wired together.
+class AppSession {
+public:
+    explicit AppSession(const QString& homeFolder);
+    ~AppSession();
+
+    TForm1& MainWindow() { return *form1_; }
+    TForm2& SettingsDialog() { return *form2_; }
+    TForm5& Viewer() { return *form5_; }
+    TForm7& HistoryBrowser() { return *form7_; }
+    CapturePipeline& Pipeline() { return *pipeline_; }
+    HistoryTree& History() { return history_; }
+    DestinationList& Destinations() { return destinations_; }
+    const CurrentDestination& Current() const { return destination_; }
+    DevToolsBrowserLink& Browser() { return browser_; }
+
+    // Selects the destination stored as current.
+    void SelectStoredDestination();
+    // The first show: the count of this run's captures starts at 0, and the
+    // stored destination is selected in the tree pane.
+    void FormShow();
+    // Tells about anything start-up could not read; call once the window shows.
+    void ReportStartupProblems();
+    // The settings dialog; OK makes its selected destination current and
+    // takes its choices, Cancel puts the stored ones back.
+    void OpenSettings();
+    void OpenVersionBox();
+    // The history browser, modal; no hover selection meanwhile.
+    void OpenHistory();
+    // The full-size viewer on the last capture; nothing before the first.
+    void OpenLastCapture();
+    // Takes files handed over by a second start on the same home (kelvo
+    // capture) and captures them as a drop. Call once the home's lock is held.
+    bool AcceptHandOvers();
+    // The close question, when the settings ask for it.
+    bool FormCloseQuery();
+    // Writes everything a run keeps in memory: the settings, the lists and the
+    // trees, in this order. Stops at the first file that cannot be written,
+    // with a message, and returns false; the window then stays open.
+    bool FormClose();
+    // The lists and trees alone.
+    bool SaveOnClose();
+
+private:
+    void WireDestinationCommands();
+    void RemoveLeftovers();
+    void ApplyWindowSettings();
+    void StoreWindowSettings();
+    void ApplySecondaryWindowSettings();
+    void StoreSecondaryWindowSettings();
+    void OpenViewer(const QString& path, const QString& address);
+    void ApplyOpacity(int level);
+    void RunDestinationCommand(void (DestinationCommands::*command)());
+
+    QString home_;
+    SettingsFile settings_;
+    CurrentDestination destination_;
+    DestinationList destinations_;
+    HistoryTree history_;
+    QStringList startupProblems_;
+    int storedIndex_ = 0;       // "DefIndex" as read, before any selection moves it
+    bool listFileKept_ = false; // ListView.txt unread: not written until the list changes
+    bool cbx1_ = true;          // carried only
+    bool cbx2_ = true;          // ask before ending
+    int tbr1_ = 0;              // transparency level
+    TrayIcon* tray_ = nullptr;  // owned by the main window
+    SystemClock clock_;
+    DevToolsBrowserLink browser_;
+    std::unique_ptr<DirectSave> directSave_; // none off X11
+    DropIntake intake_;
+    std::unique_ptr<TForm1> form1_;
+    std::unique_ptr<TForm2> form2_;
+    std::unique_ptr<TAboutBox> aboutBox_;
+    std::unique_ptr<TForm4> form4_;
+    std::unique_ptr<QtPrompter> prompter_;
+    std::unique_ptr<TForm5> form5_;
+    std::unique_ptr<TForm7> form7_; // a child of the main window, so gone before it
+    std::unique_ptr<TForm8> form8_;
+    std::unique_ptr<DestinationSelector> selector_;
+    std::unique_ptr<DestinationViews> views_;
+    std::unique_ptr<DestinationCommands> commands_;
+    std::unique_ptr<CapturePipeline> pipeline_;
+    std::unique_ptr<InstanceServer> handOvers_;
+};
+
+} // namespace kelvo

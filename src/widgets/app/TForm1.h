@@ -1,0 +1,158 @@
+#pragma once
+
+#include "capture/CaptureDisplay.h"
+#include "common/FirstPaneSize.h"
+#include "destinations/DestinationSelector.h"
+
+#include <QMainWindow>
+
+#include <QUrl>
+
+#include <functional>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QSplitter;
+class QStatusBar;
+class QTimer;
+
+namespace kelvo {
+
+class CapturePipeline;
+class CurrentDestination;
+class DestinationTreePane;
+class DropIntake;
+class PreviewPair;
+class WindowMover;
+
+// The main window: takes drops, shows the destinations and the last capture.
+// It holds no logic; drops go to the capture pipeline, selections to the
+// destination selector, and both tell the window what to show.
+class TForm1 : public QMainWindow, public CaptureDisplay, public DestinationDisplay {
+    Q_OBJECT
+
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    void SetCapture(const DropIntake* intake, CapturePipeline* pipeline);
+    // The destination whose folder Label1 shows, shortened to fit.
+    void SetCurrentDestination(const CurrentDestination* current) { current_ = current; }
+    // Asked when the window is to close; false keeps it open.
+    void SetCloseHandler(std::function<bool()> handler) { closeHandler_ = std::move(handler); }
+    // Runs once, when the window is first shown.
+    void SetFirstShowHandler(std::function<void()> handler) {
+        firstShowHandler_ = std::move(handler);
+    }
+    QString StatusText() const;
+    // The tree pane's width, applied once the window is laid out.
+    void SetTreePaneWidth(int width);
+    int TreePaneWidth() const;
+    // The preview pane's height, applied once the window is laid out.
+    void SetPreviewPaneHeight(int height);
+    int PreviewPaneHeight() const;
+    // Start-up states; the window keeps its width.
+    void SetMenuShown(bool shown);
+    void SetTreePaneShown(bool shown);
+    bool MenuShown() const;
+    bool TreePaneShown() const;
+
+    // How a folder or the user guide is opened, and how a notice is shown;
+    // tests record them instead.
+    void SetOpener(std::function<void(const QUrl&)> opener) { opener_ = std::move(opener); }
+    void SetNotifier(std::function<void(const QString&)> notifier) {
+        notifier_ = std::move(notifier);
+    }
+    void SetMoveStarter(std::function<void()> start);
+    // What a double-click on the preview does: open the last capture full size.
+    void SetImage1DblClick(std::function<void()> open) { image1DblClick_ = std::move(open); }
+
+    void Action4Execute();
+    void N16Click();
+
+    void ClearPreview() override;
+    void ShowCapturedPreview(const QString& savedPath) override;
+    void ShowSavedName(const QString& name) override;
+    void ShowOutcome(const QString& text) override;
+    void ShowStatus(const QString& text) override;
+    void ShowHint(const QString& text) override;
+    void HoldHoverSelection() override;
+    void ReleaseHoverSelection() override;
+    void BringToFront() override;
+    void ReassertTopmost() override;
+    void Beep() override;
+
+    void ShowTreeStatus(const QString& text) override;
+    void ShowCurrentDestination(const QString& identifier, const QString& folder) override;
+    void ClearCaptureInfo() override;
+
+    DestinationTreePane* Panel1 = nullptr; // the destination tree and its status line
+    QSplitter* Splitter2 = nullptr;
+    QWidget* Panel2 = nullptr;      // the right side
+    QMenu* PopupMenu2 = nullptr;    // Panel2's context menu
+    QFrame* Panel3 = nullptr;       // the preview pane
+    QSplitter* Splitter1 = nullptr; // between the preview and the information box
+    QFrame* GroupBox1 = nullptr;    // the information box
+    QLabel* Label5 = nullptr;       // the caption "保存先フォルダ"
+    QLabel* Label2 = nullptr;       // identifier of the current destination
+    QLabel* Label1 = nullptr;       // its folder, shortened to fit
+    QLabel* Label3 = nullptr;       // name the last capture was saved under
+    QLabel* Label4 = nullptr;       // outcome of the last capture
+    QLabel* Image1 = nullptr;       // preview of the last capture
+    QLabel* Image2 = nullptr;       // hidden: holds the full picture the preview is fitted from
+    QStatusBar* StatusBar1 = nullptr;
+    QTimer* Timer1 = nullptr;   // selects the destination under the pointer during a drag
+    QAction* Action1 = nullptr; // add a destination
+    QAction* Action2 = nullptr; // edit it
+    QAction* Action3 = nullptr; // delete it
+    QAction* Action4 = nullptr; // open the current destination's folder
+    QAction* Action5 = nullptr; // show the menu (checked) or hide it
+    QAction* Action6 = nullptr; // show the tree pane (checked) or hide it
+    QAction* Exit1 = nullptr;   // "終了"
+    QAction* N3 = nullptr;      // "設定"
+    QAction* x1 = nullptr;      // "履歴"
+    QMenu* Help1 = nullptr;     // "ヘルプ"
+    QAction* N16 = nullptr;     // "オンラインヘルプ"
+    QAction* N1 = nullptr;      // the separator before "バージョン"
+    QAction* N4 = nullptr;      // "バージョン"
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QWidget* BuildRightSide();
+    QWidget* BuildCaptureDisplay();
+    void CreateDestinationActions();
+    void CreateViewActions();
+    void CreateMainMenu();
+    void CreateContextMenus();
+    void ShowMenuItems(bool shown);
+    void ShowTreePane();
+    void HideTreePane();
+    void UpdateHoverSelection();
+    void ShortenFolderLine();
+
+    const DropIntake* intake_ = nullptr;
+    CapturePipeline* pipeline_ = nullptr;
+    const CurrentDestination* current_ = nullptr;
+    PreviewPair* preview_ = nullptr;
+    QLabel* statusText_ = nullptr;
+    int hoverHolds_ = 0; // PauseHoverSelection scopes open
+    WindowMover* mover_ = nullptr;
+    std::function<bool()> closeHandler_;
+    std::function<void()> firstShowHandler_;
+    std::function<void(const QUrl&)> opener_;
+    std::function<void(const QString&)> notifier_;
+    std::function<void()> image1DblClick_;
+    FirstPaneSize treePane_{96};
+    FirstPaneSize previewPane_{111};
+};
+
+} // namespace kelvo

@@ -1,0 +1,211 @@
+#include "app/TForm2.h"
+
+#include "common/NamedLabel.h"
+
+#include "common/WindowPlacement.h"
+#include "destinations/DestinationPage.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <utility>
+
+namespace kelvo {
+
+TForm2::TForm2(DestinationList& list, QAction* add, QAction* edit, QAction* remove, QWidget* parent)
+    : QDialog(parent) {
+    setObjectName(QStringLiteral("TForm2"));
+    setWindowTitle(QStringLiteral("設定"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    DestinationSheet = new DestinationPage(list, add, edit, remove, PageControl1);
+    PageControl1->addTab(DestinationSheet, QStringLiteral("保存先情報"));
+    PageControl1->addTab(NewAppearancePage(), QStringLiteral("外観"));
+    PageControl1->addTab(NewOtherPage(), QStringLiteral("その他"));
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this](int page) {
+        if (PageControl1->widget(page) == DestinationSheet)
+            DestinationSheet->ShowRowOf(currentIdentifier_);
+    });
+
+    OkButton = new QPushButton(QStringLiteral("ＯＫ"), this);
+    CancelButton = new QPushButton(QStringLiteral("キャンセル"), this);
+    connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(OkButton);
+    buttons->addWidget(CancelButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(PageControl1, 1);
+    layout->addLayout(buttons);
+    resize(440, 400);
+}
+
+QWidget* TForm2::NewAppearancePage() {
+    AppearanceSheet = new QWidget(PageControl1);
+    AppearanceSheet->setObjectName(QStringLiteral("AppearanceSheet"));
+    GroupBox3 = new QGroupBox(
+        QStringLiteral(
+            "メインフォーム透明度　（ 透明表示に対応したウィンドウシステムでのみ変更可 ）"),
+        AppearanceSheet);
+    GroupBox3->setObjectName(QStringLiteral("GroupBox3"));
+    TrackBar1 = new QSlider(Qt::Horizontal, GroupBox3);
+    TrackBar1->setObjectName(QStringLiteral("TrackBar1"));
+    TrackBar1->setRange(0, 3);
+    TrackBar1->setSingleStep(1);
+    TrackBar1->setPageStep(1);
+    TrackBar1->setTickInterval(1);
+    TrackBar1->setTickPosition(QSlider::TicksBelow);
+    connect(TrackBar1, &QSlider::valueChanged, this, &TForm2::TrackBar1Change);
+    Label1 = NamedLabel(QStringLiteral("Label1"), GroupBox3, QStringLiteral("ノーマル"));
+    Label2 = NamedLabel(QStringLiteral("Label2"), GroupBox3, QStringLiteral("透明度‐小"));
+    Label3 = NamedLabel(QStringLiteral("Label3"), GroupBox3, QStringLiteral("透明度‐中"));
+    Label4 = NamedLabel(QStringLiteral("Label4"), GroupBox3, QStringLiteral("透明度‐大"));
+
+    // Equal stretches between the labels keep each one near its tick.
+    auto* labels = new QHBoxLayout;
+    labels->addWidget(Label1);
+    labels->addStretch(1);
+    labels->addWidget(Label2);
+    labels->addStretch(1);
+    labels->addWidget(Label3);
+    labels->addStretch(1);
+    labels->addWidget(Label4);
+    auto* group = new QVBoxLayout(GroupBox3);
+    group->addWidget(TrackBar1);
+    group->addLayout(labels);
+    auto* page = new QVBoxLayout(AppearanceSheet);
+    page->addWidget(GroupBox3);
+    page->addStretch(1);
+    return AppearanceSheet;
+}
+
+QWidget* TForm2::NewOtherPage() {
+    OtherSheet = new QWidget(PageControl1);
+    OtherSheet->setObjectName(QStringLiteral("OtherSheet"));
+    GroupBox2 = new QGroupBox(QStringLiteral("終了時"), OtherSheet);
+    GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
+    CheckBox2 = new QCheckBox(QStringLiteral("確認をする。"), GroupBox2);
+    CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
+    auto* group = new QVBoxLayout(GroupBox2);
+    group->addWidget(CheckBox2);
+    auto* page = new QVBoxLayout(OtherSheet);
+    page->addWidget(GroupBox2);
+    page->addWidget(NewBrowserGroup());
+    page->addStretch(1);
+    return OtherSheet;
+}
+
+QWidget* TForm2::NewBrowserGroup() {
+    GroupBox4 = new QGroupBox(QStringLiteral("ブラウザ"), OtherSheet);
+    GroupBox4->setObjectName(QStringLiteral("GroupBox4"));
+    Label6 = NamedLabel(QStringLiteral("Label6"), GroupBox4, QString());
+    Label6->setWordWrap(true);
+    ShowExtensionState(NoteState::NotFromBrowser);
+    Label7 = NamedLabel(QStringLiteral("Label7"), GroupBox4,
+                        QStringLiteral("<a href=\"guide\">拡張機能の入れ方（ユーザーガイド）</a>"));
+    connect(Label7, &QLabel::linkActivated, this, [this] {
+        if (guideHandler_)
+            guideHandler_();
+    });
+    Label5 = NamedLabel(QStringLiteral("Label5"), GroupBox4, QStringLiteral("DevTools ポート"));
+    SpinEdit1 = new QSpinBox(GroupBox4);
+    SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
+    SpinEdit1->setRange(1, 65535);
+    Label5->setBuddy(SpinEdit1);
+    // Which browser start this port belongs to is not obvious from the number.
+    auto* hint = new QLabel(QStringLiteral("拡張機能がなくても、Chromium を "
+                                           "--remote-debugging-port=ポート番号 で起動すれば"
+                                           "記録できます。"),
+                            GroupBox4);
+    hint->setWordWrap(true);
+    auto* port = new QHBoxLayout;
+    port->addWidget(Label5);
+    port->addWidget(SpinEdit1);
+    port->addStretch(1);
+    auto* group = new QVBoxLayout(GroupBox4);
+    group->addWidget(Label6);
+    group->addWidget(Label7);
+    group->addLayout(port);
+    group->addWidget(hint);
+    return GroupBox4;
+}
+
+void TForm2::ShowExtensionState(NoteState state) {
+    QString text;
+    switch (state) {
+    case NoteState::NotFromBrowser:
+        text = QStringLiteral("拡張機能：まだブラウザからのドロップはありません。");
+        break;
+    case NoteState::Missing:
+        text = QStringLiteral("拡張機能：直前のドロップに拡張機能の情報はありませんでした。");
+        break;
+    case NoteState::Refused:
+        text = QStringLiteral(
+            "拡張機能：直前のドロップの情報は画像やページと合わず、使いませんでした。");
+        break;
+    case NoteState::Taken:
+        text = QStringLiteral("拡張機能：直前のドロップに拡張機能の情報がありました。");
+        break;
+    }
+    Label6->setText(text);
+}
+
+void TForm2::SetGuideHandler(std::function<void()> handler) {
+    guideHandler_ = std::move(handler);
+}
+
+void TForm2::LoadDevToolsPort(int port) {
+    SpinEdit1->setValue(port);
+}
+
+int TForm2::DevToolsPort() const {
+    return SpinEdit1->value();
+}
+
+bool TForm2::Run(const QString& currentIdentifier) {
+    currentIdentifier_ = currentIdentifier;
+    if (PageControl1->currentWidget() == DestinationSheet)
+        DestinationSheet->ShowRowOf(currentIdentifier_);
+    return exec() == QDialog::Accepted;
+}
+
+void TForm2::SetOpacityHandler(std::function<void(int level)> handler) {
+    opacityHandler_ = std::move(handler);
+}
+
+void TForm2::SetTransparencySupported(bool supported) {
+    // The group carries its children's state, slider and labels included.
+    GroupBox3->setEnabled(supported);
+}
+
+void TForm2::LoadState(bool cbx1, bool cbx2, int tbr1) {
+    DestinationSheet->CheckBox1->setChecked(cbx1);
+    CheckBox2->setChecked(cbx2);
+    TrackBar1->setValue(tbr1);
+}
+
+TForm2::ShellChoices TForm2::State() const {
+    return {DestinationSheet->CheckBox1->isChecked(), CheckBox2->isChecked(), TrackBar1->value()};
+}
+
+void TForm2::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    CentreOnScreen(*this);
+}
+
+void TForm2::TrackBar1Change(int level) {
+    if (opacityHandler_)
+        opacityHandler_(level);
+}
+
+} // namespace kelvo

@@ -1,0 +1,101 @@
+#include "app/TrayIcon.h"
+#include "session/ProgramName.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QStatusBar>
+#include <QStyle>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+namespace kelvo {
+namespace {
+
+constexpr int kNoticeTime = 8000;
+
+} // namespace
+
+TrayIcon::TrayIcon(QMainWindow& window) : QObject(&window), window_(window) {
+    PopupMenu1 = std::make_unique<QMenu>();
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    Undo1 = PopupMenu1->addAction(QStringLiteral("元に戻す"));
+    Undo1->setObjectName(QStringLiteral("Undo1"));
+    N2 = PopupMenu1->addAction(QStringLiteral("履歴"));
+    N2->setObjectName(QStringLiteral("N2"));
+    PopupMenu1->addSeparator();
+    Exit2 = PopupMenu1->addAction(QStringLiteral("終了"));
+    Exit2->setObjectName(QStringLiteral("Exit2"));
+    connect(Undo1, &QAction::triggered, this, &TrayIcon::Undo1Click);
+    // In view first, so that the close question appears over the window.
+    connect(Exit2, &QAction::triggered, this, [this] {
+        Undo1Click();
+        window_.close();
+    });
+    window.installEventFilter(this);
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        return;
+    QIcon icon = QApplication::windowIcon();
+    if (icon.isNull())
+        icon = window.style()->standardIcon(QStyle::SP_DesktopIcon);
+    TrayIcon1 = new QSystemTrayIcon(icon, this);
+    TrayIcon1->setObjectName(QStringLiteral("TrayIcon1"));
+    TrayIcon1->setToolTip(KelvoName());
+    TrayIcon1->setContextMenu(PopupMenu1.get());
+    connect(TrayIcon1, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger)
+                    Undo1Click();
+            });
+    TrayIcon1->show();
+}
+
+TrayIcon::~TrayIcon() = default;
+
+// Wrapped to the window's width over the status bar, where the status bar
+// itself would cut the sentence and hide the waiting text under it. Stays on
+// the status bar as its tool tip for a later look.
+void TrayIcon::ShowNoTrayNotice() {
+    const QString notice = QStringLiteral("通知領域が無いため、アイコンは表示されません。");
+    QStatusBar* bar = window_.statusBar();
+    bar->setToolTip(notice);
+    auto* label = new QLabel(notice, &window_, Qt::ToolTip);
+    label->setObjectName(QStringLiteral("NoTrayNotice"));
+    label->setWordWrap(true);
+    label->setMargin(4);
+    label->setForegroundRole(QPalette::ToolTipText);
+    label->setBackgroundRole(QPalette::ToolTipBase);
+    label->setAutoFillBackground(true);
+    // A window of its own gets no height for its width from a layout.
+    label->setFixedSize(window_.width(), label->heightForWidth(window_.width()));
+    label->move(bar->mapToGlobal(QPoint(0, -label->height())));
+    label->show();
+    QTimer::singleShot(kNoticeTime, label, &QObject::deleteLater);
+}
+
+void TrayIcon::Undo1Click() {
+    window_.showNormal();
+    window_.raise();
+    window_.activateWindow();
+}
+
+bool TrayIcon::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == &window_) {
+        if (event->type() == QEvent::WindowStateChange && TrayIcon1 && window_.isMinimized()) {
+            // Hidden after the state change has been handled, not inside it.
+            QTimer::singleShot(0, &window_, [this] {
+                if (window_.isMinimized())
+                    window_.hide();
+            });
+        } else if (event->type() == QEvent::Show && !TrayIcon1 && !noticeShown_) {
+            noticeShown_ = true;
+            // After the window has appeared, so the notice is seen.
+            QTimer::singleShot(0, &window_, [this] { ShowNoTrayNotice(); });
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace kelvo

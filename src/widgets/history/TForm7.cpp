@@ -1,0 +1,330 @@
+#include "history/TForm7.h"
+
+#include "common/NamedLabel.h"
+#include "history/HistoryListModel.h"
+#include "logs/HistoryTree.h"
+#include "viewer/PreviewPair.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QFrame>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTableView>
+#include <QToolBar>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace kelvo {
+namespace {
+
+constexpr int kColumnWidths[kHistoryColumnCount] = {130, 150, 90, 220, 220};
+
+QAction* Command(const char* name, const QString& caption, const QString& hint,
+                 QStyle::StandardPixmap icon, QWidget* owner) {
+    auto* action = new QAction(owner->style()->standardIcon(icon), caption, owner);
+    action->setObjectName(QLatin1String(name));
+    action->setToolTip(hint);
+    action->setStatusTip(hint);
+    action->setEnabled(false);
+    return action;
+}
+
+QStatusBar* SimpleStatusBar(const QString& name, QLabel*& text, QWidget* parent) {
+    auto* bar = new QStatusBar(parent);
+    bar->setObjectName(name);
+    bar->setSizeGripEnabled(false);
+    text = new QLabel(bar);
+    bar->addWidget(text, 1);
+    return bar;
+}
+
+// An entry of its own for a shared command, so that it can be hidden in the
+// pop-up menu alone; it follows the command's caption and enabled state.
+QAction* PopupEntry(QMenu* menu, QAction* command) {
+    QAction* entry = menu->addAction(command->icon(), command->text());
+    entry->setObjectName(command->objectName() + QStringLiteral("Entry"));
+    entry->setEnabled(command->isEnabled());
+    QObject::connect(command, &QAction::changed, entry,
+                     [entry, command] { entry->setEnabled(command->isEnabled()); });
+    QObject::connect(entry, &QAction::triggered, command, &QAction::trigger);
+    return entry;
+}
+
+} // namespace
+
+TForm7::TForm7(HistoryContext context, QWidget* parent)
+    : QDialog(parent), context_(std::move(context)) {
+    setObjectName(QStringLiteral("TForm7"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setWindowFlag(Qt::WindowMinMaxButtonsHint, true);
+    setSizeGripEnabled(true);
+    setWindowTitle(HistoryCaption());
+    resize(683, 610);
+    if (!context_.openFolder)
+        context_.openFolder = [](const QUrl& folder) { QDesktopServices::openUrl(folder); };
+    listModel_ = new HistoryListModel(this);
+    HistoryView& view = *this;
+    actions_ = std::make_unique<HistoryActions>(context_.homeFolder, *listModel_, view,
+                                                context_.browser, context_.prompter);
+
+    CreateActions();
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    CreateMenus();
+    layout->setMenuBar(MainMenu1);
+    CreateToolBar();
+    layout->addWidget(ToolBar1);
+    Splitter1 = new QSplitter(Qt::Horizontal, this);
+    treePane_.Attach(Splitter1);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Splitter1->addWidget(BuildTreePane());
+    Splitter1->addWidget(BuildRightPane());
+    Splitter1->setStretchFactor(1, 1);
+    layout->addWidget(Splitter1, 1);
+    CreatePopupMenus();
+}
+
+// The actions go first (they own the listing, which reports to the window),
+// and nothing reaches them while the widgets go.
+TForm7::~TForm7() {
+    ListView1->selectionModel()->disconnect(this);
+    TreeView1->selectionModel()->disconnect(this);
+    actions_.reset();
+}
+
+void TForm7::CreateActions() {
+    Action21 = Command("Action21", QStringLiteral("開く"), QStringLiteral("選択画像を開く"),
+                       QStyle::SP_DialogOpenButton, this);
+    Action1 = Command("Action1", QStringLiteral("閉じる"), QStringLiteral("メインフォームへ戻る"),
+                      QStyle::SP_DialogCloseButton, this);
+    Action1->setEnabled(true);
+    const QString folder = QStringLiteral("画像保存先フォルダを開く");
+    Action17 = Command("Action17", folder, folder, QStyle::SP_DirOpenIcon, this);
+    const QString copy = QStringLiteral("画像取得元ＨＰアドレスをコピー");
+    Action18 = Command("Action18", copy, copy, QStyle::SP_FileDialogDetailedView, this);
+    const QString browse = QStringLiteral("画像取得元ＨＰをブラウザで開く");
+    Action19 = Command("Action19", browse, browse, QStyle::SP_ComputerIcon, this);
+    const QString browseNew = QStringLiteral("画像取得元ＨＰを新しいブラウザで開く");
+    Action20 = Command("Action20", browseNew, browseNew, QStyle::SP_DesktopIcon, this);
+    Action8 = Command("Action8", QStringLiteral("最初のファイル"),
+                      QStringLiteral("最初のファイルへ"), QStyle::SP_MediaSkipBackward, this);
+    Action9 = Command("Action9", QStringLiteral("前のファイル"), QStringLiteral("前のファイルへ"),
+                      QStyle::SP_ArrowUp, this);
+    Action10 = Command("Action10", QStringLiteral("次のファイル"), QStringLiteral("次のファイルへ"),
+                       QStyle::SP_ArrowDown, this);
+    Action11 = Command("Action11", QStringLiteral("最後のファイル"),
+                       QStringLiteral("最後のファイルへ"), QStyle::SP_MediaSkipForward, this);
+    const QString refresh = QStringLiteral("最新の情報に更新");
+    Action16 = Command("Action16", refresh, refresh, QStyle::SP_BrowserReload, this);
+    const QString rename = QStringLiteral("ファイル名の変更");
+    Action2 = Command("Action2", rename, rename, QStyle::SP_FileIcon, this);
+    Action2->setShortcut(Qt::Key_F2);
+    const QString copyPicture = QStringLiteral("コピー");
+    Action4 = Command("Action4", copyPicture, copyPicture, QStyle::SP_FileIcon, this);
+    Action4->setShortcut(QKeySequence::Copy);
+    // Shortcuts work while the window is active, whether or not a menu shows them.
+    addActions({Action2, Action4});
+
+    const auto bind = [this](QAction* action, void (HistoryActions::*command)()) {
+        connect(action, &QAction::triggered, this, [this, command] { ((*actions_).*command)(); });
+    };
+    bind(Action21, &HistoryActions::Action21Execute);
+    bind(Action17, &HistoryActions::Action17Execute);
+    bind(Action18, &HistoryActions::Action18Execute);
+    bind(Action19, &HistoryActions::Action19Execute);
+    bind(Action20, &HistoryActions::Action20Execute);
+    bind(Action8, &HistoryActions::Action8Execute);
+    bind(Action9, &HistoryActions::Action9Execute);
+    bind(Action10, &HistoryActions::Action10Execute);
+    bind(Action11, &HistoryActions::Action11Execute);
+    bind(Action2, &HistoryActions::Action2Execute);
+    bind(Action4, &HistoryActions::Action4Execute);
+    connect(Action1, &QAction::triggered, this, &QDialog::reject);
+    connect(Action16, &QAction::triggered, this, &TForm7::Action16Execute);
+}
+
+void TForm7::CreateMenus() {
+    MainMenu1 = new QMenuBar(this);
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    QMenu* file = MainMenu1->addMenu(QStringLiteral("ファイル"));
+    file->addActions({Action21, Action1});
+    QMenu* edit = MainMenu1->addMenu(QStringLiteral("編集"));
+    edit->addActions({Action2, Action4});
+    QMenu* view = MainMenu1->addMenu(QStringLiteral("表示"));
+    view->addActions({Action8, Action9, Action10, Action11});
+    view->addSeparator();
+    view->addAction(Action16);
+    QMenu* options = MainMenu1->addMenu(QStringLiteral("オプション"));
+    options->addActions({Action17, Action18, Action19, Action20});
+}
+
+void TForm7::CreateToolBar() {
+    ToolBar1 = new QToolBar(this);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->addActions({Action21, Action1});
+    ToolBar1->addSeparator();
+    ToolBar1->addActions({Action17, Action18, Action19, Action20});
+    ToolBar1->addSeparator();
+    ToolBar1->addActions({Action8, Action9, Action10, Action11, Action16});
+    ToolBar1->addSeparator();
+}
+
+void TForm7::CreatePopupMenus() {
+    PopupMenu1 = new QMenu(ListView1);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    lineEntries_ << PopupEntry(PopupMenu1, Action21);
+    PopupMenu1->addAction(Action1);
+    PopupMenu1->addSeparator();
+    for (QAction* command : {Action17, Action18, Action19, Action20})
+        lineEntries_ << PopupEntry(PopupMenu1, command);
+    PopupMenu1->addSeparator();
+    PopupMenu1->addAction(Action16);
+    ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ListView1, &QWidget::customContextMenuRequested, this,
+            [this](QPoint at) { PopupMenu1->popup(ListView1->viewport()->mapToGlobal(at)); });
+
+    PopupMenu2 = new QMenu(TreeView1);
+    PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
+    PopupMenu2->addAction(Action16);
+    TreeView1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(TreeView1, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
+        TreeView1->setFocus(); // PopupMenu2Popup
+        PopupMenu2->popup(TreeView1->viewport()->mapToGlobal(at));
+    });
+}
+
+QWidget* TForm7::BuildTreePane() {
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    auto* layout = new QVBoxLayout(Panel1);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    Panel5 = new QWidget(Panel1);
+    Panel5->setObjectName(QStringLiteral("Panel5"));
+    Panel5->setFixedHeight(4);
+    TreeView1 = new QTreeView(Panel1);
+    TreeView1->setObjectName(QStringLiteral("TreeView1"));
+    TreeView1->setToolTip(QStringLiteral("年月日クリックで履歴表示"));
+    TreeView1->setAccessibleName(QStringLiteral("取得した年月日"));
+    TreeView1->setAccessibleDescription(QStringLiteral("年月日クリックで履歴表示"));
+    TreeView1->setHeaderHidden(true);
+    TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    TreeView1->setMouseTracking(true); // hot tracking
+    TreeView1->setModel(&context_.tree);
+    TreeView1->viewport()->installEventFilter(this);
+    connect(TreeView1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { TreeView1Change(current); });
+    StatusBar1 = SimpleStatusBar(QStringLiteral("StatusBar1"), dayText_, Panel1);
+    layout->addWidget(Panel5);
+    layout->addWidget(TreeView1, 1);
+    layout->addWidget(StatusBar1);
+    return Panel1;
+}
+
+QWidget* TForm7::BuildRightPane() {
+    auto* right = new QWidget(this);
+    auto* layout = new QVBoxLayout(right);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    Panel3 = new QFrame(right);
+    Panel3->setObjectName(QStringLiteral("Panel3"));
+    Image1 = NewPreviewImage(Panel3, [this] { actions_->Image1DblClick(); });
+    Image1->setAccessibleName(QStringLiteral("選んだ画像のプレビュー"));
+    Image1->setAccessibleDescription(QStringLiteral("ダブルクリックで原寸表示"));
+    Image2 = NamedLabel(QStringLiteral("Image2"), Panel3);
+    preview_ = new PreviewPair(Image2, Image1);
+
+    ListView1 = new QTableView(right);
+    ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->setToolTip(QStringLiteral("ファイル名クリックで画像表示"));
+    ListView1->setAccessibleName(QStringLiteral("取得履歴"));
+    ListView1->setAccessibleDescription(
+        QStringLiteral("選んだ日に取得した画像の一覧。ファイル名クリックで画像表示"));
+    ListView1->setModel(listModel_);
+    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListView1->setShowGrid(true);
+    ListView1->setWordWrap(false);
+    ListView1->verticalHeader()->hide();
+    // One height for every line, so tens of thousands of lines lay out at once.
+    ListView1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    ListView1->verticalHeader()->setDefaultSectionSize(ListView1->fontMetrics().height() + 6);
+    ListView1->horizontalHeader()->setSectionsClickable(true);
+    ListView1->horizontalHeader()->setHighlightSections(false);
+    for (int column = 0; column < kHistoryColumnCount; ++column)
+        ListView1->setColumnWidth(column, kColumnWidths[column]);
+    ListView1->viewport()->installEventFilter(this);
+    ListView1->installEventFilter(this);
+    connect(ListView1->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            &TForm7::ListView1ColumnClick);
+    connect(ListView1, &QAbstractItemView::doubleClicked, this,
+            [this] { actions_->Action21Execute(); });
+    // ListView1SelectItem: a move to another line is a deselection, then a selection.
+    connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection& selected, const QItemSelection& deselected) {
+                if (!deselected.isEmpty())
+                    actions_->LineDeselected();
+                if (!selected.isEmpty())
+                    actions_->LineSelected(selected.indexes().constFirst().row());
+            });
+
+    Splitter2 = new QSplitter(Qt::Vertical, right);
+    previewPane_.Attach(Splitter2);
+    Splitter2->setObjectName(QStringLiteral("Splitter2"));
+    Splitter2->setChildrenCollapsible(false);
+    Splitter2->addWidget(Panel3);
+    Splitter2->addWidget(ListView1);
+    Splitter2->setStretchFactor(1, 1);
+    StatusBar2 = SimpleStatusBar(QStringLiteral("StatusBar2"), listText_, right);
+    layout->addWidget(Splitter2, 1);
+    layout->addWidget(StatusBar2);
+    return right;
+}
+
+QString TForm7::DayStatusText() const {
+    return dayText_->text();
+}
+
+QString TForm7::ListStatusText() const {
+    return listText_->text();
+}
+
+QAction* TForm7::PopupEntryOf(QAction* action) const {
+    for (QAction* entry : lineEntries_) {
+        if (entry->objectName() == action->objectName() + QStringLiteral("Entry"))
+            return entry;
+    }
+    return nullptr;
+}
+
+void TForm7::SetTreePaneWidth(int width) {
+    treePane_.Set(width);
+}
+
+int TForm7::TreePaneWidth() const {
+    return treePane_.Size();
+}
+
+void TForm7::SetPreviewPaneHeight(int height) {
+    previewPane_.Set(height);
+}
+
+int TForm7::PreviewPaneHeight() const {
+    return previewPane_.Size();
+}
+
+void TForm7::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    treePane_.ApplyIfPending();
+    previewPane_.ApplyIfPending();
+}
+
+} // namespace kelvo
