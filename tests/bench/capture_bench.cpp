@@ -15,6 +15,7 @@
 #include "files/FileCopy.h"
 #include "logs/HistoryTree.h"
 #include "support/CaptureFakes.h"
+#include "support/Files.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -32,6 +33,7 @@
 namespace {
 
 using namespace kelvo;
+using testing::Native;
 
 QStringList MakeSources(const QString& folder, int count, int sizeKb) {
     QStringList paths;
@@ -43,9 +45,7 @@ QStringList MakeSources(const QString& folder, int count, int sizeKb) {
         bytes[1] = '\xD8';
         bytes[2] = '\xFF';
         const QString path = folder + QStringLiteral("img_%1.jpg").arg(i, 4, 10, QChar(u'0'));
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write(bytes);
+        testing::WriteBytes(path, bytes);
         paths << path;
     }
     return paths;
@@ -62,10 +62,6 @@ double Average(const std::vector<double>& values, size_t from, size_t count) {
     for (size_t i = from; i < from + count; ++i)
         sum += values[i];
     return sum / static_cast<double>(count);
-}
-
-std::string Native(const QString& path) {
-    return QFile::encodeName(path).toStdString();
 }
 
 // The copies alone as automatic renaming made them before: a whole copy,
@@ -173,8 +169,7 @@ int main(int argc, char* argv[]) {
         pipeline.CaptureFile({file, {}});
         capture.push_back(timer.nsecsElapsed() / 1e6);
         timer.start();
-        CopyFileNoReplace(QFile::encodeName(file).toStdString(),
-                          QFile::encodeName(plain + QFileInfo(file).fileName()).toStdString());
+        CopyFileNoReplace(Native(file), Native(plain + QFileInfo(file).fileName()));
         copy.push_back(timer.nsecsElapsed() / 1e6);
     }
     const size_t tail = std::min<size_t>(100, capture.size());

@@ -6,8 +6,10 @@
 //
 //   QT_QPA_PLATFORM=offscreen kelvo_window_drop_bench [RUNS]
 
+#include "Median.h"
 #include "app/AppSession.h"
 #include "app/TForm1.h"
+#include "support/Files.h"
 #include "viewer/PictureLoader.h"
 
 #include <QApplication>
@@ -32,10 +34,7 @@
 
 namespace {
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
+using kelvo::bench::Median;
 
 // Content that does not compress away, as a photograph's.
 bool WriteJpeg(const QString& path) {
@@ -118,10 +117,7 @@ int main(int argc, char* argv[]) {
     for (int run = 0; run < runs; ++run) {
         const QString home = work.filePath(QStringLiteral("home%1/").arg(run));
         QDir().mkpath(home);
-        QFile settings(home + QStringLiteral("kelvo.ini"));
-        if (settings.open(QIODevice::WriteOnly))
-            settings.write("[Form]\r\nCBX2=0\r\n");
-        settings.close();
+        kelvo::testing::WriteBytes(home + QStringLiteral("kelvo.ini"), "[Form]\r\nCBX2=0\r\n");
         kelvo::AppSession session(home);
         kelvo::TForm1& window = session.MainWindow();
         window.show();

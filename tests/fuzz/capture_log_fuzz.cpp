@@ -7,6 +7,7 @@
 
 #include "Checks.h"
 #include "logs/CaptureLog.h"
+#include "support/Files.h"
 #include "table/TMlb2.h"
 
 #include <QDateTime>
@@ -24,14 +25,11 @@ namespace {
 const QDateTime kDay(QDate(2006, 5, 30), QTime(14, 3, 7));
 
 QByteArray LogBytes(const QString& home) {
-    QFile file(DailyLogPath(home, kDay));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return testing::ReadBytes(DailyLogPath(home, kDay));
 }
 
 void WriteLog(const QString& home, const QByteArray& bytes) {
-    QFile file(DailyLogPath(home, kDay));
-    Require(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size(),
-            "cannot write the log");
+    Require(testing::WriteBytes(DailyLogPath(home, kDay), bytes), "cannot write the log");
 }
 
 int RowsOf(const QString& home, TMlb2& table, bool* whole = nullptr) {

@@ -9,6 +9,7 @@
 
 #include "Checks.h"
 #include "capture/DropIntake.h"
+#include "support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -68,13 +69,12 @@ bool IsSafeName(const QString& name) {
 
 // The bytes of one of the drop's formats, unchanged.
 bool HoldsBytesOfTheDrop(const QString& path, const QMimeData& mime) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> content = testing::ReadFile(path);
+    if (!content)
         return false;
-    const QByteArray content = file.readAll();
     const QStringList formats = mime.formats();
     return std::any_of(formats.begin(), formats.end(),
-                       [&](const QString& format) { return mime.data(format) == content; });
+                       [&](const QString& format) { return mime.data(format) == *content; });
 }
 
 // The page a note gives is on the web, and only a browser's drop has one.

@@ -2,13 +2,14 @@
 // line or found in a folder named there, so that the corpus (crash inputs
 // included) is replayed by an ordinary build without libFuzzer.
 
+#include "support/StdFiles.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -46,15 +47,6 @@ bool CollectInputs(const fs::path& path, std::vector<fs::path>& inputs) {
     return false;
 }
 
-bool ReadWhole(const fs::path& path, std::vector<uint8_t>& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return false;
-    }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
-
 } // namespace
 } // namespace kelvo::fuzz
 
@@ -70,15 +62,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s FILE_OR_FOLDER... (no inputs found)\n", argv[0]);
         return 2;
     }
-    std::vector<uint8_t> bytes;
     for (const fs::path& input : inputs) {
-        if (!ReadWhole(input, bytes)) {
+        const std::optional<std::string> bytes = kelvo::testing::ReadFile(input);
+        if (!bytes) {
             std::fprintf(stderr, "cannot read %s\n", input.c_str());
             return 2;
         }
         // Printed first, so that the input is named when the target aborts.
-        std::fprintf(stderr, "replaying %s (%zu bytes)\n", input.c_str(), bytes.size());
-        LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+        std::fprintf(stderr, "replaying %s (%zu bytes)\n", input.c_str(), bytes->size());
+        LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size());
     }
     std::printf("replayed %zu inputs\n", inputs.size());
     return 0;

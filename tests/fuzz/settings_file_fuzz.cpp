@@ -17,16 +17,16 @@ void CheckSameValues(const SettingsFile& first, const SettingsFile& second) {
     for (const SettingKey& key : SettingKeys()) {
         switch (key.type) {
         case SettingType::Integer:
-            Require(first.Integer(key.section, key.key) == second.Integer(key.section, key.key),
+            Require(first.Integer(IntegerSetting(key.id)) == second.Integer(IntegerSetting(key.id)),
                     "integer changed by write and read");
             break;
         case SettingType::Boolean:
-            Require(first.Boolean(key.section, key.key) == second.Boolean(key.section, key.key),
+            Require(first.Boolean(BooleanSetting(key.id)) == second.Boolean(BooleanSetting(key.id)),
                     "boolean changed by write and read");
             break;
         case SettingType::String: {
-            const QString before = first.String(key.section, key.key);
-            const QString after = second.String(key.section, key.key);
+            const QString before = first.String(StringSetting(key.id));
+            const QString after = second.String(StringSetting(key.id));
             // A Shift-JIS text near the limit may grow past it in UTF-8 and is
             // then cut on the second reading.
             const bool cut = before.toUtf8().size() > kMaxStringBytes && before.startsWith(after);

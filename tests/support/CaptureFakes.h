@@ -57,7 +57,7 @@ public:
 
 class FixedClock : public Clock {
 public:
-    explicit FixedClock(QDateTime now = {}) : now(std::move(now)) {}
+    explicit FixedClock(QDateTime at = {}) : now(std::move(at)) {}
     QDateTime Now() const override { return now; }
     QDateTime now;
 };

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "support/Files.h"
+
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 namespace kelvo::testing {
@@ -12,11 +13,8 @@ public:
     QString New(const QByteArray& settings = {}) {
         const QString home = temp_.path() + QStringLiteral("/home%1/").arg(++count_);
         QDir().mkpath(home);
-        if (!settings.isEmpty()) {
-            QFile file(home + "kelvo.ini");
-            if (file.open(QIODevice::WriteOnly))
-                file.write(settings);
-        }
+        if (!settings.isEmpty())
+            WriteBytes(home + "kelvo.ini", settings);
         return home;
     }
     QString Path() const { return temp_.path(); }

@@ -4,6 +4,7 @@
 #include "destinations/DestinationTreePane.h"
 #include "history/TForm7.h"
 #include "support/FileIdentity.h"
+#include "support/Files.h"
 #include "support/TestHome.h"
 #include "viewer/TForm5.h"
 
@@ -34,17 +35,6 @@ private:
 
     QString NewHome(const QByteArray& settings = {}) { return homes.New(settings); }
 
-    static void Write(const QString& path, const QByteArray& bytes) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-
-    static QByteArray Read(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
     // Answers the next message box with the given button.
     static void AnswerNextQuestion(QMessageBox::StandardButton answer, QString* asked) {
         QTimer::singleShot(0, [=] {
@@ -68,7 +58,7 @@ private slots:
         QCOMPARE(form.StatusBar1->currentMessage(), QString());
         QCOMPARE(form.Splitter2->sizes().value(0), 96);
         QVERIFY(form.close()); // no question with CBX2 off
-        const QByteArray ini = Read(home + "kelvo.ini");
+        const QByteArray ini = testing::ReadBytes(home + "kelvo.ini");
         for (const char* key : {"[Form]",     "Top=",          "Left=",
                                 "Width=",     "Height=",       "IHeight=111",
                                 "P1Width=",   "WindowState=0", "DefSiki=初期フォルダ",
@@ -109,31 +99,30 @@ private slots:
                                        "Logs/2006年05月/.20060530.txt.tmp-2147483000-1-0",
                                        ".staging/drop-Ab12Cd/photo.jpg"};
         for (const QString& leftover : leftovers) {
-            QDir().mkpath(QFileInfo(home + leftover).path());
-            Write(home + leftover, "left");
+            QVERIFY(testing::WriteBytesMakingFolders(home + leftover, "left"));
         }
-        Write(home + "Logs/2006年05月/20060530.txt", "kept");
+        QVERIFY(testing::WriteBytes(home + "Logs/2006年05月/20060530.txt", "kept"));
         AppSession session(home);
         for (const QString& leftover : leftovers)
             QVERIFY2(!QFileInfo::exists(home + leftover), qPrintable(leftover));
         QVERIFY(!QFileInfo::exists(home + ".staging/drop-Ab12Cd"));
-        QCOMPARE(Read(home + "Logs/2006年05月/20060530.txt"), QByteArray("kept"));
+        QCOMPARE(testing::ReadBytes(home + "Logs/2006年05月/20060530.txt"), QByteArray("kept"));
     }
 
     // A list file read only in part survives closes until the list changes.
     void aListFileThatCannotBeReadIsKeptUntilTheListChanges() {
         const QString home = NewHome("[Form]\r\nCBX2=0\r\nNORI=1\r\n");
         const QByteArray headerless = "\"壁紙\";\"/data/壁紙/\"\r\n";
-        Write(home + "ListView.txt", headerless);
+        QVERIFY(testing::WriteBytes(home + "ListView.txt", headerless));
         {
             AppSession session(home);
             QVERIFY(session.SaveOnClose());
         }
-        QCOMPARE(Read(home + "ListView.txt"), headerless);
+        QCOMPARE(testing::ReadBytes(home + "ListView.txt"), headerless);
         AppSession session(home);
         session.Destinations().Append({"猫", "/data/猫/"});
         QVERIFY(session.SaveOnClose());
-        QVERIFY(Read(home + "ListView.txt").contains("\"猫\";\"/data/猫/\""));
+        QVERIFY(testing::ReadBytes(home + "ListView.txt").contains("\"猫\";\"/data/猫/\""));
     }
 
     // The port shows on the settings page; OK takes a new one for the link,
@@ -163,7 +152,8 @@ private slots:
         QCOMPARE(dialog.SpinEdit1->value(), 9444);
         session.MainWindow().show();
         QVERIFY(session.MainWindow().close());
-        QVERIFY(Read(home + "kelvo.ini").contains("\r\n[Browser]\r\nDevToolsPort=9444\r\n"));
+        QVERIFY(testing::ReadBytes(home + "kelvo.ini")
+                    .contains("\r\n[Browser]\r\nDevToolsPort=9444\r\n"));
     }
 
     void readsTheWindowFromTheSettings() {
@@ -192,7 +182,7 @@ private slots:
 
     void aDamagedTreeFileIsShownAndTheStartGoesOn() {
         const QString home = NewHome("[Form]\r\nCBX2=0\r\n");
-        Write(home + "TreeView.txt", "初期フォルダ\r\n\t\tdeep\r\n");
+        QVERIFY(testing::WriteBytes(home + "TreeView.txt", "初期フォルダ\r\n\t\tdeep\r\n"));
         AppSession session(home);
         session.MainWindow().show();
         QString told;
@@ -206,7 +196,7 @@ private slots:
     void aCloseWithoutANewDayLeavesTheTreeFileAlone() {
         const QString home = NewHome("[Form]\r\nCBX2=0\r\n");
         const QString tree = home + "TreeViewLogs.txt";
-        Write(tree, "2006年05月\r\n\t20060530\r\n");
+        QVERIFY(testing::WriteBytes(tree, "2006年05月\r\n\t20060530\r\n"));
         const QDateTime written(QDate(2006, 5, 30), QTime(14, 3, 7));
         QFile file(tree);
         QVERIFY(file.open(QIODevice::ReadWrite));

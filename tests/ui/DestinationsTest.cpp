@@ -4,10 +4,10 @@
 #include "destinations/DestinationFiles.h"
 #include "destinations/DestinationPage.h"
 #include "destinations/DestinationTreePane.h"
+#include "support/Files.h"
 #include "support/TestHome.h"
 
 #include <QAction>
-#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -64,10 +64,7 @@ private slots:
             session->Destinations().Reset(Three(home));
             QVERIFY(session->SaveOnClose());
         }
-        QFile settings(home + "kelvo.ini");
-        QVERIFY(settings.open(QIODevice::WriteOnly));
-        settings.write("[Form]\r\nNORI=1\r\nDefIndex=2\r\n");
-        settings.close();
+        QVERIFY(testing::WriteBytes(home + "kelvo.ini", "[Form]\r\nNORI=1\r\nDefIndex=2\r\n"));
         auto again = Start(home);
         QVERIFY(again);
         QCOMPARE(again->Destinations().All(), Three(home)); // file order, not sorted

@@ -5,11 +5,11 @@
 #include "logs/HistoryTree.h"
 #include "support/CaptureFakes.h"
 #include "support/FakeDevToolsEndpoint.h"
-#include "table/TMlb2.h"
+#include "support/Files.h"
+#include "support/Logs.h"
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -217,10 +217,8 @@ private slots:
         QDir().mkpath(target);
         QStringList sources;
         for (const char* name : {"first.jpg", "second.jpg"}) {
-            QFile file(temp.path() + "/" + name);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(name);
-            sources << file.fileName();
+            sources << temp.path() + "/" + name;
+            QVERIFY(testing::WriteBytes(sources.last(), name));
         }
         endpoint.delayMs = 150;
         endpoint.response = FakeDevToolsEndpoint::Ok(kTargets);
@@ -251,16 +249,11 @@ private slots:
                  (QStringList{"second dropped", "second returned", "first.jpg", "second.jpg"}));
         QCOMPARE(display.events.count("hover off"), 1);
         QCOMPARE(display.events.count("hover on"), 1);
-        TMlb2 log;
-        QVERIFY(log.Load(QFile::encodeName(DailyLogPath(home, clock.now)).toStdString()));
-        QStringList rows;
-        for (log.MoveFirst(); !log.AtEnd(); log.MoveNext())
-            rows << QString::fromStdString(std::string(log.GetValue("ファイル名").value_or(""))) +
-                        " " +
-                        QString::fromStdString(
-                            std::string(log.GetValue("取得元アドレス").value_or("")));
-        QCOMPARE(rows, (QStringList{"first.jpg http://127.0.0.1:8000/gallery.html",
-                                    "second.jpg http://127.0.0.1:8000/gallery.html"}));
+        const auto rows = testing::ReadLogRows(DailyLogPath(home, clock.now));
+        QVERIFY(rows.has_value());
+        QCOMPARE(testing::NamesAndAddresses(*rows),
+                 (QStringList{"first.jpg http://127.0.0.1:8000/gallery.html",
+                              "second.jpg http://127.0.0.1:8000/gallery.html"}));
     }
 };
 

@@ -6,7 +6,8 @@
 #include "logs/CaptureLog.h"
 #include "logs/HistoryTree.h"
 #include "support/CaptureFakes.h"
-#include "table/TMlb2.h"
+#include "support/Files.h"
+#include "support/Logs.h"
 #include "x11/XdndDirectSave.h"
 
 #include <QDir>
@@ -25,15 +26,11 @@ const QByteArray kOriginal("\xFF\xD8\xFF\xE0\0\x10JFIF\0original\r\n\x80\xFF\xD9
 const QByteArray kPixels("\x89PNG\r\n\x1A\n\0\0\0\rIHDR re-encoded", 27);
 constexpr auto kImageAddress = "https://img.example.com/cat.jpg";
 
-bool WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
+// What a file that cannot be read shows as, unlike the bytes of any drop.
+const QByteArray kUnreadable("(unreadable)");
 
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
-}
+using testing::ReadBytes;
+using testing::WriteBytes;
 
 // A drag source that writes the dropped file itself, as Firefox does: it
 // makes the file empty at once and fills it a little later, possibly under a
@@ -49,9 +46,9 @@ public:
         if (answer == Answer::Refuses)
             return false;
         const QString written = writeAs.isEmpty() ? path : QFileInfo(path).dir().filePath(writeAs);
-        WriteFile(written, {});
+        WriteBytes(written, {});
         if (answer == Answer::WritesLater)
-            QTimer::singleShot(100, [written, bytes = bytes] { WriteFile(written, bytes); });
+            QTimer::singleShot(100, [written, bytes = bytes] { WriteBytes(written, bytes); });
         return true;
     }
 
@@ -92,16 +89,7 @@ private:
     std::unique_ptr<CapturePipeline> pipeline;
 
     QStringList LoggedNames() {
-        TMlb2 table;
-        QStringList names;
-        table.Load(QFile::encodeName(DailyLogPath(home, clock.now)).toStdString());
-        for (table.MoveFirst(); !table.AtEnd(); table.MoveNext())
-            names << QString::fromStdString(
-                         std::string(table.GetValue("ファイル名").value_or(""))) +
-                         " " +
-                         QString::fromStdString(
-                             std::string(table.GetValue("取得元アドレス").value_or("")));
-        return names;
+        return testing::NamesAndAddresses(testing::LogRows(DailyLogPath(home, clock.now)));
     }
 
     DropPayload TakeFirefoxDrop() {
@@ -141,7 +129,7 @@ private slots:
         QVERIFY(requested.absolutePath().startsWith(home + ".staging/drop-"));
 
         const QString later = temp.path() + "/later.gif";
-        QVERIFY(WriteFile(later, "GIF89a later"));
+        QVERIFY(WriteBytes(later, "GIF89a later"));
         QTimer::singleShot(20, [&] {
             DropPayload second;
             second.files.append({later, {}});
@@ -149,7 +137,7 @@ private slots:
             QVERIFY(!QFileInfo::exists(target + "later.gif")); // not yet: it waits its turn
         });
         pipeline->HandleDroppedFiles(payload);
-        QCOMPARE(ReadAll(target + "cat.jpg"), kOriginal);
+        QCOMPARE(ReadBytes(target + "cat.jpg", kUnreadable), kOriginal);
         QVERIFY(!QFileInfo::exists(target + "cat.png"));
         QCOMPARE(LoggedNames(), (QStringList{QStringLiteral("cat.jpg ") + kImageAddress,
                                              QStringLiteral("later.gif ")}));
@@ -164,7 +152,7 @@ private slots:
         QVERIFY(source.requested[0].startsWith(home + ".staging/drop-"));
         QVERIFY(!source.requested[0].contains(".."));
         pipeline->HandleDroppedFiles(payload);
-        QCOMPARE(ReadAll(target + "cat-1.jpg"), kOriginal);
+        QCOMPARE(ReadBytes(target + "cat-1.jpg", kUnreadable), kOriginal);
     }
 
     void withoutTheOriginalThePixelsAreCaptured() {
@@ -172,7 +160,7 @@ private slots:
         DropPayload refused = TakeFirefoxDrop();
         QVERIFY(!refused.files[0].awaitWritten);
         pipeline->HandleDroppedFiles(refused);
-        QCOMPARE(ReadAll(target + "cat.png"), kPixels);
+        QCOMPARE(ReadBytes(target + "cat.png", kUnreadable), kPixels);
 
         source.answer = FakeDirectSave::Answer::NeverWrites;
         source.suggested = QStringLiteral("dog.jpg");
@@ -182,7 +170,7 @@ private slots:
         prompter.clashChoices = {ClashChoice::AutoRename};
         pipeline->HandleDroppedFiles(neverWritten);
         QVERIFY2(waited.elapsed() >= 900, QByteArray::number(waited.elapsed()).constData());
-        QCOMPARE(ReadAll(target + "cat[1].png"), kPixels);
+        QCOMPARE(ReadBytes(target + "cat[1].png", kUnreadable), kPixels);
         QVERIFY(!QFileInfo::exists(target + "dog.jpg"));
     }
 
@@ -226,8 +214,8 @@ private slots:
         FolderWriteWatch watch(folder);
         QVERIFY(watch.IsWatching());
         QVERIFY(QDir().mkdir(folder + "/sub"));
-        QVERIFY(WriteFile(folder + "/empty.jpg", {}));
-        QVERIFY(WriteFile(temp.path() + "/moved.png", "moved in whole"));
+        QVERIFY(WriteBytes(folder + "/empty.jpg", {}));
+        QVERIFY(WriteBytes(temp.path() + "/moved.png", "moved in whole"));
         QTimer::singleShot(
             50, [&] { QVERIFY(QFile::rename(temp.path() + "/moved.png", folder + "/moved.png")); });
         QCOMPARE(watch.AwaitWrittenFile(kLimit), folder + "/moved.png");

@@ -3,12 +3,12 @@
 #include "app/TrayIcon.h"
 #include "capture/CapturePipeline.h"
 #include "history/TForm7.h"
+#include "support/Files.h"
 #include "support/TestHome.h"
 #include "viewer/TForm5.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QMenuBar>
@@ -24,11 +24,6 @@ class HistorySessionTest : public QObject {
 
 private:
     testing::TestHomes homes;
-
-    static QByteArray Read(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
 
     // The lines of one section of an INI text.
     static QByteArrayList Section(const QByteArray& ini, const QByteArray& name) {
@@ -119,7 +114,7 @@ private slots:
         QCOMPARE(session.Viewer().geometry(), QRect(30, 40, 500, 400));
         QCOMPARE(session.HistoryBrowser().size(), QSize(700, 520));
         QVERIFY(session.FormClose());
-        const QByteArray ini = Read(home + "kelvo.ini");
+        const QByteArray ini = testing::ReadBytes(home + "kelvo.ini");
         const QByteArrayList viewer = Section(ini, "Form5");
         for (const char* line : {"Left=30", "Top=40", "Width=500", "Height=400", "WindowState=0"})
             QVERIFY2(viewer.contains(line), line);

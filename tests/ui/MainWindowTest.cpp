@@ -1,10 +1,10 @@
 #include "app/AppSession.h"
 #include "app/TForm1.h"
 #include "destinations/DestinationTreePane.h"
+#include "support/Files.h"
 
 #include <QAction>
 #include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -33,11 +33,8 @@ private:
         static int count = 0;
         home = temp.path() + QStringLiteral("/home%1/").arg(++count);
         QDir().mkpath(home);
-        QFile ini(home + "kelvo.ini");
-        if (!ini.open(QIODevice::WriteOnly))
+        if (!testing::WriteBytes(home + "kelvo.ini", "[Form]\r\nCBX2=0\r\n" + extra))
             return nullptr;
-        ini.write("[Form]\r\nCBX2=0\r\n" + extra);
-        ini.close();
         auto session = std::make_unique<AppSession>(home);
         session->MainWindow().show();
         if (!QTest::qWaitForWindowExposed(&session->MainWindow()))
@@ -101,11 +98,10 @@ private slots:
         QCOMPARE(form.Image1->height(), 40); // and so the preview refits
         form.Splitter1->setSizes({60, 200});
         QVERIFY(form.close());
-        QFile ini(home + "kelvo.ini");
-        QVERIFY(ini.open(QIODevice::ReadOnly));
-        const QByteArray written = ini.readAll();
+        const std::optional<QByteArray> written = testing::ReadFile(home + "kelvo.ini");
+        QVERIFY(written.has_value());
         for (const char* key : {"PBX1=0", "PBX2=0", "IHeight=60", "P1Width=96"})
-            QVERIFY2(written.contains(key), key);
+            QVERIFY2(written->contains(key), key);
     }
 
     void hidingTheMenuLeavesOnlyTheHelp() {

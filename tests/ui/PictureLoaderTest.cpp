@@ -3,6 +3,7 @@
 #include "viewer/PreviewPair.h"
 
 #include "support/EncodedPictures.h"
+#include "support/Files.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -81,10 +82,10 @@ class PictureLoaderTest : public QObject {
     }
 
     QString Written(const QString& name, const QByteArray& bytes) {
-        QFile file(dir_.filePath(name));
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        const QString path = dir_.filePath(name);
+        if (!testing::WriteBytes(path, bytes))
             QTest::qFail("could not write the file", __FILE__, __LINE__);
-        return file.fileName();
+        return path;
     }
 
 private slots:
@@ -223,9 +224,10 @@ private slots:
         }
         if (testing::Encoder("avifenc").isEmpty())
             QSKIP("avifenc (Debian's libavif-bin) is not installed");
-        QFile whole(MadeAvif("whole.avif", {testing::Halves(30, 20, Qt::red, Qt::blue)}));
-        QVERIFY(whole.open(QIODevice::ReadOnly));
-        const QByteArray bytes = whole.readAll();
+        const std::optional<QByteArray> whole =
+            testing::ReadFile(MadeAvif("whole.avif", {testing::Halves(30, 20, Qt::red, Qt::blue)}));
+        QVERIFY(whole.has_value());
+        const QByteArray bytes = *whole;
         const LoadedPicture cut = LoadPicture(Written("cut.avif", bytes.left(bytes.size() - 10)));
         QCOMPARE(cut.kind, PictureKind::Avif);
         QVERIFY(cut.image.isNull());

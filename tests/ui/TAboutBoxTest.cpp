@@ -18,7 +18,7 @@ private slots:
         QStringList texts;
         for (const QLabel* label : box.findChildren<QLabel*>())
             texts << label->text();
-        QVERIFY(texts.contains(QStringLiteral("ケルボ v1.13")));
+        QVERIFY(texts.contains(QStringLiteral("ケルボ v" KELVO_PROJECT_VERSION)));
         QVERIFY(texts.contains(QStringLiteral("画像取得閲覧ツール")));
         QVERIFY(box.ProgramIcon->pixmap().width() > 0);
         QVERIFY(box.Edit1->isReadOnly());

@@ -7,7 +7,8 @@
 #include "services/WorkAside.h"
 #include "support/BrowserNotes.h"
 #include "support/CaptureFakes.h"
-#include "table/TMlb2.h"
+#include "support/Files.h"
+#include "support/Logs.h"
 
 #include <QDir>
 #include <QDropEvent>
@@ -27,8 +28,11 @@ namespace kelvo {
 using testing::ChromiumCustomDataBlob;
 using testing::FakeBrowser;
 using testing::FixedClock;
+using testing::LogRow;
 using testing::NoteJson;
+using testing::ReadBytes;
 using testing::ScriptedPrompter;
+using testing::WriteBytes;
 
 // Drops go through real drop events into the window, and on through the
 // pipeline to files, rows and what the window shows.
@@ -57,11 +61,6 @@ private:
         return path;
     }
 
-    QByteArray Bytes(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
     void Drop(QMimeData* mime) {
         const QPointF at(form->width() / 2.0, form->height() / 2.0);
         QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
@@ -84,16 +83,11 @@ private:
         return mime;
     }
 
-    QStringList Logged(const char* column) {
-        TMlb2 table;
-        QStringList values;
-        table.Load(QFile::encodeName(DailyLogPath(home, clock->now)).toStdString());
-        for (table.MoveFirst(); !table.AtEnd(); table.MoveNext())
-            values << QString::fromStdString(std::string(table.GetValue(column).value_or("")));
-        return values;
+    QStringList Logged(QString LogRow::*column) {
+        return testing::LogColumn(DailyLogPath(home, clock->now), column);
     }
-    QStringList LoggedNames() { return Logged("ファイル名"); }
-    QStringList LoggedAddresses() { return Logged("取得元アドレス"); }
+    QStringList LoggedNames() { return Logged(&LogRow::name); }
+    QStringList LoggedAddresses() { return Logged(&LogRow::address); }
 
 private slots:
     void init() {
@@ -182,7 +176,7 @@ private slots:
         for (QThread* thread : copyThreads)
             QVERIFY(thread != QThread::currentThread());
         QCOMPARE(LoggedNames(), (QStringList{"first.png", "second.png"}));
-        QCOMPARE(Bytes(target + "second.png"), Bytes(second));
+        QCOMPARE(ReadBytes(target + "second.png"), ReadBytes(second));
         QCOMPARE(form->StatusText(), QStringLiteral("2 画像取得"));
     }
 
@@ -221,14 +215,14 @@ private slots:
     }
 
     void takesAChromiumDrop() {
-        const QByteArray original = Bytes(WritePicture("source.jpg", "JPEG"));
+        const QByteArray original = ReadBytes(WritePicture("source.jpg", "JPEG"));
         auto* mime = new QMimeData;
         mime->setUrls({QUrl("https://img.example.com/photos/%E5%86%99%E7%9C%9F.jpg?size=big")});
         mime->setData("application/octet-stream", original);
         mime->setData("chromium/x-renderer-taint", "https://example.com");
         mime->setHtml("<img src=\"https://img.example.com/photos/x.jpg\">");
         Drop(mime);
-        QCOMPARE(Bytes(target + "写真.jpg"), original);
+        QCOMPARE(ReadBytes(target + "写真.jpg"), original);
         QCOMPARE(LoggedAddresses(),
                  QStringList{"https://img.example.com/photos/%E5%86%99%E7%9C%9F.jpg?size=big"});
         QVERIFY(
@@ -243,7 +237,7 @@ private slots:
             auto* mime = new QMimeData;
             mime->setUrls({QUrl(image)});
             mime->setData("application/x-moz-file-promise-dest-filename", name.toUtf8());
-            mime->setData("application/octet-stream", Bytes(WritePicture(name, "JPEG")));
+            mime->setData("application/octet-stream", ReadBytes(WritePicture(name, "JPEG")));
             mime->setData("chromium/x-renderer-taint", "https://example.com");
             if (!page.isEmpty())
                 mime->setData("chromium/x-web-custom-data",
@@ -264,14 +258,14 @@ private slots:
     }
 
     void takesAFirefoxDrop() {
-        const QByteArray png = Bytes(WritePicture("pixels.png"));
+        const QByteArray png = ReadBytes(WritePicture("pixels.png"));
         auto* mime = new QMimeData;
         mime->setUrls({QUrl("https://img.example.com/cat.jpg")});
         mime->setData("application/x-moz-file-promise-url", "https://img.example.com/cat.jpg");
         mime->setData("application/x-moz-file-promise-dest-filename", "cat.jpg");
         mime->setData("image/png", png);
         Drop(mime);
-        QCOMPARE(Bytes(target + "cat.png"), png);
+        QCOMPARE(ReadBytes(target + "cat.png"), png);
         QCOMPARE(LoggedAddresses(), QStringList{"https://img.example.com/cat.jpg"});
     }
 
@@ -285,10 +279,7 @@ private slots:
 
     void completesACaptureWhosePictureCannotBeDecoded() {
         const QString broken = sources + "broken.jpg";
-        QFile file(broken);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("this is not a jpeg");
-        file.close();
+        QVERIFY(WriteBytes(broken, "this is not a jpeg"));
         Drop(FileDrop({broken}));
         QVERIFY(QFile::exists(target + "broken.jpg"));
         QCOMPARE(LoggedNames(), QStringList{"broken.jpg"});

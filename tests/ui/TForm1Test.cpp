@@ -12,7 +12,7 @@ private slots:
     void showsTheProgramCaption() {
         TForm1 form;
         QCOMPARE(form.objectName(), QStringLiteral("TForm1"));
-        QCOMPARE(form.windowTitle(), QStringLiteral("ケルボ v1.13"));
+        QCOMPARE(form.windowTitle(), QStringLiteral("ケルボ v" KELVO_PROJECT_VERSION));
     }
 
     void closesOnRequest() {

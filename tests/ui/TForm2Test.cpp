@@ -131,13 +131,13 @@ private slots:
         const QPoint centre = owner.screen()->availableGeometry().center();
         QVERIFY((frame.center() - centre).manhattanLength() <= 2);
         const TForm2::ShellChoices state = dialog.State();
-        QCOMPARE(state.cbx1, false);
-        QCOMPARE(state.cbx2, false);
-        QCOMPARE(state.tbr1, 3);
+        QCOMPARE(state.keptDestinationFlag, false);
+        QCOMPARE(state.confirmClose, false);
+        QCOMPARE(state.transparencyLevel, 3);
 
         QTimer::singleShot(0, dialog.CancelButton, &QPushButton::click);
         QVERIFY(!dialog.Run(QString()));
-        QCOMPARE(dialog.State().tbr1, 3);
+        QCOMPARE(dialog.State().transparencyLevel, 3);
     }
 };
 

@@ -2,6 +2,7 @@
 #include "viewer/FileFacts.h"
 
 #include "support/EncodedPictures.h"
+#include "support/Files.h"
 
 #include <QApplication>
 #include <QImage>
@@ -43,9 +44,7 @@ private:
                                frame + QByteArray("\x02\x02\x44\x01\x00", 5) + frame +
                                QByteArray("\x02\x02\x4C\x01\x00", 5) + QByteArray("\x3B", 1);
         const QString path = temp.path() + "/anim.gif";
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly))
-            file.write(gif);
+        testing::WriteBytes(path, gif); // a failure shows as a picture that does not load
         return path;
     }
 
@@ -185,10 +184,7 @@ private slots:
 
         const QSize before = form->size();
         const QString text = temp.path() + "/notes.txt";
-        QFile file(text);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("not a picture");
-        file.close();
+        QVERIFY(testing::WriteBytes(text, "not a picture"));
         Open(text, "https://example.com/");
         QVERIFY(!form->Movie());
         QCOMPARE(form->PanelText(0), QString());
@@ -247,13 +243,10 @@ private slots:
         const QColor first = Shown(100, 50);
         QVERIFY2(first.red() > 240 && first.blue() < 15, qPrintable(first.name()));
 
-        QFile whole(still);
-        QVERIFY(whole.open(QIODevice::ReadOnly));
+        const std::optional<QByteArray> whole = testing::ReadFile(still);
+        QVERIFY(whole.has_value());
         const QString broken = temp.path() + "/broken.avif";
-        QFile cut(broken);
-        QVERIFY(cut.open(QIODevice::WriteOnly));
-        cut.write(whole.readAll().chopped(30));
-        cut.close();
+        QVERIFY(testing::WriteBytes(broken, whole->chopped(30)));
         Open(broken);
         QVERIFY(form->Image1->pixmap().isNull());
         QVERIFY2(

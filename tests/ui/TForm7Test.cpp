@@ -4,6 +4,9 @@
 #include "logs/CaptureLog.h"
 #include "support/CapturedHome.h"
 #include "support/EncodedPictures.h"
+#include "support/Files.h"
+#include "support/Logs.h"
+#include "support/Times.h"
 #include "viewer/PreviewFit.h"
 
 #include <QAction>
@@ -152,11 +155,10 @@ private slots:
         QVERIFY(form->Action16->isEnabled());
         QVERIFY(Disabled({form->Action8, form->Action9, form->Action10, form->Action11}));
 
-        QFile log(captured->LogOf(day));
-        QVERIFY(log.open(QIODevice::WriteOnly));
-        log.write("\"ファイル名\";\"取得日時\";\"保存先フォルダ\"\r\n\"x.jpg\";\"2006/03/15 "
-                  "10:00:00\";\"/nowhere/\"\r\n");
-        log.close();
+        QVERIFY(testing::WriteBytes(
+            captured->LogOf(day),
+            "\"ファイル名\";\"取得日時\";\"保存先フォルダ\"\r\n\"x.jpg\";\"2006/03/15 "
+            "10:00:00\";\"/nowhere/\"\r\n"));
         form->Action16->trigger();
         QCOMPARE(form->ListStatusText(), QStringLiteral("1 個の履歴情報"));
         QCOMPARE(form->ListModel().Line(0).fileName, QStringLiteral("x.jpg"));
@@ -253,11 +255,11 @@ private slots:
         const QString avifPath = temp->filePath("made.avif");
         const QString made = testing::WriteAvif(avifPath, {halves});
         QVERIFY2(made.isEmpty(), qPrintable(made));
-        QFile avif(avifPath);
-        QVERIFY(avif.open(QIODevice::ReadOnly));
+        const std::optional<QByteArray> avif = testing::ReadFile(avifPath);
+        QVERIFY(avif.has_value());
         const QDateTime later = day.addDays(2);
         captured->Capture("cat.webp", later, {}, webp);
-        captured->Capture("cat.avif", later.addSecs(60), {}, avif.readAll());
+        captured->Capture("cat.avif", later.addSecs(60), {}, *avif);
         ChooseDay("20060317");
         QCOMPARE(Names(), QStringList({"cat.webp", "cat.avif"}));
         for (int row = 0; row < 2; ++row) {
@@ -378,12 +380,10 @@ private slots:
         QCOMPARE(form->ListModel().LineCount(), 3);
 
         // A log of the old program: Shift-JIS and a Windows folder.
-        QFile log(DayLogPath(captured->home, "20060201"));
-        QVERIFY(log.open(QIODevice::WriteOnly));
-        log.write(testing::ShiftJisLogHeader() +
-                  "\"old.jpg\";\"2006/02/01 10:00:00\";\"\x95\xC7\x8E\x86\";\"\";"
-                  "\"C:\\\x89\xE6\x91\x9C\\\"\r\n");
-        log.close();
+        QVERIFY(testing::WriteShiftJisLog(
+            DayLogPath(captured->home, "20060201"),
+            "\"old.jpg\";\"2006/02/01 10:00:00\";\"\x95\xC7\x8E\x86\";\"\";"
+            "\"C:\\\x89\xE6\x91\x9C\\\"\r\n"));
         ChooseDay("20060201");
         QCOMPARE(form->ListModel().Line(0).identifier, QStringLiteral("壁紙"));
         QCOMPARE(form->ListModel().Line(0).folder, QStringLiteral("C:\\画像\\"));

@@ -10,8 +10,9 @@ namespace kelvo {
 CurrentDestination::CurrentDestination(QString homeFolder) : homeFolder_(std::move(homeFolder)) {}
 
 void CurrentDestination::ReadFrom(const SettingsFile& settings) {
-    Set(settings.String("Form", "DefSiki"), settings.String("Form", "DefFolder"));
-    index_ = settings.Integer("Form", "DefIndex");
+    Set(settings.String(StringSetting::DestinationIdentifier),
+        settings.String(StringSetting::DestinationFolder));
+    index_ = settings.Integer(IntegerSetting::DestinationIndex);
 }
 
 void CurrentDestination::Set(const QString& identifier, const QString& folder) {

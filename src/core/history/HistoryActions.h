@@ -1,6 +1,6 @@
 #pragma once
 
-#include "history/HistoryCommands.h"
+#include "history/LineCommands.h"
 
 #include <QString>
 
@@ -83,8 +83,6 @@ public:
     int FListedLevel = 0;
     int FSortColumn = 0;
     bool FSortDescending = false;
-    // The caption while a line is selected: its file's path.
-    const QString& SelectedPath() const { return selectedPath_; }
 
 private:
     bool SelectedAddressOpens();

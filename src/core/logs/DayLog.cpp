@@ -10,8 +10,7 @@ namespace kelvo {
 
 DayLog DayLog::Read(const QString& path) {
     DayLog log;
-    log.exists_ = QFileInfo(path).isFile();
-    if (!log.exists_)
+    if (!QFileInfo(path).isFile())
         return log;
     if (!LoadCaptureLog(path, log.table_)) {
         log.unreadable_ = true;

@@ -26,7 +26,6 @@ public:
     // A missing or unreadable log reads as a log without rows.
     static DayLog Read(const QString& path);
 
-    bool Exists() const { return exists_; }
     // The log exists but is no table the store can read.
     bool Unreadable() const { return unreadable_; }
     int RowCount() const { return table_.RowCount(); }
@@ -37,7 +36,6 @@ public:
 private:
     TMlb2 table_;
     std::array<int, kHistoryColumnCount> positions_{}; // table columns from 1; 0 when absent
-    bool exists_ = false;
     bool unreadable_ = false;
 };
 

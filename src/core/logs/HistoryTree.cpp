@@ -87,8 +87,8 @@ struct HistoryTree::Node {
     int SortedRowFor(const QString& childText) const {
         const auto at =
             std::upper_bound(children.begin(), children.end(), childText,
-                             [](const QString& text, const auto& child) {
-                                 return QString::localeAwareCompare(text, child->text) < 0;
+                             [](const QString& wanted, const auto& child) {
+                                 return QString::localeAwareCompare(wanted, child->text) < 0;
                              });
         return int(at - children.begin());
     }
@@ -193,7 +193,7 @@ void HistoryTree::AddDaysOfLogs(const QString& logsFolder) {
     const QDir logs(logsFolder);
     for (const QString& month : logs.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         for (const QFileInfo& log :
-             QDir(logs.filePath(month)).entryInfoList({"*.txt"}, QDir::Files)) {
+             QDir(logs.filePath(month)).entryInfoList({QStringLiteral("*.txt")}, QDir::Files)) {
             const QDate day = QDate::fromString(log.completeBaseName(), QStringLiteral("yyyyMMdd"));
             const QDateTime time(day, QTime(0, 0));
             if (day.isValid() && MonthText(time) == month)

@@ -6,7 +6,6 @@
 #include <QStringList>
 
 #include <cctype>
-#include <cstring>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -20,16 +19,29 @@ constexpr qsizetype kMaxStringBytes = 2047;
 
 using Key = std::pair<QByteArray, QByteArray>;
 
-SettingKey IntegerKey(const char* section, const char* key, int defaultValue) {
-    return {section, key, SettingType::Integer, QVariant(defaultValue)};
+constexpr int kAnyInteger = std::numeric_limits<int>::min();
+constexpr int kLargestInteger = std::numeric_limits<int>::max();
+
+SettingKey IntegerKey(IntegerSetting id, const char* section, const char* key, int defaultValue,
+                      int minimum = kAnyInteger, int maximum = kLargestInteger) {
+    return {section, key, SettingType::Integer, int(id), QVariant(defaultValue), minimum, maximum};
 }
 
-SettingKey BooleanKey(const char* section, const char* key, bool defaultValue) {
-    return {section, key, SettingType::Boolean, QVariant(defaultValue)};
+SettingKey BooleanKey(BooleanSetting id, const char* section, const char* key, bool defaultValue) {
+    return {section, key, SettingType::Boolean, int(id), QVariant(defaultValue)};
 }
 
-SettingKey StringKey(const char* section, const char* key, QVariant defaultValue) {
-    return {section, key, SettingType::String, std::move(defaultValue)};
+SettingKey StringKey(StringSetting id, const char* section, const char* key,
+                     QVariant defaultValue) {
+    return {section, key, SettingType::String, int(id), std::move(defaultValue)};
+}
+
+const SettingKey& FindKey(SettingType type, int id) {
+    for (const SettingKey& key : SettingKeys()) {
+        if (key.type == type && key.id == id)
+            return key;
+    }
+    throw std::logic_error("a setting without a key");
 }
 
 // Windows matches section and key names without regard to case.
@@ -105,61 +117,65 @@ ParsedIni ParseIni(const QByteArray& text) {
     return parsed;
 }
 
-const char* TypeName(SettingType type) {
-    switch (type) {
-    case SettingType::Integer:
-        return "integer";
-    case SettingType::Boolean:
-        return "boolean";
-    case SettingType::String:
-        break;
-    }
-    return "string";
-}
-
 } // namespace
 
 std::span<const SettingKey> SettingKeys() {
+    using I = IntegerSetting;
+    using B = BooleanSetting;
+    using S = StringSetting;
+    constexpr int kStates = int(WindowState::Maximized);
     static const SettingKey keys[] = {
-        IntegerKey("Form", "Top", 100),
-        IntegerKey("Form", "Left", 100),
-        IntegerKey("Form", "Width", 287),
-        IntegerKey("Form", "Height", 292),
-        IntegerKey("Form", "IHeight", 111), // preview pane
-        IntegerKey("Form", "P1Width", 96),  // tree pane
-        IntegerKey("Form", "WindowState", 0),
-        IntegerKey("Form5", "Top", 0),
-        IntegerKey("Form5", "Left", 0),
-        IntegerKey("Form5", "Width", 585),
-        IntegerKey("Form5", "Height", 550),
-        IntegerKey("Form5", "WindowState", 0),
-        IntegerKey("Form7", "Top", 0),
-        IntegerKey("Form7", "Left", 0),
-        IntegerKey("Form7", "Width", 683),
-        IntegerKey("Form7", "Height", 610),
-        IntegerKey("Form7", "IHeight", 200),
-        IntegerKey("Form7", "P1Width", 185),
-        IntegerKey("Form7", "WindowState", 0),
-        StringKey("Form", "DefSiki", QStringLiteral("初期フォルダ")),
-        IntegerKey("Form", "DefIndex", 0),
-        StringKey("Form", "DefFolder", QVariant()),
-        BooleanKey("Form", "CBX1", true),
-        BooleanKey("Form", "CBX2", true), // confirm before ending
-        BooleanKey("Form", "PBX1", true), // menu shown
-        BooleanKey("Form", "PBX2", true), // tree pane shown
-        IntegerKey("Form", "TBR1", 0),    // transparency level
-        BooleanKey("Form", "NORI", false),
-        IntegerKey("Browser", "DevToolsPort", 9222), // the browser's debugging port
+        IntegerKey(I::MainTop, "Form", "Top", 100),
+        IntegerKey(I::MainLeft, "Form", "Left", 100),
+        IntegerKey(I::MainWidth, "Form", "Width", 287),
+        IntegerKey(I::MainHeight, "Form", "Height", 292),
+        IntegerKey(I::MainPreviewHeight, "Form", "IHeight", 111),
+        IntegerKey(I::MainTreeWidth, "Form", "P1Width", 96),
+        IntegerKey(I::MainWindowState, "Form", "WindowState", 0, 0, kStates),
+        IntegerKey(I::ViewerTop, "Form5", "Top", 0),
+        IntegerKey(I::ViewerLeft, "Form5", "Left", 0),
+        IntegerKey(I::ViewerWidth, "Form5", "Width", 585),
+        IntegerKey(I::ViewerHeight, "Form5", "Height", 550),
+        IntegerKey(I::ViewerWindowState, "Form5", "WindowState", 0, 0, kStates),
+        IntegerKey(I::HistoryTop, "Form7", "Top", 0),
+        IntegerKey(I::HistoryLeft, "Form7", "Left", 0),
+        IntegerKey(I::HistoryWidth, "Form7", "Width", 683),
+        IntegerKey(I::HistoryHeight, "Form7", "Height", 610),
+        IntegerKey(I::HistoryPreviewHeight, "Form7", "IHeight", 200),
+        IntegerKey(I::HistoryTreeWidth, "Form7", "P1Width", 185),
+        IntegerKey(I::HistoryWindowState, "Form7", "WindowState", 0, 0, kStates),
+        StringKey(S::DestinationIdentifier, "Form", "DefSiki", QStringLiteral("初期フォルダ")),
+        IntegerKey(I::DestinationIndex, "Form", "DefIndex", 0),
+        StringKey(S::DestinationFolder, "Form", "DefFolder", QVariant()),
+        BooleanKey(B::KeptDestinationFlag, "Form", "CBX1", true),
+        BooleanKey(B::ConfirmClose, "Form", "CBX2", true),
+        BooleanKey(B::MenuShown, "Form", "PBX1", true),
+        BooleanKey(B::TreePaneShown, "Form", "PBX2", true),
+        IntegerKey(I::TransparencyLevel, "Form", "TBR1", 0),
+        BooleanKey(B::ListFileWritten, "Form", "NORI", false),
+        IntegerKey(I::DevToolsPort, "Browser", "DevToolsPort", 9222),
     };
     return keys;
 }
 
-const SettingKey& FindSettingKey(const char* section, const char* key) {
-    for (const SettingKey& entry : SettingKeys()) {
-        if (std::strcmp(entry.section, section) == 0 && std::strcmp(entry.key, key) == 0)
-            return entry;
-    }
-    throw std::out_of_range(std::string("no setting ") + section + "/" + key);
+const SettingKey& KeyOf(IntegerSetting setting) {
+    return FindKey(SettingType::Integer, int(setting));
+}
+
+const SettingKey& KeyOf(BooleanSetting setting) {
+    return FindKey(SettingType::Boolean, int(setting));
+}
+
+const SettingKey& KeyOf(StringSetting setting) {
+    return FindKey(SettingType::String, int(setting));
+}
+
+int DefaultInteger(IntegerSetting setting) {
+    return KeyOf(setting).defaultValue.toInt();
+}
+
+QSize DefaultSize(const WindowSettings& window) {
+    return {DefaultInteger(window.width), DefaultInteger(window.height)};
 }
 
 QString WriteFailureText(const QString& path) {
@@ -180,28 +196,32 @@ void SettingsFile::ReadBytes(std::string_view bytes) {
     set_.clear();
 }
 
-int SettingsFile::Integer(const char* section, const char* key) const {
-    if (const auto set = set_.find(LookupKey(section, key)); set != set_.end())
-        return set->second.toInt();
-    const int fallback = Default(FindSettingKey(section, key)).toInt();
-    const std::optional<QByteArray> raw = RawValue(section, key);
-    return raw ? ParseInteger(*raw).value_or(fallback) : fallback;
+int SettingsFile::Integer(IntegerSetting setting) const {
+    const SettingKey& key = KeyOf(setting);
+    if (const QVariant* set = SetValue(key))
+        return set->toInt();
+    const int fallback = Default(key).toInt();
+    const std::optional<QByteArray> raw = RawValue(key);
+    const std::optional<int> value = raw ? ParseInteger(*raw) : std::nullopt;
+    return value && *value >= key.minimum && *value <= key.maximum ? *value : fallback;
 }
 
-bool SettingsFile::Boolean(const char* section, const char* key) const {
-    if (const auto set = set_.find(LookupKey(section, key)); set != set_.end())
-        return set->second.toBool();
-    const bool fallback = Default(FindSettingKey(section, key)).toBool();
-    const std::optional<QByteArray> raw = RawValue(section, key);
+bool SettingsFile::Boolean(BooleanSetting setting) const {
+    const SettingKey& key = KeyOf(setting);
+    if (const QVariant* set = SetValue(key))
+        return set->toBool();
+    const bool fallback = Default(key).toBool();
+    const std::optional<QByteArray> raw = RawValue(key);
     const std::optional<int> value = raw ? ParseInteger(*raw) : std::nullopt;
     return value ? *value != 0 : fallback;
 }
 
-QString SettingsFile::String(const char* section, const char* key) const {
-    if (const auto set = set_.find(LookupKey(section, key)); set != set_.end())
-        return set->second.toString();
-    const QString fallback = Default(FindSettingKey(section, key)).toString();
-    const std::optional<QByteArray> raw = RawValue(section, key);
+QString SettingsFile::String(StringSetting setting) const {
+    const SettingKey& key = KeyOf(setting);
+    if (const QVariant* set = SetValue(key))
+        return set->toString();
+    const QString fallback = Default(key).toString();
+    const std::optional<QByteArray> raw = RawValue(key);
     if (!raw)
         return fallback;
     // Each value is UTF-8 or the old program's Shift-JIS on its own: one odd
@@ -216,37 +236,45 @@ QString SettingsFile::String(const char* section, const char* key) const {
     return DecodeFileText(bytes.substr(0, size_t(end)));
 }
 
-void SettingsFile::SetInteger(const char* section, const char* key, int value) {
-    Set(section, key, SettingType::Integer, QVariant(value));
+WindowState SettingsFile::State(const WindowSettings& window) const {
+    return WindowState(Integer(window.state));
 }
 
-void SettingsFile::SetBoolean(const char* section, const char* key, bool value) {
-    Set(section, key, SettingType::Boolean, QVariant(value));
+void SettingsFile::Set(IntegerSetting setting, int value) {
+    Set(KeyOf(setting), QVariant(value));
 }
 
-void SettingsFile::SetString(const char* section, const char* key, const QString& value) {
-    Set(section, key, SettingType::String, QVariant(value));
+void SettingsFile::Set(BooleanSetting setting, bool value) {
+    Set(KeyOf(setting), QVariant(value));
 }
 
-void SettingsFile::Set(const char* section, const char* key, SettingType type, QVariant value) {
-    const SettingKey& entry = FindSettingKey(section, key);
-    if (entry.type != type) {
-        throw std::invalid_argument(std::string("setting ") + section + "/" + key + " is " +
-                                    TypeName(entry.type));
-    }
-    set_[LookupKey(section, key)] = std::move(value);
+void SettingsFile::Set(StringSetting setting, const QString& value) {
+    Set(KeyOf(setting), QVariant(value));
+}
+
+void SettingsFile::Set(const WindowSettings& window, WindowState state) {
+    Set(window.state, int(state));
+}
+
+void SettingsFile::Set(const SettingKey& key, QVariant value) {
+    set_[LookupKey(key.section, key.key)] = std::move(value);
+}
+
+const QVariant* SettingsFile::SetValue(const SettingKey& key) const {
+    const auto found = set_.find(LookupKey(key.section, key.key));
+    return found == set_.end() ? nullptr : &found->second;
 }
 
 QString SettingsFile::Text(const SettingKey& key) const {
     switch (key.type) {
     case SettingType::Integer:
-        return QString::number(Integer(key.section, key.key));
+        return QString::number(Integer(IntegerSetting(key.id)));
     case SettingType::Boolean:
-        return Boolean(key.section, key.key) ? QStringLiteral("1") : QStringLiteral("0");
+        return Boolean(BooleanSetting(key.id)) ? QStringLiteral("1") : QStringLiteral("0");
     case SettingType::String:
         break;
     }
-    return String(key.section, key.key);
+    return String(StringSetting(key.id));
 }
 
 bool SettingsFile::Write(const QString& path) const {
@@ -297,8 +325,8 @@ QVariant SettingsFile::Default(const SettingKey& key) const {
     return key.defaultValue.isNull() ? QVariant(homeFolder_) : key.defaultValue;
 }
 
-std::optional<QByteArray> SettingsFile::RawValue(const char* section, const char* key) const {
-    const auto found = values_.find(LookupKey(section, key));
+std::optional<QByteArray> SettingsFile::RawValue(const SettingKey& key) const {
+    const auto found = values_.find(LookupKey(key.section, key.key));
     if (found == values_.end())
         return std::nullopt;
     return found->second;

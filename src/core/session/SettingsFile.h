@@ -3,9 +3,11 @@
 #include "text/TextCodec.h"
 
 #include <QByteArray>
+#include <QSize>
 #include <QString>
 #include <QVariant>
 
+#include <limits>
 #include <map>
 #include <optional>
 #include <span>
@@ -14,20 +16,87 @@
 
 namespace kelvo {
 
+// Every key of the settings file, by the type of its value, so that a key
+// used as another type does not compile. Main is the main window, Viewer the
+// full-size viewer, History the history browser.
+enum class IntegerSetting {
+    MainTop,
+    MainLeft,
+    MainWidth,
+    MainHeight,
+    MainPreviewHeight,
+    MainTreeWidth,
+    MainWindowState,
+    ViewerTop,
+    ViewerLeft,
+    ViewerWidth,
+    ViewerHeight,
+    ViewerWindowState,
+    HistoryTop,
+    HistoryLeft,
+    HistoryWidth,
+    HistoryHeight,
+    HistoryPreviewHeight,
+    HistoryTreeWidth,
+    HistoryWindowState,
+    DestinationIndex,  // the current destination's place in the list
+    TransparencyLevel, // the main window's, 0 for opaque
+    DevToolsPort,      // the browser's debugging port
+};
+enum class BooleanSetting {
+    KeptDestinationFlag, // no control of ours shows it; carried from file to file
+    ConfirmClose,
+    MenuShown,
+    TreePaneShown,
+    ListFileWritten, // the destination list comes from its file from now on
+};
+enum class StringSetting {
+    DestinationIdentifier,
+    DestinationFolder, // the home folder by default
+};
+
+// How a window was left: the values of its WindowState key.
+enum class WindowState { Normal = 0, Minimized = 1, Maximized = 2 };
+
+// The keys of one window's place, size and state.
+struct WindowSettings {
+    IntegerSetting top, left, width, height, state;
+};
+inline constexpr WindowSettings kMainWindowSettings{
+    IntegerSetting::MainTop, IntegerSetting::MainLeft, IntegerSetting::MainWidth,
+    IntegerSetting::MainHeight, IntegerSetting::MainWindowState};
+inline constexpr WindowSettings kViewerWindowSettings{
+    IntegerSetting::ViewerTop, IntegerSetting::ViewerLeft, IntegerSetting::ViewerWidth,
+    IntegerSetting::ViewerHeight, IntegerSetting::ViewerWindowState};
+inline constexpr WindowSettings kHistoryWindowSettings{
+    IntegerSetting::HistoryTop, IntegerSetting::HistoryLeft, IntegerSetting::HistoryWidth,
+    IntegerSetting::HistoryHeight, IntegerSetting::HistoryWindowState};
+
 enum class SettingType { Integer, Boolean, String };
 
-// One key of the settings file, declared once with its type and default.
+// One key of the settings file, declared once: where it is written, its
+// type, its default and, for an integer, the values it may take (any other
+// reads as the default).
 struct SettingKey {
     const char* section;
     const char* key;
     SettingType type;
-    QVariant defaultValue; // a null QVariant for "DefFolder": the home folder
+    int id;                // the IntegerSetting, BooleanSetting or StringSetting
+    QVariant defaultValue; // a null QVariant for DestinationFolder: the home folder
+    int minimum = std::numeric_limits<int>::min();
+    int maximum = std::numeric_limits<int>::max();
 };
 
 // Every key of the settings file "kelvo.ini", in the order they are written.
 std::span<const SettingKey> SettingKeys();
-// Throws std::out_of_range for a key that is not in the table.
-const SettingKey& FindSettingKey(const char* section, const char* key);
+const SettingKey& KeyOf(IntegerSetting setting);
+const SettingKey& KeyOf(BooleanSetting setting);
+const SettingKey& KeyOf(StringSetting setting);
+
+// A key's default, where it has one of its own (not DestinationFolder).
+int DefaultInteger(IntegerSetting setting);
+// A window's size before any was stored.
+QSize DefaultSize(const WindowSettings& window);
 
 // The message shown when the settings file cannot be written at close.
 QString WriteFailureText(const QString& path);
@@ -46,15 +115,16 @@ public:
     // The same from the file's bytes.
     void ReadBytes(std::string_view bytes);
 
-    int Integer(const char* section, const char* key) const;
-    bool Boolean(const char* section, const char* key) const;
-    QString String(const char* section, const char* key) const;
+    int Integer(IntegerSetting setting) const;
+    bool Boolean(BooleanSetting setting) const;
+    QString String(StringSetting setting) const;
+    WindowState State(const WindowSettings& window) const;
 
-    // Override what was read. Throw std::out_of_range for a key that is not
-    // in the table, std::invalid_argument for a key of another type.
-    void SetInteger(const char* section, const char* key, int value);
-    void SetBoolean(const char* section, const char* key, bool value);
-    void SetString(const char* section, const char* key, const QString& value);
+    // Override what was read.
+    void Set(IntegerSetting setting, int value);
+    void Set(BooleanSetting setting, bool value);
+    void Set(StringSetting setting, const QString& value);
+    void Set(const WindowSettings& window, WindowState state);
 
     // Writes every key of the table with its current value, in UTF-8 with
     // CR LF line ends; sections and keys the table does not know are kept as
@@ -68,8 +138,9 @@ private:
     using SectionKey = std::pair<QByteArray, QByteArray>;
 
     QVariant Default(const SettingKey& key) const;
-    std::optional<QByteArray> RawValue(const char* section, const char* key) const;
-    void Set(const char* section, const char* key, SettingType type, QVariant value);
+    std::optional<QByteArray> RawValue(const SettingKey& key) const;
+    void Set(const SettingKey& key, QVariant value);
+    const QVariant* SetValue(const SettingKey& key) const;
     QString Text(const SettingKey& key) const;
 
     QString homeFolder_;

@@ -54,26 +54,28 @@ void SetReachableGeometry(QWidget& window, const QRect& stored) {
     window.setGeometry(ReachableBounds(stored, screens, kMinimumWindow));
 }
 
-QRect StoredBounds(const SettingsFile& settings, const char* section) {
-    return QRect(settings.Integer(section, "Left"), settings.Integer(section, "Top"),
-                 settings.Integer(section, "Width"), settings.Integer(section, "Height"));
+QRect StoredBounds(const SettingsFile& settings, const WindowSettings& keys) {
+    return QRect(settings.Integer(keys.left), settings.Integer(keys.top),
+                 settings.Integer(keys.width), settings.Integer(keys.height));
 }
 
-void ApplyBounds(QWidget& window, const SettingsFile& settings, const char* section) {
-    SetReachableGeometry(window, StoredBounds(settings, section));
-    if (settings.Integer(section, "WindowState") == 2)
+// A secondary window opens maximized again, never minimized.
+void ApplyBounds(QWidget& window, const SettingsFile& settings, const WindowSettings& keys) {
+    SetReachableGeometry(window, StoredBounds(settings, keys));
+    if (settings.State(keys) == WindowState::Maximized)
         window.setWindowState(Qt::WindowMaximized);
 }
 
-void StoreBounds(SettingsFile& settings, const char* section, const QWidget& window) {
+void StoreBounds(SettingsFile& settings, const WindowSettings& keys, const QWidget& window) {
     const bool changedState = window.isMaximized() || window.isMinimized();
     const QRect bounds = changedState ? window.normalGeometry() : window.geometry();
-    settings.SetInteger(section, "Top", bounds.top());
-    settings.SetInteger(section, "Left", bounds.left());
-    settings.SetInteger(section, "Width", bounds.width());
-    settings.SetInteger(section, "Height", bounds.height());
-    settings.SetInteger(section, "WindowState",
-                        window.isMinimized() ? 1 : (window.isMaximized() ? 2 : 0));
+    settings.Set(keys.top, bounds.top());
+    settings.Set(keys.left, bounds.left());
+    settings.Set(keys.width, bounds.width());
+    settings.Set(keys.height, bounds.height());
+    settings.Set(keys, window.isMinimized()   ? WindowState::Minimized
+                       : window.isMaximized() ? WindowState::Maximized
+                                              : WindowState::Normal);
 }
 
 // Window systems that take an opacity for a top-level window (shown once a
@@ -92,7 +94,7 @@ AppSession::AppSession(const QString& homeFolder)
       directSave_(NewPlatformDirectSave()),
       intake_(StagingFolderPath(homeFolder), directSave_.get()) {
     settings_.Read(SettingsFilePath(home_));
-    browser_.SetPort(settings_.Integer("Browser", "DevToolsPort"));
+    browser_.SetPort(settings_.Integer(IntegerSetting::DevToolsPort));
     destination_.ReadFrom(settings_);
     storedIndex_ = destination_.CurrentIndex();
     form1_ = std::make_unique<TForm1>();
@@ -100,8 +102,8 @@ AppSession::AppSession(const QString& homeFolder)
     form1_->Panel1->SetModel(&destinations_);
     // A list file that exists is read even when the settings file was lost,
     // rather than being replaced by the default destination at the next close.
-    const bool nori =
-        settings_.Boolean("Form", "NORI") || QFileInfo::exists(DestinationListPath(home_));
+    const bool nori = settings_.Boolean(BooleanSetting::ListFileWritten) ||
+                      QFileInfo::exists(DestinationListPath(home_));
     const DestinationsLoaded loaded =
         LoadDestinations(destinations_, home_, nori, destination_.CurrentFolder());
     startupProblems_ << loaded.problems;
@@ -166,26 +168,26 @@ void AppSession::RemoveLeftovers() {
 
 void AppSession::ApplyWindowSettings() {
     TForm1& form = *form1_;
-    SetReachableGeometry(form, StoredBounds(settings_, "Form"));
-    form.SetTreePaneWidth(settings_.Integer("Form", "P1Width"));
-    form.SetPreviewPaneHeight(settings_.Integer("Form", "IHeight"));
-    form.SetMenuShown(settings_.Boolean("Form", "PBX1"));
-    form.SetTreePaneShown(settings_.Boolean("Form", "PBX2"));
-    const int state = settings_.Integer("Form", "WindowState");
-    if (state == 1)
+    SetReachableGeometry(form, StoredBounds(settings_, kMainWindowSettings));
+    form.SetTreePaneWidth(settings_.Integer(IntegerSetting::MainTreeWidth));
+    form.SetPreviewPaneHeight(settings_.Integer(IntegerSetting::MainPreviewHeight));
+    form.SetMenuShown(settings_.Boolean(BooleanSetting::MenuShown));
+    form.SetTreePaneShown(settings_.Boolean(BooleanSetting::TreePaneShown));
+    const WindowState state = settings_.State(kMainWindowSettings);
+    if (state == WindowState::Minimized)
         form.setWindowState(Qt::WindowMinimized);
-    else if (state == 2)
+    else if (state == WindowState::Maximized)
         form.setWindowState(Qt::WindowMaximized);
     // The window stays above the browser it collects from.
     form.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    cbx1_ = settings_.Boolean("Form", "CBX1");
-    cbx2_ = settings_.Boolean("Form", "CBX2");
-    tbr1_ = settings_.Integer("Form", "TBR1");
+    keptDestinationFlag_ = settings_.Boolean(BooleanSetting::KeptDestinationFlag);
+    confirmClose_ = settings_.Boolean(BooleanSetting::ConfirmClose);
+    transparencyLevel_ = settings_.Integer(IntegerSetting::TransparencyLevel);
     form2_->SetTransparencySupported(WindowOpacityWorks());
     form2_->SetOpacityHandler([this](int level) { ApplyOpacity(level); });
-    form2_->LoadState(cbx1_, cbx2_, tbr1_);
+    form2_->LoadState(keptDestinationFlag_, confirmClose_, transparencyLevel_);
     form2_->LoadDevToolsPort(browser_.Port());
-    ApplyOpacity(tbr1_);
+    ApplyOpacity(transparencyLevel_);
 }
 
 // A stored level the slider cannot show still means fully opaque.
@@ -196,41 +198,34 @@ void AppSession::ApplyOpacity(int level) {
 
 void AppSession::StoreWindowSettings() {
     const TForm1& form = *form1_;
-    const QRect bounds =
-        form.isMaximized() || form.isMinimized() ? form.normalGeometry() : form.geometry();
-    settings_.SetInteger("Form", "Top", bounds.top());
-    settings_.SetInteger("Form", "Left", bounds.left());
-    settings_.SetInteger("Form", "Width", bounds.width());
-    settings_.SetInteger("Form", "Height", bounds.height());
-    settings_.SetInteger("Form", "P1Width", form.TreePaneWidth());
-    settings_.SetInteger("Form", "IHeight", form.PreviewPaneHeight());
-    settings_.SetBoolean("Form", "PBX1", form.MenuShown());
-    settings_.SetBoolean("Form", "PBX2", form.TreePaneShown());
-    settings_.SetInteger("Form", "WindowState",
-                         form.isMinimized() ? 1 : (form.isMaximized() ? 2 : 0));
-    settings_.SetString("Form", "DefSiki", destination_.CurrentIdentifier());
-    settings_.SetInteger("Form", "DefIndex", destination_.CurrentIndex());
-    settings_.SetString("Form", "DefFolder", destination_.CurrentFolder());
-    settings_.SetBoolean("Form", "CBX1", cbx1_);
-    settings_.SetBoolean("Form", "CBX2", cbx2_);
-    settings_.SetInteger("Form", "TBR1", tbr1_);
-    settings_.SetBoolean("Form", "NORI", true);
-    settings_.SetInteger("Browser", "DevToolsPort", browser_.Port());
+    StoreBounds(settings_, kMainWindowSettings, form);
+    settings_.Set(IntegerSetting::MainTreeWidth, form.TreePaneWidth());
+    settings_.Set(IntegerSetting::MainPreviewHeight, form.PreviewPaneHeight());
+    settings_.Set(BooleanSetting::MenuShown, form.MenuShown());
+    settings_.Set(BooleanSetting::TreePaneShown, form.TreePaneShown());
+    settings_.Set(StringSetting::DestinationIdentifier, destination_.CurrentIdentifier());
+    settings_.Set(IntegerSetting::DestinationIndex, destination_.CurrentIndex());
+    settings_.Set(StringSetting::DestinationFolder, destination_.CurrentFolder());
+    settings_.Set(BooleanSetting::KeptDestinationFlag, keptDestinationFlag_);
+    settings_.Set(BooleanSetting::ConfirmClose, confirmClose_);
+    settings_.Set(IntegerSetting::TransparencyLevel, transparencyLevel_);
+    settings_.Set(BooleanSetting::ListFileWritten, true);
+    settings_.Set(IntegerSetting::DevToolsPort, browser_.Port());
     StoreSecondaryWindowSettings();
 }
 
 void AppSession::ApplySecondaryWindowSettings() {
-    ApplyBounds(*form5_, settings_, "Form5");
-    ApplyBounds(*form7_, settings_, "Form7");
-    form7_->SetTreePaneWidth(settings_.Integer("Form7", "P1Width"));
-    form7_->SetPreviewPaneHeight(settings_.Integer("Form7", "IHeight"));
+    ApplyBounds(*form5_, settings_, kViewerWindowSettings);
+    ApplyBounds(*form7_, settings_, kHistoryWindowSettings);
+    form7_->SetTreePaneWidth(settings_.Integer(IntegerSetting::HistoryTreeWidth));
+    form7_->SetPreviewPaneHeight(settings_.Integer(IntegerSetting::HistoryPreviewHeight));
 }
 
 void AppSession::StoreSecondaryWindowSettings() {
-    StoreBounds(settings_, "Form5", *form5_);
-    StoreBounds(settings_, "Form7", *form7_);
-    settings_.SetInteger("Form7", "IHeight", form7_->PreviewPaneHeight());
-    settings_.SetInteger("Form7", "P1Width", form7_->TreePaneWidth());
+    StoreBounds(settings_, kViewerWindowSettings, *form5_);
+    StoreBounds(settings_, kHistoryWindowSettings, *form7_);
+    settings_.Set(IntegerSetting::HistoryPreviewHeight, form7_->PreviewPaneHeight());
+    settings_.Set(IntegerSetting::HistoryTreeWidth, form7_->TreePaneWidth());
 }
 
 void AppSession::OpenHistory() {
@@ -314,14 +309,14 @@ void AppSession::OpenSettings() {
     const bool accepted = form2_->Run(destination_.CurrentIdentifier());
     if (accepted) {
         const TForm2::ShellChoices choices = form2_->State();
-        cbx1_ = choices.cbx1;
-        cbx2_ = choices.cbx2;
-        tbr1_ = choices.tbr1;
+        keptDestinationFlag_ = choices.keptDestinationFlag;
+        confirmClose_ = choices.confirmClose;
+        transparencyLevel_ = choices.transparencyLevel;
         browser_.SetPort(form2_->DevToolsPort());
     } else {
-        form2_->LoadState(cbx1_, cbx2_, tbr1_);
+        form2_->LoadState(keptDestinationFlag_, confirmClose_, transparencyLevel_);
         form2_->LoadDevToolsPort(browser_.Port());
-        ApplyOpacity(tbr1_);
+        ApplyOpacity(transparencyLevel_);
     }
     if (accepted) {
         const int found = destinations_.FindByIdentifier(form2_->DestinationSheet->SelectedText());
@@ -367,7 +362,7 @@ void AppSession::OpenVersionBox() {
 }
 
 bool AppSession::FormCloseQuery() {
-    return !cbx2_ || prompter_->Ask(QStringLiteral("ケルボを終了しますか？"));
+    return !confirmClose_ || prompter_->Ask(QStringLiteral("ケルボを終了しますか？"));
 }
 
 bool AppSession::FormClose() {

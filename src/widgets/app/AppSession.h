@@ -89,12 +89,12 @@ private:
     DestinationList destinations_;
     HistoryTree history_;
     QStringList startupProblems_;
-    int storedIndex_ = 0;       // "DefIndex" as read, before any selection moves it
-    bool listFileKept_ = false; // ListView.txt unread: not written until the list changes
-    bool cbx1_ = true;          // carried only
-    bool cbx2_ = true;          // ask before ending
-    int tbr1_ = 0;              // transparency level
-    TrayIcon* tray_ = nullptr;  // owned by the main window
+    int storedIndex_ = 0;             // "DefIndex" as read, before any selection moves it
+    bool listFileKept_ = false;       // ListView.txt unread: not written until the list changes
+    bool keptDestinationFlag_ = true; // carried only
+    bool confirmClose_ = true;
+    int transparencyLevel_ = 0;
+    TrayIcon* tray_ = nullptr; // owned by the main window
     SystemClock clock_;
     DevToolsBrowserLink browser_;
     std::unique_ptr<DirectSave> directSave_; // none off X11

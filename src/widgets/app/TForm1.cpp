@@ -10,6 +10,7 @@
 #include "destinations/CurrentDestination.h"
 #include "destinations/DestinationTreePane.h"
 #include "destinations/PathShortening.h"
+#include "session/SettingsFile.h"
 #include "viewer/PreviewPair.h"
 
 #include <QAction>
@@ -98,7 +99,7 @@ TForm1::TForm1(QWidget* parent)
       }) {
     setObjectName(QStringLiteral("TForm1"));
     setWindowTitle(KelvoCaption());
-    resize(287, 292);
+    resize(DefaultSize(kMainWindowSettings));
     CreateDestinationActions();
     CreateViewActions();
     CreateMainMenu();

@@ -3,6 +3,7 @@
 #include "capture/CaptureDisplay.h"
 #include "common/FirstPaneSize.h"
 #include "destinations/DestinationSelector.h"
+#include "session/SettingsFile.h"
 
 #include <QMainWindow>
 
@@ -151,8 +152,8 @@ private:
     std::function<void(const QUrl&)> opener_;
     std::function<void(const QString&)> notifier_;
     std::function<void()> image1DblClick_;
-    FirstPaneSize treePane_{96};
-    FirstPaneSize previewPane_{111};
+    FirstPaneSize treePane_{DefaultInteger(IntegerSetting::MainTreeWidth)};
+    FirstPaneSize previewPane_{DefaultInteger(IntegerSetting::MainPreviewHeight)};
 };
 
 } // namespace kelvo

@@ -188,10 +188,10 @@ void TForm2::SetTransparencySupported(bool supported) {
     GroupBox3->setEnabled(supported);
 }
 
-void TForm2::LoadState(bool cbx1, bool cbx2, int tbr1) {
-    DestinationSheet->CheckBox1->setChecked(cbx1);
-    CheckBox2->setChecked(cbx2);
-    TrackBar1->setValue(tbr1);
+void TForm2::LoadState(bool keptDestinationFlag, bool confirmClose, int transparencyLevel) {
+    DestinationSheet->CheckBox1->setChecked(keptDestinationFlag);
+    CheckBox2->setChecked(confirmClose);
+    TrackBar1->setValue(transparencyLevel);
 }
 
 TForm2::ShellChoices TForm2::State() const {

@@ -40,12 +40,12 @@ public:
     void SetTransparencySupported(bool supported);
 
     struct ShellChoices {
-        bool cbx1;
-        bool cbx2;
-        int tbr1;
+        bool keptDestinationFlag;
+        bool confirmClose;
+        int transparencyLevel;
     };
     // Puts the kept choices into the controls; a moved slider calls the handler.
-    void LoadState(bool cbx1, bool cbx2, int tbr1);
+    void LoadState(bool keptDestinationFlag, bool confirmClose, int transparencyLevel);
     ShellChoices State() const;
     // The browser's DevTools port, asked for page addresses.
     void LoadDevToolsPort(int port);

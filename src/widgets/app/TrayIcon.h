@@ -22,7 +22,6 @@ public:
     explicit TrayIcon(QMainWindow& window);
     ~TrayIcon() override;
 
-    bool Available() const { return TrayIcon1 != nullptr; }
     // "元に戻す": un-minimised, shown and in front.
     void Undo1Click();
 

@@ -3,6 +3,7 @@
 #include "common/NamedLabel.h"
 #include "history/HistoryListModel.h"
 #include "logs/HistoryTree.h"
+#include "session/SettingsFile.h"
 #include "viewer/PreviewPair.h"
 
 #include <QAction>
@@ -64,7 +65,7 @@ TForm7::TForm7(HistoryContext context, QWidget* parent)
     setWindowFlag(Qt::WindowMinMaxButtonsHint, true);
     setSizeGripEnabled(true);
     setWindowTitle(HistoryCaption());
-    resize(683, 610);
+    resize(DefaultSize(kHistoryWindowSettings));
     if (!context_.openFolder)
         context_.openFolder = [](const QUrl& folder) { QDesktopServices::openUrl(folder); };
     listModel_ = new HistoryListModel(this);

@@ -2,6 +2,7 @@
 
 #include "common/FirstPaneSize.h"
 #include "history/HistoryActions.h"
+#include "session/SettingsFile.h"
 
 #include <QDialog>
 #include <QModelIndex>
@@ -142,8 +143,8 @@ private:
     QLabel* dayText_ = nullptr;
     QLabel* listText_ = nullptr;
     QList<QAction*> lineEntries_; // pop-up entries of Action21 and Action17 to Action20
-    FirstPaneSize treePane_{185};
-    FirstPaneSize previewPane_{200};
+    FirstPaneSize treePane_{DefaultInteger(IntegerSetting::HistoryTreeWidth)};
+    FirstPaneSize previewPane_{DefaultInteger(IntegerSetting::HistoryPreviewHeight)};
 };
 
 } // namespace kelvo

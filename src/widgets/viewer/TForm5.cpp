@@ -2,6 +2,7 @@
 
 #include "common/NamedLabel.h"
 #include "common/WindowMover.h"
+#include "session/SettingsFile.h"
 #include "viewer/FileFacts.h"
 #include "viewer/PictureLoader.h"
 #include "viewer/ViewerSizing.h"
@@ -52,7 +53,7 @@ TForm5::TForm5(QWidget* parent)
     setObjectName(QStringLiteral("TForm5"));
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    resize(585, 550);
+    resize(DefaultSize(kViewerWindowSettings));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

@@ -35,7 +35,6 @@ public:
     void SetScreenArea(std::function<QRect()> area) { screenArea_ = std::move(area); }
     void SetMoveStarter(std::function<void()> start);
 
-    QSize PictureSize() const { return pictureSize_; }
     QString PanelText(int panel) const;
     QMovie* Movie() const { return movie_; }
 

@@ -3,6 +3,7 @@
 #include "support/CaptureFakes.h"
 #include "support/FileIdentity.h"
 #include "support/FileReads.h"
+#include "support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,6 +17,9 @@ namespace {
 
 using testing::FileIdentity;
 using testing::IdentityOf;
+using testing::Native;
+using testing::ReadFile;
+using testing::WriteBytes;
 
 class CaptureCommandTest : public ::testing::Test {
 protected:
@@ -25,19 +29,13 @@ protected:
         target = temp.path() + "/pictures/";
         QDir().mkpath(home);
         QDir().mkpath(target);
-        Write(home + "kelvo.ini",
-              "[Form]\r\nDefSiki=壁紙\r\nDefFolder=" + target.toUtf8() + "\r\n");
-    }
-
-    void Write(const QString& path, const QByteArray& bytes) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        ASSERT_TRUE(WriteBytes(home + "kelvo.ini",
+                               "[Form]\r\nDefSiki=壁紙\r\nDefFolder=" + target.toUtf8() + "\r\n"));
     }
 
     QString Source(const QString& name) {
         const QString path = temp.path() + "/" + name;
-        Write(path, "bytes of " + name.toUtf8());
+        EXPECT_TRUE(WriteBytes(path, "bytes of " + name.toUtf8())) << path.toStdString();
         return path;
     }
 
@@ -60,9 +58,9 @@ TEST_F(CaptureCommandTest, CapturesIntoTheCurrentDestinationAndKeepsTheHistory) 
     EXPECT_EQ(Run({Source("a.jpg"), Source("b[1].png")}), 0) << errors.toStdString();
     EXPECT_EQ(output, target + "a.jpg\tを保存しました。\n" + target + "b.png\tを保存しました。\n");
     EXPECT_TRUE(QFileInfo::exists(home + "Logs/2006年05月/20060530.txt"));
-    QFile tree(home + "TreeViewLogs.txt");
-    ASSERT_TRUE(tree.open(QIODevice::ReadOnly));
-    EXPECT_EQ(tree.readAll(), QByteArray("2006年05月\r\n\t20060530\r\n"));
+    const std::optional<QByteArray> tree = ReadFile(home + "TreeViewLogs.txt");
+    ASSERT_TRUE(tree.has_value());
+    EXPECT_EQ(*tree, QByteArray("2006年05月\r\n\t20060530\r\n"));
 }
 
 TEST_F(CaptureCommandTest, ABracketGroupThatIsTheWholeStemIsKept) {
@@ -73,7 +71,7 @@ TEST_F(CaptureCommandTest, ABracketGroupThatIsTheWholeStemIsKept) {
 
 TEST_F(CaptureCommandTest, AClashIsSkippedOrNumberedAsAsked) {
     const QString source = Source("photo.jpg");
-    testing::FileReads reads(QFile::encodeName(source).toStdString());
+    testing::FileReads reads(Native(source));
     ASSERT_TRUE(reads.Watching());
     ASSERT_EQ(Run({source}), 0);
     EXPECT_EQ(Run({source}), 0);
@@ -99,9 +97,9 @@ TEST_F(CaptureCommandTest, TheHistoryTreeIsWrittenOnlyForANewDay) {
     clock.now = clock.now.addDays(1);
     ASSERT_EQ(Run({Source("d.jpg")}), 0) << errors.toStdString();
     EXPECT_FALSE(IdentityOf(tree) == first);
-    QFile file(tree);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), QByteArray("2006年05月\r\n\t20060530\r\n\t20060531\r\n"));
+    const std::optional<QByteArray> saved = ReadFile(tree);
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_EQ(*saved, QByteArray("2006年05月\r\n\t20060530\r\n\t20060531\r\n"));
 }
 
 // A new day the capture could not keep in the tree is reported, not lost
@@ -138,7 +136,8 @@ TEST_F(CaptureCommandTest, WrongArgumentsAreNamed) {
 // The picture is kept, and the missing row is said, in words and in the exit code.
 TEST_F(CaptureCommandTest, ASavedPictureWhoseRowCannotBeWrittenIsNoSuccess) {
     QDir().mkpath(home + "Logs/2006年05月");
-    Write(home + "Logs/2006年05月/20060530.txt", "\"one\";\"two\"\r\n"); // another program's
+    // Another program's log.
+    ASSERT_TRUE(WriteBytes(home + "Logs/2006年05月/20060530.txt", "\"one\";\"two\"\r\n"));
     EXPECT_EQ(Run({Source("a.jpg")}), 1);
     EXPECT_TRUE(QFileInfo::exists(target + "a.jpg"));
     EXPECT_EQ(output, target + "a.jpg\tを保存しました。 ただし、ログに記録できませんでした。\n");

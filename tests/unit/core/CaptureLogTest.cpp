@@ -1,5 +1,6 @@
 #include "logs/CaptureLog.h"
 #include "support/FileIdentity.h"
+#include "support/Files.h"
 #include "table/TMlb2.h"
 
 #include <QDir>
@@ -14,19 +15,10 @@ namespace kelvo {
 namespace {
 
 using testing::IdentityOf;
+using testing::ReadBytes;
+using testing::WriteBytes;
 
 const QDateTime kDay(QDate(2006, 5, 30), QTime(14, 3, 7));
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
 
 // Values as captures give them, and the ones a quoted file must protect:
 // quotes, separators, spaces, line breaks (written only by the rewrite).
@@ -79,21 +71,21 @@ protected:
         QFile::remove(Log(rewritten));
         if (bytes.isNull())
             return;
-        WriteAll(Log(appended), bytes);
-        WriteAll(Log(rewritten), bytes);
+        ASSERT_TRUE(WriteBytes(Log(appended), bytes));
+        ASSERT_TRUE(WriteBytes(Log(rewritten), bytes));
     }
     // Writes the record both ways; the bytes must not tell them apart.
     void WriteBothWays(const CaptureRecord& record) {
         ASSERT_TRUE(WriteCaptureLog(appended, record));
         ASSERT_TRUE(RewriteCaptureLog(rewritten, record));
-        ASSERT_EQ(ReadAll(Log(appended)), ReadAll(Log(rewritten)));
+        ASSERT_EQ(ReadBytes(Log(appended)), ReadBytes(Log(rewritten)));
     }
     QByteArray OwnLogWith(std::initializer_list<QString> names) {
         const QString home = temp.path() + "/scratch/";
         QDir(home).removeRecursively();
         for (const QString& name : names)
             EXPECT_TRUE(RewriteCaptureLog(home, PlainRecord(name)));
-        return ReadAll(Log(home));
+        return ReadBytes(Log(home));
     }
 
     QTemporaryDir temp;
@@ -156,9 +148,9 @@ TEST_F(CaptureLogTest, ARowCutShortIsNeverSeenAndOneLackingOnlyItsLineEndIsKept)
         ASSERT_TRUE(LoadCaptureLog(Log(appended), table));
         EXPECT_EQ(table.RowCount(), wholeButLineEnd ? 3 : 2);
         WriteBothWays(PlainRecord("d.jpg"));
-        EXPECT_EQ(ReadAll(Log(appended)), wholeButLineEnd
-                                              ? OwnLogWith({"a.jpg", "b.jpg", "c.jpg", "d.jpg"})
-                                              : OwnLogWith({"a.jpg", "b.jpg", "d.jpg"}));
+        EXPECT_EQ(ReadBytes(Log(appended)), wholeButLineEnd
+                                                ? OwnLogWith({"a.jpg", "b.jpg", "c.jpg", "d.jpg"})
+                                                : OwnLogWith({"a.jpg", "b.jpg", "d.jpg"}));
     }
 }
 
@@ -181,7 +173,7 @@ TEST_F(CaptureLogTest, AByteOrderMarkInFrontIsReadPast) {
     table.MoveFirst();
     EXPECT_EQ(table.GetValue("ファイル名").value_or(""), "a.jpg");
     WriteBothWays(PlainRecord("b.jpg"));
-    EXPECT_EQ(ReadAll(Log(appended)), OwnLogWith({"a.jpg", "b.jpg"}));
+    EXPECT_EQ(ReadBytes(Log(appended)), OwnLogWith({"a.jpg", "b.jpg"}));
 }
 
 TEST_F(CaptureLogTest, AnotherProgramsLogGetsNoRowAndStaysAsItWas) {
@@ -192,8 +184,8 @@ TEST_F(CaptureLogTest, AnotherProgramsLogGetsNoRowAndStaysAsItWas) {
         Start(other);
         EXPECT_FALSE(WriteCaptureLog(appended, PlainRecord("a.jpg"))) << other.toStdString();
         EXPECT_FALSE(RewriteCaptureLog(rewritten, PlainRecord("a.jpg")));
-        EXPECT_EQ(ReadAll(Log(appended)), other);
-        EXPECT_EQ(ReadAll(Log(rewritten)), other);
+        EXPECT_EQ(ReadBytes(Log(appended)), other);
+        EXPECT_EQ(ReadBytes(Log(rewritten)), other);
     }
 }
 
@@ -221,7 +213,7 @@ TEST_F(CaptureLogTest, AStrayQuoteCostsOnlyItsOwnRow) {
     EXPECT_EQ(names(), expected[1]);
     WriteBothWays(PlainRecord("d.jpg"));
     EXPECT_EQ(names(), expected[2]);
-    EXPECT_TRUE(ReadAll(Log(appended)).startsWith(damaged)) << "nothing of the log was lost";
+    EXPECT_TRUE(ReadBytes(Log(appended)).startsWith(damaged)) << "nothing of the log was lost";
     // A damaged last line without its line end is not joined to the next row.
     Start(damaged + "\"hand edit");
     WriteBothWays(PlainRecord("e.jpg"));
@@ -231,7 +223,7 @@ TEST_F(CaptureLogTest, AStrayQuoteCostsOnlyItsOwnRow) {
 TEST_F(CaptureLogTest, AnEmptyLogIsStartedWithItsHeader) {
     Start(QByteArray(""));
     WriteBothWays(PlainRecord("a.jpg"));
-    EXPECT_EQ(ReadAll(Log(appended)), OwnLogWith({"a.jpg"}));
+    EXPECT_EQ(ReadBytes(Log(appended)), OwnLogWith({"a.jpg"}));
 }
 
 } // namespace

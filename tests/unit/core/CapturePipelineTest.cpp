@@ -4,7 +4,9 @@
 #include "logs/HistoryTree.h"
 #include "support/CaptureFakes.h"
 #include "support/FileReads.h"
-#include "table/TMlb2.h"
+#include "support/Files.h"
+#include "support/Logs.h"
+#include "support/Times.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,60 +21,22 @@
 namespace kelvo {
 namespace {
 
+using testing::At;
+using testing::EntriesOf;
 using testing::FakeBrowser;
 using testing::FileReads;
 using testing::FixedClock;
+using testing::LogRows;
+using testing::Native;
+using testing::ReadBytes;
 using testing::RecordingDisplay;
 using testing::ScriptedPrompter;
-
-QDateTime At(int y, int mo, int d, int h, int mi, int s) {
-    return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
-}
-
-std::string Native(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-
-// Every name in the folder, hidden ones too: a copy's temporary file left
-// behind shows here.
-QStringList EntriesOf(const QString& folder) {
-    return QDir(folder).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
+using testing::WriteBytes;
 
 DropPayload PayloadOf(const QString& path) {
     DropPayload payload;
     payload.files.append({path, {}});
     return payload;
-}
-
-struct LogRow {
-    QString name, time, identifier, address, folder;
-};
-
-std::vector<LogRow> ReadLog(const QString& path) {
-    TMlb2 table;
-    std::vector<LogRow> rows;
-    if (!table.Load(QFile::encodeName(path).toStdString()))
-        return rows;
-    auto text = [&](const char* column) {
-        return QString::fromStdString(std::string(table.GetValue(column).value_or("")));
-    };
-    for (table.MoveFirst(); !table.AtEnd(); table.MoveNext())
-        rows.push_back({text("ファイル名"), text("取得日時"), text("識別名"),
-                        text("取得元アドレス"), text("保存先フォルダ")});
-    return rows;
 }
 
 class CapturePipelineTest : public ::testing::Test {
@@ -91,8 +55,7 @@ protected:
 
     QString Source(const QString& name, const QByteArray& bytes = "picture bytes") {
         const QString path = sources + name;
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        WriteBytes(path, bytes);
+        EXPECT_TRUE(testing::WriteBytesMakingFolders(path, bytes)) << path.toStdString();
         return path;
     }
 
@@ -121,8 +84,8 @@ TEST_F(CapturePipelineTest, CapturesFilesInDropOrderWithRowsCountAndStatus) {
     Drop({Source("b.jpg"), Source("a.png"), Source("c.gif")});
 
     for (const char* name : {"a.png", "b.jpg", "c.gif"})
-        EXPECT_EQ(ReadAll(target + name), "picture bytes") << name;
-    const auto rows = ReadLog(LogPath());
+        EXPECT_EQ(ReadBytes(target + name), "picture bytes") << name;
+    const auto rows = LogRows(LogPath());
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0].name, "b.jpg");
     EXPECT_EQ(rows[1].name, "a.png");
@@ -158,11 +121,11 @@ TEST_F(CapturePipelineTest, DaysAndMonthsFollowTheCaptureTime) {
     clock.now = At(2006, 6, 1, 9, 0, 0); // first day of a month
     Drop({Source("three.jpg")});
 
-    EXPECT_EQ(ReadLog(DailyLogPath(home, At(2006, 5, 30, 0, 0, 0))).size(), 1u);
-    const auto nextDay = ReadLog(DailyLogPath(home, At(2006, 5, 31, 0, 0, 0)));
+    EXPECT_EQ(LogRows(DailyLogPath(home, At(2006, 5, 30, 0, 0, 0))).size(), 1u);
+    const auto nextDay = LogRows(DailyLogPath(home, At(2006, 5, 31, 0, 0, 0)));
     ASSERT_EQ(nextDay.size(), 1u);
     EXPECT_EQ(nextDay[0].time, "2006/05/31 00:00:01");
-    EXPECT_EQ(ReadLog(home + "Logs/2006年06月/20060601.txt").size(), 1u);
+    EXPECT_EQ(LogRows(home + "Logs/2006年06月/20060601.txt").size(), 1u);
     EXPECT_EQ(history.MonthTexts(), (QStringList{"2006年05月", "2006年06月"}));
     EXPECT_EQ(history.DayTexts("2006年05月"), (QStringList{"20060530", "20060531"}));
 
@@ -175,7 +138,7 @@ TEST_F(CapturePipelineTest, DaysAndMonthsFollowTheCaptureTime) {
 
 TEST_F(CapturePipelineTest, AnEmptyPageAddressFallsBackToTheImageAddress) {
     Drop({Source("photo.jpg")}, "https://img.example.com/photo.jpg");
-    EXPECT_EQ(ReadLog(LogPath()).at(0).address, "https://img.example.com/photo.jpg");
+    EXPECT_EQ(LogRows(LogPath()).at(0).address, "https://img.example.com/photo.jpg");
     EXPECT_EQ(pipeline->LastSourceAddress(), "https://img.example.com/photo.jpg");
 }
 
@@ -183,7 +146,7 @@ TEST_F(CapturePipelineTest, TheBrowserIsAskedOncePerCaptureForTheViewerAndTheLog
     browser.pageAddress = "https://example.com/gallery";
     Drop({Source("a.jpg"), Source("b.jpg")}, "https://img.example.com/a.jpg");
     EXPECT_EQ(browser.asked, 2);
-    EXPECT_EQ(ReadLog(LogPath()).at(1).address, pipeline->LastSourceAddress());
+    EXPECT_EQ(LogRows(LogPath()).at(1).address, pipeline->LastSourceAddress());
 }
 
 // The page the note names, else the browser's page, else the frame the note
@@ -208,7 +171,7 @@ TEST_F(CapturePipelineTest, TheSourceIsTheBestTheDropAndTheBrowserGive) {
     EXPECT_EQ(capture("3.jpg", NoteState::Taken, "", "https://frame.test/", ""),
               "https://frame.test/");
     EXPECT_EQ(capture("4.jpg", NoteState::Refused, "", "", ""), "https://img.test/4.jpg");
-    const auto rows = ReadLog(LogPath());
+    const auto rows = LogRows(LogPath());
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[2].address, "https://frame.test/");
     EXPECT_EQ(rows[3].address, "https://img.test/4.jpg");
@@ -217,7 +180,7 @@ TEST_F(CapturePipelineTest, TheSourceIsTheBestTheDropAndTheBrowserGive) {
 TEST_F(CapturePipelineTest, AControlCharacterInAnAddressIsNeverLoggedRaw) {
     browser.pageAddress = QString("https://example.com/a") + QChar(0) + "b\r\nc\x7F";
     Drop({Source("a.jpg")});
-    EXPECT_EQ(ReadLog(LogPath()).at(0).address, "https://example.com/a%00b%0D%0Ac%7F");
+    EXPECT_EQ(LogRows(LogPath()).at(0).address, "https://example.com/a%00b%0D%0Ac%7F");
     EXPECT_EQ(pipeline->LastSourceAddress(), "https://example.com/a%00b%0D%0Ac%7F");
 }
 
@@ -250,7 +213,7 @@ TEST_F(CapturePipelineTest, ARowIsNeverLostToAMissingLogsFolder) {
     Drop({Source("one.jpg")});
     QDir(home + "Logs").removeRecursively(); // the month is known, its folder gone
     Drop({Source("two.jpg")});
-    EXPECT_EQ(ReadLog(LogPath()).size(), 1u);
+    EXPECT_EQ(LogRows(LogPath()).size(), 1u);
     EXPECT_TRUE(prompter.notices.isEmpty());
 }
 
@@ -264,17 +227,11 @@ TEST_F(CapturePipelineTest, ALogThatCannotBeWrittenIsReportedByName) {
 }
 
 TEST_F(CapturePipelineTest, AShiftJisLogOfTheOldProgramIsContinuedInUtf8) {
-    QDir().mkpath(home + "Logs/2006年05月");
-    // "ファイル名" etc. in Shift-JIS, one old row naming 壁紙 (95 C7 8E 86).
-    const QByteArray header =
-        "\"\x83\x74\x83\x40\x83\x43\x83\x8B\x96\xBC\";\"\x8E\xE6\x93\xBE\x93\xFA\x8E\x9E\";"
-        "\"\x8E\xAF\x95\xCA\x96\xBC\";\"\x8E\xE6\x93\xBE\x8C\xB3\x83\x41\x83\x68\x83\x8C\x83\x58\";"
-        "\"\x95\xDB\x91\xB6\x90\xE6\x83\x74\x83\x48\x83\x8B\x83\x5F\"\r\n";
-    const QByteArray row =
-        "\"old.jpg\";\"2006/05/30 10:00:00\";\"\x95\xC7\x8E\x86\";\"\";\"C:\\\"\r\n";
-    WriteBytes(LogPath(), header + row);
+    // One old row naming 壁紙 (95 C7 8E 86).
+    ASSERT_TRUE(testing::WriteShiftJisLog(
+        LogPath(), "\"old.jpg\";\"2006/05/30 10:00:00\";\"\x95\xC7\x8E\x86\";\"\";\"C:\\\"\r\n"));
     Drop({Source("new.jpg")});
-    const auto rows = ReadLog(LogPath());
+    const auto rows = LogRows(LogPath());
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].identifier, "壁紙");
     EXPECT_EQ(rows[1].name, "new.jpg");
@@ -308,16 +265,16 @@ TEST_F(CapturePipelineTest, WithoutAFolderTheHomeFolderIsUsed) {
 }
 
 TEST_F(CapturePipelineTest, AutoRenameTriesTheCacheNameThenNumbersOn) {
-    WriteBytes(target + "photo.jpg", "old");
+    ASSERT_TRUE(WriteBytes(target + "photo.jpg", "old"));
     prompter.clashChoices = {ClashChoice::AutoRename, ClashChoice::AutoRename,
                              ClashChoice::AutoRename};
     Drop({Source("photo[1].jpg", "first")});
-    EXPECT_EQ(ReadAll(target + "photo[1].jpg"), "first");
+    EXPECT_EQ(ReadBytes(target + "photo[1].jpg"), "first");
     Drop({Source("photo[1].jpg", "second")});
-    EXPECT_EQ(ReadAll(target + "photo[2].jpg"), "second");
+    EXPECT_EQ(ReadBytes(target + "photo[2].jpg"), "second");
     Drop({Source("photo.jpg", "third")});
-    EXPECT_EQ(ReadAll(target + "photo[3].jpg"), "third");
-    EXPECT_EQ(ReadAll(target + "photo.jpg"), "old");
+    EXPECT_EQ(ReadBytes(target + "photo[3].jpg"), "third");
+    EXPECT_EQ(ReadBytes(target + "photo.jpg"), "old");
     EXPECT_EQ(display.outcome, "に改名し保存しました。");
     EXPECT_EQ(pipeline->CaptureCount(), 3);
     ASSERT_EQ(prompter.clashes.size(), 3u);
@@ -329,9 +286,10 @@ TEST_F(CapturePipelineTest, AutoRenameTriesTheCacheNameThenNumbersOn) {
 // However many names are taken, the dropped file is copied once, and what the
 // taken names hold is never touched.
 TEST_F(CapturePipelineTest, AutoRenameCopiesOnceHoweverManyNamesAreTaken) {
-    WriteBytes(target + "photo.jpg", "taken");
+    ASSERT_TRUE(WriteBytes(target + "photo.jpg", "taken"));
     for (int n = 1; n < 30; ++n)
-        WriteBytes(target + QString("photo[%1].jpg").arg(n), "taken " + QByteArray::number(n));
+        ASSERT_TRUE(
+            WriteBytes(target + QString("photo[%1].jpg").arg(n), "taken " + QByteArray::number(n)));
     // A link that points nowhere takes its name too: nothing may appear where it points.
     ASSERT_TRUE(QFile::link(target + "elsewhere.jpg", target + "photo[30].jpg"));
     const QString source = Source("photo.jpg", "new picture");
@@ -341,16 +299,16 @@ TEST_F(CapturePipelineTest, AutoRenameCopiesOnceHoweverManyNamesAreTaken) {
     Drop({source});
 
     EXPECT_EQ(reads.Count(), 1);
-    EXPECT_EQ(ReadAll(target + "photo[31].jpg"), "new picture");
-    EXPECT_EQ(ReadAll(target + "photo.jpg"), "taken");
+    EXPECT_EQ(ReadBytes(target + "photo[31].jpg"), "new picture");
+    EXPECT_EQ(ReadBytes(target + "photo.jpg"), "taken");
     for (int n = 1; n < 30; ++n)
-        EXPECT_EQ(ReadAll(target + QString("photo[%1].jpg").arg(n)),
+        EXPECT_EQ(ReadBytes(target + QString("photo[%1].jpg").arg(n)),
                   "taken " + QByteArray::number(n));
     EXPECT_FALSE(QFileInfo::exists(target + "elsewhere.jpg"));
     EXPECT_EQ(EntriesOf(target).size(), 32);
     EXPECT_EQ(QFileInfo(target + "photo[31].jpg").lastModified(), clock.now);
     EXPECT_EQ(display.outcome, "に改名し保存しました。");
-    const auto rows = ReadLog(LogPath());
+    const auto rows = LogRows(LogPath());
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].name, "photo[31].jpg");
 }
@@ -381,20 +339,20 @@ TEST_F(CapturePipelineTest, TheCopyIsMadeInsideTheCopyRunner) {
     prompter.saveAsAnswer = target + "chosen.jpg";
     EXPECT_EQ(capture("free.jpg"), 1);
     EXPECT_EQ(readsInside, 1);
-    EXPECT_EQ(ReadAll(target + "free[1].jpg"), "bytes of free.jpg");
-    EXPECT_EQ(ReadAll(target + "chosen.jpg"), "bytes of free.jpg");
+    EXPECT_EQ(ReadBytes(target + "free[1].jpg"), "bytes of free.jpg");
+    EXPECT_EQ(ReadBytes(target + "chosen.jpg"), "bytes of free.jpg");
     EXPECT_EQ(runnerPipeline.CaptureCount(), 3);
 }
 
 TEST_F(CapturePipelineTest, ManualRenameReplacesOrRenamesAsChosen) {
-    WriteBytes(target + "photo.jpg", "old");
+    ASSERT_TRUE(WriteBytes(target + "photo.jpg", "old"));
     QFile::setPermissions(target + "photo.jpg", QFile::ReadOwner | QFile::WriteOwner);
     prompter.clashChoices = {ClashChoice::ManualRename, ClashChoice::ManualRename};
     prompter.saveAsAnswer = target + "photo.jpg";
     const QString replacement = Source("photo.jpg", "replacement");
     FileReads replacementReads(Native(replacement));
     Drop({replacement});
-    EXPECT_EQ(ReadAll(target + "photo.jpg"), "replacement");
+    EXPECT_EQ(ReadBytes(target + "photo.jpg"), "replacement");
     EXPECT_EQ(display.outcome, "を上書き保存しました。");
     EXPECT_EQ(prompter.saveAsAsked, QStringList{target + "photo.jpg"});
     EXPECT_EQ(replacementReads.Count(), 1);
@@ -409,7 +367,7 @@ TEST_F(CapturePipelineTest, ManualRenameReplacesOrRenamesAsChosen) {
     const QString moved = Source("photo.jpg", "moved");
     FileReads movedReads(Native(moved));
     Drop({moved});
-    EXPECT_EQ(ReadAll(elsewhere + "renamed.jpg"), "moved");
+    EXPECT_EQ(ReadBytes(elsewhere + "renamed.jpg"), "moved");
     EXPECT_EQ(display.outcome, "に改名し保存しました。");
     EXPECT_EQ(display.savedName, "renamed.jpg");
     EXPECT_EQ(pipeline->CaptureCount(), 2);
@@ -420,7 +378,7 @@ TEST_F(CapturePipelineTest, ManualRenameReplacesOrRenamesAsChosen) {
 }
 
 TEST_F(CapturePipelineTest, ManualRenameIntoAMissingFolderIsReportedNotCounted) {
-    WriteBytes(target + "photo.jpg", "old");
+    ASSERT_TRUE(WriteBytes(target + "photo.jpg", "old"));
     prompter.clashChoices = {ClashChoice::ManualRename};
     prompter.saveAsAnswer = temp.path() + "/nowhere/photo.jpg";
     Drop({Source("photo.jpg")});
@@ -430,13 +388,13 @@ TEST_F(CapturePipelineTest, ManualRenameIntoAMissingFolderIsReportedNotCounted) 
 }
 
 TEST_F(CapturePipelineTest, DontSaveAndACancelledSaveDialogSaveNothing) {
-    WriteBytes(target + "photo.jpg", "old");
+    ASSERT_TRUE(WriteBytes(target + "photo.jpg", "old"));
     prompter.clashChoices = {ClashChoice::DontSave, ClashChoice::ManualRename};
     prompter.saveAsAnswer = std::nullopt;
     const QString source = Source("photo.jpg", "new");
     FileReads reads(Native(source));
     Drop({source, source});
-    EXPECT_EQ(ReadAll(target + "photo.jpg"), "old");
+    EXPECT_EQ(ReadBytes(target + "photo.jpg"), "old");
     EXPECT_EQ(EntriesOf(target), QStringList{"photo.jpg"});
     EXPECT_EQ(reads.Count(), 0) << "a name plainly taken is not copied for nothing";
     EXPECT_EQ(pipeline->CaptureCount(), 0);
@@ -444,7 +402,7 @@ TEST_F(CapturePipelineTest, DontSaveAndACancelledSaveDialogSaveNothing) {
 }
 
 TEST_F(CapturePipelineTest, ADropDuringADialogWaitsItsTurn) {
-    WriteBytes(target + "photo.jpg", "old");
+    ASSERT_TRUE(WriteBytes(target + "photo.jpg", "old"));
     // A second drop arrives while the clash dialog of the first is open.
     struct ReentrantPrompter : ScriptedPrompter {
         std::function<void()> duringDialog;

@@ -1,6 +1,8 @@
 #include "history/CaptureRename.h"
 #include "logs/DayLog.h"
 #include "support/CapturedHome.h"
+#include "support/Files.h"
+#include "support/Times.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +14,8 @@ namespace kelvo {
 namespace {
 
 using testing::At;
+using testing::ReadBytes;
+using testing::ReadFile;
 
 class CaptureRenameTest : public ::testing::Test {
 protected:
@@ -58,10 +62,7 @@ TEST_F(CaptureRenameTest, EveryRowNamingTheFileIsRewritten) {
 }
 
 TEST_F(CaptureRenameTest, RefusesAnotherExtensionATakenNameAndBadNames) {
-    const QByteArray logBefore = [&] {
-        QFile log(captured.LogOf(day));
-        return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
-    }();
+    const QByteArray logBefore = ReadBytes(captured.LogOf(day));
     EXPECT_EQ(RenameCapture(Renaming("photo.png")), RenameOutcome::ExtensionChanged);
     EXPECT_EQ(RenameOutcomeText(RenameOutcome::ExtensionChanged, Renaming("photo.png")),
               "拡張子の変更は出来ません。");
@@ -72,30 +73,25 @@ TEST_F(CaptureRenameTest, RefusesAnotherExtensionATakenNameAndBadNames) {
     EXPECT_EQ(RenameCapture(Renaming("photo.jpg")), RenameOutcome::Unchanged);
     EXPECT_FALSE(RenameOutcomeText(RenameOutcome::NameTaken, Renaming("other.jpg")).isEmpty());
     // Nothing moved, nothing rewritten.
-    QFile other(captured.pictures + "other.jpg");
-    ASSERT_TRUE(other.open(QIODevice::ReadOnly));
-    EXPECT_EQ(other.readAll(), "picture bytes");
+    const std::optional<QByteArray> other = ReadFile(captured.pictures + "other.jpg");
+    ASSERT_TRUE(other.has_value());
+    EXPECT_EQ(*other, "picture bytes");
     EXPECT_TRUE(QFileInfo::exists(captured.pictures + "photo.jpg"));
-    QFile log(captured.LogOf(day));
-    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    EXPECT_EQ(log.readAll(), logBefore);
+    const std::optional<QByteArray> log = ReadFile(captured.LogOf(day));
+    ASSERT_TRUE(log.has_value());
+    EXPECT_EQ(*log, logBefore);
 }
 
 TEST_F(CaptureRenameTest, ALogWithADamagedLineIsNeverRewritten) {
-    QFile log(captured.LogOf(day));
-    ASSERT_TRUE(log.open(QIODevice::Append));
-    log.write("\"stray\"quote.jpg\";\"\";\"\";\"\";\"\"\r\n");
-    log.close();
-    const QByteArray before = [&] {
-        QFile file(captured.LogOf(day));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }();
+    ASSERT_TRUE(
+        testing::AppendBytes(captured.LogOf(day), "\"stray\"quote.jpg\";\"\";\"\";\"\";\"\"\r\n"));
+    const QByteArray before = ReadBytes(captured.LogOf(day));
     const CaptureRenaming renaming = Renaming("sunset.jpg");
     EXPECT_EQ(RenameCapture(renaming), RenameOutcome::LogDamaged);
     EXPECT_TRUE(QFileInfo::exists(captured.pictures + "photo.jpg"));
-    QFile after(captured.LogOf(day));
-    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
-    EXPECT_EQ(after.readAll(), before);
+    const std::optional<QByteArray> after = ReadFile(captured.LogOf(day));
+    ASSERT_TRUE(after.has_value());
+    EXPECT_EQ(*after, before);
     EXPECT_TRUE(RenameOutcomeText(RenameOutcome::LogDamaged, renaming).contains("読めない行"));
 }
 

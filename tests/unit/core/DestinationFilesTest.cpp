@@ -1,5 +1,6 @@
 #include "destinations/DestinationFiles.h"
 #include "destinations/DestinationList.h"
+#include "support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,14 +15,9 @@ class DestinationFilesTest : public ::testing::Test {
 protected:
     QString Home() const { return dir_.path() + '/'; }
     void Write(const QString& name, const QByteArray& bytes) {
-        QFile file(Home() + name);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        ASSERT_TRUE(testing::WriteBytes(Home() + name, bytes)) << name.toStdString();
     }
-    QByteArray Read(const QString& name) {
-        QFile file(Home() + name);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    QByteArray Read(const QString& name) { return testing::ReadBytes(Home() + name); }
 
     QTemporaryDir dir_;
     DestinationList list_;

@@ -1,5 +1,6 @@
 #include "capture/DropIntake.h"
 #include "support/BrowserNotes.h"
+#include "support/Files.h"
 
 #include <gtest/gtest.h>
 
@@ -19,12 +20,11 @@ const QByteArray kPng("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\x01", 18);
 
 using testing::ChromiumCustomDataBlob;
 using testing::NoteJson;
+using testing::ReadBytes;
 using testing::Utf16;
 
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
-}
+// What a file that cannot be read shows as, unlike the bytes of any drop.
+const QByteArray kUnreadable("(unreadable)");
 
 QString NameOf(const DroppedFile& file) {
     return QFileInfo(file.path).fileName();
@@ -94,7 +94,7 @@ TEST_F(DropIntakeTest, ChromiumDropStagesTheOriginalBytesUnderTheDecodedName) {
     DropPayload payload = TakeOne(mime);
     const DroppedFile file = payload.files[0];
     EXPECT_EQ(NameOf(file), "写真.jpg");
-    EXPECT_EQ(ReadAll(file.path), kJpeg);
+    EXPECT_EQ(ReadBytes(file.path, kUnreadable), kJpeg);
     EXPECT_EQ(file.imageAddress, QString::fromUtf8(url));
     ExpectStagedSafely(file.path);
     const QString folder = QFileInfo(file.path).path();
@@ -125,7 +125,7 @@ TEST_F(DropIntakeTest, FirefoxDropStagesThePixelsWithTheExtensionOfTheirContent)
         FirefoxDrop(mime, promised, url);
         const DropPayload payload = TakeOne(mime);
         EXPECT_EQ(NameOf(payload.files[0]), staged);
-        EXPECT_EQ(ReadAll(payload.files[0].path), kPng);
+        EXPECT_EQ(ReadBytes(payload.files[0].path, kUnreadable), kPng);
         EXPECT_EQ(payload.files[0].imageAddress, url);
     }
     // Re-encoded JPEG pixels under a WebP name, and pixels with no name at all.
@@ -190,9 +190,7 @@ TEST_F(DropIntakeTest, ALinkedImageIsNamedAfterThePictureNotTheLink) {
 TEST_F(DropIntakeTest, DropFoldersOfAKilledRunAreRemovedAndNothingElse) {
     for (const char* folder : {"drop-a1B2c3", "drop-zzzzzz", "keep", "drop-long-name"})
         QDir().mkpath(StagingFolder() + "/" + folder + "/inside");
-    QFile file(StagingFolder() + "/drop-a1B2c3/inside/photo.jpg");
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
+    ASSERT_TRUE(testing::WriteBytes(StagingFolder() + "/drop-a1B2c3/inside/photo.jpg", {}));
     intake_.RemoveLeftovers();
     EXPECT_EQ(QDir(StagingFolder()).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
               (QStringList{"drop-long-name", "keep"}));

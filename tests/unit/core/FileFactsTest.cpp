@@ -1,4 +1,5 @@
 #include "viewer/FileFacts.h"
+#include "support/Files.h"
 
 #include <gtest/gtest.h>
 
@@ -63,10 +64,8 @@ TEST(FileFacts, ReadsSizeAndTimeOfTheFile) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("猫.jpg"));
+    ASSERT_TRUE(testing::WriteBytes(path, QByteArray(1234, 'x')));
     QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray(1234, 'x'));
-    file.close();
     const QDateTime stamp(QDate(2003, 7, 15), QTime(13, 4, 5, 678));
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
     ASSERT_TRUE(file.setFileTime(stamp, QFileDevice::FileModificationTime));

@@ -3,6 +3,7 @@
 #include "history/DayListing.h"
 #include "history/HistoryListModel.h"
 #include "support/CapturedHome.h"
+#include "support/Times.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,6 +1,7 @@
 #include "commands/HistoryCommand.h"
 #include "commands/CommandOutput.h"
 #include "support/CapturedHome.h"
+#include "support/Times.h"
 
 #include <QTemporaryDir>
 

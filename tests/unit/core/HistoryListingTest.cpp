@@ -1,11 +1,14 @@
 #include "history/DayListing.h"
-#include "history/HistoryCommands.h"
 #include "history/HistoryListModel.h"
+#include "history/LineCommands.h"
 #include "history/TextCompare.h"
 #include "logs/CaptureLog.h"
 #include "logs/DayLog.h"
 #include "logs/DayTexts.h"
 #include "support/CapturedHome.h"
+#include "support/Files.h"
+#include "support/Logs.h"
+#include "support/Times.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -24,13 +27,6 @@ QStringList Column(const HistoryListModel& model, int column) {
     for (int row = 0; row < model.LineCount(); ++row)
         texts << model.index(row, column).data().toString();
     return texts;
-}
-
-void WriteBytes(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 // The listing runs its batches from the event loop.
@@ -142,10 +138,11 @@ TEST_F(HistoryListingTest, ListsADayInLogOrderWithItsFiveColumns) {
 }
 
 TEST_F(HistoryListingTest, ALogWithoutAColumnListsTheOthersAndEmptyCells) {
-    WriteBytes(captured.home + "Logs/2006年03月/20060315.txt",
-               "\"ファイル名\";\"取得日時\";\"保存先フォルダ\"\r\n"
-               "\"a.jpg\";\"2006/03/15 10:00:00\";\"/pics/\"\r\n"
-               "\"b.jpg\";;\"/pics/\"\r\n");
+    ASSERT_TRUE(
+        testing::WriteBytesMakingFolders(captured.home + "Logs/2006年03月/20060315.txt",
+                                         "\"ファイル名\";\"取得日時\";\"保存先フォルダ\"\r\n"
+                                         "\"a.jpg\";\"2006/03/15 10:00:00\";\"/pics/\"\r\n"
+                                         "\"b.jpg\";;\"/pics/\"\r\n"));
     const DayLog log = DayLog::Read(DayLogPath(captured.home, "20060315"));
     ASSERT_EQ(log.RowCount(), 2);
     EXPECT_EQ(log.Cell(0, FileNameColumn), "a.jpg");
@@ -158,10 +155,10 @@ TEST_F(HistoryListingTest, ALogWithoutAColumnListsTheOthersAndEmptyCells) {
 
 TEST_F(HistoryListingTest, AShiftJisLogOfTheOldProgramListsDecoded) {
     // 壁紙 (95 C7 8E 86) and the folder C:\画像\ (89 E6 91 9C) in Shift-JIS.
-    WriteBytes(captured.home + "Logs/2006年03月/20060315.txt",
-               testing::ShiftJisLogHeader() +
-                   "\"\x89\xE6\x91\x9C.jpg\";\"2006/03/15 10:00:00\";\"\x95\xC7\x8E\x86\";"
-                   "\"http://example.jp/\";\"C:\\\x89\xE6\x91\x9C\\\"\r\n");
+    ASSERT_TRUE(testing::WriteShiftJisLog(
+        captured.home + "Logs/2006年03月/20060315.txt",
+        "\"\x89\xE6\x91\x9C.jpg\";\"2006/03/15 10:00:00\";\"\x95\xC7\x8E\x86\";"
+        "\"http://example.jp/\";\"C:\\\x89\xE6\x91\x9C\\\"\r\n"));
     const DayLog log = DayLog::Read(DayLogPath(captured.home, "20060315"));
     ASSERT_EQ(log.RowCount(), 1);
     EXPECT_EQ(log.Cell(0, FileNameColumn), "画像.jpg");

@@ -1,7 +1,8 @@
 #include "logs/HistoryTree.h"
+#include "support/Files.h"
+#include "support/Times.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QPersistentModelIndex>
 #include <QTemporaryDir>
@@ -11,8 +12,9 @@
 namespace kelvo {
 namespace {
 
+// A day of the history, at one time of day for all.
 QDateTime At(int year, int month, int day) {
-    return QDateTime(QDate(year, month, day), QTime(13, 5, 9));
+    return testing::At(year, month, day, 13, 5, 9);
 }
 
 class HistoryTreeTest : public ::testing::Test {
@@ -20,15 +22,12 @@ protected:
     QString PathOf(const QString& name) const { return dir_.filePath(name); }
 
     void WriteBytes(const QString& name, const QByteArray& bytes) const {
-        QFile file(PathOf(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        ASSERT_TRUE(testing::WriteBytes(PathOf(name), bytes)) << name.toStdString();
     }
 
     QByteArray SavedBytes() const {
         EXPECT_TRUE(tree_.Save(PathOf("TreeViewLogs.txt")));
-        QFile file(PathOf("TreeViewLogs.txt"));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        return testing::ReadBytes(PathOf("TreeViewLogs.txt"));
     }
 
     QTemporaryDir dir_;

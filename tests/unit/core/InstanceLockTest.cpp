@@ -1,4 +1,5 @@
 #include "session/InstanceLock.h"
+#include "support/Files.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -18,13 +19,11 @@ namespace {
 TEST(InstanceLock, TakesOverOnlyALockWhoseOwnerIsGone) {
     QTemporaryDir home;
     const QString folder = home.path() + "/";
-    {
-        QFile stale(folder + "kelvo.lock");
-        ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
-        // pid, application, host: the form the lock file takes; no process has
-        // this pid.
-        stale.write("2147483000\nkelvo\n" + QSysInfo::machineHostName().toUtf8() + "\n");
-    }
+    // pid, application, host: the form the lock file takes; no process has
+    // this pid.
+    ASSERT_TRUE(
+        testing::WriteBytes(folder + "kelvo.lock",
+                            "2147483000\nkelvo\n" + QSysInfo::machineHostName().toUtf8() + "\n"));
     InstanceLock first(folder);
     EXPECT_TRUE(first.TryLock());
     InstanceLock second(folder);
@@ -38,10 +37,7 @@ TEST(InstanceLock, TakesOverALockThatNamesNoOwner) {
          {QByteArray(), QByteArray("garbled\x01\xFF"), QByteArray("-5\nkelvo\nhost\n")}) {
         QTemporaryDir home;
         const QString folder = home.path() + "/";
-        QFile lock(folder + "kelvo.lock");
-        ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
-        lock.write(content);
-        lock.close();
+        ASSERT_TRUE(testing::WriteBytes(folder + "kelvo.lock", content));
         InstanceLock first(folder);
         EXPECT_TRUE(first.TryLock()) << content.toStdString();
         InstanceLock second(folder);
@@ -63,10 +59,8 @@ TEST(InstanceLock, ALockIsJudgedByTheProcessItNames) {
          {std::pair{ProgramOfThisProcess(), true}, std::pair{QByteArray("not-kelvo"), false}}) {
         QTemporaryDir home;
         const QString folder = home.path() + "/";
-        QFile lock(folder + "kelvo.lock");
-        ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
-        lock.write(pid + "\n" + program + "\n" + host + "\n");
-        lock.close();
+        ASSERT_TRUE(
+            testing::WriteBytes(folder + "kelvo.lock", pid + "\n" + program + "\n" + host + "\n"));
         InstanceLock ours(folder);
         EXPECT_EQ(ours.TryLock(), !held) << program.toStdString();
         EXPECT_TRUE(ours.HeldByAnother() || !held);

@@ -5,9 +5,9 @@
 #include "logs/CaptureLog.h"
 #include "logs/DayLog.h"
 #include "session/SettingsFile.h"
+#include "support/Files.h"
 #include "text/TreeOutline.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -23,8 +23,9 @@ TEST(MixedEncoding, ASettingsFileKeepsItsUtf8FolderBesideALatin1Comment) {
     SettingsFile settings("/home/u/");
     settings.ReadBytes("; caf\xE9 comment\r\n[Form]\r\nDefFolder=/home/u/写真/\r\n"
                        "DefSiki=\x95\x5C\r\n[Other]\r\nKey=\xE9t\xE9\r\n");
-    EXPECT_EQ(settings.String("Form", "DefFolder"), "/home/u/写真/");
-    EXPECT_EQ(settings.String("Form", "DefSiki"), "表") << "the old program's Shift-JIS";
+    EXPECT_EQ(settings.String(StringSetting::DestinationFolder), "/home/u/写真/");
+    EXPECT_EQ(settings.String(StringSetting::DestinationIdentifier), "表")
+        << "the old program's Shift-JIS";
     const std::string written = settings.FileBytes();
     EXPECT_NE(written.find("DefFolder=/home/u/写真/\r\n"), std::string::npos);
     EXPECT_NE(written.find("DefSiki=表\r\n"), std::string::npos);
@@ -46,10 +47,9 @@ TEST(MixedEncoding, ADayLogKeepsItsUtf8RowsBesideOneOddValueAcrossARewrite) {
     CaptureRecord first{"写真.jpg", time, "壁紙", "https://example.com/", "/home/u/写真/"};
     ASSERT_TRUE(WriteCaptureLog(folder, first));
     // A hand edit leaves one Latin-1 byte in a second row.
-    QFile log(DailyLogPath(folder, time));
-    ASSERT_TRUE(log.open(QIODevice::Append));
-    log.write("\"caf\xE9.jpg\";\"2006/05/30 14:04:00\";\"\";\"\";\"/tmp/\"\r\n");
-    log.close();
+    ASSERT_TRUE(
+        testing::AppendBytes(DailyLogPath(folder, time),
+                             "\"caf\xE9.jpg\";\"2006/05/30 14:04:00\";\"\";\"\";\"/tmp/\"\r\n"));
     CaptureRecord third = first;
     third.fileName = "\n改行.jpg"; // a line break: the log is rewritten, not appended to
     ASSERT_TRUE(WriteCaptureLog(folder, third));

@@ -2,6 +2,7 @@
 #include "commands/FieldPrinting.h"
 #include "commands/HistoryCommand.h"
 #include "commands/TableCommand.h"
+#include "support/GTestFiles.h"
 #include "table/TMlb2.h"
 #include "text/TextCodec.h"
 
@@ -30,9 +31,7 @@ namespace {
 const QString kData = QStringLiteral(KELVO_CORE_TEST_DATA "/printing/");
 
 QByteArray ReadData(const QString& name) {
-    QFile file(kData + name);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
-    return file.readAll();
+    return testing::ReadBytesOrFail(kData + name);
 }
 
 QByteArray Bytes(std::string_view text) {
@@ -187,7 +186,7 @@ TEST(PrintedBytes, TableDumpAgreesWithThePrintingAsItWasOnRandomTables) {
                     table.SetValueAt(column, text);
             }
         }
-        ASSERT_TRUE(table.Save(QFile::encodeName(path).toStdString()));
+        ASSERT_TRUE(table.Save(testing::Native(path)));
         CommandOutput out;
         QString errors;
         QTextStream err(&errors);

@@ -1,14 +1,14 @@
 #include "session/SettingsFile.h"
 #include "destinations/CurrentDestination.h"
+#include "support/GTestFiles.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
-#include <stdexcept>
 
 namespace kelvo {
 namespace {
@@ -19,18 +19,12 @@ class SettingsFileTest : public ::testing::Test {
 protected:
     // Reads settings from a file holding these bytes.
     SettingsFile& ReadBytes(const QByteArray& bytes) {
-        QFile file(dir_.filePath("kelvo.ini"));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-        file.close();
-        settings_.Read(file.fileName());
+        EXPECT_TRUE(testing::WriteBytes(dir_.filePath("kelvo.ini"), bytes));
+        settings_.Read(dir_.filePath("kelvo.ini"));
         return settings_;
     }
 
-    QByteArray Written() {
-        QFile file(dir_.filePath("kelvo.ini"));
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-        return file.readAll();
-    }
+    QByteArray Written() { return testing::ReadBytesOrFail(dir_.filePath("kelvo.ini")); }
 
     QTemporaryDir dir_;
     SettingsFile settings_{kHome};
@@ -38,63 +32,91 @@ protected:
 
 TEST(SettingKeysTest, DeclaresEveryKeyOnceWithAValueOfItsType) {
     std::set<std::pair<std::string, std::string>> seen;
+    std::set<std::pair<SettingType, int>> ids;
     for (const SettingKey& key : SettingKeys()) {
         EXPECT_TRUE(seen.emplace(key.section, key.key).second) << key.section << "/" << key.key;
+        EXPECT_TRUE(ids.emplace(key.type, key.id).second) << key.key;
         const int expectedType = key.type == SettingType::Integer   ? QMetaType::Int
                                  : key.type == SettingType::Boolean ? QMetaType::Bool
                                                                     : QMetaType::QString;
         if (!key.defaultValue.isNull()) { // "DefFolder": the home folder
             EXPECT_EQ(key.defaultValue.typeId(), expectedType) << key.key;
         }
+        EXPECT_LE(key.minimum, key.maximum) << key.key;
     }
     EXPECT_EQ(seen.size(), 16u + 5u + 7u + 1u);
-    EXPECT_THROW(FindSettingKey("Form", "Nothing"), std::out_of_range);
+    // Each name of each type reaches its own key.
+    for (int id = 0; id <= int(IntegerSetting::DevToolsPort); ++id)
+        EXPECT_EQ(KeyOf(IntegerSetting(id)).id, id);
+    for (int id = 0; id <= int(BooleanSetting::ListFileWritten); ++id)
+        EXPECT_EQ(KeyOf(BooleanSetting(id)).id, id);
+    EXPECT_EQ(ids.size(),
+              size_t(int(IntegerSetting::DevToolsPort) + 1 + int(BooleanSetting::ListFileWritten) +
+                     1 + int(StringSetting::DestinationFolder) + 1));
+    EXPECT_STREQ(KeyOf(IntegerSetting::HistoryPreviewHeight).section, "Form7");
+    EXPECT_STREQ(KeyOf(IntegerSetting::HistoryPreviewHeight).key, "IHeight");
+    EXPECT_STREQ(KeyOf(BooleanSetting::ListFileWritten).key, "NORI");
+    EXPECT_EQ(DefaultSize(kViewerWindowSettings), QSize(585, 550));
+}
+
+// A window state the program never writes reads as the default, normal.
+TEST_F(SettingsFileTest, AWindowStateOutsideItsValuesReadsAsNormal) {
+    auto& s = ReadBytes("[Form]\nWindowState=2\n[Form5]\nWindowState=7\n"
+                        "[Form7]\nWindowState=-1\n");
+    EXPECT_EQ(s.State(kMainWindowSettings), WindowState::Maximized);
+    EXPECT_EQ(s.State(kViewerWindowSettings), WindowState::Normal);
+    EXPECT_EQ(s.State(kHistoryWindowSettings), WindowState::Normal);
+    s.Set(kViewerWindowSettings, WindowState::Minimized);
+    EXPECT_TRUE(s.FileBytes().find("[Form5]\r\nTop=0\r\nLeft=0\r\nWidth=585\r\nHeight=550\r\n"
+                                   "WindowState=1\r\n") != std::string::npos);
 }
 
 TEST_F(SettingsFileTest, MissingFileGivesTheDefaultsEvenAfterAnotherFile) {
     ReadBytes("[Form]\nWidth=500\nNORI=1\nDefSiki=x\n");
     settings_.Read(dir_.filePath("absent.ini"));
-    EXPECT_EQ(settings_.Integer("Form", "Width"), 287);
-    EXPECT_TRUE(settings_.Boolean("Form", "CBX2"));
-    EXPECT_FALSE(settings_.Boolean("Form", "NORI"));
-    EXPECT_EQ(settings_.String("Form", "DefSiki"), QStringLiteral("初期フォルダ"));
-    EXPECT_EQ(settings_.String("Form", "DefFolder"), kHome);
+    EXPECT_EQ(settings_.Integer(IntegerSetting::MainWidth), 287);
+    EXPECT_TRUE(settings_.Boolean(BooleanSetting::ConfirmClose));
+    EXPECT_FALSE(settings_.Boolean(BooleanSetting::ListFileWritten));
+    EXPECT_EQ(settings_.String(StringSetting::DestinationIdentifier),
+              QStringLiteral("初期フォルダ"));
+    EXPECT_EQ(settings_.String(StringSetting::DestinationFolder), kHome);
 }
 
 TEST_F(SettingsFileTest, ReadsIntegersInDecimalAndHexAndBooleansAsNotZero) {
     auto& s = ReadBytes("[Form]\r\nWidth=0x200\r\nHeight=abc\r\nTop = -20 \r\nTBR1=0X3\r\n"
                         "NORI=2\r\nCBX1=0\r\nCBX2=yes\r\nPBX1=0x0\r\n[Form5]\r\nWidth=700\r\n");
-    EXPECT_EQ(s.Integer("Form", "Width"), 512);
-    EXPECT_EQ(s.Integer("Form", "Height"), 292);
-    EXPECT_EQ(s.Integer("Form", "Top"), -20);
-    EXPECT_EQ(s.Integer("Form", "TBR1"), 3);
-    EXPECT_EQ(s.Integer("Form5", "Width"), 700);
-    EXPECT_TRUE(s.Boolean("Form", "NORI"));
-    EXPECT_FALSE(s.Boolean("Form", "CBX1"));
-    EXPECT_TRUE(s.Boolean("Form", "CBX2")); // unparsable: the default
-    EXPECT_FALSE(s.Boolean("Form", "PBX1"));
+    EXPECT_EQ(s.Integer(IntegerSetting::MainWidth), 512);
+    EXPECT_EQ(s.Integer(IntegerSetting::MainHeight), 292);
+    EXPECT_EQ(s.Integer(IntegerSetting::MainTop), -20);
+    EXPECT_EQ(s.Integer(IntegerSetting::TransparencyLevel), 3);
+    EXPECT_EQ(s.Integer(IntegerSetting::ViewerWidth), 700);
+    EXPECT_TRUE(s.Boolean(BooleanSetting::ListFileWritten));
+    EXPECT_FALSE(s.Boolean(BooleanSetting::KeptDestinationFlag));
+    EXPECT_TRUE(s.Boolean(BooleanSetting::ConfirmClose)); // unparsable: the default
+    EXPECT_FALSE(s.Boolean(BooleanSetting::MenuShown));
 }
 
 TEST_F(SettingsFileTest, MatchesNamesWithoutCaseAndSkipsComments) {
     auto& s = ReadBytes("Width=1\n[FORM]\n;Height=5\nwidth=400\nWIDTH=401\n[other]\nTop=7\n"
                         "[form7]\nheight=800\n");
-    EXPECT_EQ(s.Integer("Form", "Width"), 400); // the first of a repeated key
-    EXPECT_EQ(s.Integer("Form", "Height"), 292);
-    EXPECT_EQ(s.Integer("Form", "Top"), 100);
-    EXPECT_EQ(s.Integer("Form7", "Height"), 800);
+    EXPECT_EQ(s.Integer(IntegerSetting::MainWidth), 400); // the first of a repeated key
+    EXPECT_EQ(s.Integer(IntegerSetting::MainHeight), 292);
+    EXPECT_EQ(s.Integer(IntegerSetting::MainTop), 100);
+    EXPECT_EQ(s.Integer(IntegerSetting::HistoryHeight), 800);
 }
 
 TEST_F(SettingsFileTest, ReadsStringsUpTo2047BytesWithoutSplittingACharacter) {
     auto& ascii = ReadBytes("[Form]\nDefSiki=" + QByteArray(3000, 'a') + "\n");
-    EXPECT_EQ(ascii.String("Form", "DefSiki"), QString(2047, u'a'));
+    EXPECT_EQ(ascii.String(StringSetting::DestinationIdentifier), QString(2047, u'a'));
     auto& wide = ReadBytes("[Form]\nDefSiki=" + QByteArray("あ").repeated(700) + "\n");
-    EXPECT_EQ(wide.String("Form", "DefSiki"), QString(682, u'あ')); // three bytes each
-    const QByteArray sjis = QByteArray("\x82\xA0").repeated(1100);  // あ in CP932
+    EXPECT_EQ(wide.String(StringSetting::DestinationIdentifier),
+              QString(682, u'あ'));                                // three bytes each
+    const QByteArray sjis = QByteArray("\x82\xA0").repeated(1100); // あ in CP932
     auto& windows = ReadBytes("[Form]\nDefSiki=" + sjis + "\n");
-    EXPECT_EQ(windows.String("Form", "DefSiki"), QString(1023, u'あ'));
+    EXPECT_EQ(windows.String(StringSetting::DestinationIdentifier), QString(1023, u'あ'));
     // A cut just after a blank drops the blank, as the next reading would.
     auto& blank = ReadBytes("[Form]\nDefSiki=" + QByteArray(2046, 'a') + " \r b\n");
-    EXPECT_EQ(blank.String("Form", "DefSiki"), QString(2046, u'a'));
+    EXPECT_EQ(blank.String(StringSetting::DestinationIdentifier), QString(2046, u'a'));
 }
 
 TEST_F(SettingsFileTest, CurrentDestinationTakesItsIdentifierAndFolder) {
@@ -115,40 +137,41 @@ TEST_F(SettingsFileTest, CurrentDestinationTakesItsIdentifierAndFolder) {
 
 TEST_F(SettingsFileTest, WrittenValuesReadBackAsSet) {
     ReadBytes("[Form]\nWidth=500\nCBX1=0\n[Form7]\nHeight=900\n");
-    int next = -3;
+    // A different value for each integer, inside the values its key takes.
+    const auto valueFor = [](const SettingKey& key, int place) {
+        return std::clamp((place - 3) * 37, key.minimum, key.maximum);
+    };
+    int place = 0;
     for (const SettingKey& key : SettingKeys()) {
         if (key.type == SettingType::Integer)
-            settings_.SetInteger(key.section, key.key, next++ * 37);
+            settings_.Set(IntegerSetting(key.id), valueFor(key, place++));
     }
-    settings_.SetBoolean("Form", "CBX1", true);
-    settings_.SetBoolean("Form", "CBX2", false);
-    settings_.SetString("Form", "DefSiki", QStringLiteral("壁紙 = 2"));
-    settings_.SetString("Form", "DefFolder", QStringLiteral("/データ/画像/"));
-    EXPECT_EQ(settings_.Integer("Form", "Width"), -1 * 37); // the set value wins
+    settings_.Set(BooleanSetting::KeptDestinationFlag, true);
+    settings_.Set(BooleanSetting::ConfirmClose, false);
+    settings_.Set(StringSetting::DestinationIdentifier, QStringLiteral("壁紙 = 2"));
+    settings_.Set(StringSetting::DestinationFolder, QStringLiteral("/データ/画像/"));
+    EXPECT_EQ(settings_.Integer(IntegerSetting::MainWidth), -1 * 37); // the set value wins
     ASSERT_TRUE(settings_.Write(dir_.filePath("kelvo.ini")));
 
     SettingsFile reread(QStringLiteral("/elsewhere/"));
     reread.Read(dir_.filePath("kelvo.ini"));
-    next = -3;
+    place = 0;
     for (const SettingKey& key : SettingKeys()) {
         if (key.type == SettingType::Integer) {
-            EXPECT_EQ(reread.Integer(key.section, key.key), next++ * 37)
+            EXPECT_EQ(reread.Integer(IntegerSetting(key.id)), valueFor(key, place++))
                 << key.section << "/" << key.key;
         }
     }
-    EXPECT_TRUE(reread.Boolean("Form", "CBX1"));
-    EXPECT_FALSE(reread.Boolean("Form", "CBX2"));
-    EXPECT_TRUE(reread.Boolean("Form", "PBX1"));
-    EXPECT_EQ(reread.String("Form", "DefSiki"), QStringLiteral("壁紙 = 2"));
-    EXPECT_EQ(reread.String("Form", "DefFolder"), QStringLiteral("/データ/画像/"));
-
-    EXPECT_THROW(settings_.SetInteger("Form", "Nothing", 1), std::out_of_range);
-    EXPECT_THROW(settings_.SetInteger("Form", "NORI", 1), std::invalid_argument);
+    EXPECT_TRUE(reread.Boolean(BooleanSetting::KeptDestinationFlag));
+    EXPECT_FALSE(reread.Boolean(BooleanSetting::ConfirmClose));
+    EXPECT_TRUE(reread.Boolean(BooleanSetting::MenuShown));
+    EXPECT_EQ(reread.String(StringSetting::DestinationIdentifier), QStringLiteral("壁紙 = 2"));
+    EXPECT_EQ(reread.String(StringSetting::DestinationFolder), QStringLiteral("/データ/画像/"));
 }
 
 TEST_F(SettingsFileTest, FirstCloseWritesEveryKeyOfEverySection) {
     settings_.Read(dir_.filePath("kelvo.ini")); // first run: no file
-    settings_.SetBoolean("Form", "NORI", true);
+    settings_.Set(BooleanSetting::ListFileWritten, true);
     ASSERT_TRUE(settings_.Write(dir_.filePath("kelvo.ini")));
     const QByteArray bytes = Written();
     EXPECT_TRUE(bytes.startsWith("[Form]\r\nTop=100\r\nLeft=100\r\nWidth=287\r\nHeight=292\r\n"))
@@ -191,12 +214,12 @@ TEST_F(SettingsFileTest, WriteIntoAMissingFolderFailsAndLeavesNothing) {
 // its line: nothing it holds becomes a key or a section of its own.
 TEST(SettingsFileLines, ALineBreakInAValueIsNeverWrittenRaw) {
     SettingsFile settings("/home/u/");
-    settings.SetString("Form", "DefFolder", "/a\r\n[Browser]\r\nDevToolsPort=1\n/");
+    settings.Set(StringSetting::DestinationFolder, "/a\r\n[Browser]\r\nDevToolsPort=1\n/");
     const std::string bytes = settings.FileBytes();
     SettingsFile reread("/home/u/");
     reread.ReadBytes(bytes);
-    EXPECT_EQ(reread.String("Form", "DefFolder"), "/a\r [Browser]\r DevToolsPort=1 /");
-    EXPECT_EQ(reread.Integer("Browser", "DevToolsPort"), 9222);
+    EXPECT_EQ(reread.String(StringSetting::DestinationFolder), "/a\r [Browser]\r DevToolsPort=1 /");
+    EXPECT_EQ(reread.Integer(IntegerSetting::DevToolsPort), 9222);
 }
 
 } // namespace

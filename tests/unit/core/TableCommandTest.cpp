@@ -1,5 +1,7 @@
 #include "commands/TableCommand.h"
 #include "commands/CommandOutput.h"
+#include "support/Files.h"
+#include "support/Tables.h"
 #include "table/TMlb2.h"
 
 #include <QDir>
@@ -13,6 +15,8 @@
 
 namespace kelvo {
 namespace {
+
+using testing::MakeTable;
 
 struct Result {
     int code = -1;
@@ -29,38 +33,18 @@ Result Command(const QStringList& args) {
     return result;
 }
 
-// One row per entry of rows; an empty optional leaves the value absent.
-TMlb2 MakeTable(const std::vector<std::string>& columns,
-                const std::vector<std::vector<Text>>& rows) {
-    TMlb2 table;
-    for (const auto& column : columns)
-        table.AddColumn(column);
-    for (const auto& values : rows) {
-        table.AppendRow();
-        table.MoveLast();
-        for (int column = 1; column <= int(values.size()); ++column)
-            table.SetValueAt(column, values[column - 1]);
-    }
-    return table;
-}
-
 class TableCommandTest : public ::testing::Test {
 protected:
     QString PathOf(const QString& name) const { return dir_.filePath(name); }
 
-    void WriteBytes(const QString& name, std::string_view bytes) const {
-        QFile file(PathOf(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes.data(), qsizetype(bytes.size()));
+    void WriteBytes(const QString& name, const QByteArray& bytes) const {
+        ASSERT_TRUE(testing::WriteBytes(PathOf(name), bytes)) << name.toStdString();
     }
 
-    QByteArray ReadBytes(const QString& name) const {
-        QFile file(PathOf(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    QByteArray ReadBytes(const QString& name) const { return testing::ReadBytes(PathOf(name)); }
 
     void Save(TMlb2 table, const QString& name) const {
-        ASSERT_TRUE(table.Save(QFile::encodeName(PathOf(name)).toStdString()));
+        ASSERT_TRUE(table.Save(testing::Native(PathOf(name))));
     }
 
 private:

@@ -1,4 +1,5 @@
 #include "text/TextCodec.h"
+#include "support/Tables.h"
 #include "table/TMlb2.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,8 @@
 
 namespace kelvo {
 namespace {
+
+using testing::MakeTable;
 
 // Shift-JIS (CP932) bytes of the texts the tests use.
 constexpr std::string_view kKelvoSjis = "\x83\x50\x83\x8B\x83\x7B";  // ケルボ
@@ -73,29 +76,18 @@ TEST(FileText, DecodesUtf8WhenValidElseShiftJisAndEncodesUtf8WithoutByteOrderMar
     EXPECT_EQ(DecodeFileText(EncodeFileText(mixed)), mixed);
 }
 
-TMlb2 MakeTable(const std::vector<std::string>& names, const std::vector<std::string>& values) {
-    TMlb2 table;
-    for (const auto& name : names)
-        table.AddColumn(name);
-    table.AppendRow();
-    table.MoveLast();
-    for (int column = 1; column <= int(values.size()); ++column)
-        table.SetValueAt(column, values[column - 1]);
-    return table;
-}
-
 TEST(TableEncoding, IsUtf8OnlyWhenEveryTextIs) {
-    EXPECT_EQ(DetectTableEncoding(MakeTable({"名前", "場所"}, {"ケルボ", "C:\\"})),
+    EXPECT_EQ(DetectTableEncoding(MakeTable({"名前", "場所"}, {{"ケルボ", "C:\\"}})),
               TextEncoding::Utf8);
-    EXPECT_EQ(DetectTableEncoding(MakeTable({"name", std::string(kSourceSjis)}, {"x", "y"})),
+    EXPECT_EQ(DetectTableEncoding(MakeTable({"name", std::string(kSourceSjis)}, {{"x", "y"}})),
               TextEncoding::ShiftJis);
-    TMlb2 oddType = MakeTable({"name"}, {"x"});
+    TMlb2 oddType = MakeTable({"name"}, {{"x"}});
     oddType.SetColumnType(1, kKelvoSjis);
     EXPECT_EQ(DetectTableEncoding(oddType), TextEncoding::ShiftJis);
 
     // 0xC3 0xA9 is "é" in UTF-8 but "ﾃｩ" in Shift-JIS; its neighbour decides.
     const TextEncoding encoding =
-        DetectTableEncoding(MakeTable({"a", "b"}, {"\xC3\xA9", std::string(kKelvoSjis)}));
+        DetectTableEncoding(MakeTable({"a", "b"}, {{"\xC3\xA9", kKelvoSjis}}));
     EXPECT_EQ(encoding, TextEncoding::ShiftJis);
     EXPECT_EQ(DecodeText("\xC3\xA9", encoding), QStringLiteral("ﾃｩ"));
     EXPECT_EQ(DecodeText("\xC3\xA9", TextEncoding::Utf8), QStringLiteral("é"));

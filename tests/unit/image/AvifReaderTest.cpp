@@ -2,10 +2,10 @@
 
 #include "capture/DropIntake.h"
 #include "support/EncodedPictures.h"
+#include "support/GTestFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QImageReader>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -17,6 +17,7 @@ namespace kelvo {
 namespace {
 
 using testing::Halves;
+using testing::ReadBytesOrFail;
 
 const QColor kRed(255, 0, 0);
 const QColor kBlue(0, 0, 255);
@@ -62,16 +63,10 @@ protected:
         return path;
     }
 
-    QByteArray Bytes(const QString& path) {
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-        return file.readAll();
-    }
-
     QString Written(const QString& name, const QByteArray& bytes) {
-        QFile file(dir_.filePath(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-        return file.fileName();
+        const QString path = dir_.filePath(name);
+        EXPECT_TRUE(testing::WriteBytes(path, bytes)) << path.toStdString();
+        return path;
     }
 
     QTemporaryDir dir_;
@@ -92,7 +87,7 @@ TEST_F(AvifReaderTest, DecodesAStillPictureWithItsColoursInPlace) {
         EXPECT_TRUE(Near(read.image, 13, 0, kBlue));
         EXPECT_TRUE(Near(read.image, 16, 8, kBlue));
         // A browser's drop of such bytes, nameless, is staged as an .avif.
-        EXPECT_EQ(ExtensionForContent(Bytes(path)), ".avif");
+        EXPECT_EQ(ExtensionForContent(ReadBytesOrFail(path)), ".avif");
     }
 }
 
@@ -125,11 +120,11 @@ TEST_F(AvifReaderTest, ShowsTheFirstFrameOfAnAnimation) {
     const AvifPicture read = ReadAvifFile(path);
     ASSERT_FALSE(read.image.isNull()) << read.error.toStdString();
     EXPECT_TRUE(Near(read.image, 4, 4, kRed));
-    EXPECT_EQ(ExtensionForContent(Bytes(path)), ".avif");
+    EXPECT_EQ(ExtensionForContent(ReadBytesOrFail(path)), ".avif");
 }
 
 TEST_F(AvifReaderTest, RefusesAFileCutShortWithAReason) {
-    const QByteArray whole = Bytes(Made("whole.avif", {Halves(24, 16, kRed, kBlue)}));
+    const QByteArray whole = ReadBytesOrFail(Made("whole.avif", {Halves(24, 16, kRed, kBlue)}));
     ASSERT_FALSE(ReadAvif(whole).image.isNull());
     for (const qsizetype cut : {whole.size() - 1, whole.size() - 20, whole.size() / 2,
                                 qsizetype(40), qsizetype(12), qsizetype(1), qsizetype(0)}) {
@@ -156,7 +151,7 @@ TEST_F(AvifReaderTest, RefusesGarbageAndOtherFormats) {
     // A plausible beginning with nothing behind it.
     const QByteArray header = QByteArray::fromHex("0000001c667479706176696600000000"
                                                   "617669666d6966316d696166");
-    for (const QByteArray& bytes : {noise, Bytes(pngPath), header, header + noise}) {
+    for (const QByteArray& bytes : {noise, ReadBytesOrFail(pngPath), header, header + noise}) {
         const AvifPicture read = ReadAvif(bytes);
         EXPECT_TRUE(read.image.isNull());
         EXPECT_FALSE(read.error.isEmpty());
@@ -164,7 +159,7 @@ TEST_F(AvifReaderTest, RefusesGarbageAndOtherFormats) {
 }
 
 TEST_F(AvifReaderTest, DamageInsideEitherDecodesOrSaysWhy) {
-    const QByteArray whole = Bytes(Made("damaged.avif", {Halves(24, 16, kRed, kBlue)}));
+    const QByteArray whole = ReadBytesOrFail(Made("damaged.avif", {Halves(24, 16, kRed, kBlue)}));
     QRandomGenerator random(6);
     for (int round = 0; round < 200; ++round) {
         QByteArray damaged = whole;
@@ -194,7 +189,7 @@ TEST_F(AvifReaderTest, APictureBeyondQtsAllocationLimitIsRefused) {
 
 TEST_F(AvifReaderTest, AFileLargerThanTheLimitIsNotReadIn) {
     // A free box, which decoders skip, pads a small picture past 1 MB.
-    const QByteArray picture = Bytes(Made("small.avif", {Halves(8, 8, kRed, kBlue)}));
+    const QByteArray picture = ReadBytesOrFail(Made("small.avif", {Halves(8, 8, kRed, kBlue)}));
     const quint32 padding = 1'200'000;
     QByteArray freeBox(padding, '\0');
     freeBox.replace(

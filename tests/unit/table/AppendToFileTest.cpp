@@ -1,45 +1,21 @@
 #include "files/FileBytes.h"
 #include "table/TableForms.h"
 
-#include "TableTestSupport.h"
+#include "support/StdFiles.h"
 
 #include <gtest/gtest.h>
-
-#include <csignal>
-#include <sys/resource.h>
 
 namespace kelvo {
 namespace {
 
-using test::ReadBytes;
-using test::WriteBytes;
+using testing::FileSizeLimit;
+using testing::ReadBytes;
+using testing::WriteBytes;
 
 const auto kAlways = [](const FileEnds&) { return true; };
 
-// Files larger than the limit cannot be written: a write across it stops
-// short, as on a full disk. SIGXFSZ would end the process, so it is ignored
-// while the limit holds.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &old_);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = old_;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-
-private:
-    rlimit old_{};
-    void (*oldHandler_)(int) = nullptr;
-};
-
 TEST(AppendToFile, AppendsAfterLookingAtTheEndsAndDeclinesWhatItMustNotTouch) {
-    test::TempDir dir;
+    testing::TempDir dir;
     const std::string path = dir.File("log.txt");
     WriteBytes(path, "header\r\nrow 1\r\n");
     FileEnds seen;
@@ -67,7 +43,7 @@ TEST(AppendToFile, AppendsAfterLookingAtTheEndsAndDeclinesWhatItMustNotTouch) {
 }
 
 TEST(AppendToFile, AWriteThatFallsShortIsTakenBackWhole) {
-    test::TempDir dir;
+    testing::TempDir dir;
     const std::string path = dir.File("log.txt");
     WriteBytes(path, "header\r\n");
     {

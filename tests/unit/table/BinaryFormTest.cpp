@@ -1,4 +1,5 @@
-#include "TableTestSupport.h"
+#include "support/StdFiles.h"
+#include "support/Tables.h"
 
 #include "table/TMlb2.h"
 #include "table/TableForms.h"
@@ -11,9 +12,9 @@
 namespace kelvo {
 namespace {
 
-using test::AddRow;
-using test::Dump;
-using test::MakeColumns;
+using testing::AddRow;
+using testing::Dump;
+using testing::MakeColumns;
 
 // Builds binary files field by field, in either byte order.
 struct Bytes {
@@ -89,13 +90,13 @@ TEST(BinaryFormTest, UncheckedFieldsAreIgnoredAndByteOrderIsHonoured) {
 
 // Each file must be refused, by the reader and by Load, with the table as it was.
 void ExpectRefused(const std::vector<std::string>& files) {
-    test::TempDir dir;
+    testing::TempDir dir;
     const std::string path = dir.File("refused.MLB");
     for (size_t i = 0; i < files.size(); ++i) {
         SCOPED_TRACE(i);
         TMlb2 scratch;
         EXPECT_FALSE(ReadBinaryForm(files[i], scratch));
-        test::WriteBytes(path, files[i]);
+        testing::WriteBytes(path, files[i]);
         TMlb2 table;
         MakeColumns(table, {"Old"});
         table.SetTableName("previous");
@@ -132,8 +133,8 @@ TEST(BinaryFormTest, BadTruncatedOrHostileFileIsRefused) {
 }
 
 TEST(BinaryFormTest, LoadTakesTheNameFromTheFileNotThePath) {
-    test::TempDir dir;
-    test::WriteBytes(dir.File("table.mlb"), SampleFile());
+    testing::TempDir dir;
+    testing::WriteBytes(dir.File("table.mlb"), SampleFile());
     TMlb2 back;
     ASSERT_TRUE(back.Load(dir.File("table.mlb")));
     EXPECT_EQ(back.TableName(), "T");

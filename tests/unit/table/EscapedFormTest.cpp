@@ -1,4 +1,4 @@
-#include "TableTestSupport.h"
+#include "support/Tables.h"
 
 #include "table/TMlb2.h"
 #include "table/TableForms.h"
@@ -10,9 +10,9 @@
 namespace kelvo {
 namespace {
 
-using test::AddRow;
-using test::Dump;
-using test::MakeColumns;
+using testing::AddRow;
+using testing::Dump;
+using testing::MakeColumns;
 
 TMlb2 ReadEscaped(const std::string& bytes) {
     TMlb2 table;

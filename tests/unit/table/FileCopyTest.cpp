@@ -1,7 +1,7 @@
 #include "files/FileCopy.h"
 
-#include "TableTestSupport.h"
 #include "support/FileReads.h"
+#include "support/StdFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
-using test::ReadBytes;
+using testing::ReadBytes;
 
 const std::string kImageBytes("\xFF\xD8\xFF\xE0\0\r\n\x1A binary", 16);
 
@@ -27,11 +27,11 @@ class FileCopyTest : public ::testing::Test {
 protected:
     std::string At(const std::string& name) const { return dir_.File(name); }
     std::string Write(const std::string& name, const std::string& bytes) const {
-        test::WriteBytes(At(name), bytes);
+        testing::WriteBytes(At(name), bytes);
         return At(name);
     }
     // dir_.dir_.Entries() lists hidden names (the temporary files) too.
-    test::TempDir dir_;
+    testing::TempDir dir_;
 };
 
 TEST_F(FileCopyTest, CopiesALargeFileIntoANewNameWithTheUmasksMode) {
@@ -130,11 +130,11 @@ nlink_t LinksOf(const std::string& path) {
 TEST_F(FileCopyTest, OneCopyIsOfferedNameAfterNameAndNeverReplacesOne) {
     for (const SourceCopy::UnnamedFiles way : kWaysToWait) {
         SCOPED_TRACE(WayName(way));
-        test::TempDir dir;
+        testing::TempDir dir;
         const std::string source = dir.File("source.jpg");
-        test::WriteBytes(source, kImageBytes);
-        test::WriteBytes(dir.File("photo.jpg"), "old");
-        test::WriteBytes(dir.File("photo[1].jpg"), "older");
+        testing::WriteBytes(source, kImageBytes);
+        testing::WriteBytes(dir.File("photo.jpg"), "old");
+        testing::WriteBytes(dir.File("photo[1].jpg"), "older");
         fs::create_symlink(dir.File("elsewhere.jpg"), dir.File("photo[2].jpg"));
         testing::FileReads reads(source);
         ASSERT_TRUE(reads.Watching());
@@ -164,10 +164,10 @@ TEST_F(FileCopyTest, OneCopyIsOfferedNameAfterNameAndNeverReplacesOne) {
 TEST_F(FileCopyTest, AReplacementOrAnotherFolderTakesTheSameCopy) {
     for (const SourceCopy::UnnamedFiles way : kWaysToWait) {
         SCOPED_TRACE(WayName(way));
-        test::TempDir dir;
+        testing::TempDir dir;
         const std::string source = dir.File("source.jpg");
-        test::WriteBytes(source, kImageBytes);
-        test::WriteBytes(dir.File("photo.jpg"), "old bytes that are longer than the new ones");
+        testing::WriteBytes(source, kImageBytes);
+        testing::WriteBytes(dir.File("photo.jpg"), "old bytes that are longer than the new ones");
         ::chmod(dir.File("photo.jpg").c_str(), 0600);
         fs::create_directory(dir.File("other"));
         testing::FileReads reads(source);
@@ -193,7 +193,7 @@ TEST_F(FileCopyTest, AReplacementOrAnotherFolderTakesTheSameCopy) {
         EXPECT_EQ(ReadBytes(dir.File("other/photo.jpg")), kImageBytes);
         EXPECT_EQ(ReadBytes(dir.File("other/new.jpg")), kImageBytes);
         EXPECT_EQ(dir.Entries(), (Names{"other", "photo.jpg", "source.jpg"}));
-        EXPECT_EQ(test::TempDir::EntriesOf(dir.File("other")), (Names{"new.jpg", "photo.jpg"}));
+        EXPECT_EQ(testing::EntriesOf(dir.File("other")), (Names{"new.jpg", "photo.jpg"}));
     }
 }
 
@@ -221,7 +221,7 @@ TEST_F(FileCopyTest, ANameOnAnotherFileSystemGetsACopyOfItsOwn) {
             EXPECT_EQ(second.PublishReplacing(other + "photo.jpg"), CopyResult::Copied);
             EXPECT_EQ(reads.Count(), 4);
             EXPECT_EQ(ReadBytes(other + "photo.jpg"), kImageBytes);
-            EXPECT_EQ(test::TempDir::EntriesOf(other), (Names{"photo.jpg"}));
+            EXPECT_EQ(testing::EntriesOf(other), (Names{"photo.jpg"}));
             fs::remove(other + "photo.jpg");
         }
     }

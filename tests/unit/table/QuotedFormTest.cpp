@@ -1,4 +1,5 @@
-#include "TableTestSupport.h"
+#include "support/StdFiles.h"
+#include "support/Tables.h"
 
 #include "table/TMlb2.h"
 #include "table/TableForms.h"
@@ -10,9 +11,9 @@
 namespace kelvo {
 namespace {
 
-using test::AddRow;
-using test::Dump;
-using test::MakeColumns;
+using testing::AddRow;
+using testing::Dump;
+using testing::MakeColumns;
 
 TMlb2 ReadQuoted(const std::string& bytes) {
     TMlb2 table;
@@ -108,12 +109,12 @@ TEST(QuotedFormTest, FirstColumnTypeFollowsRowLines) {
 }
 
 TEST(QuotedFormTest, DoubledQuoteAcrossBlockBoundaryInFile) {
-    test::TempDir dir;
+    testing::TempDir dir;
     std::string file = "\"A\"\r\n\"";
     const std::string filler(999 - file.size(), 'x');
     file += filler + "\"\"y\"\r\n"; // the doubled quote starts at byte 999
     ASSERT_EQ(file[999], '"');
-    test::WriteBytes(dir.File("block.txt"), file);
+    testing::WriteBytes(dir.File("block.txt"), file);
     TMlb2 table;
     ASSERT_TRUE(table.Load(dir.File("block.txt")));
     EXPECT_EQ(Dump(table), "A | [" + filler + "\"y]");
@@ -142,7 +143,7 @@ TEST(QuotedFormTest, ReadingBlockByBlockMatchesReadingWhole) {
 }
 
 TEST(QuotedFormTest, AppendingRecordToLogFile) {
-    test::TempDir dir;
+    testing::TempDir dir;
     const std::string path = dir.File("20240501.txt");
     for (const char* file : {"a.jpg", "b \"new\".png"}) {
         TMlb2 log;
@@ -155,7 +156,7 @@ TEST(QuotedFormTest, AppendingRecordToLogFile) {
         ASSERT_TRUE(log.SetValue("File", file) && log.SetValue("Folder", "/pics"));
         ASSERT_TRUE(log.Save(path));
     }
-    EXPECT_EQ(test::ReadBytes(path),
+    EXPECT_EQ(testing::ReadBytes(path),
               "\"File\";\"Folder\"\r\n\"a.jpg\";\"/pics\"\r\n\"b \"\"new\"\".png\";\"/pics\"\r\n");
 }
 

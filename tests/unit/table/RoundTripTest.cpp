@@ -1,4 +1,5 @@
-#include "TableTestSupport.h"
+#include "support/StdFiles.h"
+#include "support/Tables.h"
 
 #include "table/TMlb2.h"
 #include "table/TableForms.h"
@@ -12,7 +13,7 @@
 namespace kelvo {
 namespace {
 
-using test::Dump;
+using testing::Dump;
 
 // Bytes that stress every form: separators, quotes, escapes, line ends,
 // spaces and Shift-JIS bytes. No zero bytes: texts end at a zero.
@@ -85,7 +86,7 @@ void ExpectRoundTrip(TMlb2& table, const TMlb2& expected, const std::string& pat
 }
 
 TEST(RoundTripTest, QuotedForm) {
-    test::TempDir dir;
+    testing::TempDir dir;
     for (unsigned seed = 1; seed <= 40; ++seed) {
         SCOPED_TRACE(seed);
         std::mt19937 rng(seed);
@@ -106,7 +107,7 @@ TEST(RoundTripTest, QuotedForm) {
 }
 
 TEST(RoundTripTest, EscapedForm) {
-    test::TempDir dir;
+    testing::TempDir dir;
     for (unsigned seed = 1; seed <= 40; ++seed) {
         SCOPED_TRACE(seed);
         std::mt19937 rng(seed + 1000);
@@ -122,7 +123,7 @@ TEST(RoundTripTest, EscapedForm) {
 }
 
 TEST(RoundTripTest, BinaryForm) {
-    test::TempDir dir;
+    testing::TempDir dir;
     for (unsigned seed = 1; seed <= 40; ++seed) {
         SCOPED_TRACE(seed);
         std::mt19937 rng(seed + 2000);

@@ -1,4 +1,4 @@
-#include "TableTestSupport.h"
+#include "support/Tables.h"
 
 #include "table/RowMatching.h"
 #include "table/TMlb2.h"
@@ -11,8 +11,8 @@
 namespace kelvo {
 namespace {
 
-using test::AddRow;
-using test::MakeColumns;
+using testing::AddRow;
+using testing::MakeColumns;
 
 // Matches on a one-column table whose only row holds row, absent when null.
 bool RowMatches(Text row, std::string_view op, std::string_view value) {

@@ -1,4 +1,4 @@
-#include "TableTestSupport.h"
+#include "support/Tables.h"
 
 #include "table/TMLBStringList.h"
 #include "table/TMlb2.h"
@@ -11,9 +11,9 @@
 namespace kelvo {
 namespace {
 
-using test::AddRow;
-using test::Dump;
-using test::MakeColumns;
+using testing::AddRow;
+using testing::Dump;
+using testing::MakeColumns;
 
 TEST(TMLBStringListTest, EntriesAreOwnedCopiesAndAbsentIsNotEmpty) {
     TMLBStringList list;

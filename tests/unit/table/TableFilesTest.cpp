@@ -1,4 +1,5 @@
-#include "TableTestSupport.h"
+#include "support/StdFiles.h"
+#include "support/Tables.h"
 
 #include "files/TemporaryFile.h"
 #include "table/TMlb2.h"
@@ -6,18 +7,17 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <string>
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace kelvo {
 namespace {
 
-using test::AddRow;
-using test::Dump;
-using test::MakeColumns;
+using testing::AddRow;
+using testing::Dump;
+using testing::FileSizeLimit;
+using testing::MakeColumns;
 using Names = std::vector<std::string>;
 
 TMlb2 TwoRowTable() {
@@ -38,7 +38,7 @@ TEST(TableFilesTest, FormFollowsLastThreeCharacters) {
 }
 
 TEST(TableFilesTest, SaveWritesTheFormOfThePathAndLeavesLastRowCurrent) {
-    test::TempDir dir;
+    testing::TempDir dir;
     const std::pair<const char*, std::string> cases[] = {
         {"q.Txt", "\"A\";\"B\"\r\n\"1\";\"x\"\r\n\"2\";\"y\"\r\n"},
         {"e.csv", "A;B\r\n1;x\r\n2;y\r\n"},
@@ -47,13 +47,13 @@ TEST(TableFilesTest, SaveWritesTheFormOfThePathAndLeavesLastRowCurrent) {
         TMlb2 table = TwoRowTable();
         ASSERT_TRUE(table.MoveFirst());
         ASSERT_TRUE(table.Save(dir.File(name)));
-        EXPECT_EQ(test::ReadBytes(dir.File(name)), bytes) << name;
+        EXPECT_EQ(testing::ReadBytes(dir.File(name)), bytes) << name;
         EXPECT_TRUE(table.CurrentRow() == 2 && !table.AtEnd()) << name;
     }
 }
 
 TEST(TableFilesTest, LoadNamesTextFormTablesAfterTheFileAndKeepsOptions) {
-    test::TempDir dir;
+    testing::TempDir dir;
     TMlb2 table = TwoRowTable();
     table.SetTableName("stored");
     for (const std::string extension : {".txt", ".csv"}) {
@@ -71,60 +71,45 @@ TEST(TableFilesTest, LoadNamesTextFormTablesAfterTheFileAndKeepsOptions) {
         EXPECT_FALSE(back.Load(dir.File("none" + extension))) << extension;
         EXPECT_EQ(Dump(back) + " " + back.TableName(), "A B | [1] [x] | [2] [y] ListView");
         EXPECT_EQ(back.CurrentRow(), 1);
-        test::WriteBytes(dir.File("empty" + extension), "");
+        testing::WriteBytes(dir.File("empty" + extension), "");
         ASSERT_TRUE(back.Load(dir.File("empty" + extension))) << extension;
         EXPECT_TRUE(Dump(back).empty() && back.AtEnd()) << extension;
     }
     // A table with neither columns nor rows saves as an empty quoted file.
     TMlb2 none;
     ASSERT_TRUE(none.Save(dir.File("none.txt")));
-    EXPECT_EQ(test::ReadBytes(dir.File("none.txt")), "");
+    EXPECT_EQ(testing::ReadBytes(dir.File("none.txt")), "");
 }
 
-// Writes beyond a small file size limit fail with EFBIG, even for root.
-struct FileSizeLimit {
-    rlimit old{};
-    void (*oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &old);
-        const rlimit limit{bytes, old.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
-    }
-};
-
 TEST(TableFilesTest, FailedSaveKeepsPreviousFileAndLeavesNoTemporary) {
-    test::TempDir dir;
+    testing::TempDir dir;
     TMlb2 table;
     MakeColumns(table, {"V"});
     AddRow(table, {std::string(64 * 1024, 'v')});
     EXPECT_FALSE(table.Save(dir.File("missing/x.txt")));
     EXPECT_EQ(dir.Entries(), Names{});
-    test::WriteBytes(dir.File("old.mlb"), "previous\r\n");
+    testing::WriteBytes(dir.File("old.mlb"), "previous\r\n");
     {
         FileSizeLimit limit(4096);
         EXPECT_FALSE(table.Save(dir.File("old.mlb")));
     }
-    EXPECT_EQ(test::ReadBytes(dir.File("old.mlb")), "previous\r\n");
+    EXPECT_EQ(testing::ReadBytes(dir.File("old.mlb")), "previous\r\n");
     EXPECT_FALSE(table.Save(dir.File("old.mlb/x.csv"))); // the parent is a file
     std::filesystem::create_directory(dir.File("folder.txt"));
     EXPECT_FALSE(table.Save(dir.File("folder.txt"))); // a folder cannot be replaced
     EXPECT_EQ(dir.Entries(), (Names{"folder.txt", "old.mlb"}));
     // Without the limit the same save replaces the file whole.
     ASSERT_TRUE(table.Save(dir.File("old.mlb")));
-    EXPECT_EQ(test::ReadBytes(dir.File("old.mlb")), WriteBinaryForm(table));
+    EXPECT_EQ(testing::ReadBytes(dir.File("old.mlb")), WriteBinaryForm(table));
     EXPECT_EQ(dir.Entries(), (Names{"folder.txt", "old.mlb"}));
 }
 
 // A list or log linked into another folder (a synced one) is replaced there;
 // the link stays a link.
 TEST(TableFilesTest, SaveWritesThroughASymbolicLink) {
-    test::TempDir dir;
+    testing::TempDir dir;
     std::filesystem::create_directory(dir.File("synced"));
-    test::WriteBytes(dir.File("synced/list.txt"), "old\r\n");
+    testing::WriteBytes(dir.File("synced/list.txt"), "old\r\n");
     std::filesystem::create_symlink("synced/list.txt", dir.File("ListView.txt"));
     std::filesystem::create_symlink(dir.File("ListView.txt"), dir.File("again.txt"));
     std::filesystem::create_symlink("synced/new.txt", dir.File("dangling.txt"));
@@ -133,20 +118,20 @@ TEST(TableFilesTest, SaveWritesThroughASymbolicLink) {
     ASSERT_TRUE(table.Save(dir.File("dangling.txt")));
     for (const char* link : {"ListView.txt", "again.txt", "dangling.txt"})
         EXPECT_TRUE(std::filesystem::is_symlink(dir.File(link))) << link;
-    EXPECT_EQ(test::ReadBytes(dir.File("synced/list.txt")), WriteQuotedForm(table));
-    EXPECT_EQ(test::ReadBytes(dir.File("synced/new.txt")), WriteQuotedForm(table));
+    EXPECT_EQ(testing::ReadBytes(dir.File("synced/list.txt")), WriteQuotedForm(table));
+    EXPECT_EQ(testing::ReadBytes(dir.File("synced/new.txt")), WriteQuotedForm(table));
     EXPECT_EQ(dir.Entries(), (Names{"ListView.txt", "again.txt", "dangling.txt", "synced"}));
 }
 
 // A close killed halfway leaves its temporary file; the next start removes
 // those of processes that are gone, and nothing else.
 TEST(TableFilesTest, LeftoverTemporaryFilesOfGoneProcessesAreRemoved) {
-    test::TempDir dir;
+    testing::TempDir dir;
     const std::string gone = ".ListView.txt.tmp-2147483000-0-0";
     const std::string mine = ".kelvo.ini.tmp-" + std::to_string(::getpid()) + "-3-0";
     for (const std::string& name : {gone, mine, std::string("ListView.txt"),
                                     std::string(".notes.tmp-12"), std::string("x.tmp-1-2-3")})
-        test::WriteBytes(dir.File(name), "bytes");
+        testing::WriteBytes(dir.File(name), "bytes");
     std::filesystem::create_directory(dir.File(".TreeView.txt.tmp-2147483001-0-0"));
     EXPECT_EQ(RemoveLeftoverTemporaryFiles(dir.File("")), 1);
     EXPECT_EQ(dir.Entries(), (Names{".TreeView.txt.tmp-2147483001-0-0", mine, ".notes.tmp-12",
@@ -154,7 +139,7 @@ TEST(TableFilesTest, LeftoverTemporaryFilesOfGoneProcessesAreRemoved) {
 }
 
 TEST(TableFilesTest, LongTokensSurviveEveryForm) {
-    test::TempDir dir;
+    testing::TempDir dir;
     std::string longValue;
     for (int i = 0; longValue.size() < 200000; ++i)
         longValue += (i % 7 == 0) ? "\";\\\n" : "abcdefg";
@@ -176,7 +161,7 @@ TEST(TableFilesTest, LongTokensSurviveEveryForm) {
         }
     }
     // A bare value as long, in the first column of a quoted file.
-    test::WriteBytes(dir.File("bare.txt"), "A\r\n" + longPlain + "\r\n");
+    testing::WriteBytes(dir.File("bare.txt"), "A\r\n" + longPlain + "\r\n");
     TMlb2 back;
     ASSERT_TRUE(back.Load(dir.File("bare.txt")));
     EXPECT_TRUE(Dump(back) == "A:FLOAT | [" + longPlain + "]");

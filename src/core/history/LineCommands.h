@@ -4,6 +4,8 @@
 
 namespace kelvo {
 
+// The history window's line commands, and the texts around its list.
+
 // "履歴と画像閲覧 - ケルボ": the history window's caption while no line is selected.
 QString HistoryCaption();
 // 列挙中...3: while a day is being listed.

@@ -1,4 +1,4 @@
-#include "history/HistoryCommands.h"
+#include "history/LineCommands.h"
 
 #include "session/ProgramName.h"
 #include "text/PathText.h"

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Builds the unit and widget tests with AddressSanitizer and
+# UndefinedBehaviorSanitizer into build-asan and runs them there.
+#
+#   scripts/sanitize.sh [--build-only | --no-build] [CTEST ARGUMENTS...]
+#
+# The test run calls this with --build-only once, then with --no-build. The
+# build is lighter than the ordinary one (-O1, line tables only: -g1) and builds
+# the tests' executables alone, so that it fits in the test run's time.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$root/build-asan
+
+build_step=yes
+run_step=yes
+case ${1:-} in
+--build-only) run_step=no; shift ;;
+--no-build) build_step=no; shift ;;
+esac
+
+if [[ $build_step == yes ]]; then
+    cmake -S "$root" -B "$build" -G Ninja -DKELVO_SANITIZE=ON -DKELVO_BENCH=OFF \
+        -DKELVO_FUZZ_TESTS=OFF -DKELVO_SANITIZE_TESTS=OFF -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_CXX_FLAGS_RELEASE="-O1 -g1 -fno-omit-frame-pointer" >/dev/null
+    cmake --build "$build" --target kelvo_unit_and_ui_tests
+fi
+[[ $run_step == yes ]] || exit 0
+
+# Undefined behaviour fails a test as a crash does.
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_stack_use_after_return=1}
+cd "$build"
+# The GoogleTest and Qt Test executables; not the checks of scripts and files.
+exec ctest --no-tests=error --output-on-failure -j "$(nproc)" -L '^(unit|ui)$' \
+    -E '^(extension|install|layout)\.' "$@"

@@ -1,0 +1,63 @@
+#pragma once
+
+// Whole files as bytes, for the tests on Qt. Nothing here fails a test: the
+// callers assert in their own framework (GoogleTest or Qt Test).
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <string>
+
+namespace kelvo::testing {
+
+// The whole file, or nothing when it cannot be opened.
+inline std::optional<QByteArray> ReadFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}
+
+// The whole file; `unreadable` when it cannot be opened, so that a test may
+// tell a missing file from an empty one.
+inline QByteArray ReadBytes(const QString& path, const QByteArray& unreadable = {}) {
+    return ReadFile(path).value_or(unreadable);
+}
+
+// Replaces the file with the bytes; whether all of them were written.
+inline bool WriteBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Adds the bytes at the end of the file, as a hand edit would; whether all of
+// them were written.
+inline bool AppendBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::Append) && file.write(bytes) == bytes.size();
+}
+
+// As WriteBytes, making the folders on the way first.
+inline bool WriteBytesMakingFolders(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return WriteBytes(path, bytes);
+}
+
+// The path as the table store and the system calls take it.
+inline std::string Native(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+// Every name in the folder, hidden ones too, sorted: a temporary file left
+// behind shows here.
+inline QStringList EntriesOf(const QString& folder) {
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+} // namespace kelvo::testing
