@@ -1,8 +1,7 @@
 #include "links/DevToolsBrowserLink.h"
 
-#include "capture/DropTexts.h"
-
 #include "capture/DevToolsReply.h"
+#include "capture/DropTexts.h"
 
 #include <QEventLoop>
 #include <QNetworkProxy>

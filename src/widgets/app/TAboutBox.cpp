@@ -1,9 +1,8 @@
 #include "app/TAboutBox.h"
 
 #include "common/NamedLabel.h"
-#include "session/ProgramName.h"
-
 #include "common/WindowPlacement.h"
+#include "session/ProgramName.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

@@ -1,15 +1,13 @@
 #include "app/TForm1.h"
 
-#include "common/NamedLabel.h"
-#include "session/ProgramName.h"
-
-#include "common/WindowMover.h"
-
 #include "capture/CapturePipeline.h"
 #include "capture/DropIntake.h"
+#include "common/NamedLabel.h"
+#include "common/WindowMover.h"
 #include "destinations/CurrentDestination.h"
 #include "destinations/DestinationTreePane.h"
 #include "destinations/PathShortening.h"
+#include "session/ProgramName.h"
 #include "session/SettingsFile.h"
 #include "viewer/PreviewPair.h"
 

@@ -1,7 +1,6 @@
 #include "app/TForm2.h"
 
 #include "common/NamedLabel.h"
-
 #include "common/WindowPlacement.h"
 #include "destinations/DestinationPage.h"
 

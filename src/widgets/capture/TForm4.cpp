@@ -1,7 +1,6 @@
 #include "capture/TForm4.h"
 
 #include "common/WindowPlacement.h"
-
 #include "viewer/FileFacts.h"
 #include "viewer/PreviewPair.h"
 

@@ -1,7 +1,6 @@
 #include "destinations/TForm8.h"
 
 #include "common/WindowPlacement.h"
-
 #include "services/Prompter.h"
 
 #include <QGuiApplication>
