@@ -3,6 +3,7 @@
 #include "commands/CommandLine.h"
 #include "commands/CommandOutput.h"
 #include "commands/FieldPrinting.h"
+#include "history/HistorySearch.h"
 #include "logs/CaptureLog.h"
 #include "logs/DayLog.h"
 #include "logs/DayTexts.h"
@@ -21,22 +22,90 @@ void PrintTree(const HistoryTree& tree, CommandOutput& out) {
     }
 }
 
-// The log's values are UTF-8 already (DayLog converts an old one as it reads).
-void PrintDay(const DayLog& log, CommandOutput& out) {
+// The row's five columns, tab-separated, and its line end. The log's values
+// are UTF-8 already (DayLog converts an old one as it reads).
+void PrintRow(const DayLog& log, int row, std::string& scratch, CommandOutput& out) {
     constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-    std::string scratch;
-    for (int row = 0; row < log.RowCount(); ++row) {
-        for (int column = 0; column < kHistoryColumnCount; ++column) {
-            if (column > 0)
-                out << '\t';
-            std::string_view cell = log.Cell(row, column);
-            // A mark in front of a value has never been printed.
-            if (cell.starts_with(kByteOrderMark))
-                cell.remove_prefix(kByteOrderMark.size());
-            PrintTableField(cell, scratch, out);
-        }
-        out << '\n';
+    for (int column = 0; column < kHistoryColumnCount; ++column) {
+        if (column > 0)
+            out << '\t';
+        std::string_view cell = log.Cell(row, column);
+        // A mark in front of a value has never been printed.
+        if (cell.starts_with(kByteOrderMark))
+            cell.remove_prefix(kByteOrderMark.size());
+        PrintTableField(cell, scratch, out);
     }
+    out << '\n';
+}
+
+void PrintDay(const DayLog& log, CommandOutput& out) {
+    std::string scratch;
+    for (int row = 0; row < log.RowCount(); ++row)
+        PrintRow(log, row, scratch, out);
+}
+
+// Each found row after its day and a tab. The day goes out at once, so that a
+// long search shows what it has found so far; false when the output is lost.
+bool PrintFoundRows(const DayMatches& day, std::string& scratch, CommandOutput& out) {
+    const QByteArray dayText = day.day.toUtf8();
+    for (const int row : day.rows) {
+        out << std::string_view(dayText.constData(), size_t(dayText.size())) << '\t';
+        PrintRow(*day.log, row, scratch, out);
+    }
+    return out.Finish();
+}
+
+int ReportUnreadable(const SearchReport& report, QTextStream& err) {
+    for (const QString& path : report.unreadable)
+        err << "kelvo history: cannot read " << path << Qt::endl;
+    return report.unreadable.isEmpty() ? kDone : kFailed;
+}
+
+int FindWords(const QStringList& words, const QString& homeFolder, CommandOutput& out,
+              QTextStream& err) {
+    const WordFilter filter(words.join(u' '));
+    if (filter.Empty())
+        return WrongUsage(err, "history", QStringLiteral("--find needs a word"),
+                          HistoryCommandUsage());
+    std::string scratch;
+    const SearchReport report =
+        SearchLogs(homeFolder, LoggedDays(homeFolder), filter,
+                   [&](DayMatches&& day) { return PrintFoundRows(day, scratch, out); });
+    return ReportUnreadable(report, err);
+}
+
+// One search for all the paths: a long list must not read every log once a
+// path. A row is printed once, however many of the paths name its file.
+int FindSavedFiles(const QStringList& paths, const QString& homeFolder, CommandOutput& out,
+                   QTextStream& err) {
+    if (paths.isEmpty())
+        return WrongUsage(err, "history", QStringLiteral("--file needs a path"),
+                          HistoryCommandUsage());
+    std::vector<std::vector<std::string>> savedPaths;
+    for (const QString& path : paths)
+        savedPaths.push_back(SavedFileFilter::SavedFilePaths(path));
+    std::vector<bool> found(savedPaths.size(), false);
+    const auto markFound = [&](const DayLog& log, int row) {
+        for (size_t i = 0; i < savedPaths.size(); ++i) {
+            for (const std::string& saved : savedPaths[i])
+                found[i] = found[i] || SavedFileFilter::Saved(log, row, saved);
+        }
+    };
+    std::string scratch;
+    const SearchReport report = SearchLogs(homeFolder, LoggedDays(homeFolder),
+                                           SavedFileFilter(paths), [&](DayMatches&& day) {
+                                               for (const int row : day.rows)
+                                                   markFound(*day.log, row);
+                                               return PrintFoundRows(day, scratch, out);
+                                           });
+    int code = ReportUnreadable(report, err);
+    for (size_t i = 0; i < found.size(); ++i) {
+        if (!found[i]) {
+            err << "kelvo history: no capture saved " << paths[qsizetype(i)] << Qt::endl;
+            code = kFailed;
+        }
+    }
+    return code;
 }
 
 } // namespace
@@ -44,12 +113,22 @@ void PrintDay(const DayLog& log, CommandOutput& out) {
 QString HistoryCommandUsage() {
     return QStringLiteral(
         "Usage: kelvo [--home DIR] history [DAY]\n"
+        "       kelvo [--home DIR] history --find WORD...\n"
+        "       kelvo [--home DIR] history --file PATH...\n"
         "\n"
         "Without DAY, prints the months and days of the history, each day under\n"
         "its month after a tab. With DAY (yyyymmdd, e.g. 20060315), prints that\n"
         "day's captures in the order they were made, one a line, tab-separated:\n"
         "ファイル名, 取得日時, 識別名, 取得元アドレス, 保存先フォルダ. A backslash,\n"
-        "tab, line feed or carriage return in a value is written \\\\, \\t, \\n, \\r.\n");
+        "tab, line feed or carriage return in a value is written \\\\, \\t, \\n, \\r.\n"
+        "\n"
+        "--find prints the captures whose ファイル名, 識別名, 取得元アドレス or\n"
+        "保存先フォルダ hold every WORD; full-width and half-width forms and upper\n"
+        "and lower case are not told apart. --file prints the captures that saved\n"
+        "the files at the PATHs (a relative PATH starts at the current folder).\n"
+        "Both print the newest day first, each capture as with DAY after its day\n"
+        "and a tab. Exit 1 when a log cannot be read or, with --file, a PATH has\n"
+        "no capture; the other captures are still printed.\n");
 }
 
 int RunHistoryCommand(const QStringList& argsAfterHistory, const QString& homeFolder,
@@ -59,6 +138,10 @@ int RunHistoryCommand(const QStringList& argsAfterHistory, const QString& homeFo
         out << HistoryCommandUsage();
         return kDone;
     }
+    if (!argsAfterHistory.isEmpty() && argsAfterHistory[0] == u"--find")
+        return FindWords(argsAfterHistory.mid(1), homeFolder, out, err);
+    if (!argsAfterHistory.isEmpty() && argsAfterHistory[0] == u"--file")
+        return FindSavedFiles(argsAfterHistory.mid(1), homeFolder, out, err);
     if (argsAfterHistory.size() > 1)
         return WrongUsage(err, "history", QStringLiteral("one day at most"), HistoryCommandUsage());
     if (argsAfterHistory.size() == 1 && argsAfterHistory[0].startsWith(u'-'))

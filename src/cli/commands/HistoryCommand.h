@@ -10,8 +10,11 @@ class CommandOutput;
 // kelvo history [DAY]: without DAY, the months and days of the history tree,
 // one a line, each day under its month after a tab; with DAY (20060315), that
 // day's captures in log order, one a line, the five columns tab-separated.
-// 0 done, 1 a day that is not in the tree or a file that cannot be read,
-// 2 wrong usage.
+// kelvo history --find WORD... | --file PATH...: the captures that hold every
+// word, or that saved one of the files, newest day first, each line the day,
+// a tab and the five columns; printed day by day as the logs are searched.
+// 0 done (found or not), 1 a day that is not in the tree, a file that cannot
+// be read or a PATH without a capture, 2 wrong usage.
 int RunHistoryCommand(const QStringList& argsAfterHistory, const QString& homeFolder,
                       CommandOutput& out, QTextStream& err);
 

@@ -17,7 +17,7 @@ DayListing::DayListing(QString homeFolder, HistoryListModel& model, QObject* par
 void DayListing::ListDay(const QString& dayText) {
     const quint64 generation = ++generation_;
     running_ = true;
-    model_.Reset(std::make_shared<const DayLog>(DayLog::Read(DayLogPath(home_, dayText))));
+    model_.Reset(std::make_shared<const DayLog>(DayLog::Read(DayLogPath(home_, dayText))), dayText);
     ShowBatch(generation);
 }
 

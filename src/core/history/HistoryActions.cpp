@@ -5,6 +5,8 @@
 #include "history/CaptureRename.h"
 #include "history/DayListing.h"
 #include "history/HistoryListModel.h"
+#include "history/HistorySearch.h"
+#include "history/SearchRunner.h"
 #include "logs/CaptureLog.h"
 #include "logs/DayTexts.h"
 #include "services/Prompter.h"
@@ -17,22 +19,33 @@ namespace kelvo {
 HistoryActions::HistoryActions(QString homeFolder, HistoryListModel& model, HistoryView& view,
                                BrowserLink& browser, Prompter& prompter)
     : home_(std::move(homeFolder)), model_(model), view_(view), browser_(browser),
-      prompter_(prompter), listing_(std::make_unique<DayListing>(home_, model_)) {
+      prompter_(prompter), listing_(std::make_unique<DayListing>(home_, model_)),
+      search_(std::make_unique<SearchRunner>(home_)) {
     QObject::connect(listing_.get(), &DayListing::Progress, listing_.get(),
                      [this](int lines) { ShowProgress(lines); });
     QObject::connect(listing_.get(), &DayListing::Finished, listing_.get(),
                      [this](int lines) { ShowFinished(lines); });
+    QObject::connect(search_.get(), &SearchRunner::Found, search_.get(),
+                     [this](const std::vector<DayMatches>& days) { ShowFound(days); });
+    QObject::connect(search_.get(), &SearchRunner::Finished, search_.get(),
+                     [this](const QStringList& unreadable) { ShowSearchFinished(unreadable); });
 }
 
 HistoryActions::~HistoryActions() = default;
 
 void HistoryActions::TreeView1Change(int level, const QString& text) {
+    if (ShowsSearch()) {
+        search_->Cancel();
+        searchFilter_.reset();
+        view_.ClearSearchText();
+    }
     // Ends a selection with the effects of a deselection, before the lines go.
     view_.ClearSelection();
     view_.ClearPreview();
     view_.ShowCaption(HistoryCaption());
     view_.ShowSortOrder(-1, false); // a listing comes in the log's order
     FListedLevel = level;
+    listedNode_ = text;
     if (level == 1) {
         listedDay_ = text;
         view_.ShowDayStatus(DayCaption(text));
@@ -64,6 +77,8 @@ void HistoryActions::ShowFinished(int lines) {
 // running is completed first, so the sort takes in every line.
 void HistoryActions::ListView1ColumnClick(int column) {
     listing_->Finish();
+    // A search still running adds its later lines sorted once it ends.
+    sortedDuringSearch_ = search_->Running();
     FSortColumn = column;
     model_.Sort(FSortColumn, FSortDescending);
     view_.ShowSortOrder(FSortColumn, FSortDescending);
@@ -85,6 +100,8 @@ void HistoryActions::LineSelected(int row) {
     }
     const HistoryLine line = model_.Line(row);
     const bool sameLine = FItemSelected && selectedPath_ == line.Path();
+    if (model_.ShowsResults())
+        view_.ShowDayStatus(DayCaption(model_.LineDay(row)));
     selectedPath_ = line.Path();
     view_.ShowCaption(selectedPath_);
     const bool exists = SelectedFileExists();
@@ -108,8 +125,100 @@ void HistoryActions::LineDeselected() {
     selectedPath_.clear();
     view_.ClearPreview();
     view_.ShowCaption(HistoryCaption());
-    view_.ShowListStatus(ListingCountText(model_.LineCount()));
+    if (model_.ShowsResults()) {
+        view_.ShowDayStatus(SearchDayStatus());
+        view_.ShowListStatus(search_->Running()
+                                 ? SearchProgressText(model_.LineCount(), model_.DayCount())
+                                 : SearchCountText(model_.LineCount(), model_.DayCount()));
+    } else {
+        view_.ShowListStatus(ListingCountText(model_.LineCount()));
+    }
     view_.EnableLineCommands({});
+}
+
+bool HistoryActions::ShowsSearch() const {
+    return searchFilter_ != nullptr;
+}
+
+void HistoryActions::SearchTyped(const QString& typed) {
+    auto filter = std::make_shared<WordFilter>(typed);
+    if (filter->Empty())
+        EndSearch();
+    else
+        StartSearch(std::move(filter));
+}
+
+void HistoryActions::FindSavedFiles(const QStringList& paths) {
+    if (paths.isEmpty())
+        return;
+    view_.ClearSearchText();
+    StartSearch(std::make_shared<SavedFileFilter>(paths));
+    selectFirstFound_ = true;
+}
+
+void HistoryActions::EndSearch() {
+    if (!ShowsSearch())
+        return;
+    search_->Cancel();
+    searchFilter_.reset();
+    TreeView1Change(FListedLevel, listedNode_);
+}
+
+bool HistoryActions::RepeatSearch() {
+    if (!ShowsSearch())
+        return false;
+    const bool selectFirst = selectFirstFound_;
+    StartSearch(searchFilter_);
+    selectFirstFound_ = selectFirst;
+    return true;
+}
+
+// The running search, or the day's listing, ends: none of its lines follow.
+void HistoryActions::StartSearch(std::shared_ptr<const RowFilter> filter) {
+    view_.ClearSelection();
+    view_.ClearPreview();
+    view_.ShowCaption(HistoryCaption());
+    view_.ShowSortOrder(-1, false);
+    listing_->Clear();
+    searchFilter_ = filter;
+    selectFirstFound_ = false;
+    sortedDuringSearch_ = false;
+    model_.StartResults();
+    view_.ShowDayStatus(SearchDayStatus());
+    view_.ShowListStatus(SearchProgressText(0, 0));
+    view_.EnableRefresh(false);
+    view_.EnableLineCommands({});
+    search_->Start(std::move(filter));
+}
+
+void HistoryActions::ShowFound(const std::vector<DayMatches>& days) {
+    for (const DayMatches& day : days)
+        model_.AddResults(day);
+    if (!FItemSelected)
+        view_.ShowListStatus(SearchProgressText(model_.LineCount(), model_.DayCount()));
+    RefreshLineCommands();
+}
+
+void HistoryActions::ShowSearchFinished(const QStringList& unreadable) {
+    if (sortedDuringSearch_) {
+        model_.Sort(FSortColumn, !FSortDescending); // the direction of the last click
+        sortedDuringSearch_ = false;
+    }
+    QString status = SearchCountText(model_.LineCount(), model_.DayCount());
+    if (selectFirstFound_ && model_.LineCount() == 0)
+        status = NoCaptureOfFilesText();
+    if (!unreadable.isEmpty())
+        status += u' ' + UnreadableLogsText(int(unreadable.size()));
+    view_.ShowListStatus(status);
+    view_.EnableRefresh(true);
+    RefreshLineCommands();
+    if (selectFirstFound_ && model_.LineCount() > 0)
+        view_.SelectLine(0);
+    selectFirstFound_ = false;
+}
+
+QString HistoryActions::SelectedDay() const {
+    return model_.ShowsResults() ? model_.LineDay(view_.SelectedLine()) : listedDay_;
 }
 
 // Lines were added after the selected one, or it has moved.
@@ -130,7 +239,7 @@ void HistoryActions::Action21Execute() {
 }
 
 void HistoryActions::Image1DblClick() {
-    if (FListedLevel == 1)
+    if (FListedLevel == 1 || model_.ShowsResults())
         Action21Execute();
 }
 
@@ -184,28 +293,37 @@ bool HistoryActions::SelectedAddressOpens() {
 }
 
 // The file on disk and its rows in the day's log get the new name together;
-// the day is then listed again with the renamed line selected.
+// the day is then listed again with the renamed line selected. A search's
+// line keeps its place, its day's log read again.
 void HistoryActions::Action2Execute() {
-    if (FListedLevel != 1 || !FItemSelected || !SelectedFileExists())
+    const bool searchLine = model_.ShowsResults();
+    if ((FListedLevel != 1 && !searchLine) || !FItemSelected || !SelectedFileExists())
         return;
-    const HistoryLine line = model_.Line(view_.SelectedLine());
+    const int row = view_.SelectedLine();
+    const HistoryLine line = model_.Line(row);
+    const QString day = SelectedDay();
     const std::optional<QString> name = prompter_.AskText(
         QStringLiteral("ファイル名の変更"), QStringLiteral("新しいファイル名"), line.fileName);
     if (!name)
         return;
-    const CaptureRenaming renaming{DayLogPath(home_, listedDay_), line.folder, line.fileName,
-                                   *name};
+    const CaptureRenaming renaming{DayLogPath(home_, day), line.folder, line.fileName, *name};
     const RenameOutcome outcome = RenameCapture(renaming);
     if (const QString text = RenameOutcomeText(outcome, renaming); !text.isEmpty())
         prompter_.Notice(text);
     if (outcome != RenameOutcome::Renamed)
         return;
+    if (searchLine) {
+        model_.ReplaceLog(day, std::make_shared<const DayLog>(DayLog::Read(renaming.logPath)));
+        view_.ClearSelection();
+        view_.SelectLine(row);
+        return;
+    }
     TreeView1Change(1, listedDay_);
     listing_->Finish();
-    for (int row = 0; row < model_.LineCount(); ++row) {
-        const HistoryLine listed = model_.Line(row);
+    for (int listedRow = 0; listedRow < model_.LineCount(); ++listedRow) {
+        const HistoryLine listed = model_.Line(listedRow);
         if (listed.fileName == renaming.newName && listed.folder == renaming.folder) {
-            view_.SelectLine(row);
+            view_.SelectLine(listedRow);
             break;
         }
     }

@@ -3,8 +3,10 @@
 #include "history/LineCommands.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
+#include <vector>
 
 namespace kelvo {
 
@@ -12,6 +14,9 @@ class BrowserLink;
 class DayListing;
 class HistoryListModel;
 class Prompter;
+class RowFilter;
+class SearchRunner;
+struct DayMatches;
 
 // What the history window shows and does for its commands. The window
 // implements it; tests record the calls.
@@ -43,10 +48,13 @@ public:
     virtual void OpenFolder(const QString& folder) = 0;
     // The full-size viewer, modal.
     virtual void OpenViewer(const QString& path, const QString& address) = 0;
+    // Empties the search field without searching again.
+    virtual void ClearSearchText() = 0;
 };
 
-// The history browser's logic: listing the chosen node, sorting, the selected
-// line and the commands on it. It owns the day's listing.
+// The history browser's logic: listing the chosen node or searching the whole
+// history, sorting, the selected line and the commands on it. It owns the
+// day's listing and the search.
 class HistoryActions {
 public:
     HistoryActions(QString homeFolder, HistoryListModel& model, HistoryView& view,
@@ -54,6 +62,7 @@ public:
     ~HistoryActions();
 
     DayListing& Listing() { return *listing_; }
+    SearchRunner& Search() { return *search_; }
 
     // A tree node was chosen: level 0 a month, 1 a day.
     void TreeView1Change(int level, const QString& text);
@@ -62,6 +71,17 @@ public:
     void PreviewFailed(const QString& path, const QString& error);
     void LineSelected(int row);
     void LineDeselected();
+
+    // Lists the lines of every day where all typed words occur; an empty text
+    // lists the chosen node again.
+    void SearchTyped(const QString& typed);
+    // Lists the lines that saved these files, and selects the first.
+    void FindSavedFiles(const QStringList& paths);
+    // Lists the chosen node again when a search's lines are listed.
+    void EndSearch();
+    // Searches again when a search's lines are listed; false otherwise.
+    bool RepeatSearch();
+    bool ShowsSearch() const;
 
     void Action21Execute(); // open the viewer
     void Image1DblClick();
@@ -85,6 +105,10 @@ public:
     bool FSortDescending = false;
 
 private:
+    void StartSearch(std::shared_ptr<const RowFilter> filter);
+    void ShowFound(const std::vector<DayMatches>& days);
+    void ShowSearchFinished(const QStringList& unreadable);
+    QString SelectedDay() const;
     bool SelectedAddressOpens();
     void ShowProgress(int lines);
     void ShowFinished(int lines);
@@ -97,8 +121,13 @@ private:
     BrowserLink& browser_;
     Prompter& prompter_;
     std::unique_ptr<DayListing> listing_;
+    std::unique_ptr<SearchRunner> search_;
+    std::shared_ptr<const RowFilter> searchFilter_; // of the listed search
+    bool selectFirstFound_ = false;                 // a search for dropped files
+    bool sortedDuringSearch_ = false;
     QString selectedPath_;
     QString listedDay_;
+    QString listedNode_; // the chosen node's text, at FListedLevel
 };
 
 } // namespace kelvo

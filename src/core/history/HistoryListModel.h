@@ -1,5 +1,6 @@
 #pragma once
 
+#include "history/HistorySearch.h"
 #include "logs/DayLog.h"
 
 #include <QAbstractTableModel>
@@ -19,9 +20,10 @@ struct HistoryLine {
     QString Path() const { return folder + fileName; } // plain concatenation
 };
 
-// The lines of the listed day, as a model for the history window's list.
-// The lines come from a day's log in the log's order, a batch at a time, so a
-// large day can be shown while it is still being listed.
+// The lines of the listed day, or of a search, as a model for the history
+// window's list. A day's lines come from its log in the log's order, a batch
+// at a time, so a large day can be shown while it is still being listed. A
+// search's come a day at a time, with a sixth column naming each line's day.
 class HistoryListModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -29,9 +31,20 @@ public:
     explicit HistoryListModel(QObject* parent = nullptr);
     ~HistoryListModel() override;
 
-    // Starts over with the lines of log, none of them shown yet.
-    void Reset(std::shared_ptr<const DayLog> log);
+    // Starts over with the lines of the day's log, none of them shown yet.
+    void Reset(std::shared_ptr<const DayLog> log, const QString& day = {});
     void Clear();
+    // Starts over, empty, for a search's lines.
+    void StartResults();
+    // Adds the lines of a day a search found.
+    void AddResults(const DayMatches& matches);
+    // A search's lines, with their days, are shown.
+    bool ShowsResults() const { return showsResults_; }
+    // Takes the day's log read again after its rows changed in place.
+    void ReplaceLog(const QString& day, std::shared_ptr<const DayLog> log);
+    // The day (20060315) of a line.
+    QString LineDay(int row) const;
+    int DayCount() const { return int(days_.size()); }
     // Shows up to count more lines; returns how many are shown now.
     int ShowMore(int count);
     bool AllShown() const;
@@ -39,8 +52,8 @@ public:
     int LineCount() const { return int(order_.size()); }
     HistoryLine Line(int row) const;
     std::string_view Cell(int row, int column) const;
-    // The whole list at once: column 0 by CompareText, the others by
-    // CompareStr; descending compares the second line with the first.
+    // The whole list at once: column 0 by CompareText, the others (and the
+    // day) by CompareStr; descending compares the second line with the first.
     void Sort(int column, bool descending);
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -50,9 +63,25 @@ public:
                         int role = Qt::DisplayRole) const override;
 
 private:
-    std::shared_ptr<const DayLog> log_;
-    std::vector<int> order_; // log rows of the shown lines, in list order
-    int nextLogRow_ = 0;
+    struct ListedDay {
+        QString day;
+        std::string dayText; // the day column's, UTF-8
+        std::shared_ptr<const DayLog> log;
+    };
+    struct LineAt {
+        int day; // in days_
+        int row; // in its log
+        bool operator==(const LineAt&) const = default;
+    };
+
+    void ResetTo(bool results);
+    void AddDay(const QString& day, std::shared_ptr<const DayLog> log);
+    const ListedDay* DayOf(int row) const;
+
+    std::vector<ListedDay> days_;
+    std::vector<LineAt> order_; // the shown lines, in list order
+    int nextLogRow_ = 0;        // of a day's listing: its next line to show
+    bool showsResults_ = false;
 };
 
 } // namespace kelvo

@@ -17,6 +17,26 @@ QString ListingCountText(int lines) {
     return QString::number(lines) + QStringLiteral(" 個の履歴情報");
 }
 
+QString SearchProgressText(int lines, int days) {
+    return QStringLiteral("検索中...%1 個 (%2 日分)").arg(lines).arg(days);
+}
+
+QString SearchCountText(int lines, int days) {
+    return QStringLiteral("%1 個の履歴情報 (%2 日分)").arg(lines).arg(days);
+}
+
+QString SearchDayStatus() {
+    return QStringLiteral("全期間を検索");
+}
+
+QString NoCaptureOfFilesText() {
+    return QStringLiteral("ドロップしたファイルの取得履歴はありません。");
+}
+
+QString UnreadableLogsText(int logs) {
+    return QStringLiteral("読めない履歴ファイルが %1 個あります。").arg(logs);
+}
+
 QString MissingFileText() {
     return QStringLiteral("保存先フォルダに選択ファイルが存在しません。");
 }

@@ -12,6 +12,16 @@ QString HistoryCaption();
 QString ListingProgressText(int lines);
 // "12 個の履歴情報": once it is listed.
 QString ListingCountText(int lines);
+// 検索中...12 個 (3 日分): while the history is being searched.
+QString SearchProgressText(int lines, int days);
+// "12 個の履歴情報 (3 日分)": once it is searched.
+QString SearchCountText(int lines, int days);
+// Under the tree while a search's lines are listed.
+QString SearchDayStatus();
+// A dropped file no log row saved.
+QString NoCaptureOfFilesText();
+// Logs a search could not read.
+QString UnreadableLogsText(int logs);
 // Shown in place of the preview when the selected line's file is gone.
 QString MissingFileText();
 

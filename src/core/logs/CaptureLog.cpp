@@ -203,7 +203,11 @@ bool LoadCaptureLog(const QString& logPath, TMlb2& table, bool* whole) {
     const std::optional<std::string> bytes = ReadFileBytes(LocalPath(logPath));
     if (!bytes)
         return false;
-    std::string_view text = *bytes;
+    ReadCaptureLog(*bytes, logPath, table, whole);
+    return true;
+}
+
+void ReadCaptureLog(std::string_view text, const QString& logPath, TMlb2& table, bool* whole) {
     // Another editor's byte-order mark would become part of the first name.
     if (text.starts_with(kByteOrderMark))
         text.remove_prefix(kByteOrderMark.size());
@@ -217,7 +221,6 @@ bool LoadCaptureLog(const QString& logPath, TMlb2& table, bool* whole) {
     if (whole)
         *whole = !damaged;
     table.SetTableName(TableNameFromPath(LocalPath(logPath)));
-    return true;
 }
 
 QString CaptureTimeText(const QDateTime& time) {

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <array>
+#include <string_view>
 
 namespace kelvo {
 
@@ -52,5 +53,8 @@ bool RewriteCaptureLog(const QString& homeFolder, const CaptureRecord& record);
 // while one that lacks only its line end is kept; a leading byte-order mark
 // is skipped. False when the file cannot be read.
 bool LoadCaptureLog(const QString& logPath, TMlb2& table, bool* whole = nullptr);
+// The same from the log's bytes, already read from logPath.
+void ReadCaptureLog(std::string_view bytes, const QString& logPath, TMlb2& table,
+                    bool* whole = nullptr);
 
 } // namespace kelvo

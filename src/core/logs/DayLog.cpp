@@ -17,11 +17,22 @@ DayLog DayLog::Read(const QString& path) {
         log.table_.Clear();
         return log;
     }
-    ConvertTableToUtf8(log.table_);
-    const TMLBStringList& names = log.table_.ColumnNames();
-    for (int column = 0; column < kHistoryColumnCount; ++column)
-        log.positions_[size_t(column)] = names.IndexOf(kCaptureLogColumns[size_t(column)]);
+    log.FindColumns();
     return log;
+}
+
+DayLog DayLog::FromBytes(const QString& path, std::string_view bytes) {
+    DayLog log;
+    ReadCaptureLog(bytes, path, log.table_);
+    log.FindColumns();
+    return log;
+}
+
+void DayLog::FindColumns() {
+    ConvertTableToUtf8(table_);
+    const TMLBStringList& names = table_.ColumnNames();
+    for (int column = 0; column < kHistoryColumnCount; ++column)
+        positions_[size_t(column)] = names.IndexOf(kCaptureLogColumns[size_t(column)]);
 }
 
 std::string_view DayLog::Cell(int row, int column) const {

@@ -25,6 +25,8 @@ class DayLog {
 public:
     // A missing or unreadable log reads as a log without rows.
     static DayLog Read(const QString& path);
+    // The same from the bytes read from path.
+    static DayLog FromBytes(const QString& path, std::string_view bytes);
 
     // The log exists but is no table the store can read.
     bool Unreadable() const { return unreadable_; }
@@ -34,6 +36,8 @@ public:
     std::string_view Cell(int row, int column) const;
 
 private:
+    void FindColumns();
+
     TMlb2 table_;
     std::array<int, kHistoryColumnCount> positions_{}; // table columns from 1; 0 when absent
     bool unreadable_ = false;

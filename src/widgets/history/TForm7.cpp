@@ -10,6 +10,7 @@
 #include <QDesktopServices>
 #include <QFrame>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSplitter>
@@ -23,7 +24,8 @@
 namespace kelvo {
 namespace {
 
-constexpr int kColumnWidths[kHistoryColumnCount] = {130, 150, 90, 220, 220};
+// The five columns of the log, and the day a search's line comes from.
+constexpr int kColumnWidths[kHistoryColumnCount + 1] = {130, 150, 90, 220, 220, 110};
 
 QAction* Command(const char* name, const QString& caption, const QString& hint,
                  QStyle::StandardPixmap icon, QWidget* owner) {
@@ -64,6 +66,7 @@ TForm7::TForm7(HistoryContext context, QWidget* parent)
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setWindowFlag(Qt::WindowMinMaxButtonsHint, true);
     setSizeGripEnabled(true);
+    setAcceptDrops(true); // a file dropped here finds its capture
     setWindowTitle(HistoryCaption());
     resize(DefaultSize(kHistoryWindowSettings));
     if (!context_.openFolder)
@@ -129,8 +132,13 @@ void TForm7::CreateActions() {
     const QString copyPicture = QStringLiteral("コピー");
     Action4 = Command("Action4", copyPicture, copyPicture, QStyle::SP_FileIcon, this);
     Action4->setShortcut(QKeySequence::Copy);
+    const QString search = QStringLiteral("検索");
+    Action22 = Command("Action22", search, QStringLiteral("全期間の履歴を検索"),
+                       QStyle::SP_FileDialogContentsView, this);
+    Action22->setShortcut(QKeySequence::Find);
+    Action22->setEnabled(true);
     // Shortcuts work while the window is active, whether or not a menu shows them.
-    addActions({Action2, Action4});
+    addActions({Action2, Action4, Action22});
 
     const auto bind = [this](QAction* action, void (HistoryActions::*command)()) {
         connect(action, &QAction::triggered, this, [this, command] { ((*actions_).*command)(); });
@@ -148,6 +156,10 @@ void TForm7::CreateActions() {
     bind(Action4, &HistoryActions::Action4Execute);
     connect(Action1, &QAction::triggered, this, &QDialog::reject);
     connect(Action16, &QAction::triggered, this, &TForm7::Action16Execute);
+    connect(Action22, &QAction::triggered, this, [this] {
+        Edit1->setFocus(Qt::ShortcutFocusReason);
+        Edit1->selectAll();
+    });
 }
 
 void TForm7::CreateMenus() {
@@ -157,6 +169,8 @@ void TForm7::CreateMenus() {
     file->addActions({Action21, Action1});
     QMenu* edit = MainMenu1->addMenu(QStringLiteral("編集"));
     edit->addActions({Action2, Action4});
+    edit->addSeparator();
+    edit->addAction(Action22);
     QMenu* view = MainMenu1->addMenu(QStringLiteral("表示"));
     view->addActions({Action8, Action9, Action10, Action11});
     view->addSeparator();
@@ -174,6 +188,17 @@ void TForm7::CreateToolBar() {
     ToolBar1->addSeparator();
     ToolBar1->addActions({Action8, Action9, Action10, Action11, Action16});
     ToolBar1->addSeparator();
+    Edit1 = new QLineEdit(ToolBar1);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setPlaceholderText(QStringLiteral("検索 (Ctrl+F)"));
+    Edit1->setToolTip(
+        QStringLiteral("全期間の履歴からファイル名・識別名・アドレス・フォルダを検索"));
+    Edit1->setAccessibleName(QStringLiteral("検索"));
+    Edit1->setClearButtonEnabled(true);
+    Edit1->setMaximumWidth(260);
+    Edit1->installEventFilter(this);
+    connect(Edit1, &QLineEdit::textChanged, this, &TForm7::SearchTyped);
+    ToolBar1->addWidget(Edit1);
 }
 
 void TForm7::CreatePopupMenus() {
@@ -262,6 +287,14 @@ QWidget* TForm7::BuildRightPane() {
     ListView1->horizontalHeader()->setHighlightSections(false);
     for (int column = 0; column < kHistoryColumnCount; ++column)
         ListView1->setColumnWidth(column, kColumnWidths[column]);
+    // A search's lines bring the day column, shown first.
+    connect(listModel_, &QAbstractItemModel::modelReset, this, [this] {
+        if (listModel_->columnCount() <= kHistoryColumnCount)
+            return;
+        ListView1->setColumnWidth(kHistoryColumnCount, kColumnWidths[kHistoryColumnCount]);
+        QHeaderView* headings = ListView1->horizontalHeader();
+        headings->moveSection(headings->visualIndex(kHistoryColumnCount), 0);
+    });
     ListView1->viewport()->installEventFilter(this);
     ListView1->installEventFilter(this);
     connect(ListView1->horizontalHeader(), &QHeaderView::sectionClicked, this,

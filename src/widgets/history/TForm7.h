@@ -14,6 +14,7 @@
 class QAction;
 class QFrame;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QMenuBar;
 class QSplitter;
@@ -72,8 +73,12 @@ public:
     QString ListStatusText() const; // StatusBar2
     // The pop-up entry of a line command (shown only while a line is selected).
     QAction* PopupEntryOf(QAction* action) const;
+    // Searches as the text is typed; Escape or an empty text lists the chosen
+    // day again.
+    void SearchTyped(const QString& text);
 
     QToolBar* ToolBar1 = nullptr;
+    QLineEdit* Edit1 = nullptr; // 検索
     QMenuBar* MainMenu1 = nullptr;
     QWidget* Panel1 = nullptr; // the tree pane
     QWidget* Panel5 = nullptr; // an empty strip above the tree
@@ -101,10 +106,14 @@ public:
     QAction* Action16 = nullptr;      // refresh
     QAction* Action2 = nullptr;       // rename the file
     QAction* Action4 = nullptr;       // copy the picture
+    QAction* Action22 = nullptr;      // to the search field
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // Construction (TForm7.cpp).
@@ -132,6 +141,7 @@ private:
     void CopyPicture(const QString& path) override;
     void OpenFolder(const QString& folder) override;
     void OpenViewer(const QString& path, const QString& address) override;
+    void ClearSearchText() override;
 
     void TreeView1MouseDown(QPoint point);
     void ListView1MouseDown(QPoint point);

@@ -12,6 +12,8 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QStyle>
 #include <QTableView>
@@ -34,7 +36,12 @@ void TForm7::TreeView1Change(const QModelIndex& node) {
 }
 
 void TForm7::Action16Execute() {
-    TreeView1Change(TreeView1->currentIndex());
+    if (!actions_->RepeatSearch())
+        TreeView1Change(TreeView1->currentIndex());
+}
+
+void TForm7::SearchTyped(const QString& text) {
+    actions_->SearchTyped(text);
 }
 
 void TForm7::ListView1ColumnClick(int column) {
@@ -132,6 +139,49 @@ void TForm7::OpenViewer(const QString& path, const QString& address) {
         context_.openViewer(path, address);
 }
 
+void TForm7::ClearSearchText() {
+    const QSignalBlocker quiet(Edit1);
+    Edit1->clear();
+}
+
+namespace {
+
+QStringList LocalFiles(const QMimeData* data) {
+    QStringList files;
+    if (data) {
+        for (const QUrl& url : data->urls()) {
+            if (url.isLocalFile())
+                files << url.toLocalFile();
+        }
+    }
+    return files;
+}
+
+} // namespace
+
+void TForm7::dragEnterEvent(QDragEnterEvent* event) {
+    if (!LocalFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TForm7::dropEvent(QDropEvent* event) {
+    const QStringList files = LocalFiles(event->mimeData());
+    if (files.isEmpty())
+        return;
+    event->acceptProposedAction();
+    actions_->FindSavedFiles(files);
+}
+
+// Escape ends a search before it would close the window.
+void TForm7::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && actions_->ShowsSearch()) {
+        ClearSearchText();
+        actions_->EndSearch();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 // Only a node's label or icon selects, not the empty rest of its row.
 void TForm7::TreeView1MouseDown(QPoint point) {
     const QModelIndex node = TreeView1->indexAt(point);
@@ -164,6 +214,13 @@ bool TForm7::eventFilter(QObject* watched, QEvent* event) {
         }
         if (watched == ListView1->viewport())
             ListView1MouseDown(point);
+    } else if (type == QEvent::KeyPress && watched == Edit1 &&
+               static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        if (Edit1->text().isEmpty())
+            actions_->EndSearch();
+        else
+            Edit1->clear(); // which ends the search
+        return true;
     } else if (type == QEvent::KeyPress && watched == ListView1) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {

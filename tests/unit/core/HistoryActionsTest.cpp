@@ -2,7 +2,10 @@
 #include "capture/BrowserLink.h"
 #include "history/DayListing.h"
 #include "history/HistoryListModel.h"
+#include "history/SearchRunner.h"
 #include "support/CapturedHome.h"
+#include "support/EventLoop.h"
+#include "support/Logs.h"
 #include "support/Times.h"
 
 #include <QCoreApplication>
@@ -15,6 +18,8 @@ namespace kelvo {
 namespace {
 
 using testing::At;
+using testing::LogColumn;
+using testing::LogRow;
 
 // A list selection as the window keeps it: every change reports back.
 class RecordingView : public HistoryView {
@@ -50,6 +55,7 @@ public:
     void OpenViewer(const QString& path, const QString& address) override {
         opened << "viewer " + path + " " + address;
     }
+    void ClearSearchText() override { searchCleared = true; }
 
     HistoryActions* actions = nullptr;
     QString caption, dayStatus, listStatus, preview;
@@ -59,6 +65,7 @@ public:
     LineCommands commands;
     bool entriesShown = true;
     int selected = -1;
+    bool searchCleared = false;
     QStringList copied, opened;
 };
 
@@ -231,6 +238,114 @@ TEST_F(HistoryActionsTest, ARenameListsTheDayAgainWithTheRenamedLineSelected) {
     EXPECT_EQ(view.selected, 2);
     EXPECT_EQ(view.caption, captured.pictures + "sky.jpg");
     EXPECT_EQ(captured.prompter.notices.size(), 1);
+}
+
+// Searches of the whole history, with the event loop turning until each ends.
+class HistorySearchActionsTest : public HistoryActionsTest {
+protected:
+    QStringList LogColumnOfList() const {
+        QStringList names;
+        for (int row = 0; row < model.LineCount(); ++row)
+            names << model.Line(row).fileName;
+        return names;
+    }
+
+    void SetUp() override {
+        HistoryActionsTest::SetUp();
+        captured.Capture("sky_old.jpg", day.addDays(-40), "https://photos.example.org/sky");
+        captured.Capture("sea.jpg", day.addDays(2), "https://example.net/ＳＥＡ");
+        captured.Capture("sky_new.jpg", day.addDays(2).addSecs(60), "https://example.net/sky");
+    }
+
+    void Search(const QString& typed) {
+        actions.SearchTyped(typed);
+        ASSERT_TRUE(testing::RunEventsUntil([&] { return !actions.Search().Running(); }));
+    }
+
+    QStringList Lines() const {
+        QStringList lines;
+        for (int row = 0; row < model.LineCount(); ++row)
+            lines << model.LineDay(row) + " " + model.Line(row).fileName;
+        return lines;
+    }
+};
+
+TEST_F(HistorySearchActionsTest,
+       WordsFindLinesOfEveryDayNewestFirstAndAnEmptyTextListsTheDayAgain) {
+    actions.TreeView1Change(1, "20060315");
+    Search("SKY");
+    EXPECT_EQ(Lines(), QStringList({"20060317 sky_new.jpg", "20060203 sky_old.jpg"}));
+    EXPECT_EQ(view.listStatus, "2 個の履歴情報 (2 日分)");
+    EXPECT_EQ(view.dayStatus, "全期間を検索");
+    EXPECT_TRUE(view.refresh);
+    EXPECT_EQ(model.columnCount(), 6);
+
+    Search("example sea"); // both words, the second written full-width in the log
+    EXPECT_EQ(Lines(), QStringList({"20060317 sea.jpg"}));
+    view.SelectLine(0);
+    EXPECT_EQ(view.dayStatus, "2006年03月17日");
+    EXPECT_EQ(view.preview, captured.pictures + "sea.jpg");
+    EXPECT_TRUE(view.commands.open && view.commands.file && view.commands.address);
+
+    Search("nothing-like-this");
+    EXPECT_EQ(model.LineCount(), 0);
+    EXPECT_EQ(view.listStatus, "0 個の履歴情報 (0 日分)");
+
+    actions.SearchTyped("  ");
+    EXPECT_FALSE(actions.ShowsSearch());
+    EXPECT_EQ(model.columnCount(), 5);
+    EXPECT_EQ(LogColumnOfList(), QStringList({"b.jpg", "a.jpg", "c.jpg"}));
+    EXPECT_EQ(view.dayStatus, "2006年03月15日");
+    EXPECT_EQ(view.listStatus, "3 個の履歴情報");
+}
+
+// Typing on replaces the running search: only the last one's lines are listed.
+TEST_F(HistorySearchActionsTest, ANewerSearchNeverShowsTheLinesOfAnOlderOne) {
+    for (int extra = 0; extra < 20; ++extra)
+        captured.Capture(QString("sky_%1.jpg").arg(extra), day.addDays(-extra - 1));
+    actions.SearchTyped("sky");
+    Search("sea");
+    EXPECT_EQ(Lines(), QStringList({"20060317 sea.jpg"}));
+    testing::RunEventsUntil([] { return false; }, 50); // nothing late arrives
+    EXPECT_EQ(Lines(), QStringList({"20060317 sea.jpg"}));
+}
+
+TEST_F(HistorySearchActionsTest, ARenameOnAFoundLineRewritesTheLogOfItsOwnDay) {
+    Search("sky");
+    view.SelectLine(1); // sky_old.jpg, 40 days back
+    captured.prompter.textAnswer = "cloud.jpg";
+    actions.Action2Execute();
+    EXPECT_TRUE(QFile::exists(captured.pictures + "cloud.jpg"));
+    EXPECT_EQ(LogColumn(captured.LogOf(day.addDays(-40)), &LogRow::name),
+              QStringList({"cloud.jpg"}));
+    EXPECT_EQ(LogColumn(captured.LogOf(day.addDays(2)), &LogRow::name),
+              QStringList({"sea.jpg", "sky_new.jpg"}));
+    EXPECT_EQ(model.Line(1).fileName, "cloud.jpg");
+    EXPECT_EQ(view.selected, 1);
+    EXPECT_EQ(view.caption, captured.pictures + "cloud.jpg");
+}
+
+TEST_F(HistorySearchActionsTest, ADroppedFileSelectsTheLineThatSavedIt) {
+    actions.TreeView1Change(1, "20060315");
+    actions.FindSavedFiles({captured.pictures + "sea.jpg"});
+    ASSERT_TRUE(testing::RunEventsUntil([&] { return !actions.Search().Running(); }));
+    EXPECT_TRUE(view.searchCleared);
+    EXPECT_EQ(Lines(), QStringList({"20060317 sea.jpg"}));
+    EXPECT_EQ(view.selected, 0);
+    EXPECT_EQ(view.caption, captured.pictures + "sea.jpg");
+
+    // A file of the same name elsewhere was never captured.
+    QDir().mkpath(captured.sources + "other");
+    testing::WriteBytes(captured.sources + "other/sea.jpg", "x");
+    actions.FindSavedFiles({captured.sources + "other/sea.jpg"});
+    ASSERT_TRUE(testing::RunEventsUntil([&] { return !actions.Search().Running(); }));
+    EXPECT_EQ(model.LineCount(), 0);
+    EXPECT_EQ(view.listStatus, "ドロップしたファイルの取得履歴はありません。");
+
+    // Choosing a day ends the search.
+    actions.TreeView1Change(1, "20060315");
+    EXPECT_FALSE(actions.ShowsSearch());
+    EXPECT_EQ(model.LineCount(), 3);
 }
 
 } // namespace

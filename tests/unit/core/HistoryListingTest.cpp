@@ -6,6 +6,7 @@
 #include "logs/DayLog.h"
 #include "logs/DayTexts.h"
 #include "support/CapturedHome.h"
+#include "support/EventLoop.h"
 #include "support/Files.h"
 #include "support/Logs.h"
 #include "support/Times.h"
@@ -31,10 +32,7 @@ QStringList Column(const HistoryListModel& model, int column) {
 
 // The listing runs its batches from the event loop.
 void EnsureApplication() {
-    static int argc = 1;
-    static char name[] = "kelvo_core_tests";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
+    testing::EnsureCoreApplication();
 }
 
 // What a listing reported, in order.

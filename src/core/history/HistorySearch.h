@@ -1,0 +1,79 @@
+#pragma once
+
+#include "logs/DayLog.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kelvo {
+
+// A day's log and the rows of it a search found, in the log's order.
+struct DayMatches {
+    QString day; // 20060315
+    std::shared_ptr<const DayLog> log;
+    std::vector<int> rows;
+};
+
+// What a search looks for in a day's log.
+class RowFilter {
+public:
+    virtual ~RowFilter() = default;
+    // A quick look at the log's bytes: false only when no row of it can match.
+    virtual bool MayMatch(std::string_view logBytes) const = 0;
+    virtual bool Matches(const DayLog& log, int row) const = 0;
+};
+
+// Rows where every word occurs in ファイル名, 識別名, 取得元アドレス or 保存先フォルダ,
+// each compared folded (SearchFolded). No words match no row.
+class WordFilter : public RowFilter {
+public:
+    explicit WordFilter(const QString& typed);
+    bool Empty() const { return words_.empty(); }
+    bool MayMatch(std::string_view logBytes) const override;
+    bool Matches(const DayLog& log, int row) const override;
+
+private:
+    std::vector<std::string> words_;
+    bool quoteInWords_ = false; // a log doubles a quote: its bytes cannot be looked at
+};
+
+// Rows that saved one of these files: 保存先フォルダ and ファイル名 name its path.
+class SavedFileFilter : public RowFilter {
+public:
+    explicit SavedFileFilter(const QStringList& paths);
+    bool MayMatch(std::string_view logBytes) const override;
+    bool Matches(const DayLog& log, int row) const override;
+    // Whether the row saved the file at path, as SavedFilePaths gives it.
+    static bool Saved(const DayLog& log, int row, const std::string& path);
+    // The paths a file may have been saved under: as given made absolute, and
+    // with its links resolved; UTF-8.
+    static std::vector<std::string> SavedFilePaths(const QString& path);
+
+private:
+    std::vector<std::string> paths_;
+    std::vector<std::string> names_;
+};
+
+// The days with a log in the home's Logs folder (Logs/2006年03月/20060315.txt),
+// newest first.
+QStringList LoggedDays(const QString& homeFolder);
+
+struct SearchReport {
+    int daysRead = 0;
+    QStringList unreadable; // logs that are there but could not be read
+};
+
+// Reads the logs of the days, in the order given, and hands each day with
+// matches to found, until found returns false or cancelled is set. A missing
+// log has no rows; one that cannot be read is passed over and reported.
+SearchReport SearchLogs(const QString& homeFolder, const QStringList& days, const RowFilter& filter,
+                        const std::function<bool(DayMatches&&)>& found,
+                        const std::atomic<bool>* cancelled = nullptr);
+
+} // namespace kelvo
