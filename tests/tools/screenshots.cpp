@@ -7,11 +7,14 @@
 #include "app/TForm1.h"
 #include "app/TForm2.h"
 #include "capture/CapturePipeline.h"
+#include "history/SearchRunner.h"
 #include "history/TForm7.h"
+#include "logs/CaptureLog.h"
 #include "logs/HistoryTree.h"
 
 #include <QApplication>
 #include <QImage>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -62,6 +65,46 @@ bool ShootHistory(kelvo::AppSession& session, const QString& path) {
     const QModelIndex month = tree->model()->index(0, 0);
     tree->setCurrentIndex(tree->model()->index(0, 0, month));
     QTest::qWait(300);
+    history.ListView1->selectRow(0);
+    return Shoot(history, path);
+}
+
+// Captures of earlier months, as their logs would hold them, into folder.
+void LogEarlierCaptures(kelvo::AppSession& session, const QString& home, const QString& folder) {
+    struct Sample {
+        const char* name;
+        int daysBack;
+        const char* address;
+        QColor colour;
+    };
+    const Sample samples[] = {
+        {"harbour-dawn.jpg", 3, "https://photos.example.org/harbour/dawn", QColor(230, 170, 90)},
+        {"ハーバー夜景.png", 21, "https://blog.example.jp/yakei/harbour", QColor(30, 40, 90)},
+        {"harbour_cranes.webp", 64, "https://www.example.com/port/cranes", QColor(90, 130, 150)},
+        {"lighthouse.jpg", 64, "https://photos.example.org/harbour/lighthouse",
+         QColor(200, 200, 210)},
+        {"fishing-boats.png", 190, "https://example.net/Harbour/boats", QColor(70, 150, 120)}};
+    const QDateTime now = QDateTime::currentDateTime();
+    for (const Sample& sample : samples) {
+        QImage picture(640, 400, QImage::Format_RGB32);
+        picture.fill(sample.colour);
+        const QString name = QString::fromUtf8(sample.name);
+        picture.save(folder + name);
+        const QDateTime at = now.addDays(-sample.daysBack).addSecs(-3600);
+        kelvo::WriteCaptureLog(
+            home, {name, at, QStringLiteral("壁紙"), QString::fromUtf8(sample.address), folder});
+        session.History().AddCaptureDayToTree(at);
+    }
+}
+
+// The whole history searched for a word, the newest line selected.
+bool ShootSearch(kelvo::AppSession& session, const QString& path) {
+    kelvo::TForm7& history = session.HistoryBrowser();
+    history.show();
+    history.TreeView1->expandAll();
+    history.Edit1->setText(QStringLiteral("harbour"));
+    if (!QTest::qWaitFor([&] { return !history.Actions().Search().Running(); }))
+        return false;
     history.ListView1->selectRow(0);
     return Shoot(history, path);
 }
@@ -121,6 +164,9 @@ int main(int argc, char* argv[]) {
     settings.hide();
     CaptureSamples(session);
     ok &= ShootHistory(session, out + QStringLiteral("history.png"));
+    const QTemporaryDir earlier;
+    LogEarlierCaptures(session, home, earlier.path() + QLatin1Char('/'));
+    ok &= ShootSearch(session, out + QStringLiteral("history-search.png"));
     session.HistoryBrowser().hide();
     // Without a tray, its notice would stand in the picture.
     delete session.MainWindow().findChild<QWidget*>(QStringLiteral("NoTrayNotice"));

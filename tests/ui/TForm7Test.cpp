@@ -1,6 +1,7 @@
 #include "history/TForm7.h"
 #include "history/DayListing.h"
 #include "history/HistoryListModel.h"
+#include "history/SearchRunner.h"
 #include "logs/CaptureLog.h"
 #include "support/CapturedHome.h"
 #include "support/EncodedPictures.h"
@@ -16,6 +17,8 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -100,6 +103,11 @@ private:
             if (action->isEnabled())
                 return false;
         return true;
+    }
+
+    // A search runs on its own thread; its lines come through the event loop.
+    bool SearchEnded() {
+        return QTest::qWaitFor([&] { return !form->Actions().Search().Running(); });
     }
 
 private slots:
@@ -390,6 +398,63 @@ private slots:
         ClickLine(0);
         QCOMPARE(form->ListStatusText(),
                  QStringLiteral("保存先フォルダに選択ファイルが存在しません。"));
+    }
+
+    // Typed as a user types, a key at a time: each key starts the search over.
+    void typingSearchesEveryDayAndEscapeListsTheChosenDayAgain() {
+        ChooseDay("20060315");
+        QTest::keyClick(form.get(), Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(form->Edit1->hasFocus());
+        for (const QChar c : QStringLiteral("ＰＮｇ"))
+            QTest::sendKeyEvent(QTest::Click, form->Edit1, Qt::Key_unknown, QString(c), {});
+        QCOMPARE(form->Edit1->text(), QStringLiteral("ＰＮｇ"));
+        QVERIFY(SearchEnded());
+        QCOMPARE(Names(), QStringList({"A.png", "a.png"}));
+        QCOMPARE(form->ListStatusText(), QStringLiteral("2 個の履歴情報 (1 日分)"));
+        // The day is the first column shown.
+        QHeaderView* headings = form->ListView1->horizontalHeader();
+        QCOMPARE(headings->logicalIndex(0), 5);
+        QCOMPARE(form->ListView1->model()->index(0, 5).data().toString(),
+                 QStringLiteral("2006年03月15日"));
+        QCOMPARE(form->ListView1->model()->headerData(5, Qt::Horizontal).toString(),
+                 QStringLiteral("日付"));
+
+        QTest::keyClick(form->Edit1, Qt::Key_Escape);
+        QVERIFY(form->isVisible()); // Escape ends the search, not the window
+        QVERIFY(form->Edit1->text().isEmpty());
+        QCOMPARE(Names(), QStringList({"b.jpg", "A.png", "a.png"}));
+        QCOMPARE(form->DayStatusText(), QStringLiteral("2006年03月15日"));
+        QCOMPARE(form->ListView1->model()->columnCount(), 5);
+    }
+
+    void aFoundLineOpensAndAChosenDayEndsTheSearch() {
+        form->Edit1->setText(QStringLiteral("next"));
+        QVERIFY(SearchEnded());
+        QCOMPARE(Names(), QStringList({"next.jpg"}));
+        ClickLine(0);
+        QCOMPARE(form->DayStatusText(), QStringLiteral("2006年03月16日"));
+        QVERIFY(Enabled({form->Action21, form->Action17, form->Action2, form->Action4}));
+        QTest::keyClick(form->ListView1, Qt::Key_Return);
+        QCOMPARE(viewerOpened, QStringList({captured->pictures + "next.jpg|"}));
+        ChooseDay("20060315");
+        QVERIFY(form->Edit1->text().isEmpty());
+        QCOMPARE(Names(), QStringList({"b.jpg", "A.png", "a.png"}));
+    }
+
+    void aFileDroppedOnTheWindowSelectsTheLineThatSavedIt() {
+        ChooseDay("20060315");
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(captured->pictures + "A.png")});
+        const QPoint at = form->ListView1->mapTo(form.get(), QPoint(10, 10));
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(form.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(form.get(), &drop);
+        QVERIFY(SearchEnded());
+        QCOMPARE(Names(), QStringList({"A.png"}));
+        QCOMPARE(form->Actions().FItemSelected, true);
+        QCOMPARE(form->windowTitle(), captured->pictures + "A.png");
     }
 };
 
