@@ -10,6 +10,10 @@
 #   - five years of history: the tree at start-up, additions, one day's log;
 #   - listing a day of 50,000 captures against loading its log, and
 #     `kelvo history DAY` against the listing;
+#   - searching five years of history (100 captures a day; 1,000 a day too
+#     when its generation is expected under 30 s) against cat of every log,
+#     the time to the first results, and the search's peak memory against
+#     the history's size on disk;
 #   - a 24-megapixel JPEG dropped on the window: the longest time the window
 #     does not answer, against decoding it on the UI thread;
 #   - scripts/measure.sh: start-up time and peak memory of the window.
@@ -29,8 +33,8 @@ source "$root/scripts/packages.sh"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKELVO_BENCH=ON \
     -DKELVO_TESTS=ON ${KELVO_CMAKE_ARGS:-} >/dev/null
 cmake --build "$build" --target kelvo_table_bench kelvo_capture_bench \
-    kelvo_capture_log_bench kelvo_history_bench kelvo_history_listing_bench kelvo kelvo_make_jpeg \
-    kelvo_window_drop_bench
+    kelvo_capture_log_bench kelvo_history_bench kelvo_history_listing_bench \
+    kelvo_history_search_bench kelvo kelvo_make_jpeg kelvo_window_drop_bench
 
 echo "== table store"
 
@@ -108,6 +112,9 @@ echo "== five years of history"
 echo
 echo "== listing a large day"
 "$build/tests/bench/kelvo_history_listing_bench"
+echo
+echo "== searching five years of history"
+"$build/tests/bench/kelvo_history_search_bench"
 echo
 echo "== a 24-megapixel JPEG dropped on the window"
 QT_QPA_PLATFORM=offscreen "$build/tests/bench/kelvo_window_drop_bench" 5 2>/dev/null

@@ -13,6 +13,9 @@
 #include <optional>
 #include <string>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace kelvo::testing {
 
 // The whole file, or nothing when it cannot be opened.
@@ -58,6 +61,24 @@ inline std::string Native(const QString& path) {
 inline QStringList EntriesOf(const QString& folder) {
     return QDir(folder).entryList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// Makes path a file that is there but cannot be read: one without permissions
+// holding bytes, or, for root, who reads any file, a link to a file whose
+// reads fail. False when neither could be made.
+inline bool MakeUnreadableFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile::remove(path);
+    const bool made = geteuid() != 0 ? WriteBytes(path, bytes) && QFile::setPermissions(path, {})
+                                     : QFile::link(QStringLiteral("/proc/self/mem"), path);
+    if (!made)
+        return false;
+    const int file = ::open(Native(path).c_str(), O_RDONLY);
+    char byte;
+    const bool unreadable = file < 0 || ::read(file, &byte, 1) < 0;
+    if (file >= 0)
+        ::close(file);
+    return unreadable;
 }
 
 } // namespace kelvo::testing

@@ -294,7 +294,7 @@ bool HistoryActions::SelectedAddressOpens() {
 
 // The file on disk and its rows in the day's log get the new name together;
 // the day is then listed again with the renamed line selected. A search's
-// line keeps its place, its day's log read again.
+// line keeps its place and shows the new name.
 void HistoryActions::Action2Execute() {
     const bool searchLine = model_.ShowsResults();
     if ((FListedLevel != 1 && !searchLine) || !FItemSelected || !SelectedFileExists())
@@ -313,7 +313,7 @@ void HistoryActions::Action2Execute() {
     if (outcome != RenameOutcome::Renamed)
         return;
     if (searchLine) {
-        model_.ReplaceLog(day, std::make_shared<const DayLog>(DayLog::Read(renaming.logPath)));
+        model_.RenameFound(day, renaming.folder, renaming.oldName, renaming.newName);
         view_.ClearSelection();
         view_.SelectLine(row);
         return;

@@ -24,6 +24,7 @@ HistoryListModel::~HistoryListModel() = default;
 
 void HistoryListModel::ResetTo(bool results) {
     days_.clear();
+    found_.clear();
     order_.clear();
     nextLogRow_ = 0;
     showsResults_ = results;
@@ -54,23 +55,33 @@ void HistoryListModel::StartResults() {
 }
 
 void HistoryListModel::AddResults(const DayMatches& matches) {
-    if (!showsResults_ || matches.rows.empty())
+    if (!showsResults_ || matches.rows.empty() || !matches.log)
         return;
     beginInsertRows({}, LineCount(), LineCount() + int(matches.rows.size()) - 1);
     const int day = int(days_.size());
-    AddDay(matches.day, matches.log);
-    for (const int row : matches.rows)
-        order_.push_back({day, row});
+    AddDay(matches.day, nullptr);
+    for (const int row : matches.rows) {
+        order_.push_back({day, int(found_.size())});
+        FoundLine& line = found_.emplace_back();
+        for (int column = 0; column < kHistoryColumnCount; ++column)
+            line[size_t(column)] = std::string(matches.log->Cell(row, column));
+    }
     endInsertRows();
 }
 
-void HistoryListModel::ReplaceLog(const QString& day, std::shared_ptr<const DayLog> log) {
-    for (ListedDay& listed : days_) {
-        if (listed.day == day)
-            listed.log = log;
+void HistoryListModel::RenameFound(const QString& day, const QString& folder,
+                                   const QString& oldName, const QString& newName) {
+    const std::string folderText = folder.toStdString();
+    const std::string oldText = oldName.toStdString();
+    for (int row = 0; row < LineCount(); ++row) {
+        const LineAt& at = order_[size_t(row)];
+        FoundLine* line = showsResults_ ? &found_[size_t(at.row)] : nullptr;
+        if (!line || days_[size_t(at.day)].day != day || (*line)[FolderColumn] != folderText ||
+            (*line)[FileNameColumn] != oldText)
+            continue;
+        (*line)[FileNameColumn] = newName.toStdString();
+        emit dataChanged(index(row, FileNameColumn), index(row, FileNameColumn));
     }
-    if (LineCount() > 0)
-        emit dataChanged(index(0, 0), index(LineCount() - 1, columnCount() - 1));
 }
 
 int HistoryListModel::ShowMore(int count) {
@@ -97,13 +108,21 @@ const HistoryListModel::ListedDay* HistoryListModel::DayOf(int row) const {
     return &days_[size_t(order_[size_t(row)].day)];
 }
 
-std::string_view HistoryListModel::Cell(int row, int column) const {
-    const ListedDay* day = DayOf(row);
-    if (!day)
-        return {};
+std::string_view HistoryListModel::CellAt(const LineAt& line, int column) const {
+    const ListedDay& day = days_[size_t(line.day)];
     if (column == kDayColumn)
-        return showsResults_ ? std::string_view(day->dayText) : std::string_view();
-    return day->log->Cell(order_[size_t(row)].row, column);
+        return showsResults_ ? std::string_view(day.dayText) : std::string_view();
+    if (column < 0 || column >= kHistoryColumnCount)
+        return {};
+    if (showsResults_)
+        return found_[size_t(line.row)][size_t(column)];
+    return day.log->Cell(line.row, column);
+}
+
+std::string_view HistoryListModel::Cell(int row, int column) const {
+    if (row < 0 || row >= LineCount())
+        return {};
+    return CellAt(order_[size_t(row)], column);
 }
 
 QString HistoryListModel::LineDay(int row) const {
@@ -121,12 +140,8 @@ void HistoryListModel::Sort(int column, bool descending) {
     if (days_.empty() || column < 0 || column >= columnCount())
         return;
     const auto compare = column == FileNameColumn ? CompareText : CompareStr;
-    const auto cell = [&](const LineAt& line) {
-        const ListedDay& day = days_[size_t(line.day)];
-        // Days are listed by their text, which sorts as the caption does.
-        return column == kDayColumn ? std::string_view(day.dayText)
-                                    : day.log->Cell(line.row, column);
-    };
+    // Days are listed by their caption, which sorts as their text does.
+    const auto cell = [&](const LineAt& line) { return CellAt(line, column); };
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     // A selected line stays selected wherever the sort takes it.
     const QModelIndexList before = persistentIndexList();

@@ -23,7 +23,8 @@ struct HistoryLine {
 // The lines of the listed day, or of a search, as a model for the history
 // window's list. A day's lines come from its log in the log's order, a batch
 // at a time, so a large day can be shown while it is still being listed. A
-// search's come a day at a time, with a sixth column naming each line's day.
+// search's come a day at a time, with a sixth column naming each line's day;
+// only their values are kept, not their days' whole logs.
 class HistoryListModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -40,8 +41,10 @@ public:
     void AddResults(const DayMatches& matches);
     // A search's lines, with their days, are shown.
     bool ShowsResults() const { return showsResults_; }
-    // Takes the day's log read again after its rows changed in place.
-    void ReplaceLog(const QString& day, std::shared_ptr<const DayLog> log);
+    // A search's lines of the day that name the file in folder show its new
+    // name, as its log now does.
+    void RenameFound(const QString& day, const QString& folder, const QString& oldName,
+                     const QString& newName);
     // The day (20060315) of a line.
     QString LineDay(int row) const;
     int DayCount() const { return int(days_.size()); }
@@ -65,20 +68,23 @@ public:
 private:
     struct ListedDay {
         QString day;
-        std::string dayText; // the day column's, UTF-8
-        std::shared_ptr<const DayLog> log;
+        std::string dayText;               // the day column's, UTF-8
+        std::shared_ptr<const DayLog> log; // of a day's listing
     };
+    using FoundLine = std::array<std::string, kHistoryColumnCount>;
     struct LineAt {
         int day; // in days_
-        int row; // in its log
+        int row; // in its log, or in found_ for a search's line
         bool operator==(const LineAt&) const = default;
     };
 
     void ResetTo(bool results);
     void AddDay(const QString& day, std::shared_ptr<const DayLog> log);
     const ListedDay* DayOf(int row) const;
+    std::string_view CellAt(const LineAt& line, int column) const;
 
     std::vector<ListedDay> days_;
+    std::vector<FoundLine> found_;
     std::vector<LineAt> order_; // the shown lines, in list order
     int nextLogRow_ = 0;        // of a day's listing: its next line to show
     bool showsResults_ = false;

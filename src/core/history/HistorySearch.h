@@ -13,11 +13,12 @@
 
 namespace kelvo {
 
-// A day's log and the rows of it a search found, in the log's order.
+// The rows a search found in a day's log, in the log's order. log holds them
+// and may hold only the rows that could match, not the whole day.
 struct DayMatches {
     QString day; // 20060315
     std::shared_ptr<const DayLog> log;
-    std::vector<int> rows;
+    std::vector<int> rows; // of log
 };
 
 // What a search looks for in a day's log.
@@ -27,6 +28,10 @@ public:
     // A quick look at the log's bytes: false only when no row of it can match.
     virtual bool MayMatch(std::string_view logBytes) const = 0;
     virtual bool Matches(const DayLog& log, int row) const = 0;
+    // Texts, folded (SearchFolded), one of which every matching row holds in
+    // a value: a line of the log without any is never read into a row. None:
+    // every row is read.
+    virtual std::vector<std::string> Clues() const { return {}; }
 };
 
 // Rows where every word occurs in ファイル名, 識別名, 取得元アドレス or 保存先フォルダ,
@@ -37,6 +42,7 @@ public:
     bool Empty() const { return words_.empty(); }
     bool MayMatch(std::string_view logBytes) const override;
     bool Matches(const DayLog& log, int row) const override;
+    std::vector<std::string> Clues() const override;
 
 private:
     std::vector<std::string> words_;
@@ -49,6 +55,7 @@ public:
     explicit SavedFileFilter(const QStringList& paths);
     bool MayMatch(std::string_view logBytes) const override;
     bool Matches(const DayLog& log, int row) const override;
+    std::vector<std::string> Clues() const override;
     // Whether the row saved the file at path, as SavedFilePaths gives it.
     static bool Saved(const DayLog& log, int row, const std::string& path);
     // The paths a file may have been saved under: as given made absolute, and
@@ -65,13 +72,15 @@ private:
 QStringList LoggedDays(const QString& homeFolder);
 
 struct SearchReport {
-    int daysRead = 0;
+    int daysRead = 0;       // and handed over, in order
     QStringList unreadable; // logs that are there but could not be read
 };
 
-// Reads the logs of the days, in the order given, and hands each day with
-// matches to found, until found returns false or cancelled is set. A missing
-// log has no rows; one that cannot be read is passed over and reported.
+// Reads the logs of the days and hands each day with matches to found, in
+// the order given, until found returns false or cancelled is set. A missing
+// log has no rows; one that cannot be read is passed over and reported. The
+// logs are read on two threads (found is called on this one); the filter's
+// functions must allow that.
 SearchReport SearchLogs(const QString& homeFolder, const QStringList& days, const RowFilter& filter,
                         const std::function<bool(DayMatches&&)>& found,
                         const std::atomic<bool>* cancelled = nullptr);

@@ -70,9 +70,12 @@ void AppendUtf8(char32_t cp, std::string& out) {
 }
 
 // Joins the character before it under NFKC: a combining mark, the half-width
-// voiced marks, a Hangul vowel or final.
+// voiced marks, a Hangul letter (letters compose into a syllable).
 bool Joins(char32_t cp) {
-    return cp == 0xFF9E || cp == 0xFF9F || (cp >= 0x1160 && cp <= 0x11FF) || QChar::isMark(cp);
+    if (cp >= 0x30A0 && cp <= 0x9FFF) // katakana to ideographs, the most often asked
+        return cp >= 0x3131 && cp <= 0x318E;
+    return cp == 0xFF9E || cp == 0xFF9F || (cp >= 0x1160 && cp <= 0x11FF) ||
+           (cp >= 0x3131 && cp <= 0x318E) || (cp >= 0xFFA0 && cp <= 0xFFDC) || QChar::isMark(cp);
 }
 
 // Characters NFKC and case folding leave as they are: kana, ideographs and
@@ -81,6 +84,30 @@ bool FoldsToItself(char32_t cp) {
     return (cp >= 0x3041 && cp <= 0x3096) || (cp >= 0x30A1 && cp <= 0x30FE) ||
            (cp >= 0x4E00 && cp <= 0x9FFF) || (cp >= 0x3400 && cp <= 0x4DBF) || cp == 0x3001 ||
            cp == 0x3002 || cp == 0x300C || cp == 0x300D;
+}
+
+// Whether a character that joins the one before starts at text[at].
+bool JoinerAt(std::string_view text, size_t at) {
+    if (at >= text.size() || static_cast<unsigned char>(text[at]) < 0x80)
+        return false;
+    bool valid = true;
+    return Joins(DecodeAt(text, at, valid));
+}
+
+// Kana and ideographs (three bytes from E3 to E9) fold to themselves: copied
+// at once, at advanced past them. False for anything else.
+bool CopiedKanaOrIdeograph(std::string_view text, size_t& at, std::string& out) {
+    if (at + 3 > text.size())
+        return false;
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[at + i]); };
+    if ((byte(1) & 0xC0) != 0x80 || (byte(2) & 0xC0) != 0x80)
+        return false;
+    const char32_t cp = char32_t((byte(0) & 0x0F) << 12 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F));
+    if (!FoldsToItself(cp) || JoinerAt(text, at + 3))
+        return false;
+    out.append(text.substr(at, 3));
+    at += 3;
+    return true;
 }
 
 // The rest, through Qt, remembered: a history repeats few such characters.
@@ -122,21 +149,34 @@ uint64_t LoweredAscii(uint64_t bytes) {
     return bytes | (upper >> 2);
 }
 
-// How many bytes from at are plain ASCII that no mark follows, taken eight
-// at a time, and appends them lowered.
+// Appends the plain ASCII from at, lowered, but for its last byte when more
+// follows (a mark would join it); how many bytes it took.
 size_t AppendAsciiRun(std::string_view text, size_t at, std::string& out) {
-    const size_t start = at;
+    size_t end = at;
     uint64_t bytes;
-    // The ninth byte must be ASCII too: a mark would join the eighth.
-    while (at + 9 <= text.size()) {
-        std::memcpy(&bytes, text.data() + at, 8);
-        if ((bytes & kHighBits) != 0 || static_cast<unsigned char>(text[at + 8]) >= 0x80)
+    while (end + 8 <= text.size()) {
+        std::memcpy(&bytes, text.data() + end, 8);
+        if ((bytes & kHighBits) != 0)
             break;
-        bytes = LoweredAscii(bytes);
-        out.append(reinterpret_cast<const char*>(&bytes), 8);
-        at += 8;
+        end += 8;
     }
-    return at - start;
+    while (end < text.size() && static_cast<unsigned char>(text[end]) < 0x80)
+        ++end;
+    if (end < text.size() && end > at)
+        --end;
+    const size_t length = end - at;
+    const size_t first = out.size();
+    out.append(text.substr(at, length));
+    char* lowered = out.data() + first;
+    size_t i = 0;
+    for (; i + 8 <= length; i += 8) {
+        std::memcpy(&bytes, lowered + i, 8);
+        bytes = LoweredAscii(bytes);
+        std::memcpy(lowered + i, &bytes, 8);
+    }
+    for (; i < length; ++i)
+        lowered[i] = kAsciiLower[static_cast<unsigned char>(lowered[i])];
+    return length;
 }
 
 } // namespace
@@ -152,6 +192,8 @@ bool AppendSearchFolded(std::string_view utf8, std::string& out) {
             break;
         const size_t start = at;
         const auto byte = static_cast<unsigned char>(utf8[at]);
+        if (byte >= 0xE3 && byte <= 0xE9 && CopiedKanaOrIdeograph(utf8, at, out))
+            continue;
         if (byte < 0x80 &&
             (at + 1 == utf8.size() || static_cast<unsigned char>(utf8[at + 1]) < 0x80)) {
             out.push_back(kAsciiLower[byte]);
