@@ -1,5 +1,7 @@
 #include "table/TextArena.h"
 
+#include <algorithm>
+
 namespace kelvo {
 
 void* TextArena::Allocate(size_t size, size_t alignment) {
@@ -12,9 +14,11 @@ void* TextArena::Allocate(size_t size, size_t alignment) {
     }
     const size_t padding = (alignment - reinterpret_cast<uintptr_t>(next_) % alignment) % alignment;
     if (size + padding > left_) {
-        blocks_.push_back(std::make_unique_for_overwrite<std::byte[]>(kBlockSize));
+        const size_t blockSize = std::max(nextBlockSize_, size);
+        nextBlockSize_ = std::min(2 * nextBlockSize_, kBlockSize);
+        blocks_.push_back(std::make_unique_for_overwrite<std::byte[]>(blockSize));
         next_ = blocks_.back().get();
-        left_ = kBlockSize;
+        left_ = blockSize;
     } else {
         next_ += padding;
         left_ -= padding;
@@ -27,6 +31,7 @@ void* TextArena::Allocate(size_t size, size_t alignment) {
 
 void TextArena::Clear() {
     blocks_.clear();
+    nextBlockSize_ = kFirstBlockSize;
     next_ = nullptr;
     left_ = 0;
 }

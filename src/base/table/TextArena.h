@@ -19,8 +19,13 @@ private:
     // Below malloc's mmap threshold, so a table freed and loaded again reuses
     // memory instead of faulting in fresh pages.
     static constexpr size_t kBlockSize = 64 * 1024;
+    // Blocks grow to that from this: a table of a few rows, made and freed
+    // by the thousand (a search's), takes little and never makes malloc give
+    // its top pages back and fault them in again.
+    static constexpr size_t kFirstBlockSize = 4 * 1024;
 
     std::vector<std::unique_ptr<std::byte[]>> blocks_;
+    size_t nextBlockSize_ = kFirstBlockSize;
     std::byte* next_ = nullptr;
     size_t left_ = 0;
 };

@@ -94,20 +94,23 @@ bool JoinerAt(std::string_view text, size_t at) {
     return Joins(DecodeAt(text, at, valid));
 }
 
-// Kana and ideographs (three bytes from E3 to E9) fold to themselves: copied
-// at once, at advanced past them. False for anything else.
-bool CopiedKanaOrIdeograph(std::string_view text, size_t& at, std::string& out) {
-    if (at + 3 > text.size())
-        return false;
-    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[at + i]); };
-    if ((byte(1) & 0xC0) != 0x80 || (byte(2) & 0xC0) != 0x80)
-        return false;
-    const char32_t cp = char32_t((byte(0) & 0x0F) << 12 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F));
-    if (!FoldsToItself(cp) || JoinerAt(text, at + 3))
-        return false;
-    out.append(text.substr(at, 3));
-    at += 3;
-    return true;
+// How many bytes from at are kana and ideographs (three bytes each, from E3
+// to E9), which fold to themselves, but for the last one when a mark follows.
+size_t KanaAndIdeographs(std::string_view text, size_t at) {
+    size_t end = at;
+    while (end + 3 <= text.size()) {
+        const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[end + i]); };
+        if (byte(0) < 0xE3 || byte(0) > 0xE9 || (byte(1) & 0xC0) != 0x80 ||
+            (byte(2) & 0xC0) != 0x80)
+            break;
+        const auto cp = char32_t((byte(0) & 0x0F) << 12 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F));
+        if (!FoldsToItself(cp))
+            break;
+        end += 3;
+    }
+    if (end > at && JoinerAt(text, end))
+        end -= 3;
+    return end - at;
 }
 
 // The rest, through Qt, remembered: a history repeats few such characters.
@@ -192,8 +195,12 @@ bool AppendSearchFolded(std::string_view utf8, std::string& out) {
             break;
         const size_t start = at;
         const auto byte = static_cast<unsigned char>(utf8[at]);
-        if (byte >= 0xE3 && byte <= 0xE9 && CopiedKanaOrIdeograph(utf8, at, out))
+        // Most of what is not ASCII: copied a run at a time.
+        if (const size_t run = KanaAndIdeographs(utf8, at); run > 0) {
+            out.append(utf8.substr(at, run));
+            at += run;
             continue;
+        }
         if (byte < 0x80 &&
             (at + 1 == utf8.size() || static_cast<unsigned char>(utf8[at + 1]) < 0x80)) {
             out.push_back(kAsciiLower[byte]);

@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 
 namespace kelvo {
 namespace {
