@@ -5,8 +5,9 @@
 #   scripts/sanitize.sh [--build-only | --no-build] [CTEST ARGUMENTS...]
 #
 # The test run calls this with --build-only once, then with --no-build. The
-# build is lighter than the ordinary one (-O1, line tables only: -g1) and builds
-# the tests' executables alone, so that it fits in the test run's time.
+# build is lighter than the ordinary one (-O0, which compiles in half the time
+# of -O1; line tables only: -g1) and builds the tests' executables alone, so
+# that it fits in the test run's time.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -22,7 +23,7 @@ esac
 if [[ $build_step == yes ]]; then
     cmake -S "$root" -B "$build" -G Ninja -DKELVO_SANITIZE=ON -DKELVO_BENCH=OFF \
         -DKELVO_FUZZ_TESTS=OFF -DKELVO_SANITIZE_TESTS=OFF -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_CXX_FLAGS_RELEASE="-O1 -g1 -fno-omit-frame-pointer" >/dev/null
+        -DCMAKE_CXX_FLAGS_RELEASE="-O0 -g1 -fno-omit-frame-pointer" >/dev/null
     cmake --build "$build" --target kelvo_unit_and_ui_tests
 fi
 [[ $run_step == yes ]] || exit 0

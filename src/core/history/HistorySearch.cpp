@@ -55,8 +55,8 @@ bool LineIsRow(std::string_view line) {
     }
 }
 
-// Calls lineFound with each line of the text and the start of the next line;
-// false when one of them is no row (LineIsRow) or lineFound says so.
+// Calls lineFound with each line of the text, its line feed included; false
+// when a line is no row (LineIsRow) or lineFound says so.
 template <typename LineFound> bool ForEachRowLine(std::string_view text, LineFound lineFound) {
     size_t at = 0;
     while (at < text.size()) {
