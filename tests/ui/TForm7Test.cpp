@@ -425,6 +425,9 @@ private slots:
         QCOMPARE(Names(), QStringList({"b.jpg", "A.png", "a.png"}));
         QCOMPARE(form->DayStatusText(), QStringLiteral("2006年03月15日"));
         QCOMPARE(form->ListView1->model()->columnCount(), 5);
+        // With nothing searched, Escape closes the window as in any dialog.
+        QTest::keyClick(form->Edit1, Qt::Key_Escape);
+        QVERIFY(!form->isVisible());
     }
 
     void aFoundLineOpensAndAChosenDayEndsTheSearch() {

@@ -215,11 +215,9 @@ bool TForm7::eventFilter(QObject* watched, QEvent* event) {
         if (watched == ListView1->viewport())
             ListView1MouseDown(point);
     } else if (type == QEvent::KeyPress && watched == Edit1 &&
-               static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-        if (Edit1->text().isEmpty())
-            actions_->EndSearch();
-        else
-            Edit1->clear(); // which ends the search
+               static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+               !Edit1->text().isEmpty()) {
+        Edit1->clear(); // which ends the search; in an empty field Escape goes on
         return true;
     } else if (type == QEvent::KeyPress && watched == ListView1) {
         const int key = static_cast<QKeyEvent*>(event)->key();

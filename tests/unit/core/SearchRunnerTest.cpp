@@ -13,9 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -169,17 +166,7 @@ TEST_F(SearchRunnerTest, CancelStopsTheSearchWithoutFoundOrFinished) {
 TEST_F(SearchRunnerTest, UnreadableLogsAreReportedWhenFinished) {
     Capture(At(2006, 3, 15, 9, 0, 0), "a.jpg");
     const QString locked = DayLogPath(home, "20060316");
-    ASSERT_TRUE(testing::WriteBytes(locked, "\"ファイル名\"\r\n"));
-    // Root reads any file: a link to one whose reads fail stands in then.
-    const bool made = geteuid() != 0
-                          ? QFile::setPermissions(locked, {})
-                          : QFile::remove(locked) && QFile::link("/proc/self/mem", locked);
-    const int file = ::open(testing::Native(locked).c_str(), O_RDONLY);
-    char byte;
-    const bool unreadable = file < 0 || ::read(file, &byte, 1) < 0;
-    if (file >= 0)
-        ::close(file);
-    if (!made || !unreadable)
+    if (!testing::MakeUnreadableFile(locked, "\"ファイル名\"\r\n"))
         GTEST_SKIP() << "no log could be made unreadable";
 
     SearchRunner runner(home);
