@@ -40,6 +40,8 @@ public:
     // whole source: the slow part, which a caller may run on another thread
     // before publishing. Both ways of publishing call it themselves.
     CopyResult ReadyFor(const std::string& target);
+    // Whether the copy is made: ReadyFor then only looks for target's folder.
+    bool Made() const { return !folder_.empty(); }
 
 private:
     CopyResult Prepare(const std::string& target);

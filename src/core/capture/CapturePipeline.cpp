@@ -210,8 +210,11 @@ CopyResult CapturePipeline::PublishNoReplace(Capture& capture, const QString& ta
 }
 
 // The copy, made once (at the first name tried) by the copy runner, so that
-// the window keeps painting while a large file is read and synced.
+// the window keeps painting while a large file is read and synced; a later
+// name only needs its folder looked for, with no thread of its own.
 CopyResult CapturePipeline::CopyFor(Capture& capture, const QString& target) {
+    if (capture.copy.Made())
+        return capture.copy.ReadyFor(LocalPath(target));
     CopyResult ready = CopyResult::Failed;
     context_.copyRunner([&] { ready = capture.copy.ReadyFor(LocalPath(target)); });
     return ready;

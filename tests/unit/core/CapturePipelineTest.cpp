@@ -344,6 +344,26 @@ TEST_F(CapturePipelineTest, TheCopyIsMadeInsideTheCopyRunner) {
     EXPECT_EQ(runnerPipeline.CaptureCount(), 3);
 }
 
+// Once made, the copy needs no runner (a thread and a wait, in the window)
+// for the later names it is offered.
+TEST_F(CapturePipelineTest, TheCopyRunnerRunsOnceHoweverManyNamesAreTried) {
+    int runs = 0;
+    CapturePipeline runnerPipeline({home, prompter, browser, clock, display, history, destination,
+                                    [&](const std::function<void()>& work) {
+                                        // free[1].jpg is taken while the copy is made.
+                                        if (runs++ == 0) {
+                                            ASSERT_TRUE(WriteBytes(target + "free[1].jpg", "x"));
+                                        }
+                                        work();
+                                    }});
+    ASSERT_TRUE(WriteBytes(target + "free.jpg", "old"));
+    prompter.clashChoices = {ClashChoice::AutoRename};
+    runnerPipeline.HandleDroppedFiles(PayloadOf(Source("free.jpg", "new")));
+    EXPECT_EQ(ReadBytes(target + "free[1].jpg"), "x");
+    EXPECT_EQ(ReadBytes(target + "free[2].jpg"), "new");
+    EXPECT_EQ(runs, 1);
+}
+
 TEST_F(CapturePipelineTest, ManualRenameReplacesOrRenamesAsChosen) {
     ASSERT_TRUE(WriteBytes(target + "photo.jpg", "old"));
     QFile::setPermissions(target + "photo.jpg", QFile::ReadOwner | QFile::WriteOwner);
