@@ -6,7 +6,6 @@
 #include "session/HomeFiles.h"
 #include "text/PathText.h"
 #include "text/SearchFold.h"
-#include "text/TextCodec.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -69,10 +68,6 @@ template <typename LineFound> bool ForEachRowLine(std::string_view text, LineFou
     return true;
 }
 
-bool LinesAreRows(std::string_view text) {
-    return ForEachRowLine(text, [](std::string_view) { return true; });
-}
-
 // The header, and the lines of the log where one of the clues occurs in the
 // line folded; empty when no line has one. Nothing when the log's lines may
 // not be its rows, and the whole log must be read: it is no UTF-8, or a value
@@ -110,22 +105,6 @@ WordFilter::WordFilter(const QString& typed) : words_(SearchWords(typed.toStdStr
     quoteInWords_ = std::any_of(words_.begin(), words_.end(), [](const std::string& word) {
         return word.find('"') != std::string::npos;
     });
-}
-
-bool WordFilter::MayMatch(std::string_view logBytes) const {
-    if (words_.empty())
-        return false;
-    if (quoteInWords_)
-        return true;
-    std::string folded;
-    // A Shift-JIS log is looked at as it is read.
-    if (!AppendSearchFolded(logBytes, folded))
-        return true;
-    for (const std::string& word : words_) {
-        if (!Contains(folded, word))
-            return !LinesAreRows(logBytes);
-    }
-    return true;
 }
 
 // The longest word is the rarest, most likely.
@@ -168,16 +147,6 @@ std::vector<std::string> SavedFileFilter::SavedFilePaths(const QString& path) {
     if (!canonical.isEmpty() && canonical.toStdString() != paths.front())
         paths.push_back(canonical.toStdString());
     return paths;
-}
-
-bool SavedFileFilter::MayMatch(std::string_view logBytes) const {
-    // A log of the old program holds its names in Shift-JIS.
-    if (!IsValidUtf8(logBytes))
-        return true;
-    return std::any_of(names_.begin(), names_.end(), [&](const std::string& name) {
-        return name.find('"') != std::string::npos || Contains(logBytes, name) ||
-               !LinesAreRows(logBytes);
-    });
 }
 
 std::vector<std::string> SavedFileFilter::Clues() const {
@@ -246,7 +215,7 @@ DayOutcome SearchDay(const QString& homeFolder, const QString& day, const RowFil
     if (text.starts_with(kByteOrderMark))
         text.remove_prefix(kByteOrderMark.size());
     const std::optional<std::string> lines = LinesWithClues(text, filter.Clues());
-    if (lines ? lines->empty() : !filter.MayMatch(text))
+    if (lines && lines->empty())
         return {};
     auto log = std::make_shared<DayLog>(DayLog::FromBytes(path, lines ? *lines : text));
     DayMatches matches{day, nullptr, {}};

@@ -25,8 +25,6 @@ struct DayMatches {
 class RowFilter {
 public:
     virtual ~RowFilter() = default;
-    // A quick look at the log's bytes: false only when no row of it can match.
-    virtual bool MayMatch(std::string_view logBytes) const = 0;
     virtual bool Matches(const DayLog& log, int row) const = 0;
     // Texts, folded (SearchFolded), one of which every matching row holds in
     // a value: a line of the log without any is never read into a row. None:
@@ -40,20 +38,18 @@ class WordFilter : public RowFilter {
 public:
     explicit WordFilter(const QString& typed);
     bool Empty() const { return words_.empty(); }
-    bool MayMatch(std::string_view logBytes) const override;
     bool Matches(const DayLog& log, int row) const override;
     std::vector<std::string> Clues() const override;
 
 private:
     std::vector<std::string> words_;
-    bool quoteInWords_ = false; // a log doubles a quote: its bytes cannot be looked at
+    bool quoteInWords_ = false; // a log doubles a quote: no clue among its bytes
 };
 
 // Rows that saved one of these files: 保存先フォルダ and ファイル名 name its path.
 class SavedFileFilter : public RowFilter {
 public:
     explicit SavedFileFilter(const QStringList& paths);
-    bool MayMatch(std::string_view logBytes) const override;
     bool Matches(const DayLog& log, int row) const override;
     std::vector<std::string> Clues() const override;
     // Whether the row saved the file at path, as SavedFilePaths gives it.
