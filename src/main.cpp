@@ -9,6 +9,7 @@
 #include "commands/TableCommand.h"
 #include "links/InstanceLink.h"
 #include "services/Clock.h"
+#include "services/EndSignals.h"
 #include "session/DisplayChoice.h"
 #include "session/HomeFolder.h"
 #include "session/InstanceLock.h"
@@ -18,8 +19,10 @@
 #include <QMessageBox>
 #include <QTextStream>
 
+#include <csignal>
 #include <cstdio>
 #include <exception>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -62,10 +65,11 @@ int RunCapture(const QStringList& args, const QString& homeOption, QTextStream& 
     const QString home =
         kelvo::ResolveHomeFolder(homeOption, QCoreApplication::applicationDirPath());
     const kelvo::SystemClock clock;
-    return kelvo::RunCaptureCommand(args, home, clock, out, err,
-                                    [&](const QStringList& files, QTextStream& handedOut) {
-                                        return kelvo::HandOverCapture(home, files, handedOut, err);
-                                    });
+    return kelvo::RunCaptureCommand(
+        args, home, kelvo::PicturesDestinationFolder(kelvo::DesktopPicturesFolder()), clock, out,
+        err, [&](const QStringList& files, QTextStream& handedOut) {
+            return kelvo::HandOverCapture(home, files, handedOut, err);
+        });
 }
 
 int RunHistory(const QStringList& args, const QString& homeOption, QTextStream&, QTextStream& err) {
@@ -99,13 +103,21 @@ int RunWindow(int argc, char* argv[]) {
                                  QStringLiteral("ケルボは既に実行されています！"));
         return 0;
     }
+    // From here a logout or Ctrl+C saves what the close would save.
+    const kelvo::EndSignals endSignals({SIGTERM, SIGINT, SIGHUP});
     try {
-        kelvo::AppSession session(home);
+        kelvo::AppSession session(home,
+                                  kelvo::PicturesDestinationFolder(kelvo::DesktopPicturesFolder()));
+        QObject::connect(&endSignals, &kelvo::EndSignals::Received, &app,
+                         [&session] { session.EndWithoutAsking(); });
         session.AcceptHandOvers();
         kelvo::StartupProbe::InstallIfAsked(session.MainWindow());
         session.MainWindow().show();
         session.ReportStartupProblems();
-        app.exec();
+        // An ending signal may have come while a start-up notice was open.
+        if (const std::optional<int> code = session.EndedWith())
+            return *code;
+        return app.exec();
     } catch (const std::exception& error) {
         QMessageBox::critical(nullptr, kelvo::KelvoName(), QString::fromLocal8Bit(error.what()));
     }

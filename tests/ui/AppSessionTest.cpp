@@ -1,6 +1,7 @@
 #include "app/AppSession.h"
 #include "app/TForm1.h"
 #include "app/TForm2.h"
+#include "capture/CapturePipeline.h"
 #include "destinations/DestinationTreePane.h"
 #include "history/TForm7.h"
 #include "support/FileIdentity.h"
@@ -219,6 +220,57 @@ private slots:
         QVERIFY(!session.FormClose());
         QCOMPARE(told, home + "kelvo.ini に書き込めません");
         QVERIFY(!QFile::exists(home + "ListView.txt"));
+    }
+
+    // A logout asks nothing: the open dialog is cancelled and what the close
+    // writes is written, the windows' places included.
+    void aSessionEndWritesWithoutAskingAndCancelsTheOpenDialog() {
+        const QString home = NewHome("[Form]\r\nCBX2=1\r\n");
+        AppSession session(home);
+        TForm1& form = session.MainWindow();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.resize(333, 301);
+        QTimer::singleShot(0, [&] {
+            QVERIFY(QApplication::activeModalWidget() == &session.SettingsDialog());
+            session.EndWithoutAsking();
+        });
+        session.OpenSettings();
+        QTRY_COMPARE(session.EndedWith(), std::optional<int>(0));
+        QVERIFY(!session.SettingsDialog().isVisible());
+        const QByteArray ini = testing::ReadBytes(home + "kelvo.ini");
+        for (const char* line : {"Width=333", "Height=301", "CBX2=1", "NORI=1"})
+            QVERIFY2(ini.contains(line), line);
+        QVERIFY(QFile::exists(home + "ListView.txt"));
+    }
+
+    void aSessionEndThatCannotWriteEndsWithOne() {
+        const QString home = NewHome("[Form]\r\nCBX2=0\r\n");
+        AppSession session(home);
+        QFile::remove(home + "kelvo.ini");
+        QDir().mkpath(home + "kelvo.ini"); // a folder where the file should go
+        session.EndWithoutAsking();
+        QTRY_COMPARE(session.EndedWith(), std::optional<int>(1));
+    }
+
+    // Pictures go where people look, in a folder made only when one is saved;
+    // a home of its own keeps its destination.
+    void aNewHomeCapturesIntoThePicturesFolder() {
+        const QString pictures = homes.Path() + "/Pictures/Kelvo/";
+        const QString home = NewHome();
+        {
+            AppSession first(home, pictures);
+            QCOMPARE(first.Current().CurrentFolder(), pictures);
+            QVERIFY(first.FormClose());
+        }
+        QVERIFY(!QFileInfo::exists(pictures));
+        AppSession again(home, pictures); // kelvo.ini now names the folder
+        const QString source = homes.Path() + "/shot.png";
+        QVERIFY(testing::WriteBytes(source, "png bytes"));
+        QCOMPARE(again.Pipeline().CaptureFile({source, {}}).savedPath, pictures + "shot.png");
+
+        const QString own = NewHome("[Form]\r\nCBX2=0\r\n");
+        QCOMPARE(AppSession(own, pictures).Current().CurrentFolder(), own);
     }
 };
 

@@ -4,13 +4,45 @@
 #include "support/TestHome.h"
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLocale>
+#include <QStyledItemDelegate>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
+#include <QTreeView>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace kelvo {
+namespace {
 
-// The identity the desktop shows, set up as the program starts.
+// A cell as its view's delegate writes it, which is not always the model's text.
+QString ShownText(const QAbstractItemView& view, const QModelIndex& index) {
+    struct Styled : QStyledItemDelegate {
+        using QStyledItemDelegate::initStyleOption;
+    };
+    auto* delegate = qobject_cast<QStyledItemDelegate*>(view.itemDelegateForIndex(index));
+    if (!delegate)
+        return {};
+    QStyleOptionViewItem option;
+    (delegate->*&Styled::initStyleOption)(&option, index);
+    return option.text;
+}
+
+// The file dialog's detail view, with its size, type and date columns.
+QTreeView& DetailView(QFileDialog& dialog) {
+    dialog.findChild<QToolButton*>(QStringLiteral("detailModeButton"))->click();
+    return *dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+}
+
+} // namespace
+
+// The identity the desktop shows and the language of Qt's own dialogs, set up
+// as the program starts.
 class ApplicationSetupTest : public QObject {
     Q_OBJECT
 
@@ -52,6 +84,43 @@ private slots:
         const QImage shown = programIcon->pixmap().toImage();
         const QColor middle = shown.pixelColor(shown.width() / 2, shown.height() * 9 / 10);
         QVERIFY2(middle.blue() > 150 && middle.red() < 100, qPrintable(middle.name()));
+    }
+
+    // Qt's own folder chooser, as QtPrompter opens it, under an English system
+    // locale: the type and the date of a folder are Japanese too.
+    void theFolderChooserSpeaksJapanese() {
+        QTemporaryDir dir;
+        const QString folder = dir.path() + QStringLiteral("/sub");
+        QVERIFY(QDir().mkdir(folder));
+        const time_t stamp = QDateTime(QDate(2026, 12, 8), QTime(10, 15)).toSecsSinceEpoch();
+        const timespec times[2] = {{stamp, 0}, {stamp, 0}};
+        QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(folder).constData(), times, 0) == 0);
+
+        QFileDialog dialog(nullptr, QStringLiteral("フォルダの選択"), dir.path());
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly);
+        dialog.show();
+        QTreeView& view = DetailView(dialog);
+        const auto* model = qobject_cast<QFileSystemModel*>(view.model());
+        const QModelIndex row = model->index(folder);
+        QTRY_COMPARE(ShownText(view, row.siblingAtColumn(2)), QStringLiteral("フォルダ"));
+        QCOMPARE(ShownText(view, row.siblingAtColumn(3)), QStringLiteral("2026/12/08 10:15"));
+    }
+
+    // The save dialog lists files: their sizes are Japanese as well.
+    void theSaveDialogsSizesAreJapanese() {
+        QTemporaryDir dir;
+        const QString path = dir.path() + QStringLiteral("/a.png");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("twelve bytes") == 12);
+        file.close();
+
+        QFileDialog dialog(nullptr, QString(), path);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.show();
+        QTreeView& view = DetailView(dialog);
+        const QModelIndex row = qobject_cast<QFileSystemModel*>(view.model())->index(path);
+        QTRY_COMPARE(ShownText(view, row.siblingAtColumn(1)), QStringLiteral("12 バイト"));
     }
 };
 

@@ -4,6 +4,7 @@
 #include "destinations/DestinationFiles.h"
 #include "destinations/DestinationPage.h"
 #include "destinations/DestinationTreePane.h"
+#include "support/FileIdentity.h"
 #include "support/Files.h"
 #include "support/TestHome.h"
 
@@ -186,6 +187,38 @@ private slots:
         QCOMPARE(session->Current().CurrentIdentifier(), QStringLiteral("cats"));
         QCOMPARE(session->MainWindow().Panel1->SelectedPosition(), 0);
         QVERIFY(session->MainWindow().Timer1->isActive());
+    }
+
+    // What OK took outlives a logout that comes before the close.
+    void okWritesTheSettingsAndTheListAtOnce() {
+        const QString home = NewHome("[Form]\r\nCBX2=0\r\n");
+        auto session = Start(home);
+        QVERIFY(session);
+        session->Destinations().Reset(Three(homes.Path() + "/"));
+        TForm2& dialog = session->SettingsDialog();
+        QTimer::singleShot(0, &dialog, [&] {
+            dialog.DestinationSheet->Select(1);
+            dialog.OkButton->click();
+        });
+        session->OpenSettings();
+        QVERIFY(testing::ReadBytes(home + "kelvo.ini").contains("DefSiki=dogs"));
+        QVERIFY(testing::ReadBytes(home + "ListView.txt").contains("\"birds\""));
+    }
+
+    // A drag over the tree passes entry after entry: only where it rests is
+    // written, once it has settled.
+    void aNewCurrentDestinationIsWrittenOnceItSettles() {
+        const QString home = NewHome("[Form]\r\nCBX2=0\r\n");
+        auto session = Start(home);
+        QVERIFY(session);
+        session->Destinations().Reset(Three(homes.Path() + "/"));
+        const testing::FileIdentity before = testing::IdentityOf(home + "kelvo.ini");
+        session->MainWindow().Panel1->Select(1);
+        session->MainWindow().Panel1->Select(2);
+        QTest::qWait(500);
+        QVERIFY(testing::IdentityOf(home + "kelvo.ini") == before);
+        QTRY_VERIFY_WITH_TIMEOUT(testing::ReadBytes(home + "kelvo.ini").contains("DefSiki=birds"),
+                                 5000);
     }
 };
 

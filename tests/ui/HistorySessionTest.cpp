@@ -2,7 +2,9 @@
 #include "app/TForm1.h"
 #include "app/TrayIcon.h"
 #include "capture/CapturePipeline.h"
+#include "history/HistoryListModel.h"
 #include "history/TForm7.h"
+#include "logs/HistoryTree.h"
 #include "support/Files.h"
 #include "support/TestHome.h"
 #include "viewer/TForm5.h"
@@ -12,8 +14,10 @@
 #include <QImage>
 #include <QLabel>
 #include <QMenuBar>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 
 namespace kelvo {
 
@@ -103,6 +107,37 @@ private slots:
         QCOMPARE(caption, outcome.savedPath + " - ケルボ");
         QCOMPARE(session.Viewer().PanelText(0), QStringLiteral("200 x 100"));
         QVERIFY(!timerActive);
+    }
+
+    // The history shows the disk: a day captured while it is open appears,
+    // a capture to the listed day is listed in place with the selection kept,
+    // and one made while the window was away is there when it shows again.
+    void theHistoryFollowsTheCapturesWhileItIsOpen() {
+        AppSession session(homes.New("[Form]\r\nCBX2=0\r\n"));
+        TForm7& history = session.HistoryBrowser();
+        const auto capture = [&](const QString& name) {
+            const QString source = homes.Path() + "/" + name;
+            testing::WriteBytes(source, "bytes of " + name.toUtf8());
+            return session.Pipeline().CaptureFile({source, {}}).kind == CaptureOutcome::Kind::Saved;
+        };
+        history.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&history));
+        QVERIFY(capture("a.png"));
+        const QModelIndex month = session.History().index(0, 0);
+        QVERIFY(month.isValid());
+        history.TreeView1->setCurrentIndex(session.History().index(0, 0, month));
+        history.ListView1->selectRow(0);
+
+        QVERIFY(capture("b.png"));
+        QTRY_COMPARE(history.ListModel().LineCount(), 2);
+        const QModelIndexList selected = history.ListView1->selectionModel()->selectedRows();
+        QCOMPARE(selected.size(), 1);
+        QCOMPARE(history.ListModel().Line(selected.first().row()).fileName, "a.png");
+
+        history.hide();
+        QVERIFY(capture("c.png"));
+        history.show();
+        QCOMPARE(history.ListModel().LineCount(), 3);
     }
 
     void theViewerAndTheBrowserKeepTheirSettings() {

@@ -1,6 +1,9 @@
 #include "app/TForm1.h"
+#include "session/DisplayChoice.h"
 
 #include <QFileInfo>
+#include <QLabel>
+#include <QStatusBar>
 #include <QTest>
 
 namespace kelvo {
@@ -37,6 +40,24 @@ private slots:
         const QString guide = opened.constFirst().toLocalFile();
         QVERIFY2(guide.endsWith(QStringLiteral("/docs/guide.html")), qPrintable(guide));
         QVERIFY(QFileInfo(guide).isFile());
+    }
+
+    // The window is narrow: a hint its status bar would cut is shown whole,
+    // wrapped above the bar, and stays as the bar's tool tip; a short one
+    // stands on the bar itself.
+    void aHintTooLongForTheStatusBarIsShownWhole() {
+        TForm1 form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const QString hint = StackingHint(QStringLiteral("wayland"));
+        form.ShowHint(hint);
+        const auto* notice = form.findChild<QLabel*>(QStringLiteral("HintNotice"));
+        QVERIFY(notice && notice->isVisible() && notice->wordWrap());
+        QCOMPARE(notice->text(), hint);
+        QVERIFY(notice->height() >= notice->heightForWidth(notice->width()));
+        QCOMPARE(form.StatusBar1->toolTip(), hint);
+        form.ShowHint(QStringLiteral("短い"));
+        QCOMPARE(form.StatusBar1->currentMessage(), QStringLiteral("短い"));
     }
 };
 

@@ -430,6 +430,23 @@ private slots:
         QVERIFY(!form->isVisible());
     }
 
+    // The list has room: a found line's day, time and name are never cut.
+    void aSearchsDayTimeAndNameReadWhole() {
+        Capture("a-name-longer-than-its-column-is-wide-by-default.jpg", day.addSecs(180));
+        form->resize(1200, 600); // as maximised
+        form->Edit1->setText(QStringLiteral("jpg"));
+        QVERIFY(SearchEnded());
+        const QAbstractItemModel* lines = form->ListView1->model();
+        for (const int column : {0, 1, 5}) {
+            for (int row = 0; row < lines->rowCount(); ++row) {
+                const QString text = lines->index(row, column).data().toString();
+                QVERIFY2(form->ListView1->fontMetrics().horizontalAdvance(text) <
+                             form->ListView1->columnWidth(column),
+                         qPrintable(text));
+            }
+        }
+    }
+
     void aFoundLineOpensAndAChosenDayEndsTheSearch() {
         form->Edit1->setText(QStringLiteral("next"));
         QVERIFY(SearchEnded());

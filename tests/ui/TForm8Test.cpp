@@ -109,6 +109,20 @@ private slots:
         QCOMPARE(*result, (SaveDestination{"neko", "/pics/cats"}));
     }
 
+    // A line break in a folder's name would split its line in kelvo.ini.
+    void aFolderNamedWithALineBreakIsRefusedAndTheShownOneStays() {
+        testing::ScriptedPrompter prompter;
+        TForm8 form(prompter);
+        const auto result = RunWhile(form, EditorFill{"cats", "/c/", true}, [&] {
+            prompter.folderAnswer = QStringLiteral("/pics/a\nb");
+            QTest::mouseClick(Button(form, "Button3"), Qt::LeftButton);
+            QCOMPARE(Edit(form, "Edit2")->text(), QStringLiteral("/c/"));
+            form.accept();
+        });
+        QCOMPARE(prompter.notices, QStringList{ControlCharacterFolderText()});
+        QCOMPARE(*result, (SaveDestination{"cats", "/c/"}));
+    }
+
     void cancelGivesNothingAndARunWithoutFillKeepsTheValues() {
         testing::ScriptedPrompter prompter;
         TForm8 form(prompter);

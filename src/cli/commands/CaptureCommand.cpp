@@ -7,6 +7,7 @@
 #include "destinations/CurrentDestination.h"
 #include "logs/HistoryTree.h"
 #include "session/HomeFiles.h"
+#include "session/HomeFolder.h"
 #include "session/InstanceLock.h"
 #include "session/SettingsFile.h"
 
@@ -80,8 +81,8 @@ QString CaptureCommandUsage() {
 }
 
 int RunCaptureCommand(const QStringList& argsAfterCapture, const QString& homeFolder,
-                      const Clock& clock, QTextStream& out, QTextStream& err,
-                      const HandOver& handOver) {
+                      const QString& picturesDestination, const Clock& clock, QTextStream& out,
+                      QTextStream& err, const HandOver& handOver) {
     if (argsAfterCapture == QStringList{QStringLiteral("--help")} ||
         argsAfterCapture == QStringList{QStringLiteral("-h")}) {
         out << CaptureCommandUsage();
@@ -106,7 +107,7 @@ int RunCaptureCommand(const QStringList& argsAfterCapture, const QString& homeFo
             err << "kelvo capture: cannot lock the home folder: " << lock.Failure() << Qt::endl;
         return kNotAllSaved;
     }
-    SettingsFile settings(homeFolder);
+    SettingsFile settings(DefaultDestinationFolder(homeFolder, picturesDestination));
     settings.Read(SettingsFilePath(homeFolder));
     CurrentDestination destination(homeFolder);
     destination.ReadFrom(settings);
@@ -119,7 +120,8 @@ int RunCaptureCommand(const QStringList& argsAfterCapture, const QString& homeFo
     CommandLinePrompter prompter(options.onClash, err);
     SilentBrowserLink browser;
     SilentCaptureDisplay display;
-    CapturePipeline pipeline({homeFolder, prompter, browser, clock, display, history, destination});
+    CapturePipeline pipeline({homeFolder, prompter, browser, clock, display, history, destination,
+                              RunHere, picturesDestination});
     bool allSaved = true;
     pipeline.SetOutcomeListener([&](const DroppedFile& file, const CaptureOutcome& outcome) {
         const bool saved = outcome.kind == CaptureOutcome::Kind::Saved;

@@ -14,14 +14,16 @@ class Clock;
 // current destination without a window, through the same pipeline as a drop,
 // and prints one line per file. 0 when every file was saved or skipped by
 // choice, 1 otherwise, 2 for wrong usage.
+// picturesDestination is the pictures folder's Kelvo/ (empty for none): a new
+// home's destination, made at its first capture.
 // When a window holds the home, the files go to it through handOver, which
 // prints the window's outcomes and gives the exit code, or nothing when no
 // window answers.
 using HandOver = std::function<std::optional<int>(const QStringList& files, QTextStream& out)>;
 
 int RunCaptureCommand(const QStringList& argsAfterCapture, const QString& homeFolder,
-                      const Clock& clock, QTextStream& out, QTextStream& err,
-                      const HandOver& handOver = {});
+                      const QString& picturesDestination, const Clock& clock, QTextStream& out,
+                      QTextStream& err, const HandOver& handOver = {});
 
 QString CaptureCommandUsage();
 

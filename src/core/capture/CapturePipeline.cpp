@@ -136,6 +136,8 @@ CaptureOutcome CapturePipeline::CaptureFile(const DroppedFile& file) {
     capture.cleanName = RemoveBracketGroup(capture.droppedName);
     capture.folder = context_.destination.CaptureFolder();
     capture.targetPath = capture.folder + capture.cleanName;
+    if (capture.folder == context_.picturesDestination)
+        QDir().mkpath(capture.folder);
 
     CaptureOutcome outcome;
     const CopyResult copied = PublishUnlessTaken(capture, capture.targetPath);

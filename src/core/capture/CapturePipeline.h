@@ -30,6 +30,9 @@ struct CaptureContext {
     const CurrentDestination& destination;
     // Where the copy is made: reading and syncing a large file takes a while.
     WorkRunner copyRunner = RunHere;
+    // The pictures folder's Kelvo/: made at the first capture into it, while
+    // any other missing folder is the user's to mend.
+    QString picturesDestination = {};
 };
 
 struct CaptureOutcome {
@@ -60,6 +63,8 @@ public:
     CaptureOutcome CaptureFile(const DroppedFile& file);
 
     void SetOutcomeListener(OutcomeListener listener) { listener_ = std::move(listener); }
+    // A drop is being captured (its dialogs may be open).
+    bool Busy() const { return processing_; }
     int CaptureCount() const { return captureCount_; }
     void ResetCaptureCount() { captureCount_ = 0; }
     const QString& LastSavedPath() const { return lastSavedPath_; }

@@ -12,6 +12,11 @@ const QChar kSeparator = QLatin1Char(kPathSeparator);
 
 } // namespace
 
+QString ControlCharacterFolderText() {
+    return QStringLiteral("改行などの制御文字を名前に含むフォルダは保存先にできません。"
+                          "別のフォルダを選んでください。");
+}
+
 QString DeriveIdentifier(const QString& typed, const QString& folder) {
     if (!typed.isEmpty())
         return typed;

@@ -43,6 +43,10 @@ public:
     virtual void RefreshCurrent() = 0;
 };
 
+// Why a folder whose name holds a line break (or another control character)
+// is not taken: its line in kelvo.ini and the list files would split.
+QString ControlCharacterFolderText();
+
 // Identifier as typed; else the folder's last part; else the whole folder.
 QString DeriveIdentifier(const QString& typed, const QString& folder);
 

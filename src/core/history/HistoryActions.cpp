@@ -9,6 +9,7 @@
 #include "history/SearchRunner.h"
 #include "logs/CaptureLog.h"
 #include "logs/DayTexts.h"
+#include "services/FileWatch.h"
 #include "services/Prompter.h"
 
 #include <QDir>
@@ -20,7 +21,9 @@ HistoryActions::HistoryActions(QString homeFolder, HistoryListModel& model, Hist
                                BrowserLink& browser, Prompter& prompter)
     : home_(std::move(homeFolder)), model_(model), view_(view), browser_(browser),
       prompter_(prompter), listing_(std::make_unique<DayListing>(home_, model_)),
-      search_(std::make_unique<SearchRunner>(home_)) {
+      search_(std::make_unique<SearchRunner>(home_)), logWatch_(std::make_unique<FileWatch>()) {
+    QObject::connect(logWatch_.get(), &FileWatch::Changed, logWatch_.get(),
+                     [this] { RefreshListing(); });
     QObject::connect(listing_.get(), &DayListing::Progress, listing_.get(),
                      [this](int lines) { ShowProgress(lines); });
     QObject::connect(listing_.get(), &DayListing::Finished, listing_.get(),
@@ -46,6 +49,7 @@ void HistoryActions::TreeView1Change(int level, const QString& text) {
     view_.ShowSortOrder(-1, false); // a listing comes in the log's order
     FListedLevel = level;
     listedNode_ = text;
+    sorted_ = false;
     if (level == 1) {
         listedDay_ = text;
         view_.ShowDayStatus(DayCaption(text));
@@ -60,6 +64,50 @@ void HistoryActions::TreeView1Change(int level, const QString& text) {
     }
     if (model_.LineCount() == 0)
         view_.EnableLineCommands({});
+    WatchListedDay();
+}
+
+void HistoryActions::SetShown(bool shown) {
+    shown_ = shown;
+    if (shown)
+        RefreshListing();
+    WatchListedDay();
+}
+
+void HistoryActions::WatchListedDay() {
+    if (shown_ && FListedLevel == 1 && !listedDay_.isEmpty())
+        logWatch_->Watch(DayLogPath(home_, listedDay_));
+    else
+        logWatch_->Stop();
+}
+
+void HistoryActions::RefreshListing() {
+    if (ShowsSearch() || FListedLevel != 1 || listedDay_.isEmpty())
+        return;
+    const bool selected = FItemSelected;
+    const HistoryLine line = selected ? model_.Line(view_.SelectedLine()) : HistoryLine();
+    const int scroll = view_.ScrollPosition();
+    // The model starts over without telling the selection: the selected
+    // line's preview stays while its line is found again.
+    listing_->ListDay(listedDay_);
+    listing_->Finish();
+    if (sorted_)
+        model_.Sort(FSortColumn, !FSortDescending); // the direction of the last click
+    const int row = selected ? FindLine(line.fileName, line.captureTime) : -1;
+    if (row >= 0)
+        view_.SelectLine(row);
+    else if (selected)
+        LineDeselected();
+    view_.ScrollTo(scroll);
+}
+
+int HistoryActions::FindLine(const QString& fileName, const QString& captureTime) const {
+    for (int row = 0; row < model_.LineCount(); ++row) {
+        const HistoryLine line = model_.Line(row);
+        if (line.fileName == fileName && line.captureTime == captureTime)
+            return row;
+    }
+    return -1;
 }
 
 void HistoryActions::ShowProgress(int lines) {
@@ -80,6 +128,7 @@ void HistoryActions::ListView1ColumnClick(int column) {
     // A search still running adds its later lines sorted once it ends.
     sortedDuringSearch_ = search_->Running();
     FSortColumn = column;
+    sorted_ = true;
     model_.Sort(FSortColumn, FSortDescending);
     view_.ShowSortOrder(FSortColumn, FSortDescending);
     FSortDescending = !FSortDescending;
@@ -180,6 +229,7 @@ void HistoryActions::StartSearch(std::shared_ptr<const RowFilter> filter) {
     view_.ShowCaption(HistoryCaption());
     view_.ShowSortOrder(-1, false);
     listing_->Clear();
+    logWatch_->Stop();
     searchFilter_ = filter;
     selectFirstFound_ = false;
     sortedDuringSearch_ = false;

@@ -12,6 +12,7 @@ namespace kelvo {
 
 class BrowserLink;
 class DayListing;
+class FileWatch;
 class HistoryListModel;
 class Prompter;
 class RowFilter;
@@ -50,6 +51,9 @@ public:
     virtual void OpenViewer(const QString& path, const QString& address) = 0;
     // Empties the search field without searching again.
     virtual void ClearSearchText() = 0;
+    // The list's scroll position, kept over a listing read again.
+    virtual int ScrollPosition() const = 0;
+    virtual void ScrollTo(int position) = 0;
 };
 
 // The history browser's logic: listing the chosen node or searching the whole
@@ -82,6 +86,13 @@ public:
     // Searches again when a search's lines are listed; false otherwise.
     bool RepeatSearch();
     bool ShowsSearch() const;
+    // The window shows (true) or hides: shown, the listed day is read again
+    // at once and whenever its log changes on disk.
+    void SetShown(bool shown);
+    // Reads the listed day's log again, in place: the same sort, the same
+    // selected line (found again by its file name and time) and the same
+    // scroll position. A month, or a search's lines, stay as they are.
+    void RefreshListing();
 
     void Action21Execute(); // open the viewer
     void Image1DblClick();
@@ -106,6 +117,8 @@ public:
 
 private:
     void StartSearch(std::shared_ptr<const RowFilter> filter);
+    void WatchListedDay();
+    int FindLine(const QString& fileName, const QString& captureTime) const;
     void ShowFound(const std::vector<DayMatches>& days);
     void ShowSearchFinished(const QStringList& unreadable);
     QString SelectedDay() const;
@@ -122,6 +135,9 @@ private:
     Prompter& prompter_;
     std::unique_ptr<DayListing> listing_;
     std::unique_ptr<SearchRunner> search_;
+    std::unique_ptr<FileWatch> logWatch_; // the listed day's log, while shown
+    bool shown_ = false;
+    bool sorted_ = false; // the listing was sorted by a heading since it was listed
     std::shared_ptr<const RowFilter> searchFilter_; // of the listed search
     bool selectFirstFound_ = false;                 // a search for dropped files
     bool sortedDuringSearch_ = false;

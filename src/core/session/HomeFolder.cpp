@@ -31,6 +31,22 @@ QString ResolveHomeFolder(const QString& givenFolder, const QString& executableF
     return folder;
 }
 
+QString PicturesDestinationFolder(const QString& picturesFolder) {
+    if (picturesFolder.isEmpty() || HasControlCharacter(picturesFolder))
+        return {};
+    return WithTrailingSeparator(QDir::cleanPath(picturesFolder)) + QStringLiteral("Kelvo/");
+}
+
+QString DesktopPicturesFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+}
+
+QString DefaultDestinationFolder(const QString& homeFolder, const QString& picturesDestination) {
+    const bool newHome = !QFileInfo::exists(SettingsFilePath(homeFolder)) &&
+                         !QFileInfo::exists(DestinationListPath(homeFolder));
+    return newHome && !picturesDestination.isEmpty() ? picturesDestination : homeFolder;
+}
+
 QString TakeHomeOption(QStringList& arguments) {
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         if (arguments[i] == QLatin1String("--home") && i + 1 < arguments.size()) {

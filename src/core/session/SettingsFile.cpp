@@ -3,6 +3,7 @@
 #include "files/FileBytes.h"
 #include "text/PathText.h"
 
+#include <QFileInfo>
 #include <QStringList>
 
 #include <cctype>
@@ -182,11 +183,17 @@ QString WriteFailureText(const QString& path) {
     return path + QStringLiteral(" に書き込めません");
 }
 
-SettingsFile::SettingsFile(QString homeFolder) : homeFolder_(std::move(homeFolder)) {}
+QString SettingsFileKeptText(const QString& path) {
+    return path + QStringLiteral(" を読み込めません。既定の設定で始め、"
+                                 "ファイルはそのまま残して書き込みません。");
+}
 
-void SettingsFile::Read(const QString& path) {
+SettingsFile::SettingsFile(QString defaultFolder) : defaultFolder_(std::move(defaultFolder)) {}
+
+bool SettingsFile::Read(const QString& path) {
     const std::optional<std::string> bytes = ReadFileBytes(LocalPath(path));
     ReadBytes(bytes.value_or(std::string()));
+    return bytes || !QFileInfo::exists(path);
 }
 
 void SettingsFile::ReadBytes(std::string_view bytes) {
@@ -322,7 +329,7 @@ std::string SettingsFile::FileBytes() const {
 }
 
 QVariant SettingsFile::Default(const SettingKey& key) const {
-    return key.defaultValue.isNull() ? QVariant(homeFolder_) : key.defaultValue;
+    return key.defaultValue.isNull() ? QVariant(defaultFolder_) : key.defaultValue;
 }
 
 std::optional<QByteArray> SettingsFile::RawValue(const SettingKey& key) const {

@@ -100,6 +100,8 @@ QSize DefaultSize(const WindowSettings& window);
 
 // The message shown when the settings file cannot be written at close.
 QString WriteFailureText(const QString& path);
+// The message shown at start when the settings file is there but unreadable.
+QString SettingsFileKeptText(const QString& path);
 
 // The settings file as read: a missing file, section or key, or a value that
 // does not parse, gives the key's default. Integers may be written "0x" hex;
@@ -107,11 +109,13 @@ QString WriteFailureText(const QString& path);
 // Section and key names are matched without regard to letter case.
 class SettingsFile {
 public:
-    explicit SettingsFile(QString homeFolder);
+    // defaultFolder: DestinationFolder's default, the default destination's.
+    explicit SettingsFile(QString defaultFolder);
 
     // Reads the file afresh; a missing or unreadable file leaves every key at
-    // its default. Values set before are dropped.
-    void Read(const QString& path);
+    // its default. Values set before are dropped. False when the file exists
+    // but could not be read: it must not be written over.
+    bool Read(const QString& path);
     // The same from the file's bytes.
     void ReadBytes(std::string_view bytes);
 
@@ -143,7 +147,7 @@ private:
     const QVariant* SetValue(const SettingKey& key) const;
     QString Text(const SettingKey& key) const;
 
-    QString homeFolder_;
+    QString defaultFolder_;
     // Keyed by lower-case section and key; values as the file's bytes.
     std::map<SectionKey, QByteArray> values_;
     // Section and key as spelled in the file, first occurrences in file order.

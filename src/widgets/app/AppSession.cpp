@@ -19,6 +19,7 @@
 #include "links/InstanceLink.h"
 #include "session/DisplayChoice.h"
 #include "session/HomeFiles.h"
+#include "session/HomeFolder.h"
 #include "session/ProgramName.h"
 #include "session/Transparency.h"
 #include "session/WindowBounds.h"
@@ -28,7 +29,9 @@
 #include "x11/XdndDirectSave.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -36,12 +39,20 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QTableView>
+#include <QThread>
 #include <QTimer>
+
+#include <cstdio>
 
 namespace kelvo {
 namespace {
 
 constexpr QSize kMinimumWindow(120, 100);
+// A drag over the destination tree moves the current destination at every
+// row it passes: written once the choice has settled.
+constexpr int kDestinationWriteDelay = 2000; // ms
+// While a capture or a dialog is still ending, the ending looks again.
+constexpr int kEndingRecheck = 50; // ms
 
 // A window's bounds and state from its section. A modal window never starts
 // minimised: it would hold the program without being seen.
@@ -88,12 +99,16 @@ bool TransparencySupported() {
 
 } // namespace
 
-AppSession::AppSession(const QString& homeFolder)
-    : home_(homeFolder), settings_(homeFolder), destination_(homeFolder),
+AppSession::AppSession(const QString& homeFolder, const QString& picturesDestination)
+    : home_(homeFolder), picturesDestination_(picturesDestination),
+      settings_(DefaultDestinationFolder(homeFolder, picturesDestination)),
+      destination_(homeFolder),
       browser_(0, [](const QUrl& address) { QDesktopServices::openUrl(address); }),
       directSave_(NewPlatformDirectSave()),
       intake_(StagingFolderPath(homeFolder), directSave_.get()) {
-    settings_.Read(SettingsFilePath(home_));
+    settingsFileKept_ = !settings_.Read(SettingsFilePath(home_));
+    if (settingsFileKept_)
+        startupProblems_ << SettingsFileKeptText(SettingsFilePath(home_));
     browser_.SetPort(settings_.Integer(IntegerSetting::DevToolsPort));
     destination_.ReadFrom(settings_);
     storedIndex_ = destination_.CurrentIndex();
@@ -138,8 +153,9 @@ AppSession::AppSession(const QString& homeFolder)
     QDir().mkdir(LogsFolderPath(home_));
     RemoveLeftovers();
     WireDestinationCommands();
-    pipeline_ = std::make_unique<CapturePipeline>(CaptureContext{
-        home_, *prompter_, browser_, clock_, *form1_, history_, destination_, RunAsideAndWait});
+    pipeline_ = std::make_unique<CapturePipeline>(
+        CaptureContext{home_, *prompter_, browser_, clock_, *form1_, history_, destination_,
+                       RunAsideAndWait, picturesDestination_});
     form1_->SetCapture(&intake_, pipeline_.get());
     form1_->ShowCurrentDestination(destination_.CurrentIdentifier(), destination_.CurrentFolder());
     form1_->ClearCaptureInfo();
@@ -154,6 +170,16 @@ AppSession::AppSession(const QString& homeFolder)
     form1_->SetImage1DblClick([this] { OpenLastCapture(); });
     form1_->SetCloseHandler([this] { return FormCloseQuery() && FormClose(); });
     form1_->SetFirstShowHandler([this] { FormShow(); });
+    destinationWrite_ = std::make_unique<QTimer>();
+    destinationWrite_->setSingleShot(true);
+    destinationWrite_->setInterval(kDestinationWriteDelay);
+    QObject::connect(destinationWrite_.get(), &QTimer::timeout, form1_.get(), [this] {
+        if (const QString problem = WriteSettingsFile(); !problem.isEmpty())
+            form1_->ShowHint(problem);
+    });
+    // The desktop's session ends: no one is there to answer the close question.
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, form1_.get(),
+                     [this] { EndWithoutAsking(); });
 }
 
 // What a killed close, rewrite or drop left behind in the home's own folders;
@@ -196,11 +222,22 @@ void AppSession::ApplyOpacity(int level) {
         form1_->setWindowOpacity(OpacityForLevel(level) / 255.0);
 }
 
-void AppSession::StoreWindowSettings() {
+// The windows' places and panes: taken at the ends of a run only, so the
+// file keeps the last ones taken in between.
+void AppSession::StorePlaces() {
     const TForm1& form = *form1_;
     StoreBounds(settings_, kMainWindowSettings, form);
     settings_.Set(IntegerSetting::MainTreeWidth, form.TreePaneWidth());
     settings_.Set(IntegerSetting::MainPreviewHeight, form.PreviewPaneHeight());
+    StoreBounds(settings_, kViewerWindowSettings, *form5_);
+    StoreBounds(settings_, kHistoryWindowSettings, *form7_);
+    settings_.Set(IntegerSetting::HistoryPreviewHeight, form7_->PreviewPaneHeight());
+    settings_.Set(IntegerSetting::HistoryTreeWidth, form7_->TreePaneWidth());
+}
+
+// Everything else the settings file holds, as the run has it now.
+void AppSession::StoreChoices() {
+    const TForm1& form = *form1_;
     settings_.Set(BooleanSetting::MenuShown, form.MenuShown());
     settings_.Set(BooleanSetting::TreePaneShown, form.TreePaneShown());
     settings_.Set(StringSetting::DestinationIdentifier, destination_.CurrentIdentifier());
@@ -209,9 +246,11 @@ void AppSession::StoreWindowSettings() {
     settings_.Set(BooleanSetting::KeptDestinationFlag, keptDestinationFlag_);
     settings_.Set(BooleanSetting::ConfirmClose, confirmClose_);
     settings_.Set(IntegerSetting::TransparencyLevel, transparencyLevel_);
-    settings_.Set(BooleanSetting::ListFileWritten, true);
+    // Said once a list file is there to read: a settings file written before
+    // it must not send the next start to a missing list.
+    if (QFileInfo::exists(DestinationListPath(home_)))
+        settings_.Set(BooleanSetting::ListFileWritten, true);
     settings_.Set(IntegerSetting::DevToolsPort, browser_.Port());
-    StoreSecondaryWindowSettings();
 }
 
 void AppSession::ApplySecondaryWindowSettings() {
@@ -219,13 +258,6 @@ void AppSession::ApplySecondaryWindowSettings() {
     ApplyBounds(*form7_, settings_, kHistoryWindowSettings);
     form7_->SetTreePaneWidth(settings_.Integer(IntegerSetting::HistoryTreeWidth));
     form7_->SetPreviewPaneHeight(settings_.Integer(IntegerSetting::HistoryPreviewHeight));
-}
-
-void AppSession::StoreSecondaryWindowSettings() {
-    StoreBounds(settings_, kViewerWindowSettings, *form5_);
-    StoreBounds(settings_, kHistoryWindowSettings, *form7_);
-    settings_.Set(IntegerSetting::HistoryPreviewHeight, form7_->PreviewPaneHeight());
-    settings_.Set(IntegerSetting::HistoryTreeWidth, form7_->TreePaneWidth());
 }
 
 void AppSession::OpenHistory() {
@@ -256,8 +288,14 @@ AppSession::~AppSession() = default;
 
 void AppSession::WireDestinationCommands() {
     selector_ = std::make_unique<DestinationSelector>(destinations_, destination_, *form1_);
-    QObject::connect(form1_->Panel1, &DestinationTreePane::TreeView1Change, form1_.get(),
-                     [this](int position) { selector_->TreeView1Change(position); });
+    QObject::connect(
+        form1_->Panel1, &DestinationTreePane::TreeView1Change, form1_.get(), [this](int position) {
+            const int before = destination_.CurrentIndex();
+            const QString folder = destination_.CurrentFolder();
+            selector_->TreeView1Change(position);
+            if (destination_.CurrentIndex() != before || destination_.CurrentFolder() != folder)
+                SaveCurrentDestinationSoon();
+        });
     views_ = std::make_unique<SessionDestinationViews>(*form1_, *form2_, *selector_);
     commands_ = std::make_unique<DestinationCommands>(destinations_, *views_, *form8_, *prompter_);
     const auto bind = [this](QAction* action, void (DestinationCommands::*command)()) {
@@ -276,8 +314,25 @@ void AppSession::RunDestinationCommand(void (DestinationCommands::*command)()) {
         const PauseHoverSelection pause(*form1_);
         ((*commands_).*command)();
     }
+    SaveChangedDestinations();
     if (form2_->isVisible())
         form2_->DestinationSheet->ListView1->setFocus();
+}
+
+// An edited list is written at once, with the current destination it may
+// have moved; a failure is told, and the close tries again.
+void AppSession::SaveChangedDestinations() {
+    if (listFileKept_)
+        return; // unchanged: a kept file stays as it is
+    QString problem = WriteDestinationFiles();
+    if (problem.isEmpty())
+        problem = WriteSettingsFile();
+    if (!problem.isEmpty())
+        prompter_->Notice(problem);
+}
+
+void AppSession::SaveCurrentDestinationSoon() {
+    destinationWrite_->start();
 }
 
 void AppSession::FormShow() {
@@ -307,27 +362,31 @@ void AppSession::OpenSettings() {
     form2_->SetTransparencySupported(WindowOpacityWorks());
     form2_->ShowExtensionState(pipeline_->LastBrowserNote());
     const bool accepted = form2_->Run(destination_.CurrentIdentifier());
-    if (accepted) {
-        const TForm2::ShellChoices choices = form2_->State();
-        keptDestinationFlag_ = choices.keptDestinationFlag;
-        confirmClose_ = choices.confirmClose;
-        transparencyLevel_ = choices.transparencyLevel;
-        browser_.SetPort(form2_->DevToolsPort());
-    } else {
+    if (!accepted) {
         form2_->LoadState(keptDestinationFlag_, confirmClose_, transparencyLevel_);
         form2_->LoadDevToolsPort(browser_.Port());
         ApplyOpacity(transparencyLevel_);
+        return;
     }
-    if (accepted) {
-        const int found = destinations_.FindByIdentifier(form2_->DestinationSheet->SelectedText());
-        if (found >= 0) {
-            destination_.SetIndex(found);
-            form1_->Panel1->Select(found);
-            const SaveDestination& chosen = destinations_.At(found);
-            destination_.Set(chosen.identifier, chosen.folder);
-            form1_->ShowCurrentDestination(chosen.identifier, destination_.CurrentFolder());
-        }
+    const TForm2::ShellChoices choices = form2_->State();
+    keptDestinationFlag_ = choices.keptDestinationFlag;
+    confirmClose_ = choices.confirmClose;
+    transparencyLevel_ = choices.transparencyLevel;
+    browser_.SetPort(form2_->DevToolsPort());
+    const int found = destinations_.FindByIdentifier(form2_->DestinationSheet->SelectedText());
+    if (found >= 0) {
+        destination_.SetIndex(found);
+        form1_->Panel1->Select(found);
+        const SaveDestination& chosen = destinations_.At(found);
+        destination_.Set(chosen.identifier, chosen.folder);
+        form1_->ShowCurrentDestination(chosen.identifier, destination_.CurrentFolder());
     }
+    // What OK took is kept at once, not only at the close.
+    QString problem = WriteDestinationFiles();
+    if (problem.isEmpty())
+        problem = WriteSettingsFile();
+    if (!problem.isEmpty())
+        prompter_->Notice(problem);
 }
 
 bool AppSession::AcceptHandOvers() {
@@ -366,30 +425,87 @@ bool AppSession::FormCloseQuery() {
 }
 
 bool AppSession::FormClose() {
-    StoreWindowSettings();
-    const QString path = SettingsFilePath(home_);
-    if (!settings_.Write(path)) {
-        prompter_->Notice(WriteFailureText(path));
-        return false;
-    }
-    return SaveOnClose();
+    const QString problem = SaveEverything();
+    if (!problem.isEmpty())
+        prompter_->Notice(problem);
+    return problem.isEmpty();
 }
 
 bool AppSession::SaveOnClose() {
-    const QString treeProblem = listFileKept_ ? QString() : SaveDestinations(destinations_, home_);
-    if (!treeProblem.isEmpty()) {
-        prompter_->Notice(treeProblem);
-        return false;
+    QString problem = WriteDestinationFiles();
+    if (problem.isEmpty())
+        problem = WriteHistoryTree();
+    if (!problem.isEmpty())
+        prompter_->Notice(problem);
+    return problem.isEmpty();
+}
+
+QString AppSession::SaveEverything() {
+    StorePlaces();
+    settings_.Set(BooleanSetting::ListFileWritten, true); // the lists follow the settings
+
+    for (const auto write : {&AppSession::WriteSettingsFile, &AppSession::WriteDestinationFiles,
+                             &AppSession::WriteHistoryTree}) {
+        if (const QString problem = (this->*write)(); !problem.isEmpty())
+            return problem;
     }
+    return {};
+}
+
+QString AppSession::WriteSettingsFile() {
+    destinationWrite_->stop(); // written now
+    if (settingsFileKept_)
+        return {};
+    StoreChoices();
+    const QString path = SettingsFilePath(home_);
+    return settings_.Write(path) ? QString() : WriteFailureText(path);
+}
+
+QString AppSession::WriteDestinationFiles() {
+    return listFileKept_ ? QString() : SaveDestinations(destinations_, home_);
+}
+
+QString AppSession::WriteHistoryTree() {
     const QString path = HistoryTreeFilePath(home_);
     // A tree without a new day is in its file already: writing it again
     // would only cost a sync.
     if (!history_.HasUnsavedDays() && QFileInfo::exists(path))
-        return true;
-    if (history_.Save(path))
-        return true;
-    prompter_->Notice(QStringLiteral("ファイル %1 を作成できません").arg(path));
-    return false;
+        return {};
+    return history_.Save(path) ? QString()
+                               : QStringLiteral("ファイル %1 を作成できません").arg(path);
+}
+
+void AppSession::EndWithoutAsking() {
+    if (ending_)
+        return;
+    ending_ = true;
+    handOvers_.reset(); // no new captures
+    FinishEnding();
+}
+
+// Waits, with the event loop turning, until every dialog is gone and the
+// capture under way is done: its copy is whole or never named, its row
+// written or never begun.
+void AppSession::FinishEnding() {
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+        if (QApplication::activeModalWidget() == modal)
+            break; // it would not go: looked at again below
+    }
+    if (pipeline_->Busy() || QApplication::activeModalWidget()) {
+        QTimer::singleShot(kEndingRecheck, form1_.get(), [this] { FinishEnding(); });
+        return;
+    }
+    const QString problem = SaveEverything();
+    if (!problem.isEmpty())
+        std::fprintf(stderr, "kelvo: %s\n", problem.toLocal8Bit().constData());
+    endedWith_ = problem.isEmpty() ? 0 : 1;
+    // Only a running loop can be ended; a session under test runs none.
+    if (QThread::currentThread()->loopLevel() > 0)
+        QCoreApplication::exit(*endedWith_);
 }
 
 } // namespace kelvo

@@ -11,6 +11,9 @@
 #include "session/SettingsFile.h"
 
 #include <memory>
+#include <optional>
+
+class QTimer;
 
 namespace kelvo {
 
@@ -32,7 +35,9 @@ class TrayIcon;
 // Everything one running Kelvo window owns, wired together.
 class AppSession {
 public:
-    explicit AppSession(const QString& homeFolder);
+    // picturesDestination: the pictures folder's Kelvo/, a new home's default
+    // destination; empty keeps the home as the default.
+    explicit AppSession(const QString& homeFolder, const QString& picturesDestination = {});
     ~AppSession();
 
     TForm1& MainWindow() { return *form1_; }
@@ -71,20 +76,37 @@ public:
     bool FormClose();
     // The lists and trees alone.
     bool SaveOnClose();
+    // A logout, a shutdown or an ending signal: open dialogs are cancelled, a
+    // capture under way finishes, and what the close writes is written without
+    // the close question. The event loop then ends with 0, or with 1 when a
+    // file could not be written (said on standard error).
+    void EndWithoutAsking();
+    // The exit code once EndWithoutAsking has ended the session.
+    std::optional<int> EndedWith() const { return endedWith_; }
 
 private:
     void WireDestinationCommands();
     void RemoveLeftovers();
     void ApplyWindowSettings();
-    void StoreWindowSettings();
     void ApplySecondaryWindowSettings();
-    void StoreSecondaryWindowSettings();
+    void StorePlaces();
+    void StoreChoices();
+    // Each writer returns what could not be written, or nothing.
+    QString WriteSettingsFile();
+    QString WriteDestinationFiles();
+    QString WriteHistoryTree();
+    QString SaveEverything();
+    void SaveChangedDestinations();
+    void SaveCurrentDestinationSoon();
+    void FinishEnding();
     void OpenViewer(const QString& path, const QString& address);
     void ApplyOpacity(int level);
     void RunDestinationCommand(void (DestinationCommands::*command)());
 
     QString home_;
+    QString picturesDestination_;
     SettingsFile settings_;
+    bool settingsFileKept_ = false; // kelvo.ini unreadable: never written over
     CurrentDestination destination_;
     DestinationList destinations_;
     HistoryTree history_;
@@ -112,6 +134,9 @@ private:
     std::unique_ptr<DestinationCommands> commands_;
     std::unique_ptr<CapturePipeline> pipeline_;
     std::unique_ptr<InstanceServer> handOvers_;
+    std::unique_ptr<QTimer> destinationWrite_; // a new current destination, written once it settles
+    bool ending_ = false;
+    std::optional<int> endedWith_;
 };
 
 } // namespace kelvo

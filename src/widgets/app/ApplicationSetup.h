@@ -8,7 +8,8 @@ namespace kelvo {
 
 // Qt's own texts (question buttons, file dialogs, context menus) in Japanese
 // like the rest of the program, whatever the system's language, and Japan's
-// forms for dates and numbers. False when Qt's translation is not installed.
+// forms for dates and numbers, in the file dialogs' lists too. False when Qt's
+// translation is not installed.
 bool SpeakJapanese(QCoreApplication& app);
 
 // Kelvo's own icon in the usual sizes, drawn from its SVG.

@@ -3,6 +3,7 @@
 #include "capture/CapturePipeline.h"
 #include "capture/DropIntake.h"
 #include "common/NamedLabel.h"
+#include "common/StatusNotice.h"
 #include "common/WindowMover.h"
 #include "destinations/CurrentDestination.h"
 #include "destinations/DestinationTreePane.h"
@@ -204,6 +205,8 @@ void TForm1::CreateMainMenu() {
     connect(Exit1, &QAction::triggered, this, &QWidget::close);
     N3 = bar->addAction(QStringLiteral("設定"));
     N3->setObjectName(QStringLiteral("N3"));
+    // The desktops' key for preferences, for those who keep to the keyboard.
+    N3->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
     x1 = bar->addAction(QStringLiteral("履歴"));
     x1->setObjectName(QStringLiteral("x1"));
     Help1 = bar->addMenu(QStringLiteral("ヘルプ"));
@@ -377,9 +380,13 @@ void TForm1::ShowStatus(const QString& text) {
     statusText_->setText(text);
 }
 
+// A hint the status bar would cut is shown whole, wrapped above it.
 void TForm1::ShowHint(const QString& text) {
     qCInfo(statusLog).noquote() << text;
-    StatusBar1->showMessage(text, kHintTime);
+    if (FitsStatusBar(*this, text))
+        StatusBar1->showMessage(text, kHintTime);
+    else
+        ShowWrappedNotice(*this, QStringLiteral("HintNotice"), text, kHintTime);
 }
 
 QString TForm1::StatusText() const {

@@ -1,12 +1,11 @@
 #include "app/TrayIcon.h"
+#include "common/StatusNotice.h"
 #include "session/ProgramName.h"
 
 #include <QApplication>
 #include <QEvent>
-#include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
-#include <QStatusBar>
 #include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -54,25 +53,12 @@ TrayIcon::TrayIcon(QMainWindow& window) : QObject(&window), window_(window) {
 
 TrayIcon::~TrayIcon() = default;
 
-// Wrapped to the window's width over the status bar, where the status bar
-// itself would cut the sentence and hide the waiting text under it. Stays on
-// the status bar as its tool tip for a later look.
+// Wrapped over the status bar, where the status bar itself would cut the
+// sentence and hide the waiting text under it.
 void TrayIcon::ShowNoTrayNotice() {
-    const QString notice = QStringLiteral("通知領域が無いため、アイコンは表示されません。");
-    QStatusBar* bar = window_.statusBar();
-    bar->setToolTip(notice);
-    auto* label = new QLabel(notice, &window_, Qt::ToolTip);
-    label->setObjectName(QStringLiteral("NoTrayNotice"));
-    label->setWordWrap(true);
-    label->setMargin(4);
-    label->setForegroundRole(QPalette::ToolTipText);
-    label->setBackgroundRole(QPalette::ToolTipBase);
-    label->setAutoFillBackground(true);
-    // A window of its own gets no height for its width from a layout.
-    label->setFixedSize(window_.width(), label->heightForWidth(window_.width()));
-    label->move(bar->mapToGlobal(QPoint(0, -label->height())));
-    label->show();
-    QTimer::singleShot(kNoticeTime, label, &QObject::deleteLater);
+    ShowWrappedNotice(window_, QStringLiteral("NoTrayNotice"),
+                      QStringLiteral("通知領域が無いため、アイコンは表示されません。"),
+                      kNoticeTime);
 }
 
 void TrayIcon::Undo1Click() {

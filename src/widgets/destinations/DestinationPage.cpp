@@ -40,6 +40,8 @@ DestinationPage::DestinationPage(DestinationList& list, QAction* add, QAction* e
     ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Rows are chosen whole, so Tab goes on to the buttons rather than cells.
+    ListView1->setTabKeyNavigation(false);
     ListView1->setSortingEnabled(false);
     ListView1->verticalHeader()->hide();
     ListView1->horizontalHeader()->setSectionsClickable(false);

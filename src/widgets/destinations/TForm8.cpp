@@ -2,6 +2,7 @@
 
 #include "common/WindowPlacement.h"
 #include "services/Prompter.h"
+#include "text/PathText.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -88,6 +89,11 @@ void TForm8::Button3Click() {
         prompter_.ChooseFolder(QStringLiteral("画像保存先フォルダを指定してください。"));
     if (!folder)
         return;
+    // Refused as it is chosen, so the folder shown before stays.
+    if (HasControlCharacter(*folder)) {
+        prompter_.Notice(ControlCharacterFolderText());
+        return;
+    }
     Edit2->setText(*folder);
     Button1->setEnabled(true);
 }

@@ -26,6 +26,11 @@ namespace {
 
 // The five columns of the log, and the day a search's line comes from.
 constexpr int kColumnWidths[kHistoryColumnCount + 1] = {130, 150, 90, 220, 220, 110};
+// Fitted to their lines, so the name, the time and the day read whole: the
+// file name, the capture time and a search's day.
+constexpr int kFittedColumns[] = {0, 1, kHistoryColumnCount};
+// A long file name takes no more than this share of the list's width.
+constexpr double kFittedShare = 0.4;
 
 QAction* Command(const char* name, const QString& caption, const QString& hint,
                  QStyle::StandardPixmap icon, QWidget* owner) {
@@ -295,6 +300,9 @@ QWidget* TForm7::BuildRightPane() {
         QHeaderView* headings = ListView1->horizontalHeader();
         headings->moveSection(headings->visualIndex(kHistoryColumnCount), 0);
     });
+    connect(listModel_, &QAbstractItemModel::rowsInserted, this, &TForm7::FitColumnsToLines);
+    // The folder, last, takes the width the others leave.
+    ListView1->horizontalHeader()->setStretchLastSection(true);
     ListView1->viewport()->installEventFilter(this);
     ListView1->installEventFilter(this);
     connect(ListView1->horizontalHeader(), &QHeaderView::sectionClicked, this,
@@ -355,10 +363,30 @@ int TForm7::PreviewPaneHeight() const {
     return previewPane_.Size();
 }
 
+// Widens, never narrows, so lines that come later keep the width found.
+void TForm7::FitColumnsToLines() {
+    const int widest = int(ListView1->viewport()->width() * kFittedShare);
+    for (const int column : kFittedColumns) {
+        if (column >= listModel_->columnCount())
+            continue;
+        const int before = ListView1->columnWidth(column);
+        ListView1->resizeColumnToContents(column);
+        const int fitted = qMin(ListView1->columnWidth(column), qMax(widest, before));
+        ListView1->setColumnWidth(column, qMax(fitted, before));
+    }
+}
+
 void TForm7::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     treePane_.ApplyIfPending();
     previewPane_.ApplyIfPending();
+    // What was captured or renamed while the window was away is listed.
+    actions_->SetShown(true);
+}
+
+void TForm7::hideEvent(QHideEvent* event) {
+    actions_->SetShown(false);
+    QDialog::hideEvent(event);
 }
 
 } // namespace kelvo

@@ -111,6 +111,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -142,8 +143,11 @@ private:
     void OpenFolder(const QString& folder) override;
     void OpenViewer(const QString& path, const QString& address) override;
     void ClearSearchText() override;
+    int ScrollPosition() const override;
+    void ScrollTo(int position) override;
 
     void TreeView1MouseDown(QPoint point);
+    void FitColumnsToLines();
     void ListView1MouseDown(QPoint point);
 
     HistoryContext context_;

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTableView>
 #include <QTreeView>
@@ -142,6 +143,14 @@ void TForm7::OpenViewer(const QString& path, const QString& address) {
 void TForm7::ClearSearchText() {
     const QSignalBlocker quiet(Edit1);
     Edit1->clear();
+}
+
+int TForm7::ScrollPosition() const {
+    return ListView1->verticalScrollBar()->value();
+}
+
+void TForm7::ScrollTo(int position) {
+    ListView1->verticalScrollBar()->setValue(position);
 }
 
 namespace {

@@ -43,7 +43,7 @@ protected:
         output.clear();
         errors.clear();
         QTextStream out(&output), err(&errors);
-        const int code = RunCaptureCommand(args, home, clock, out, err);
+        const int code = RunCaptureCommand(args, home, {}, clock, out, err);
         out.flush();
         err.flush();
         return code;
