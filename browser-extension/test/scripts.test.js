@@ -112,7 +112,7 @@ test('the manifest', async (t) => {
     for (const file of [...manifest.content_scripts[0].js, ...manifest.background.scripts])
       assert.ok(fs.existsSync(path.join(root, file)), file);
   });
-  await t.test('asks for no permission', () => {
+  await t.test('declares no API or host permission beyond its content script', () => {
     assert.equal(manifest.permissions, undefined);
     assert.equal(manifest.host_permissions, undefined);
     assert.equal(manifest.optional_permissions, undefined);

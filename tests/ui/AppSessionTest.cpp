@@ -2,6 +2,7 @@
 #include "app/TForm1.h"
 #include "app/TForm2.h"
 #include "capture/CapturePipeline.h"
+#include "files/FileBytes.h"
 #include "destinations/DestinationTreePane.h"
 #include "history/TForm7.h"
 #include "support/FileIdentity.h"
@@ -220,6 +221,20 @@ private slots:
         QVERIFY(!session.FormClose());
         QCOMPARE(told, home + "kelvo.ini に書き込めません");
         QVERIFY(!QFile::exists(home + "ListView.txt"));
+    }
+
+    // What was not read whole is never written back: said once, then left.
+    void aSettingsFileThatCannotBeReadIsNeverWrittenOver() {
+        const QString home = NewHome();
+        QVERIFY(testing::MakeUnreadableFile(home + "kelvo.ini", "[Form]\r\nCBX2=0\r\n"));
+        AppSession session(home);
+        QString told;
+        AnswerNextQuestion(QMessageBox::Ok, &told);
+        session.ReportStartupProblems();
+        QCOMPARE(told, SettingsFileKeptText(home + "kelvo.ini"));
+        QVERIFY(session.FormClose());
+        QVERIFY(!ReadFileBytes(testing::Native(home + "kelvo.ini"))); // as it was
+        QVERIFY(QFile::exists(home + "ListView.txt"));
     }
 
     // A logout asks nothing: the open dialog is cancelled and what the close

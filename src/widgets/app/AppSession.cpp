@@ -105,7 +105,8 @@ AppSession::AppSession(const QString& homeFolder, const QString& picturesDestina
       destination_(homeFolder),
       browser_(0, [](const QUrl& address) { QDesktopServices::openUrl(address); }),
       directSave_(NewPlatformDirectSave()),
-      intake_(StagingFolderPath(homeFolder), directSave_.get()) {
+      intake_(StagingFolderPath(homeFolder), directSave_.get()),
+      destinationWrite_(std::make_unique<QTimer>()) {
     settingsFileKept_ = !settings_.Read(SettingsFilePath(home_));
     if (settingsFileKept_)
         startupProblems_ << SettingsFileKeptText(SettingsFilePath(home_));
@@ -125,11 +126,11 @@ AppSession::AppSession(const QString& homeFolder, const QString& picturesDestina
     listFileKept_ = loaded.listFileKept;
     // A list the user changes is the user's to write, over a file kept so far.
     for (const auto changed : {&DestinationList::rowsInserted, &DestinationList::rowsRemoved})
-        QObject::connect(&destinations_, changed, form1_.get(), [this] { listFileKept_ = false; });
+        QObject::connect(&destinations_, changed, form1_.get(), [this] { ListEdited(); });
     QObject::connect(&destinations_, &DestinationList::dataChanged, form1_.get(),
-                     [this] { listFileKept_ = false; });
+                     [this] { ListEdited(); });
     QObject::connect(&destinations_, &DestinationList::layoutChanged, form1_.get(),
-                     [this] { listFileKept_ = false; });
+                     [this] { ListEdited(); });
     form2_ =
         std::make_unique<TForm2>(destinations_, form1_->Action1, form1_->Action2, form1_->Action3);
     aboutBox_ = std::make_unique<TAboutBox>(form1_.get());
@@ -170,7 +171,6 @@ AppSession::AppSession(const QString& homeFolder, const QString& picturesDestina
     form1_->SetImage1DblClick([this] { OpenLastCapture(); });
     form1_->SetCloseHandler([this] { return FormCloseQuery() && FormClose(); });
     form1_->SetFirstShowHandler([this] { FormShow(); });
-    destinationWrite_ = std::make_unique<QTimer>();
     destinationWrite_->setSingleShot(true);
     destinationWrite_->setInterval(kDestinationWriteDelay);
     QObject::connect(destinationWrite_.get(), &QTimer::timeout, form1_.get(), [this] {
@@ -293,8 +293,9 @@ void AppSession::WireDestinationCommands() {
             const int before = destination_.CurrentIndex();
             const QString folder = destination_.CurrentFolder();
             selector_->TreeView1Change(position);
+            // Again at every move: written once the choice has settled.
             if (destination_.CurrentIndex() != before || destination_.CurrentFolder() != folder)
-                SaveCurrentDestinationSoon();
+                destinationWrite_->start();
         });
     views_ = std::make_unique<SessionDestinationViews>(*form1_, *form2_, *selector_);
     commands_ = std::make_unique<DestinationCommands>(destinations_, *views_, *form8_, *prompter_);
@@ -314,25 +315,25 @@ void AppSession::RunDestinationCommand(void (DestinationCommands::*command)()) {
         const PauseHoverSelection pause(*form1_);
         ((*commands_).*command)();
     }
-    SaveChangedDestinations();
+    if (std::exchange(listEdited_, false))
+        SaveListAndSettings();
     if (form2_->isVisible())
         form2_->DestinationSheet->ListView1->setFocus();
 }
 
-// An edited list is written at once, with the current destination it may
-// have moved; a failure is told, and the close tries again.
-void AppSession::SaveChangedDestinations() {
-    if (listFileKept_)
-        return; // unchanged: a kept file stays as it is
+void AppSession::ListEdited() {
+    listFileKept_ = false;
+    listEdited_ = true;
+}
+
+// An edited list, and what OK takes, are written at once with the current
+// destination; a failure is told, and the close tries again.
+void AppSession::SaveListAndSettings() {
     QString problem = WriteDestinationFiles();
     if (problem.isEmpty())
         problem = WriteSettingsFile();
     if (!problem.isEmpty())
         prompter_->Notice(problem);
-}
-
-void AppSession::SaveCurrentDestinationSoon() {
-    destinationWrite_->start();
 }
 
 void AppSession::FormShow() {
@@ -381,12 +382,7 @@ void AppSession::OpenSettings() {
         destination_.Set(chosen.identifier, chosen.folder);
         form1_->ShowCurrentDestination(chosen.identifier, destination_.CurrentFolder());
     }
-    // What OK took is kept at once, not only at the close.
-    QString problem = WriteDestinationFiles();
-    if (problem.isEmpty())
-        problem = WriteSettingsFile();
-    if (!problem.isEmpty())
-        prompter_->Notice(problem);
+    SaveListAndSettings();
 }
 
 bool AppSession::AcceptHandOvers() {

@@ -96,8 +96,8 @@ private:
     QString WriteDestinationFiles();
     QString WriteHistoryTree();
     QString SaveEverything();
-    void SaveChangedDestinations();
-    void SaveCurrentDestinationSoon();
+    void ListEdited();
+    void SaveListAndSettings();
     void FinishEnding();
     void OpenViewer(const QString& path, const QString& address);
     void ApplyOpacity(int level);
@@ -113,6 +113,7 @@ private:
     QStringList startupProblems_;
     int storedIndex_ = 0;             // "DefIndex" as read, before any selection moves it
     bool listFileKept_ = false;       // ListView.txt unread: not written until the list changes
+    bool listEdited_ = false;         // since the last command's write
     bool keptDestinationFlag_ = true; // carried only
     bool confirmClose_ = true;
     int transparencyLevel_ = 0;

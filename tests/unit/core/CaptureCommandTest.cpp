@@ -1,4 +1,5 @@
 #include "commands/CaptureCommand.h"
+#include "session/HomeFolder.h"
 #include "session/InstanceLock.h"
 #include "support/CaptureFakes.h"
 #include "support/FileIdentity.h"
@@ -43,7 +44,7 @@ protected:
         output.clear();
         errors.clear();
         QTextStream out(&output), err(&errors);
-        const int code = RunCaptureCommand(args, home, {}, clock, out, err);
+        const int code = RunCaptureCommand(args, home, pictures, clock, out, err);
         out.flush();
         err.flush();
         return code;
@@ -51,8 +52,22 @@ protected:
 
     QTemporaryDir temp;
     QString home, target, output, errors;
+    QString pictures; // the pictures folder's Kelvo/; none by default
     testing::FixedClock clock{QDateTime(QDate(2006, 5, 30), QTime(14, 3, 7))};
 };
+
+// As the window would: a home of its own keeps its destination, a new one
+// saves into the pictures folder, made for the first capture.
+TEST_F(CaptureCommandTest, ANewHomeCapturesIntoThePicturesFolder) {
+    pictures = PicturesDestinationFolder(temp.path() + "/Pictures");
+    EXPECT_EQ(Run({Source("kept.jpg")}), 0) << errors.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(target + "kept.jpg"));
+    ASSERT_TRUE(QFile::remove(home + "kelvo.ini"));
+    EXPECT_EQ(Run({Source("new.jpg")}), 0) << errors.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(temp.path() + "/Pictures/Kelvo/new.jpg"));
+    // A folder name with a line break would not survive kelvo.ini.
+    EXPECT_EQ(PicturesDestinationFolder("/home/u/Pic\ntures"), QString());
+}
 
 TEST_F(CaptureCommandTest, CapturesIntoTheCurrentDestinationAndKeepsTheHistory) {
     EXPECT_EQ(Run({Source("a.jpg"), Source("b[1].png")}), 0) << errors.toStdString();
