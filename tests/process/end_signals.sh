@@ -74,6 +74,7 @@ for signal in TERM HUP; do
   folder=$work/pictures/$signal
   add_destination "sig$signal" "$folder"
   xdotool windowsize --sync "$main" 333 301
+  sleep 1 # the X server has it; now the window's own event loop too
   end_with "$signal"
   grep -q "\"sig$signal\";\"$folder/\"" "$home/ListView.txt" ||
     fail "SIG$signal lost the destination: $(cat "$home/ListView.txt")"

@@ -341,9 +341,11 @@ void AppSession::FormShow() {
     if (form1_->TreePaneShown())
         SelectStoredDestination();
     // The window asked to stay on top; on Wayland only the desktop can grant it.
+    // Once the window has appeared, so that a hint wrapped above its status
+    // bar stands where the bar is.
     const QString stacking = StackingHint(QGuiApplication::platformName());
     if (!stacking.isEmpty())
-        form1_->ShowHint(stacking);
+        QTimer::singleShot(0, form1_.get(), [this, stacking] { form1_->ShowHint(stacking); });
 }
 
 // A stored position that is no entry selects the first.
@@ -439,7 +441,6 @@ bool AppSession::SaveOnClose() {
 QString AppSession::SaveEverything() {
     StorePlaces();
     settings_.Set(BooleanSetting::ListFileWritten, true); // the lists follow the settings
-
     for (const auto write : {&AppSession::WriteSettingsFile, &AppSession::WriteDestinationFiles,
                              &AppSession::WriteHistoryTree}) {
         if (const QString problem = (this->*write)(); !problem.isEmpty())

@@ -21,6 +21,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace kelvo {
 namespace {
 
@@ -300,7 +302,12 @@ QWidget* TForm7::BuildRightPane() {
         QHeaderView* headings = ListView1->horizontalHeader();
         headings->moveSection(headings->visualIndex(kHistoryColumnCount), 0);
     });
-    connect(listModel_, &QAbstractItemModel::rowsInserted, this, &TForm7::FitColumnsToLines);
+    // A day's first batch of lines, and each day a search finds.
+    connect(listModel_, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int first) {
+                if (first == 0 || listModel_->ShowsResults())
+                    FitColumnsToLines();
+            });
     // The folder, last, takes the width the others leave.
     ListView1->horizontalHeader()->setStretchLastSection(true);
     ListView1->viewport()->installEventFilter(this);
@@ -371,8 +378,8 @@ void TForm7::FitColumnsToLines() {
             continue;
         const int before = ListView1->columnWidth(column);
         ListView1->resizeColumnToContents(column);
-        const int fitted = qMin(ListView1->columnWidth(column), qMax(widest, before));
-        ListView1->setColumnWidth(column, qMax(fitted, before));
+        const int lines = ListView1->columnWidth(column);
+        ListView1->setColumnWidth(column, std::clamp(lines, before, std::max(before, widest)));
     }
 }
 
