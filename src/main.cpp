@@ -62,13 +62,17 @@ int RunTable(const QStringList& args, const QString&, QTextStream&, QTextStream&
 
 int RunCapture(const QStringList& args, const QString& homeOption, QTextStream& out,
                QTextStream& err) {
-    const QString home =
-        kelvo::ResolveHomeFolder(homeOption, QCoreApplication::applicationDirPath());
+    // Made by the command once its call is right: a wrong one makes nothing.
+    const QString home = kelvo::ResolveHomeFolder(
+        homeOption, QCoreApplication::applicationDirPath(), kelvo::HomeUse::ReadOnly);
     const kelvo::SystemClock clock;
     return kelvo::RunCaptureCommand(
         args, home, kelvo::PicturesDestinationFolder(kelvo::DesktopPicturesFolder()), clock, out,
         err, [&](const QStringList& files, QTextStream& handedOut) {
-            return kelvo::HandOverCapture(home, files, handedOut, err);
+            const auto print = [&handedOut](const kelvo::HandedOutcome& outcome) {
+                kelvo::PrintCaptureLine(handedOut, outcome.path, outcome.text);
+            };
+            return kelvo::HandOverCapture(home, files, print, err);
         });
 }
 

@@ -19,12 +19,18 @@ start_window() {
   [ -n "$main" ] || fail "the window did not appear"
 }
 
-# wait_named NAME: the window of that caption, once it has the focus.
+# wait_named NAME: the window of that caption, once it has the focus. Looked
+# for again and again: a search fails outright when a window it lists goes
+# away meanwhile (the start's notices do).
 wait_named() {
-  local found
-  found=$(timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" | head -n1) || true
+  local found=""
+  for _ in $(seq 100); do
+    found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1) || true
+    [ -n "$found" ] && xdotool windowfocus --sync "$found" 2>/dev/null && break
+    found=""
+    sleep 0.1
+  done
   [ -n "$found" ] || fail "no window '$1' appeared"
-  xdotool windowfocus --sync "$found"
   sleep 0.3 # the dialog gives the focus to its first field once it shows
 }
 

@@ -35,9 +35,11 @@ private:
         std::atomic<bool> finished = false;
         QString errors;
         std::thread client([&] {
-            QTextStream out(&printed);
             QTextStream err(&errors);
-            code = HandOverCapture(home, files, out, err, silenceLimit);
+            const auto print = [&printed](const HandedOutcome& outcome) {
+                printed += outcome.path + '\t' + outcome.text + '\n';
+            };
+            code = HandOverCapture(home, files, print, err, silenceLimit);
             finished = true;
         });
         QDeadlineTimer deadline(10000);
@@ -90,7 +92,7 @@ private slots:
     void noWindowMeansNothingIsHandedOver() {
         QString printed;
         QTextStream out(&printed);
-        QCOMPARE(HandOverCapture(temp.path() + "/nobody/", {"/in/a.jpg"}, out, out), std::nullopt);
+        QCOMPARE(HandOverCapture(temp.path() + "/nobody/", {"/in/a.jpg"}, {}, out), std::nullopt);
     }
 
     // Not in the shared temporary folder under a name anyone can take first:

@@ -28,9 +28,11 @@ bool FolderOfExists(const std::string& target) {
     return ::stat(FolderOf(target).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// Only regular files: a pipe or a device could block or never end.
+// Only regular files: a pipe or a device could block or never end. Opened
+// without waiting, so a pipe without a writer is refused rather than waited
+// on; for a regular file O_NONBLOCK changes nothing.
 int OpenRegularFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     struct stat st {};
     if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
         ::close(fd);
@@ -259,6 +261,11 @@ CopyResult SourceCopy::PublishNamedReplacing(const std::string& target) {
     if (Elsewhere(target, errno))
         return SourceCopy(source_, unnamedFiles_).PublishReplacing(target);
     return CopyResult::Failed;
+}
+
+bool NamesNonRegularFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
 }
 
 bool NameTaken(const std::string& path) {

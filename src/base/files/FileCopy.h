@@ -65,6 +65,11 @@ private:
     bool published_ = false;
 };
 
+// Whether path leads to something there that is no regular file: a folder, a
+// pipe, a socket or a device, which is never copied (reading one may wait or
+// never end). False for a name that leads nowhere.
+bool NamesNonRegularFile(const std::string& path);
+
 // Whether anything has that name: a file, a folder, a link (even one that
 // points nowhere). A cheap look before a copy that would only be refused.
 bool NameTaken(const std::string& path);

@@ -10,7 +10,7 @@ namespace kelvo {
 
 class Clock;
 
-// kelvo capture [--on-clash auto|skip] FILE...: captures the files into the
+// kelvo capture [--on-clash auto|skip] [--] FILE...: captures the files into the
 // current destination without a window, through the same pipeline as a drop,
 // and prints one line per file. 0 when every file was saved or skipped by
 // choice, 1 otherwise, 2 for wrong usage.
@@ -26,5 +26,9 @@ int RunCaptureCommand(const QStringList& argsAfterCapture, const QString& homeFo
                       QTextStream& err, const HandOver& handOver = {});
 
 QString CaptureCommandUsage();
+
+// One line of capture's output: the path, a tab and the outcome, each on one
+// line whatever it holds (\\, \t, \n and \r escaped, as history prints).
+void PrintCaptureLine(QTextStream& out, const QString& path, const QString& text);
 
 } // namespace kelvo

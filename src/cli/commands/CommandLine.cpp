@@ -6,7 +6,7 @@ QString KelvoUsage() {
     return QStringLiteral(
         "Usage:\n"
         "  kelvo [--home DIR]                                    start the window\n"
-        "  kelvo [--home DIR] capture [--on-clash auto|skip] FILE...\n"
+        "  kelvo [--home DIR] capture [--on-clash auto|skip] [--] FILE...\n"
         "                                                        capture files as a drop "
         "would, without a window\n"
         "  kelvo [--home DIR] history [DAY]                      print the months and days, "

@@ -130,7 +130,16 @@ CaptureOutcome CapturePipeline::NothingToSave() {
     return Failure(kNothingToSaveText);
 }
 
+// Refused before anything is opened, so a pipe never holds the capture up.
+CaptureOutcome CapturePipeline::NotAFile(const QString& path) {
+    const QString text = QStringLiteral("%1 は通常のファイルではないため保存しません。").arg(path);
+    context_.prompter.Notice(text);
+    return Failure(text);
+}
+
 CaptureOutcome CapturePipeline::CaptureFile(const DroppedFile& file) {
+    if (NamesNonRegularFile(LocalPath(file.path)))
+        return NotAFile(file.path);
     Capture capture(file);
     capture.droppedName = FileNamePart(file.path);
     capture.cleanName = RemoveBracketGroup(capture.droppedName);

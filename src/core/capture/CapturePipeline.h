@@ -79,6 +79,7 @@ private:
     void ProcessDrop(const DropPayload& payload);
     DroppedFile Settled(const DroppedFile& file);
     CaptureOutcome NothingToSave();
+    CaptureOutcome NotAFile(const QString& path);
     CaptureOutcome ResolveClash(Capture& capture);
     CaptureOutcome ManualRename(Capture& capture);
     CaptureOutcome AutoRename(Capture& capture);

@@ -184,7 +184,8 @@ void InstanceServer::Answer(QLocalSocket* socket, const QStringList& files) {
 }
 
 std::optional<int> HandOverCapture(const QString& homeFolder, const QStringList& files,
-                                   QTextStream& out, QTextStream& err, int silenceLimit) {
+                                   const OutcomePrinter& print, QTextStream& err,
+                                   int silenceLimit) {
     QLocalSocket socket;
     socket.connectToServer(InstanceSocketPath(homeFolder));
     if (!socket.waitForConnected(kConnectTimeout))
@@ -218,7 +219,7 @@ std::optional<int> HandOverCapture(const QString& homeFolder, const QStringList&
             if (line == kEnd)
                 return allSaved ? 0 : 1;
             if (const auto outcome = ParseOutcome(line)) {
-                out << outcome->path << '\t' << outcome->text << Qt::endl;
+                print(*outcome);
                 allSaved = allSaved && outcome->kind != HandedOutcome::Kind::Failed;
             }
         }

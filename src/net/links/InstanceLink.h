@@ -56,12 +56,13 @@ inline constexpr int kHandOverHeartbeat = 2000; // ms
 inline constexpr int kHandOverSilence = 30000;  // ms
 
 // The second start's end: hands the files to the window working on the home,
-// prints one line per file as the window reports it, and returns the exit
-// code; nothing when no window answers. A socket kept by another user is
-// never talked to; a window that falls silent ends the wait with exit code 1
-// and a word on err.
+// gives each file's outcome to print as the window reports it, and returns
+// the exit code; nothing when no window answers. A socket kept by another
+// user is never talked to; a window that falls silent ends the wait with exit
+// code 1 and a word on err.
+using OutcomePrinter = std::function<void(const HandedOutcome&)>;
 std::optional<int> HandOverCapture(const QString& homeFolder, const QStringList& files,
-                                   QTextStream& out, QTextStream& err,
+                                   const OutcomePrinter& print, QTextStream& err,
                                    int silenceLimit = kHandOverSilence);
 
 } // namespace kelvo

@@ -13,6 +13,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <sys/stat.h>
+#include <thread>
+
 namespace kelvo {
 namespace {
 
@@ -136,6 +141,7 @@ TEST_F(CaptureCommandTest, WrongArgumentsAreNamed) {
         {{source, "--on-clash"}, "--on-clash needs a value"},
         {{"--on-clash", "auto"}, "no file given"},
         {{}, "no file given"},
+        {{"--frob", source}, "unknown option --frob"},
     };
     for (const auto& [args, named] : cases) {
         EXPECT_EQ(Run(args), 2) << named;
@@ -146,6 +152,29 @@ TEST_F(CaptureCommandTest, WrongArgumentsAreNamed) {
     EXPECT_FALSE(QFileInfo::exists(target + "photo.jpg"));
     EXPECT_EQ(Run({"--help"}), 0);
     EXPECT_TRUE(output.startsWith("Usage: kelvo [--home DIR] capture")) << output.toStdString();
+    // A file may begin with "-" after "--".
+    EXPECT_EQ(Run({"--", Source("-dash.jpg")}), 0) << errors.toStdString();
+    // A wrong call, or the usage, makes no home that was not there.
+    home = temp.path() + "/none/";
+    EXPECT_EQ(Run({"--frob", source}), 2);
+    EXPECT_EQ(Run({"--help"}), 0);
+    EXPECT_FALSE(QFileInfo::exists(home));
+}
+
+// A pipe would hold the capture up for good, waiting for a writer.
+TEST_F(CaptureCommandTest, AnythingButARegularFileIsRefusedAtOnce) {
+    const QString pipe = temp.path() + "/pipe.jpg";
+    ASSERT_EQ(::mkfifo(Native(pipe).c_str(), 0600), 0);
+    EXPECT_EQ(Run({pipe, temp.path()}), 1);
+    EXPECT_EQ(output, pipe + "\t" + pipe + " は通常のファイルではないため保存しません。\n" +
+                          temp.path() + "\t" + temp.path() +
+                          " は通常のファイルではないため保存しません。\n");
+}
+
+// One line per file, whatever its name holds.
+TEST_F(CaptureCommandTest, ANameWithALineBreakIsPrintedEscaped) {
+    EXPECT_EQ(Run({Source("a\nb\\c.jpg")}), 0) << errors.toStdString();
+    EXPECT_EQ(output, target + "a\\nb\\\\c.jpg\tを保存しました。\n");
 }
 
 // The picture is kept, and the missing row is said, in words and in the exit code.
@@ -170,13 +199,27 @@ TEST_F(CaptureCommandTest, FailsForAMissingFileOrALockedHome) {
     EXPECT_FALSE(QFileInfo::exists(target + "c.jpg"));
 }
 
+// Two captures started at once: the second waits for the first.
+TEST_F(CaptureCommandTest, AHomeHeldForAMomentIsWaitedFor) {
+    std::atomic<bool> held = false;
+    std::thread first([&] {
+        InstanceLock lock(home);
+        held = lock.TryLock();
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    });
+    while (!held)
+        std::this_thread::yield();
+    EXPECT_EQ(Run({Source("d.jpg")}), 0) << errors.toStdString();
+    first.join();
+    EXPECT_TRUE(QFileInfo::exists(target + "d.jpg"));
+}
+
 // A lock file that cannot be made is no other Kelvo: what failed is said.
 TEST_F(CaptureCommandTest, ALockFileThatCannotBeMadeIsSaidAsSuch) {
-    home = temp.path() + "/gone/";
+    home = Source("a-file") + "/home/"; // a home that cannot be made
     EXPECT_EQ(Run({Source("c.jpg")}), 1);
     EXPECT_FALSE(errors.contains("another Kelvo")) << errors.toStdString();
-    EXPECT_TRUE(errors.contains("gone/kelvo.lock: No such file or directory"))
-        << errors.toStdString();
+    EXPECT_TRUE(errors.contains("home/kelvo.lock: Not a directory")) << errors.toStdString();
 }
 
 } // namespace
