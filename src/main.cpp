@@ -72,7 +72,10 @@ int RunCapture(const QStringList& args, const QString& homeOption, QTextStream& 
             const auto print = [&handedOut](const kelvo::HandedOutcome& outcome) {
                 kelvo::PrintCaptureLine(handedOut, outcome.path, outcome.text);
             };
-            return kelvo::HandOverCapture(home, files, print, err);
+            kelvo::HandedCapture capture;
+            for (const QString& file : files)
+                capture.files.append({file});
+            return kelvo::HandOverCapture(home, capture, print, err);
         });
 }
 

@@ -4,8 +4,11 @@
 #include "destinations/DestinationFiles.h"
 #include "destinations/DestinationPage.h"
 #include "destinations/DestinationTreePane.h"
+#include "links/InstanceLink.h"
+#include "support/EventLoop.h"
 #include "support/FileIdentity.h"
 #include "support/Files.h"
+#include "support/Logs.h"
 #include "support/TestHome.h"
 
 #include <QAction>
@@ -19,6 +22,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+
+#include <thread>
 
 namespace kelvo {
 
@@ -187,6 +192,47 @@ private slots:
         QCOMPARE(session->Current().CurrentIdentifier(), QStringLiteral("cats"));
         QCOMPARE(session->MainWindow().Panel1->SelectedPosition(), 0);
         QVERIFY(session->MainWindow().Timer1->isActive());
+    }
+
+    // A browser's menu names a destination: the capture goes there and makes
+    // it current, and its row names the page the browser vouched for. One the
+    // list no longer has takes nothing.
+    void aHandOverThatNamesADestinationMakesItCurrent() {
+        const QString home = NewHome("[Form]\r\nCBX2=0\r\n");
+        auto session = Start(home);
+        QVERIFY(session);
+        const QString base = homes.Path() + "/";
+        session->Destinations().Reset(Three(base));
+        QDir().mkpath(base + "dogs");
+        QVERIFY(session->AcceptHandOvers());
+        const QString source = base + "x.jpg";
+        QVERIFY(testing::WriteBytes(source, "picture"));
+        const auto handOver = [&](const QString& destination) {
+            std::optional<int> code;
+            std::thread client([&] {
+                QString said;
+                QTextStream err(&said);
+                code = HandOverCapture(
+                    home, {destination, {{source, "https://example.com/page", "https://i/x.jpg"}}},
+                    [](const HandedOutcome&) {}, err);
+            });
+            testing::RunEventsUntil([&] { return code.has_value(); });
+            client.join();
+            return code;
+        };
+        QCOMPARE(handOver("dogs"), std::optional<int>(0));
+        QCOMPARE(session->Current().CurrentIdentifier(), QStringLiteral("dogs"));
+        const QStringList logs =
+            QDir(home + "Logs").entryList({"*"}, QDir::Dirs | QDir::NoDotAndDotDot);
+        QCOMPARE(logs.size(), 1);
+        const QString log =
+            QDir(home + "Logs/" + logs.first()).entryInfoList({"*.txt"}).first().filePath();
+        QCOMPARE(testing::LogColumn(log, &testing::LogRow::address),
+                 QStringList{"https://example.com/page"});
+        QCOMPARE(testing::LogColumn(log, &testing::LogRow::folder), QStringList{base + "dogs/"});
+
+        QCOMPARE(handOver("gone"), std::optional<int>(1));
+        QCOMPARE(session->Current().CurrentIdentifier(), QStringLiteral("dogs"));
     }
 
     // What OK took outlives a logout that comes before the close.

@@ -28,8 +28,9 @@ private:
 
     // Runs the second start's side in its own thread, as it would run in its
     // own process, while this thread serves.
-    static std::optional<int> HandOverWhileServing(const QString& home, const QStringList& files,
-                                                   QString& printed, QString* said = nullptr,
+    static std::optional<int> HandOverWhileServing(const QString& home,
+                                                   const HandedCapture& capture, QString& printed,
+                                                   QString* said = nullptr,
                                                    int silenceLimit = kHandOverSilence) {
         std::optional<int> code;
         std::atomic<bool> finished = false;
@@ -39,7 +40,7 @@ private:
             const auto print = [&printed](const HandedOutcome& outcome) {
                 printed += outcome.path + '\t' + outcome.text + '\n';
             };
-            code = HandOverCapture(home, files, print, err, silenceLimit);
+            code = HandOverCapture(home, capture, print, err, silenceLimit);
             finished = true;
         });
         QDeadlineTimer deadline(10000);
@@ -60,18 +61,23 @@ private:
 private slots:
     void reportsEachOutcomeAndTheExitCode() {
         const QString home = NewHome("home");
-        QStringList received;
-        InstanceServer server(home, [&](const QStringList& files, InstanceServer::Reply report,
+        HandedCapture received;
+        InstanceServer server(home, [&](const HandedCapture& capture, InstanceServer::Reply report,
                                         std::function<void()> done) {
-            received = files;
+            received = capture;
             report({HandedOutcome::Kind::Saved, "/pics/a b\tc.jpg", "を保存しました。"});
-            report({HandedOutcome::Kind::Skipped, files.value(1), "保存しませんでした。"});
+            report({HandedOutcome::Kind::Skipped, capture.files.value(1).path,
+                    "保存しませんでした。"});
             done();
         });
         QVERIFY(server.Listen());
         QString printed;
-        const auto code = HandOverWhileServing(home, {"/in/a b\tc.jpg", "/in/x\ny.png"}, printed);
-        QCOMPARE(received, (QStringList{"/in/a b\tc.jpg", "/in/x\ny.png"}));
+        const HandedCapture sent{
+            "壁紙\t1",
+            {{"/in/a b\tc.jpg", "https://example.com/p?q=1", "https://i/a"}, {"/in/x\ny.png"}}};
+        const auto code = HandOverWhileServing(home, sent, printed);
+        QCOMPARE(received.destination, sent.destination);
+        QCOMPARE(received.files, sent.files);
         QCOMPARE(code, std::optional<int>(0));
         QCOMPARE(printed, QStringLiteral("/pics/a b\tc.jpg\tを保存しました。\n"
                                          "/in/x\ny.png\t保存しませんでした。\n"));
@@ -79,20 +85,22 @@ private slots:
 
     void aFailedFileGivesExitCodeOne() {
         const QString home = NewHome("other");
-        InstanceServer server(home, [&](const QStringList& files, InstanceServer::Reply report,
+        InstanceServer server(home, [&](const HandedCapture& capture, InstanceServer::Reply report,
                                         std::function<void()> done) {
-            report({HandedOutcome::Kind::Failed, files.value(0), "保存できません。"});
+            report({HandedOutcome::Kind::Failed, capture.files.value(0).path, "保存できません。"});
             done();
         });
         QVERIFY(server.Listen());
         QString printed;
-        QCOMPARE(HandOverWhileServing(home, {"/in/gone.jpg"}, printed), std::optional<int>(1));
+        QCOMPARE(HandOverWhileServing(home, {{}, {{"/in/gone.jpg"}}}, printed),
+                 std::optional<int>(1));
     }
 
     void noWindowMeansNothingIsHandedOver() {
         QString printed;
         QTextStream out(&printed);
-        QCOMPARE(HandOverCapture(temp.path() + "/nobody/", {"/in/a.jpg"}, {}, out), std::nullopt);
+        QCOMPARE(HandOverCapture(temp.path() + "/nobody/", {{}, {{"/in/a.jpg"}}}, {}, out),
+                 std::nullopt);
     }
 
     // Not in the shared temporary folder under a name anyone can take first:
@@ -103,7 +111,7 @@ private slots:
         const QString path = InstanceSocketPath(home);
         QCOMPARE(InstanceSocketPath(temp.path() + "/linked/"), path);
         QVERIFY2(!path.startsWith(QDir::tempPath() + "/kelvo"), qPrintable(path));
-        InstanceServer server(home, [](const QStringList&, InstanceServer::Reply,
+        InstanceServer server(home, [](const HandedCapture&, InstanceServer::Reply,
                                        std::function<void()> done) { done(); });
         QVERIFY2(server.Listen(), qPrintable(server.ListenError()));
         const QFileInfo folder(QFileInfo(path).path());
@@ -111,7 +119,7 @@ private slots:
                                          QFile::ExeOther | QFile::WriteGroup | QFile::WriteOther),
                  QFile::Permissions());
         QString printed;
-        QCOMPARE(HandOverWhileServing(temp.path() + "/linked/", {"/in/a.jpg"}, printed),
+        QCOMPARE(HandOverWhileServing(temp.path() + "/linked/", {{}, {{"/in/a.jpg"}}}, printed),
                  std::optional<int>(0));
     }
 
@@ -124,7 +132,7 @@ private slots:
         QVERIFY(QFile::setPermissions(home + ".run", QFile::ReadOwner | QFile::WriteOwner |
                                                          QFile::ExeOwner | QFile::ReadOther |
                                                          QFile::ExeOther));
-        InstanceServer server(home, [](const QStringList&, InstanceServer::Reply,
+        InstanceServer server(home, [](const HandedCapture&, InstanceServer::Reply,
                                        std::function<void()> done) { done(); });
         QVERIFY(!server.Listen());
         QVERIFY2(server.ListenError().contains(".run"), qPrintable(server.ListenError()));
@@ -139,7 +147,7 @@ private slots:
         QLocalServer mute;
         QVERIFY(mute.listen(InstanceSocketPath(home)));
         QString printed, said;
-        QCOMPARE(HandOverWhileServing(home, {"/in/a.jpg"}, printed, &said, 300),
+        QCOMPARE(HandOverWhileServing(home, {{}, {{"/in/a.jpg"}}}, printed, &said, 300),
                  std::optional<int>(1));
         QVERIFY2(said.contains("stopped answering"), qPrintable(said));
     }
@@ -149,7 +157,7 @@ private slots:
     void aClientThatGoesAwayDuringADialogTakesNothingWithIt() {
         const QString home = NewHome("gone");
         bool finished = false;
-        InstanceServer server(home, [&](const QStringList&, InstanceServer::Reply report,
+        InstanceServer server(home, [&](const HandedCapture&, InstanceServer::Reply report,
                                         std::function<void()> done) {
             QEventLoop dialog; // as a modal dialog runs its own loop
             QTimer::singleShot(400, &dialog, &QEventLoop::quit);

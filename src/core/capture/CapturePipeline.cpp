@@ -92,6 +92,8 @@ void CapturePipeline::HandleDroppedFiles(DropPayload payload) {
 }
 
 void CapturePipeline::ProcessDrop(const DropPayload& payload) {
+    if (payload.prepare)
+        payload.prepare();
     if (payload.files.isEmpty()) {
         NothingToSave();
         if (payload.done)

@@ -34,6 +34,9 @@ struct DropPayload {
     // Keeps staged files until the payload is done with; they are removed
     // when the last copy of the payload goes.
     std::shared_ptr<void> staging;
+    // Run when the payload's turn comes, before its first file: a hand-over
+    // makes the destination it names current there, as a drop on its row.
+    std::function<void()> prepare;
     // For a drop handed over by another process: told each file's outcome,
     // then that the drop is done.
     std::function<void(const DroppedFile&, const CaptureOutcome&)> reportOutcome;

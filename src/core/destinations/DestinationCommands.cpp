@@ -17,6 +17,10 @@ QString ControlCharacterFolderText() {
                           "別のフォルダを選んでください。");
 }
 
+QString NoSuchDestinationText(const QString& identifier) {
+    return QStringLiteral("保存先 %1 は一覧にありません。").arg(identifier);
+}
+
 QString DeriveIdentifier(const QString& typed, const QString& folder) {
     if (!typed.isEmpty())
         return typed;

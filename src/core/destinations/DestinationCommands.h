@@ -47,6 +47,9 @@ public:
 // is not taken: its line in kelvo.ini and the list files would split.
 QString ControlCharacterFolderText();
 
+// Why a capture asked for a destination the list no longer has.
+QString NoSuchDestinationText(const QString& identifier);
+
 // Identifier as typed; else the folder's last part; else the whole folder.
 QString DeriveIdentifier(const QString& typed, const QString& folder);
 

@@ -18,7 +18,9 @@ namespace kelvo {
 namespace {
 
 // Lines of tab-separated fields; each field percent-encoded, so paths with
-// tabs or line breaks travel safely.
+// tabs or line breaks travel safely. A request is "CAPTURE", with the
+// destination as a second field when one is chosen, then a line per file
+// (its path, page and image), then an empty line.
 constexpr char kCapture[] = "CAPTURE";
 constexpr char kEnd[] = "END";
 constexpr char kWait[] = "WAIT\n"; // still working: a dialog may be open
@@ -87,19 +89,36 @@ std::optional<HandedOutcome> ParseOutcome(const QByteArray& line) {
     return outcome;
 }
 
-// The files of a complete request, or nothing while it is still arriving.
-std::optional<QStringList> CompleteRequest(const QByteArray& received) {
+QByteArray RequestBytes(const HandedCapture& capture) {
+    QByteArray request = kCapture;
+    if (!capture.destination.isEmpty())
+        request += '\t' + Field(capture.destination);
+    request += '\n';
+    for (const HandedFile& file : capture.files)
+        request += Field(file.path) + '\t' + Field(file.pageAddress) + '\t' +
+                   Field(file.imageAddress) + '\n';
+    return request + '\n';
+}
+
+// A complete request, or nothing while it is still arriving; one that is no
+// capture gives no files.
+std::optional<HandedCapture> CompleteRequest(const QByteArray& received) {
     if (!received.endsWith("\n\n"))
         return std::nullopt;
     QList<QByteArray> lines = received.split('\n');
-    if (lines.isEmpty() || lines.takeFirst() != kCapture)
-        return QStringList();
-    QStringList files;
+    const QList<QByteArray> head = lines.takeFirst().split('\t');
+    HandedCapture capture;
+    if (head.value(0) != kCapture)
+        return capture;
+    capture.destination = Unfield(head.value(1));
     for (const QByteArray& line : lines) {
-        if (!line.isEmpty())
-            files << Unfield(line);
+        if (line.isEmpty())
+            continue;
+        const QList<QByteArray> fields = line.split('\t');
+        capture.files.append(
+            {Unfield(fields.value(0)), Unfield(fields.value(1)), Unfield(fields.value(2))});
     }
-    return files;
+    return capture;
 }
 
 } // namespace
@@ -143,17 +162,17 @@ void InstanceServer::Serve(QLocalSocket* socket) {
     auto received = std::make_shared<QByteArray>();
     connect(socket, &QLocalSocket::readyRead, this, [this, socket, received] {
         received->append(socket->readAll());
-        const std::optional<QStringList> files = CompleteRequest(*received);
-        if (!files)
+        const std::optional<HandedCapture> capture = CompleteRequest(*received);
+        if (!capture)
             return;
         socket->disconnect(this);
         // Captured after this signal has returned: a client that goes away
         // during a dialog must never take the socket from under its own signal.
         QMetaObject::invokeMethod(
             this,
-            [this, guarded = QPointer<QLocalSocket>(socket), files = *files] {
+            [this, guarded = QPointer<QLocalSocket>(socket), capture = *capture] {
                 if (guarded)
-                    Answer(guarded, files);
+                    Answer(guarded, capture);
             },
             Qt::QueuedConnection);
     });
@@ -161,7 +180,7 @@ void InstanceServer::Serve(QLocalSocket* socket) {
 
 // The window may be answering a dialog long after; the client may be gone by
 // then, and only the report back is dropped.
-void InstanceServer::Answer(QLocalSocket* socket, const QStringList& files) {
+void InstanceServer::Answer(QLocalSocket* socket, const HandedCapture& capture) {
     QPointer<QLocalSocket> guarded(socket);
     auto* heartbeat = new QTimer(socket);
     connect(heartbeat, &QTimer::timeout, socket, [socket] { socket->write(kWait); });
@@ -180,10 +199,10 @@ void InstanceServer::Answer(QLocalSocket* socket, const QStringList& files) {
         guarded->flush();
         guarded->disconnectFromServer();
     };
-    onCapture_(files, report, done);
+    onCapture_(capture, report, done);
 }
 
-std::optional<int> HandOverCapture(const QString& homeFolder, const QStringList& files,
+std::optional<int> HandOverCapture(const QString& homeFolder, const HandedCapture& capture,
                                    const OutcomePrinter& print, QTextStream& err,
                                    int silenceLimit) {
     QLocalSocket socket;
@@ -195,10 +214,7 @@ std::optional<int> HandOverCapture(const QString& homeFolder, const QStringList&
             << Qt::endl;
         return 1;
     }
-    QByteArray request = QByteArray(kCapture) + '\n';
-    for (const QString& file : files)
-        request += Field(file) + '\n';
-    socket.write(request + '\n');
+    socket.write(RequestBytes(capture));
     socket.waitForBytesWritten(kConnectTimeout);
 
     bool allSaved = true;

@@ -9,6 +9,20 @@
 
 namespace kelvo {
 
+// What a second start hands to the running window: files to capture as a drop,
+// each with the page and image it came from when a browser told them, and the
+// destination (識別名) to make current first, or none for the current one.
+struct HandedFile {
+    QString path;
+    QString pageAddress = {};
+    QString imageAddress = {};
+    bool operator==(const HandedFile&) const = default;
+};
+struct HandedCapture {
+    QString destination;
+    QList<HandedFile> files;
+};
+
 // One outcome line of a capture handed over to the running window.
 struct HandedOutcome {
     enum class Kind { Saved, Skipped, Failed };
@@ -31,7 +45,7 @@ public:
     // report(outcome) sends one line; done() ends the answer.
     using Reply = std::function<void(const HandedOutcome&)>;
     using CaptureRequest =
-        std::function<void(const QStringList& files, Reply report, std::function<void()> done)>;
+        std::function<void(const HandedCapture& capture, Reply report, std::function<void()> done)>;
 
     InstanceServer(const QString& homeFolder, CaptureRequest onCapture, QObject* parent = nullptr);
     // The caller holds the home's lock, so a socket left behind is stale.
@@ -41,7 +55,7 @@ public:
 
 private:
     void Serve(QLocalSocket* socket);
-    void Answer(QLocalSocket* socket, const QStringList& files);
+    void Answer(QLocalSocket* socket, const HandedCapture& capture);
 
     QLocalServer server_;
     QString path_;
@@ -61,7 +75,7 @@ inline constexpr int kHandOverSilence = 30000;  // ms
 // user is never talked to; a window that falls silent ends the wait with exit
 // code 1 and a word on err.
 using OutcomePrinter = std::function<void(const HandedOutcome&)>;
-std::optional<int> HandOverCapture(const QString& homeFolder, const QStringList& files,
+std::optional<int> HandOverCapture(const QString& homeFolder, const HandedCapture& capture,
                                    const OutcomePrinter& print, QTextStream& err,
                                    int silenceLimit = kHandOverSilence);
 

@@ -388,12 +388,29 @@ void AppSession::OpenSettings() {
 }
 
 bool AppSession::AcceptHandOvers() {
-    handOvers_ = std::make_unique<InstanceServer>(home_, [this](const QStringList& files,
+    handOvers_ = std::make_unique<InstanceServer>(home_, [this](const HandedCapture& capture,
                                                                 InstanceServer::Reply report,
                                                                 std::function<void()> done) {
         DropPayload payload;
-        for (const QString& file : files)
-            payload.files.append({file, {}});
+        if (!capture.destination.isEmpty()) {
+            if (destinations_.FindByIdentifier(capture.destination) < 0) {
+                for (const HandedFile& file : capture.files)
+                    report({HandedOutcome::Kind::Failed, file.path,
+                            NoSuchDestinationText(capture.destination)});
+                done();
+                return;
+            }
+            // At its turn: a capture before it keeps the destination it began with.
+            payload.prepare = [this, name = capture.destination] {
+                if (const int at = destinations_.FindByIdentifier(name); at >= 0)
+                    form1_->Panel1->Select(at);
+            };
+        }
+        for (const HandedFile& file : capture.files) {
+            DroppedFile dropped{file.path, file.imageAddress};
+            dropped.pageAddress = file.pageAddress; // the browser's own word
+            payload.files.append(dropped);
+        }
         payload.reportOutcome = [report](const DroppedFile& file, const CaptureOutcome& outcome) {
             using Kind = HandedOutcome::Kind;
             // Saved without its row is a failure to report, at the saved path.
