@@ -1,48 +1,17 @@
 #include "commands/CaptureCommand.h"
 
-#include "capture/BrowserLink.h"
-#include "capture/CaptureDisplay.h"
-#include "capture/CapturePipeline.h"
 #include "commands/CommandLine.h"
 #include "commands/FieldPrinting.h"
-#include "destinations/CurrentDestination.h"
-#include "logs/HistoryTree.h"
-#include "session/HomeFiles.h"
-#include "session/HomeFolder.h"
+#include "commands/LocalCapture.h"
 #include "session/InstanceLock.h"
-#include "session/SettingsFile.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
-#include <QThread>
 
 namespace kelvo {
 namespace {
 
 enum ExitCode { kDone = 0, kNotAllSaved = 1 };
-
-constexpr int kLockWait = 5000;       // ms
-constexpr int kLockLookInterval = 50; // ms
-
-// Answers for the user: a clash is settled by the --on-clash choice.
-class CommandLinePrompter : public Prompter {
-public:
-    CommandLinePrompter(ClashChoice onClash, QTextStream& err) : onClash_(onClash), err_(err) {}
-    void Notice(const QString& text) override {
-        err_ << QString(text).replace(u'\n', u' ') << Qt::endl;
-    }
-    bool Ask(const QString&) override { return false; }
-    ClashChoice ChooseClash(const ClashFiles&) override { return onClash_; }
-    std::optional<QString> AskSaveAs(const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    std::optional<QString> ChooseFolder(const QString&) override { return std::nullopt; }
-
-private:
-    ClashChoice onClash_;
-    QTextStream& err_;
-};
 
 struct Options {
     ClashChoice onClash = ClashChoice::DontSave;
@@ -74,24 +43,11 @@ QString ParseOptions(const QStringList& args, Options& options) {
     return options.files.isEmpty() ? QStringLiteral("no file given") : QString();
 }
 
-// Another capture holds the home for the moment of its copies: waited for,
-// within reason, rather than refused.
-bool LockWithin(InstanceLock& lock, int milliseconds) {
-    QElapsedTimer waited;
-    waited.start();
-    while (!lock.TryLock()) {
-        if (!lock.HeldByAnother() || waited.elapsed() >= milliseconds)
-            return false;
-        QThread::msleep(kLockLookInterval);
-    }
-    return true;
-}
-
-DropPayload PayloadOf(const QStringList& files) {
-    DropPayload payload;
-    for (const QString& file : files)
-        payload.files.append({QFileInfo(file).absoluteFilePath(), {}});
-    return payload;
+QList<DroppedFile> FilesOf(const QStringList& paths) {
+    QList<DroppedFile> files;
+    for (const QString& path : paths)
+        files.append({QFileInfo(path).absoluteFilePath(), {}});
+    return files;
 }
 
 } // namespace
@@ -134,51 +90,25 @@ int RunCaptureCommand(const QStringList& argsAfterCapture, const QString& homeFo
     QDir().mkpath(homeFolder); // only now: a wrong call makes nothing
     InstanceLock lock(homeFolder);
     const bool locked = lock.TryLock();
+    const QList<DroppedFile> files = FilesOf(options.files);
     if (!locked && handOver) {
-        QStringList files;
-        for (const DroppedFile& file : PayloadOf(options.files).files)
-            files << file.path;
-        if (const std::optional<int> code = handOver(files, out))
+        QStringList paths;
+        for (const DroppedFile& file : files)
+            paths << file.path;
+        if (const std::optional<int> code = handOver(paths, out))
             return *code;
     }
-    if (!locked && !LockWithin(lock, kLockWait)) {
-        if (lock.HeldByAnother())
-            err << "kelvo capture: another Kelvo is using " << homeFolder << " (" << lock.Path()
-                << ")" << Qt::endl;
-        else
-            err << "kelvo capture: cannot lock the home folder: " << lock.Failure() << Qt::endl;
+    if (!locked && !LockForCapture(lock, homeFolder, err))
         return kNotAllSaved;
-    }
-    SettingsFile settings(DefaultDestinationFolder(homeFolder, picturesDestination));
-    settings.Read(SettingsFilePath(homeFolder));
-    CurrentDestination destination(homeFolder);
-    destination.ReadFrom(settings);
-    const QString treePath = HistoryTreeFilePath(homeFolder);
-    HistoryTree history;
-    QString treeError;
-    if (!history.Load(treePath, &treeError))
-        err << treeError << Qt::endl;
-
-    CommandLinePrompter prompter(options.onClash, err);
-    SilentBrowserLink browser;
-    SilentCaptureDisplay display;
-    CapturePipeline pipeline({homeFolder, prompter, browser, clock, display, history, destination,
-                              RunHere, picturesDestination});
     bool allSaved = true;
-    pipeline.SetOutcomeListener([&](const DroppedFile& file, const CaptureOutcome& outcome) {
-        const bool saved = outcome.kind == CaptureOutcome::Kind::Saved;
-        PrintCaptureLine(out, saved ? outcome.savedPath : file.path, outcome.Summary());
-        allSaved = allSaved && outcome.Complete();
-    });
-    pipeline.HandleDroppedFiles(PayloadOf(options.files));
-
-    // The pipeline keeps each new day at once; only a day whose keeping
-    // failed is left to write, and a tree without a new day stays untouched.
-    if (history.HasUnsavedDays() && !history.Save(treePath)) {
-        err << "kelvo capture: cannot write " << treePath << Qt::endl;
-        return kNotAllSaved;
-    }
-    return allSaved ? kDone : kNotAllSaved;
+    const bool done = CaptureHere(
+        {homeFolder, picturesDestination, options.onClash, {}, files}, clock, err,
+        [&](const DroppedFile& file, const CaptureOutcome& outcome) {
+            const bool saved = outcome.kind == CaptureOutcome::Kind::Saved;
+            PrintCaptureLine(out, saved ? outcome.savedPath : file.path, outcome.Summary());
+            allSaved = allSaved && outcome.Complete();
+        });
+    return done && allSaved ? kDone : kNotAllSaved;
 }
 
 } // namespace kelvo
