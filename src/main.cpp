@@ -2,6 +2,7 @@
 #include "app/ApplicationSetup.h"
 #include "app/StartupProbe.h"
 #include "app/TForm1.h"
+#include "browser/BrowserHostsCommand.h"
 #include "commands/CaptureCommand.h"
 #include "commands/CommandLine.h"
 #include "commands/CommandOutput.h"
@@ -16,7 +17,9 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 #include <QMessageBox>
+#include <QStandardPaths>
 #include <QTextStream>
 
 #include <csignal>
@@ -88,6 +91,18 @@ int RunHistory(const QStringList& args, const QString& homeOption, QTextStream&,
     return out.Finish() ? code : OutputLost(err);
 }
 
+int RunBrowserHosts(const QStringList& args, const QString& homeOption, QTextStream& out,
+                    QTextStream& err) {
+    const QString home = homeOption.isEmpty()
+                             ? QString()
+                             : kelvo::ResolveHomeFolder(homeOption, {}, kelvo::HomeUse::ReadOnly);
+    return kelvo::RunBrowserHostsCommand(
+        args,
+        {QCoreApplication::applicationDirPath() + QStringLiteral("/kelvo-browser-host"), home,
+         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation), QDir::homePath()},
+        out, err);
+}
+
 int RunWindow(int argc, char* argv[]) {
     // Before Qt chooses; what the window opens later chooses for itself again.
     const bool preferX11 = kelvo::PreferX11ForWindow();
@@ -155,6 +170,8 @@ int main(int argc, char* argv[]) {
             return RunCommandLine(argc, argv, RunTable);
         if (request.command == QLatin1String("capture"))
             return RunCommandLine(argc, argv, RunCapture);
+        if (request.command == QLatin1String("browser-hosts"))
+            return RunCommandLine(argc, argv, RunBrowserHosts);
         return RunCommandLine(argc, argv, RunHistory);
     case Kind::Window:
         break;

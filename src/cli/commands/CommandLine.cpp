@@ -15,6 +15,9 @@ QString KelvoUsage() {
         "every word\n"
         "  kelvo [--home DIR] history --file PATH...             print the captures that saved "
         "these files\n"
+        "  kelvo [--home DIR] browser-hosts install|remove|status\n"
+        "                                                        let the browsers' menus "
+        "reach Kelvo\n"
         "  kelvo table dump [--types] FILE                       print a table file\n"
         "  kelvo table convert IN OUT                            load IN and save OUT; each "
         "path's ending chooses its form\n"
@@ -44,7 +47,8 @@ CommandLineRequest ReadCommandLine(const QStringList& arguments) {
             return {Kind::Help, {}, {}};
         if (argument == u"--version")
             return {Kind::Version, {}, {}};
-        if (argument == u"table" || argument == u"capture" || argument == u"history")
+        if (argument == u"table" || argument == u"capture" || argument == u"history" ||
+            argument == u"browser-hosts")
             return {Kind::Command, argument, {}};
         if (argument.startsWith(u'-'))
             return {Kind::Wrong, {}, QStringLiteral("unknown option ") + argument};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/CapturePipeline.h"
+#include "destinations/DestinationList.h"
 
 #include <QTextStream>
 
@@ -22,6 +23,14 @@ struct LocalCapture {
     QString destination;
     QList<DroppedFile> files;
 };
+
+// The destinations as the window last wrote them (its files are written as
+// they change), and the current one's position in the list, -1 for none.
+struct StoredDestinations {
+    QList<SaveDestination> list;
+    int current = -1;
+};
+StoredDestinations ReadStoredDestinations(const QString& home, const QString& picturesDestination);
 
 // Takes the home's lock, waiting a few seconds for another capture that holds
 // it; false with the reason in err when it cannot.

@@ -285,6 +285,17 @@ std::function<QString()> DropIntake::RequestDirectSave(const QMimeData& mime,
     return [watch, limit = directSaveLimit_] { return watch->AwaitWrittenFile(limit); };
 }
 
+StagedBytes StageBytes(const QString& stagingFolder, const QString& suggestedName,
+                       const QByteArray& bytes) {
+    std::shared_ptr<QTemporaryDir> folder = NewDropFolder(stagingFolder);
+    if (!folder)
+        return {};
+    const QString path = folder->filePath(StagedFileName(suggestedName, bytes));
+    if (!WriteNewFile(path, bytes))
+        return {};
+    return {path, std::move(folder)};
+}
+
 QString StagedFileName(const QString& suggestedName, const QByteArray& content) {
     QString name = CleanName(suggestedName);
     if (ExtensionOf(name).isEmpty())

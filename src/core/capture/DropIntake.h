@@ -41,6 +41,16 @@ private:
     std::chrono::milliseconds directSaveLimit_;
 };
 
+// Image bytes that came without a file (from a browser's menu), staged as a
+// file named for them, as a drop's are, in a folder of its own that goes with
+// the last copy of `holder`. An empty path when it cannot be written.
+struct StagedBytes {
+    QString path;
+    std::shared_ptr<void> holder;
+};
+StagedBytes StageBytes(const QString& stagingFolder, const QString& suggestedName,
+                       const QByteArray& bytes);
+
 // The name a staged image gets: the promised or address name, percent-decoded,
 // with query, folder parts, "..", control characters and separators removed,
 // at most 200 UTF-8 bytes, and an extension from the content when it has none.

@@ -123,6 +123,13 @@ std::optional<HandedCapture> CompleteRequest(const QByteArray& received) {
 
 } // namespace
 
+HandedOutcome HandedOutcomeOf(const DroppedFile& file, const CaptureOutcome& outcome) {
+    using Kind = HandedOutcome::Kind;
+    const bool saved = outcome.kind == CaptureOutcome::Kind::Saved;
+    const Kind kind = !outcome.Complete() ? Kind::Failed : saved ? Kind::Saved : Kind::Skipped;
+    return {kind, saved ? outcome.savedPath : file.path, outcome.Summary()};
+}
+
 QString InstanceSocketPath(const QString& homeFolder) {
     const QString canonical = QFileInfo(homeFolder).canonicalFilePath();
     const QString home = canonical.isEmpty() ? homeFolder : canonical + u'/';

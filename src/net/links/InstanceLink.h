@@ -1,5 +1,7 @@
 #pragma once
 
+#include "capture/CapturePipeline.h"
+
 #include <QLocalServer>
 #include <QStringList>
 #include <QTextStream>
@@ -30,6 +32,10 @@ struct HandedOutcome {
     QString path; // the saved path, or the file that was not saved
     QString text; // the outcome, or why nothing was saved
 };
+
+// What a second start is told of a file's capture: saved without its row is
+// a failure, told at the saved path.
+HandedOutcome HandedOutcomeOf(const DroppedFile& file, const CaptureOutcome& outcome);
 
 // The socket of the window working on a home folder, one per home (by its
 // canonical path) in a folder only the user can enter: $XDG_RUNTIME_DIR when

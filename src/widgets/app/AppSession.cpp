@@ -412,13 +412,7 @@ bool AppSession::AcceptHandOvers() {
             payload.files.append(dropped);
         }
         payload.reportOutcome = [report](const DroppedFile& file, const CaptureOutcome& outcome) {
-            using Kind = HandedOutcome::Kind;
-            // Saved without its row is a failure to report, at the saved path.
-            const Kind kind = !outcome.Complete()                           ? Kind::Failed
-                              : outcome.kind == CaptureOutcome::Kind::Saved ? Kind::Saved
-                                                                            : Kind::Skipped;
-            const bool saved = outcome.kind == CaptureOutcome::Kind::Saved;
-            report({kind, saved ? outcome.savedPath : file.path, outcome.Summary()});
+            report(HandedOutcomeOf(file, outcome));
         };
         payload.done = std::move(done);
         pipeline_->HandleDroppedFiles(payload);

@@ -1,0 +1,113 @@
+#include "browser/HostAnswers.h"
+
+#include "capture/DropIntake.h"
+#include "commands/LocalCapture.h"
+#include "session/HomeFiles.h"
+#include "session/InstanceLock.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QUrl>
+
+namespace kelvo {
+namespace {
+
+QByteArray Json(const QJsonObject& object) {
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+QByteArray Failed(const QString& why) {
+    return Json(
+        {{QStringLiteral("outcome"), QStringLiteral("failed")}, {QStringLiteral("text"), why}});
+}
+
+QByteArray Answer(const HandedOutcome& outcome) {
+    static const QString kKinds[] = {QStringLiteral("saved"), QStringLiteral("skipped"),
+                                     QStringLiteral("failed")};
+    return Json({{QStringLiteral("outcome"), kKinds[int(outcome.kind)]},
+                 {QStringLiteral("path"), outcome.path},
+                 {QStringLiteral("text"), outcome.text}});
+}
+
+QByteArray Destinations(const HostContext& context) {
+    const StoredDestinations stored =
+        ReadStoredDestinations(context.home, context.picturesDestination);
+    QJsonArray destinations;
+    for (int at = 0; at < stored.list.size(); ++at)
+        destinations.append(QJsonObject{{QStringLiteral("name"), stored.list.at(at).identifier},
+                                        {QStringLiteral("current"), at == stored.current}});
+    return Json({{QStringLiteral("destinations"), destinations}});
+}
+
+// The name to stage the bytes under: the server's, else the address's when it
+// names a file on the web (a data: or blob: address names none).
+QString SuggestedName(const QJsonObject& request) {
+    const QString name = request.value(QStringLiteral("name")).toString();
+    if (!name.isEmpty())
+        return name;
+    const QString image = request.value(QStringLiteral("image")).toString();
+    const QString scheme = QUrl(image).scheme();
+    return scheme == QLatin1String("http") || scheme == QLatin1String("https") ? image : QString();
+}
+
+// Without a window: captured here, a taken name numbered.
+std::optional<HandedOutcome> CaptureHereNumbered(const HandedCapture& capture,
+                                                 const HostContext& context, QString& problem) {
+    QTextStream err(&problem);
+    InstanceLock lock(context.home);
+    if (!LockForCapture(lock, context.home, err))
+        return std::nullopt;
+    const HandedFile& handed = capture.files.constFirst();
+    DroppedFile file{handed.path, handed.imageAddress};
+    file.pageAddress = handed.pageAddress;
+    std::optional<HandedOutcome> told;
+    CaptureHere({context.home,
+                 context.picturesDestination,
+                 ClashChoice::AutoRename,
+                 capture.destination,
+                 {file}},
+                context.clock, err,
+                [&told](const DroppedFile& dropped, const CaptureOutcome& outcome) {
+                    told = HandedOutcomeOf(dropped, outcome);
+                });
+    return told;
+}
+
+QByteArray Save(const QJsonObject& request, const HostContext& context) {
+    const QByteArray::FromBase64Result bytes =
+        QByteArray::fromBase64Encoding(request.value(QStringLiteral("bytes")).toString().toLatin1(),
+                                       QByteArray::AbortOnBase64DecodingErrors);
+    if (!bytes || bytes.decoded.isEmpty())
+        return Failed(QStringLiteral("画像のデータがありません。"));
+    QDir().mkpath(context.home);
+    const StagedBytes staged =
+        StageBytes(StagingFolderPath(context.home), SuggestedName(request), bytes.decoded);
+    if (staged.path.isEmpty())
+        return Failed(
+            QStringLiteral("%1 に画像を置けません。").arg(StagingFolderPath(context.home)));
+    const HandedCapture capture{request.value(QStringLiteral("destination")).toString(),
+                                {{staged.path, request.value(QStringLiteral("page")).toString(),
+                                  request.value(QStringLiteral("image")).toString()}}};
+    if (const std::optional<HandedOutcome> handed = context.handOver(capture))
+        return Answer(*handed);
+    QString problem;
+    if (const std::optional<HandedOutcome> here = CaptureHereNumbered(capture, context, problem))
+        return Answer(*here);
+    return Failed(problem.trimmed());
+}
+
+} // namespace
+
+QByteArray AnswerHostRequest(const QByteArray& request, const HostContext& context) {
+    const QJsonObject object = QJsonDocument::fromJson(request).object();
+    const QString kind = object.value(QStringLiteral("request")).toString();
+    if (kind == QLatin1String("destinations"))
+        return Destinations(context);
+    if (kind == QLatin1String("save"))
+        return Save(object, context);
+    return Failed(QStringLiteral("Kelvo does not know this request."));
+}
+
+} // namespace kelvo
