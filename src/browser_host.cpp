@@ -8,17 +8,42 @@
 #include "browser/HostAnswers.h"
 #include "browser/NativeMessages.h"
 #include "commands/LocalCapture.h"
+#include "files/FileBytes.h"
 #include "services/Clock.h"
 #include "session/HomeFolder.h"
+#include "text/PathText.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QTextStream>
 
 #include <unistd.h>
 
+namespace {
+
+// --write-manifests HOST FOLDER: the install's registrations for every user,
+// naming HOST, written as FOLDER/chromium/NAME.json and FOLDER/firefox/NAME.json.
+int WriteManifests(const QString& host, const QString& folder) {
+    for (const auto& [browser, manifest] :
+         {std::pair{QStringLiteral("chromium"), kelvo::ChromiumHostManifest(host)},
+          std::pair{QStringLiteral("firefox"), kelvo::FirefoxHostManifest(host)}}) {
+        const QString path =
+            folder + u'/' + browser + u'/' + kelvo::BrowserHostName() + QStringLiteral(".json");
+        if (!QDir().mkpath(QFileInfo(path).path()) ||
+            !kelvo::WriteFileAtomically(kelvo::LocalPath(path), manifest.toStdString()))
+            return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
+    if (args.size() == 3 && args[0] == QLatin1String("--write-manifests"))
+        return WriteManifests(args[1], args[2]);
     const QString homeOption = kelvo::TakeHomeOption(args);
     QTextStream err(stderr);
     if (!kelvo::StartedForCompanion(args)) {

@@ -3,7 +3,8 @@
 # every file the install takes from the build folder (asked of ninja in a
 # fresh folder configured as ./run.sh configures one, so nothing is compiled),
 # and the install of this build holds the program, its menu entry, icon,
-# metainfo and guide, and both browsers' extension.
+# metainfo and guide, both browsers' extension, and the browser host with
+# its registration for every user.
 # Usage: run_build.sh CMAKE NINJA BUILD_DIR SOURCE_DIR
 set -euo pipefail
 cmake=$1 ninja=$2 build=$3 source=$4
@@ -33,6 +34,13 @@ missing=$(comm -23 "$work/installed" "$work/built")
   fail "the install failed: $(tail -n 5 "$work/install.log")"
 cd "$work/usr"
 [ -x bin/kelvo ] || fail "no bin/kelvo installed"
+[ -x bin/kelvo-browser-host ] || fail "no bin/kelvo-browser-host installed"
+# The host registered for every user, naming the host where it was installed.
+for manifest in etc/chromium/native-messaging-hosts/kelvo.json \
+  etc/opt/chrome/native-messaging-hosts/kelvo.json lib/mozilla/native-messaging-hosts/kelvo.json; do
+  grep -q "\"path\": \"$work/usr/bin/kelvo-browser-host\"" "$manifest" 2>/dev/null ||
+    fail "$manifest does not name the installed host"
+done
 for file in share/applications/kelvo.desktop share/metainfo/kelvo.metainfo.xml \
   share/icons/hicolor/scalable/apps/kelvo.svg share/doc/kelvo/guide.html \
   share/kelvo/browser-extension/chromium/manifest.json share/kelvo/browser-extension/kelvo-companion.xpi; do
