@@ -7,6 +7,7 @@
 #include "app/TForm2.h"
 #include "app/TrayIcon.h"
 #include "capture/CapturePipeline.h"
+#include "capture/PasteIntake.h"
 #include "capture/TForm4.h"
 #include "destinations/DestinationCommands.h"
 #include "destinations/DestinationFiles.h"
@@ -16,6 +17,7 @@
 #include "destinations/TForm8.h"
 #include "files/TemporaryFile.h"
 #include "history/TForm7.h"
+#include "links/ImageFetch.h"
 #include "links/InstanceLink.h"
 #include "session/DisplayChoice.h"
 #include "session/HomeFiles.h"
@@ -30,12 +32,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMimeData>
 #include <QScreen>
 #include <QSplitter>
 #include <QTableView>
@@ -167,6 +171,9 @@ AppSession::AppSession(const QString& homeFolder, const QString& picturesDestina
     QObject::connect(form1_->N4, &QAction::triggered, form1_.get(), [this] { OpenVersionBox(); });
     QObject::connect(form1_->x1, &QAction::triggered, form1_.get(), [this] { OpenHistory(); });
     QObject::connect(tray_->N2, &QAction::triggered, form1_.get(), [this] { OpenHistory(); });
+    pastes_ = std::make_unique<PasteIntake>(intake_, StagingFolderPath(home_), FetchImage);
+    QObject::connect(form1_.get(), &TForm1::PasteRequested, form1_.get(), [this] { Paste(); });
+    QObject::connect(tray_->Paste2, &QAction::triggered, form1_.get(), [this] { Paste(); });
     form2_->SetGuideHandler([this] { form1_->N16Click(); });
     form1_->SetImage1DblClick([this] { OpenLastCapture(); });
     form1_->SetCloseHandler([this] { return FormCloseQuery() && FormClose(); });
@@ -282,6 +289,19 @@ void AppSession::OpenLastCapture() {
         return;
     const PauseHoverSelection pause(*form1_);
     OpenViewer(path, pipeline_->LastSourceAddress());
+}
+
+// Taken at once, as a drop is, and captured in its turn.
+void AppSession::Paste() {
+    const QMimeData nothing;
+    const QMimeData* clipboard = QGuiApplication::clipboard()->mimeData();
+    PasteIntake::Pasted pasted = pastes_->Take(clipboard ? *clipboard : nothing);
+    if (pasted.payload.files.isEmpty()) {
+        const PauseHoverSelection pause(*form1_);
+        prompter_->Notice(pasted.problem);
+        return;
+    }
+    pipeline_->HandleDroppedFiles(std::move(pasted.payload));
 }
 
 AppSession::~AppSession() = default;

@@ -28,6 +28,7 @@ class TForm4;
 class TForm5;
 class TForm7;
 class InstanceServer;
+class PasteIntake;
 class TAboutBox;
 class TForm8;
 class TrayIcon;
@@ -65,6 +66,8 @@ public:
     void OpenHistory();
     // The full-size viewer on the last capture; nothing before the first.
     void OpenLastCapture();
+    // Captures what the clipboard holds, as a drop (Ctrl+V, 貼り付け).
+    void Paste();
     // Takes files handed over by a second start on the same home (kelvo
     // capture) and captures them as a drop. Call once the home's lock is held.
     bool AcceptHandOvers();
@@ -122,6 +125,7 @@ private:
     DevToolsBrowserLink browser_;
     std::unique_ptr<DirectSave> directSave_; // none off X11
     DropIntake intake_;
+    std::unique_ptr<PasteIntake> pastes_;
     std::unique_ptr<TForm1> form1_;
     std::unique_ptr<TForm2> form2_;
     std::unique_ptr<TAboutBox> aboutBox_;

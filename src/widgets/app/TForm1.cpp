@@ -17,6 +17,7 @@
 #include <QFrame>
 #include <QMenu>
 #include <QMenuBar>
+#include <QShortcut>
 #include <QSplitter>
 
 #include <QApplication>
@@ -209,6 +210,7 @@ void TForm1::CreateMainMenu() {
     N3->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
     x1 = bar->addAction(QStringLiteral("履歴"));
     x1->setObjectName(QStringLiteral("x1"));
+    bar->addAction(Paste1);
     Help1 = bar->addMenu(QStringLiteral("ヘルプ"));
     Help1->setObjectName(QStringLiteral("Help1"));
     N16 = Help1->addAction(QStringLiteral("オンラインヘルプ"));
@@ -222,6 +224,12 @@ void TForm1::CreateMainMenu() {
 
 // The same three actions sit in both context menus, so their check marks agree.
 void TForm1::CreateViewActions() {
+    Paste1 = new QAction(QStringLiteral("貼り付け"), this);
+    Paste1->setObjectName(QStringLiteral("Paste1"));
+    connect(Paste1, &QAction::triggered, this, &TForm1::PasteRequested);
+    // The window's own key, whether or not the menu shows the entry.
+    auto* paste = new QShortcut(QKeySequence::Paste, this);
+    connect(paste, &QShortcut::activated, this, &TForm1::PasteRequested);
     Action4 = new QAction(QStringLiteral("保存先フォルダを開く"), this);
     Action4->setObjectName(QStringLiteral("Action4"));
     Action4->setProperty("category", QStringLiteral("保存先フォルダ"));
@@ -240,6 +248,7 @@ void TForm1::CreateViewActions() {
 void TForm1::CreateContextMenus() {
     PopupMenu2 = new QMenu(Panel2);
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
+    PopupMenu2->addAction(Paste1);
     PopupMenu2->addAction(Action4);
     PopupMenu2->addSeparator();
     PopupMenu2->addAction(Action5);
@@ -255,7 +264,7 @@ void TForm1::SetMoveStarter(std::function<void()> start) {
 
 // "ヘルプ" and its "オンラインヘルプ" always stay.
 void TForm1::ShowMenuItems(bool shown) {
-    for (QAction* item : {Exit1, N3, x1, N4})
+    for (QAction* item : {Exit1, N3, x1, Paste1, N4})
         item->setVisible(shown);
 }
 

@@ -114,10 +114,14 @@ public:
     QAction* Exit1 = nullptr;   // "終了"
     QAction* N3 = nullptr;      // "設定"
     QAction* x1 = nullptr;      // "履歴"
+    QAction* Paste1 = nullptr;  // "貼り付け": captures what the clipboard holds
     QMenu* Help1 = nullptr;     // "ヘルプ"
     QAction* N16 = nullptr;     // "オンラインヘルプ"
     QAction* N1 = nullptr;      // the separator before "バージョン"
     QAction* N4 = nullptr;      // "バージョン"
+
+signals:
+    void PasteRequested();
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;

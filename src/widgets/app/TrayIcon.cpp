@@ -24,6 +24,8 @@ TrayIcon::TrayIcon(QMainWindow& window) : QObject(&window), window_(window) {
     Undo1->setObjectName(QStringLiteral("Undo1"));
     N2 = PopupMenu1->addAction(QStringLiteral("履歴"));
     N2->setObjectName(QStringLiteral("N2"));
+    Paste2 = PopupMenu1->addAction(QStringLiteral("貼り付け"));
+    Paste2->setObjectName(QStringLiteral("Paste2"));
     PopupMenu1->addSeparator();
     Exit2 = PopupMenu1->addAction(QStringLiteral("終了"));
     Exit2->setObjectName(QStringLiteral("Exit2"));

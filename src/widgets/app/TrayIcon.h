@@ -27,9 +27,10 @@ public:
 
     QSystemTrayIcon* TrayIcon1 = nullptr; // null without a notification area
     std::unique_ptr<QMenu> PopupMenu1;
-    QAction* Undo1 = nullptr; // "元に戻す"
-    QAction* N2 = nullptr;    // "履歴"
-    QAction* Exit2 = nullptr; // "終了"
+    QAction* Undo1 = nullptr;  // "元に戻す"
+    QAction* N2 = nullptr;     // "履歴"
+    QAction* Paste2 = nullptr; // "貼り付け"
+    QAction* Exit2 = nullptr;  // "終了"
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
