@@ -1,10 +1,13 @@
 // Adds Kelvo's note to the drag of an image. dragstart must set its data at
 // once, so a cross-origin frame learns its page from the background ahead of
 // time: when it loads and at every press of a pointer button, before a drag.
+// Tells the background which image the pointer is on, for the key that saves
+// it.
 (function (scope) {
   'use strict';
 
   const note = scope.kelvoNote;
+  const save = scope.kelvoSave;
   const runtime = (scope.browser || scope.chrome).runtime;
   let askedTopPage = null;
 
@@ -38,6 +41,37 @@
     if (text)
       event.dataTransfer.setData(note.NOTE_TYPE, text);
   }
+
+  // The image under the pointer, for the key that saves it: kept from the
+  // user's own pointer only.
+  let hovered = null;
+  scope.addEventListener('pointerover', (event) => {
+    if (!event.isTrusted)
+      return;
+    const target = event.target;
+    hovered = target && typeof target.closest === 'function' ? target.closest('img') : null;
+  }, true);
+  scope.addEventListener('pointerout', (event) => {
+    if (event.isTrusted && !event.relatedTarget)
+      hovered = null;
+  }, true);
+  // Only the frame that has one answers.
+  runtime.onMessage.addListener((message, sender, sendResponse) => {
+    if (message && message.kind === save.ASK_HOVERED && hovered)
+      sendResponse({image: note.imageAddress(hovered)});
+    return false;
+  });
+  // The menu is about to open: the background asks Kelvo for its list again
+  // if it lost it.
+  scope.addEventListener('contextmenu', (event) => {
+    if (!event.isTrusted)
+      return;
+    try {
+      runtime.sendMessage({kind: save.MENU_OPENING}).catch(() => {});
+    } catch (e) {
+      // The extension was reloaded under this page.
+    }
+  }, true);
 
   if (!note.visibleTopPage(scope)) {
     askTopPage();

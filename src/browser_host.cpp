@@ -5,6 +5,7 @@
 // home, else it is made here. No network port is ever opened.
 
 #include "browser/Companion.h"
+#include "browser/DestinationWatch.h"
 #include "browser/HostAnswers.h"
 #include "browser/NativeMessages.h"
 #include "commands/LocalCapture.h"
@@ -67,6 +68,13 @@ int main(int argc, char* argv[]) {
     bool broken = false;
     while (const std::optional<QByteArray> request =
                kelvo::ReadNativeMessage(STDIN_FILENO, &broken)) {
+        // A port kept open for the destinations: answered as they change.
+        if (kelvo::IsWatchRequest(*request)) {
+            kelvo::DestinationWatch watch(context, STDIN_FILENO, STDOUT_FILENO);
+            QObject::connect(&watch, &kelvo::DestinationWatch::Finished, &app,
+                             &QCoreApplication::exit);
+            return app.exec();
+        }
         if (!kelvo::WriteNativeMessage(STDOUT_FILENO, kelvo::AnswerHostRequest(*request, context)))
             return 1;
     }

@@ -34,6 +34,7 @@ function fakeFrame({href, title, top, answer}) {
           sent.push(message);
           return Promise.resolve(answer);
         },
+        onMessage: {addListener: (listener) => { listeners.message = {listener}; }},
       },
     },
   };
@@ -80,6 +81,23 @@ test('the content script', async (t) => {
     assert.equal(sent.length, 2, 'asks again before each drag');
   });
 
+  await t.test('tells the background the image under the user\'s own pointer', () => {
+    const {frame, listeners} = fakeFrame({href: 'http://127.0.0.1:8000/', title: 'Top'});
+    load(frame, contentFiles);
+    const hovered = () => {
+      let answer;
+      listeners.message.listener({kind: 'kelvo-hovered'}, {}, (a) => { answer = a; });
+      return answer;
+    };
+    const inLink = {...image, closest: () => image};
+    listeners.pointerover.listener({isTrusted: false, target: inLink});
+    assert.equal(hovered(), undefined, 'a page\'s own event is not believed');
+    listeners.pointerover.listener({isTrusted: true, target: inLink});
+    assert.equal(hovered().image, image.currentSrc);
+    listeners.pointerout.listener({isTrusted: true, relatedTarget: null});
+    assert.equal(hovered(), undefined);
+  });
+
   await t.test('leaves drags of anything but an image alone, and synthetic ones', () => {
     const {frame, listeners} = fakeFrame({href: 'http://127.0.0.1:8000/', title: 'Top'});
     load(frame, contentFiles);
@@ -91,16 +109,132 @@ test('the content script', async (t) => {
   });
 });
 
-test('the background answers a frame with its tab\'s page, and nothing else', () => {
-  let listener;
-  const context = load({chrome: {runtime: {onMessage: {addListener: (l) => { listener = l; }}}}},
-                       manifest.background.scripts);
-  const answers = [];
-  const tab = {url: 'https://a.test/page', title: 'A'};
-  listener({kind: 'kelvo-top-page'}, {tab, url: 'https://b.test/frame'}, (a) => answers.push(a));
-  listener({kind: 'other'}, {tab}, (a) => answers.push(a));
-  assert.deepEqual(JSON.parse(JSON.stringify(answers)), [{address: 'https://a.test/page', title: 'A'}]);
-  assert.ok(context.kelvoNote);
+// The extension API as the background meets it: every call recorded, the
+// answers the test sets.
+function fakeBrowser({served, nativeAnswer, hovered} = {}) {
+  const listeners = {};
+  const calls = {native: [], rules: [], notices: [], menus: [], fetched: [], posted: []};
+  const on = (name) => ({addListener: (l) => { listeners[name] = l; }});
+  const port = {onMessage: on('port'), onDisconnect: on('disconnect'),
+                postMessage: (m) => calls.posted.push(m)};
+  const chrome = {
+    runtime: {
+      onMessage: on('message'), onStartup: on('startup'), onInstalled: on('installed'),
+      connectNative: () => port,
+      sendNativeMessage: (host, message) => {
+        calls.native.push({host, message});
+        return nativeAnswer === undefined ? Promise.reject(new Error('no host'))
+                                          : Promise.resolve(nativeAnswer);
+      },
+      getURL: () => 'chrome-extension://cmnlkdpmlkcogdbmmiigknhkolcnblhj/',
+    },
+    contextMenus: {
+      create: (properties, done) => { calls.menus.push(properties); done(); },
+      removeAll: () => { calls.menus.length = 0; return Promise.resolve(); },
+      onClicked: on('clicked'),
+    },
+    commands: {onCommand: on('command')},
+    tabs: {sendMessage: () => Promise.resolve(hovered)},
+    declarativeNetRequest: {updateSessionRules: (r) => { calls.rules.push(r); return Promise.resolve(); }},
+    action: {setBadgeText: () => Promise.resolve()},
+    notifications: {create: (n) => { calls.notices.push(n.message); return Promise.resolve(); }},
+  };
+  const fetch = (url, init) => {
+    calls.fetched.push({url, init});
+    return Promise.resolve({
+      ok: true, status: 200,
+      headers: {get: (name) => ({'content-type': served.type,
+                                 'content-disposition': served.disposition})[name] || null},
+      arrayBuffer: () => Promise.resolve(Uint8Array.from(served.bytes).buffer),
+    });
+  };
+  const context = load({chrome, fetch, btoa, URL}, manifest.background.scripts);
+  const settle = () => new Promise(setImmediate);
+  return {context, listeners, calls, settle};
+}
+
+const jpeg = {type: 'image/jpeg', bytes: [0xff, 0xd8, 0xff, 0xd9]};
+const kelvoAnswer = {outcome: 'saved', path: '/pics/dogs/sunrise.jpg', text: 'を保存しました。'};
+
+test('the background', async (t) => {
+  await t.test('answers a frame with its tab\'s page, and nothing else', () => {
+    const {listeners} = fakeBrowser();
+    const answers = [];
+    const tab = {url: 'https://a.test/page', title: 'A'};
+    listeners.message({kind: 'kelvo-top-page'}, {tab, url: 'https://b.test/frame'},
+                      (a) => answers.push(a));
+    listeners.message({kind: 'other'}, {tab}, (a) => answers.push(a));
+    assert.deepEqual(JSON.parse(JSON.stringify(answers)),
+                     [{address: 'https://a.test/page', title: 'A'}]);
+  });
+
+  await t.test('lists Kelvo\'s destinations under each entry, and none when Kelvo is gone', async () => {
+    const {listeners, calls, settle} = fakeBrowser();
+    assert.deepEqual(JSON.parse(JSON.stringify(calls.posted)), [{request: 'watch'}]);
+    listeners.port({destinations: [{name: 'cats', current: false}, {name: 'dogs', current: true}]});
+    await settle();
+    const children = calls.menus.filter((m) => m.parentId === 'kelvo-image');
+    assert.deepEqual(children.map((m) => [m.title, m.checked]), [['cats', false], ['dogs', true]]);
+    assert.ok(calls.menus.find((m) => m.id === 'kelvo-link').targetUrlPatterns.length > 0);
+    listeners.disconnect();
+    await settle();
+    assert.deepEqual(calls.menus.map((m) => m.id), ['kelvo-image', 'kelvo-link']);
+  });
+
+  await t.test('saves the clicked image, fetched as the page, with the page the browser names',
+               async () => {
+    const {listeners, calls, settle} = fakeBrowser({served: jpeg, nativeAnswer: kelvoAnswer});
+    listeners.port({destinations: [{name: 'cats'}, {name: 'dogs', current: true}]});
+    await settle();
+    listeners.clicked({menuItemId: 'kelvo-image:0', srcUrl: 'https://a.test/img/sunrise.jpg',
+                       pageUrl: 'https://a.test/gallery#top'},
+                      {id: 7, url: 'https://a.test/gallery#top'});
+    await settle();
+    await settle();
+    assert.equal(calls.fetched[0].init.credentials, 'include');
+    const header = calls.rules[0].addRules[0].action.requestHeaders[0];
+    assert.deepEqual([header.header, header.value], ['referer', 'https://a.test/gallery']);
+    assert.deepEqual(calls.rules[1].removeRuleIds, calls.rules[0].removeRuleIds);
+    const sent = calls.native[0].message;
+    assert.deepEqual([sent.request, sent.destination, sent.page, sent.bytes],
+                     ['save', 'cats', 'https://a.test/gallery#top', '/9j/2Q==']);
+    assert.equal(calls.notices[0], '/pics/dogs/sunrise.jpg を保存しました。');
+  });
+
+  await t.test('saves nothing from a link whose target is no image', async () => {
+    const {listeners, calls, settle} = fakeBrowser({served: {type: 'text/html', bytes: [60]},
+                                                    nativeAnswer: kelvoAnswer});
+    listeners.clicked({menuItemId: 'kelvo-link', linkUrl: 'https://a.test/p.jpg',
+                       pageUrl: 'https://a.test/'}, {id: 1});
+    await settle();
+    await settle();
+    assert.equal(calls.native.length, 0);
+    assert.match(calls.notices[0], /画像ではありません/);
+  });
+
+  await t.test('the key saves the image under the pointer, and says when there is none',
+               async () => {
+    const saving = fakeBrowser({served: jpeg, nativeAnswer: kelvoAnswer,
+                                hovered: {image: 'https://a.test/b.jpg'}});
+    await saving.listeners.command('save-image', {id: 2, url: 'https://a.test/page'});
+    await saving.settle();
+    await saving.settle();
+    assert.deepEqual([saving.calls.native[0].message.destination,
+                      saving.calls.native[0].message.page], ['', 'https://a.test/page']);
+    const nothing = fakeBrowser({served: jpeg, nativeAnswer: kelvoAnswer});
+    await nothing.listeners.command('save-image', {id: 2, url: 'https://a.test/page'});
+    assert.equal(nothing.calls.native.length, 0);
+    assert.match(nothing.calls.notices[0], /ポインタの下に画像がありません/);
+  });
+
+  await t.test('says where Kelvo cannot be reached that dragging still works', async () => {
+    const {listeners, calls, settle} = fakeBrowser({served: jpeg});
+    listeners.clicked({menuItemId: 'kelvo-image', srcUrl: 'https://a.test/x.jpg',
+                       pageUrl: 'https://a.test/'}, {id: 1});
+    await settle();
+    await settle();
+    assert.match(calls.notices[0], /接続できません.*ドラッグ/);
+  });
 });
 
 test('the manifest', async (t) => {
@@ -112,10 +246,17 @@ test('the manifest', async (t) => {
     for (const file of [...manifest.content_scripts[0].js, ...manifest.background.scripts])
       assert.ok(fs.existsSync(path.join(root, file)), file);
   });
-  await t.test('declares no API or host permission beyond its content script', () => {
-    assert.equal(manifest.permissions, undefined);
-    assert.equal(manifest.host_permissions, undefined);
-    assert.equal(manifest.optional_permissions, undefined);
+  await t.test('asks for no power beyond fetching and handing over the image', () => {
+    for (const power of ['tabs', 'cookies', 'downloads', 'history', 'scripting', 'webRequest',
+                         'declarativeNetRequest', '<all_urls>'])
+      assert.ok(![...manifest.permissions, ...manifest.host_permissions].includes(power), power);
+  });
+  await t.test('has the id the browser host answers, fixed by its key', () => {
+    const der = Buffer.from(manifest.key, 'base64');
+    const hex = require('node:crypto').createHash('sha256').update(der).digest('hex');
+    const id = [...hex.slice(0, 32)].map((c) => String.fromCharCode(97 + parseInt(c, 16))).join('');
+    const cmake = fs.readFileSync(path.join(root, '..', 'CMakeLists.txt'), 'utf8');
+    assert.equal(id, cmake.match(/set\(KELVO_CHROMIUM_COMPANION_ID (\w+)\)/)[1]);
   });
   await t.test('carries Kelvo\'s version', () => {
     const cmake = fs.readFileSync(path.join(root, '..', 'CMakeLists.txt'), 'utf8');

@@ -100,6 +100,11 @@ QByteArray Save(const QJsonObject& request, const HostContext& context) {
 
 } // namespace
 
+bool IsWatchRequest(const QByteArray& request) {
+    return QJsonDocument::fromJson(request).object().value(QStringLiteral("request")).toString() ==
+           QLatin1String("watch");
+}
+
 QByteArray AnswerHostRequest(const QByteArray& request, const HostContext& context) {
     const QJsonObject object = QJsonDocument::fromJson(request).object();
     const QString kind = object.value(QStringLiteral("request")).toString();
@@ -107,7 +112,7 @@ QByteArray AnswerHostRequest(const QByteArray& request, const HostContext& conte
         return Destinations(context);
     if (kind == QLatin1String("save"))
         return Save(object, context);
-    return Failed(QStringLiteral("Kelvo does not know this request."));
+    return Failed(QStringLiteral("ケルボの知らない依頼です。"));
 }
 
 } // namespace kelvo

@@ -34,4 +34,8 @@ struct HostContext {
 // with the reason. Every answer stays within the browsers' 1 MB.
 QByteArray AnswerHostRequest(const QByteArray& request, const HostContext& context);
 
+// {"request": "watch"}: the companion keeps the port open for the destinations
+// (DestinationWatch).
+bool IsWatchRequest(const QByteArray& request);
+
 } // namespace kelvo
