@@ -109,7 +109,7 @@ private slots:
         QVERIFY(session);
         TForm1& form = session->MainWindow();
         QCOMPARE(VisibleTexts(form.menuBar()->actions()),
-                 QStringList({"終了", "設定", "履歴", "ヘルプ"}));
+                 QStringList({"終了", "設定", "履歴", "貼り付け", "ヘルプ"}));
         form.Action5->trigger();
         QCOMPARE(VisibleTexts(form.menuBar()->actions()), QStringList({"ヘルプ"}));
         QCOMPARE(VisibleTexts(form.Help1->actions()), QStringList({"オンラインヘルプ", "-"}));

@@ -248,7 +248,6 @@ void TForm1::CreateViewActions() {
 void TForm1::CreateContextMenus() {
     PopupMenu2 = new QMenu(Panel2);
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
-    PopupMenu2->addAction(Paste1);
     PopupMenu2->addAction(Action4);
     PopupMenu2->addSeparator();
     PopupMenu2->addAction(Action5);
