@@ -46,17 +46,29 @@
     return new Promise((resolve) => menus.create({id, ...properties}, resolve));
   }
 
-  // The two entries and, under each, one per destination.
+  const PARENTS = [
+    [save.MENU_IMAGE, {contexts: ['image']}],
+    [save.MENU_LINK, {contexts: ['link'], targetUrlPatterns: save.IMAGE_LINKS}],
+  ];
+
+  // The two entries and, under each, one per destination. A new current
+  // destination only moves the check, so a menu about to open keeps its
+  // entries; another list builds them anew.
   async function showDestinations(list) {
+    const names = (list) => JSON.stringify((list || []).map((d) => d.name));
+    const sameNames = destinations && list && names(destinations) === names(list);
     destinations = list;
+    if (sameNames) {
+      for (const [id] of PARENTS) {
+        for (const item of save.destinationItems(id, list))
+          await menus.update(item.id, {checked: item.checked});
+      }
+      return;
+    }
     await menus.removeAll();
-    const parents = [
-      [save.MENU_IMAGE, {contexts: ['image']}],
-      [save.MENU_LINK, {contexts: ['link'], targetUrlPatterns: save.IMAGE_LINKS}],
-    ];
-    for (const [id, where] of parents) {
+    for (const [id, where] of PARENTS) {
       await createMenu(id, {title: save.MENU_TITLE, ...where});
-      for (const item of save.destinationItems(id, destinations || []))
+      for (const item of save.destinationItems(id, list || []))
         await createMenu(item.id, {...item, contexts: where.contexts});
     }
   }

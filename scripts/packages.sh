@@ -38,6 +38,8 @@ test_packages=(
   libavif-bin webp
   # the disk syncs of a capture, counted by the benchmark script
   strace
+  # the browser tests look for the host's process and for listening sockets
+  procps iproute2
   # the sources' layout, checked against .clang-format
   clang-format
 )

@@ -131,6 +131,10 @@ function fakeBrowser({served, nativeAnswer, hovered} = {}) {
     contextMenus: {
       create: (properties, done) => { calls.menus.push(properties); done(); },
       removeAll: () => { calls.menus.length = 0; return Promise.resolve(); },
+      update: (id, properties) => {
+        Object.assign(calls.menus.find((m) => m.id === id), properties);
+        return Promise.resolve();
+      },
       onClicked: on('clicked'),
     },
     commands: {onCommand: on('command')},
@@ -176,6 +180,12 @@ test('the background', async (t) => {
     const children = calls.menus.filter((m) => m.parentId === 'kelvo-image');
     assert.deepEqual(children.map((m) => [m.title, m.checked]), [['cats', false], ['dogs', true]]);
     assert.ok(calls.menus.find((m) => m.id === 'kelvo-link').targetUrlPatterns.length > 0);
+    // Another current destination moves the check and leaves the entries.
+    const entries = calls.menus.slice();
+    listeners.port({destinations: [{name: 'cats', current: true}, {name: 'dogs', current: false}]});
+    await settle();
+    assert.ok(calls.menus.length === entries.length && calls.menus.every((m, i) => m === entries[i]));
+    assert.equal(calls.menus.find((m) => m.id === 'kelvo-image:0').checked, true);
     listeners.disconnect();
     await settle();
     assert.deepEqual(calls.menus.map((m) => m.id), ['kelvo-image', 'kelvo-link']);

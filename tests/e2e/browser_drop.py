@@ -91,11 +91,18 @@ def free_port():
 
 class PageServer:
     """Serves the test page on 127.0.0.1 and notes what the browser asks for,
-    including the page's screen origin that the page itself reports."""
+    including the page's screen origin that the page itself reports. With a
+    guarding page, its responses set a cookie, and what lies under /guarded/
+    is served only with that cookie and the page's address as Referer, as a
+    site that keeps its images to its own pages does."""
 
-    def __init__(self):
+    COOKIE = "kelvo-e2e=1"
+
+    def __init__(self, guarding_page=None):
         self.requested = []
+        self.refused = []
         self.origin = None
+        self.guarding_page = guarding_page
         server = self
 
         class Handler(http.server.SimpleHTTPRequestHandler):
@@ -110,10 +117,19 @@ class PageServer:
                     self.send_response(204)
                     self.end_headers()
                     return
+                if server.guarding_page and self.path.startswith("/guarded/"):
+                    if (server.COOKIE not in (self.headers.get("Cookie") or "") or
+                            self.headers.get("Referer") != server.url(server.guarding_page)):
+                        server.refused.append(self.path)
+                        self.send_error(403)
+                        return
+                    self.path = self.path[len("/guarded"):]
                 super().do_GET()
 
             def end_headers(self):
                 self.send_header("Cache-Control", "no-store")
+                if server.guarding_page and self.path.endswith(".html"):
+                    self.send_header("Set-Cookie", server.COOKIE + "; Path=/")
                 super().end_headers()
 
             def log_message(self, *args):
@@ -224,11 +240,11 @@ def close_window(display, window):
     x11.XCloseDisplay(connection)
 
 
-def chromium_command(tmp, url, debugging_port, extension_dir=None):
+def chromium_command(tmp, url, debugging_port, extension_dir=None, profile=None):
     binary = shutil.which("chromium") or shutil.which("chromium-browser")
     if not binary:
         return None
-    command = [binary, "--user-data-dir=" + os.path.join(tmp, "chromium-profile"),
+    command = [binary, "--user-data-dir=" + (profile or os.path.join(tmp, "chromium-profile")),
                "--no-first-run", "--no-default-browser-check", "--password-store=basic",
                "--disable-gpu", "--disable-background-networking", "--disable-component-update",
                "--disable-sync", "--disable-features=Translate,MediaRouter",
