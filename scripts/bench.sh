@@ -16,6 +16,8 @@
 #     the history's size on disk;
 #   - a 24-megapixel JPEG dropped on the window: the longest time the window
 #     does not answer, against decoding it on the UI thread;
+#   - a 5 MB JPEG saved from the browser's menu, from the command to the log
+#     row, against curl writing the same bytes to the destination;
 #   - scripts/measure.sh: start-up time and peak memory of the window.
 #
 #   scripts/bench.sh [TABLE BENCHMARK ARGUMENTS...]
@@ -34,7 +36,7 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKELVO_BENCH=O
     -DKELVO_TESTS=ON ${KELVO_CMAKE_ARGS:-} >/dev/null
 cmake --build "$build" --target kelvo_table_bench kelvo_capture_bench \
     kelvo_capture_log_bench kelvo_history_bench kelvo_history_listing_bench \
-    kelvo_history_search_bench kelvo kelvo_make_jpeg kelvo_window_drop_bench
+    kelvo_history_search_bench kelvo kelvo_make_jpeg kelvo_window_drop_bench kelvo-browser-host
 
 echo "== table store"
 
@@ -118,6 +120,11 @@ echo "== searching five years of history"
 echo
 echo "== a 24-megapixel JPEG dropped on the window"
 QT_QPA_PLATFORM=offscreen "$build/tests/bench/kelvo_window_drop_bench" 5 2>/dev/null
+echo
+echo "== saving from the browser's menu"
+chromium_id=$(sed -n 's/^set(KELVO_CHROMIUM_COMPANION_ID \(.*\))$/\1/p' "$root/CMakeLists.txt")
+python3 "$root/tests/bench/browser_save_bench.py" "$build/src/kelvo-browser-host" \
+    "$build/tests/bench/kelvo_make_jpeg" "$chromium_id"
 echo
 echo "== window"
 KELVO_BUILD_DIR=$build "$root/scripts/measure.sh"

@@ -40,6 +40,8 @@ test_packages=(
   strace
   # the browser tests look for the host's process and for listening sockets
   procps iproute2
+  # the benchmark of saving from the browser's menu compares with curl
+  curl
   # the sources' layout, checked against .clang-format
   clang-format
 )

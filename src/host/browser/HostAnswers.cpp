@@ -1,5 +1,6 @@
 #include "browser/HostAnswers.h"
 
+#include "bytes/Base64.h"
 #include "capture/DropIntake.h"
 #include "commands/LocalCapture.h"
 #include "session/HomeFiles.h"
@@ -13,6 +14,31 @@
 
 namespace kelvo {
 namespace {
+
+// The picture travels as base64 in the request's "bytes" string: cut out of
+// the message as it is, so that the JSON parser reads only the rest (base64
+// holds no quote and no escape, and a key is a quote's only neighbour before
+// a colon).
+struct SplitRequest {
+    QByteArray rest;
+    std::string_view bytes;
+};
+SplitRequest SplitOffBytes(const QByteArray& message) {
+    static const QByteArray key = QByteArrayLiteral("\"bytes\"");
+    for (qsizetype at = message.indexOf(key); at >= 0; at = message.indexOf(key, at + 1)) {
+        qsizetype value = at + key.size();
+        while (value < message.size() && (message[value] == ' ' || message[value] == ':'))
+            ++value;
+        if (value >= message.size() || message[value] != '"' || (at > 0 && message[at - 1] == '\\'))
+            continue;
+        const qsizetype end = message.indexOf('"', value + 1);
+        if (end < 0)
+            break;
+        return {message.left(value) + "\"\"" + message.mid(end + 1),
+                std::string_view(message.constData() + value + 1, size_t(end - value - 1))};
+    }
+    return {message, {}};
+}
 
 QByteArray Json(const QJsonObject& object) {
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
@@ -75,15 +101,13 @@ std::optional<HandedOutcome> CaptureHereNumbered(const HandedCapture& capture,
     return told;
 }
 
-QByteArray Save(const QJsonObject& request, const HostContext& context) {
-    const QByteArray::FromBase64Result bytes =
-        QByteArray::fromBase64Encoding(request.value(QStringLiteral("bytes")).toString().toLatin1(),
-                                       QByteArray::AbortOnBase64DecodingErrors);
-    if (!bytes || bytes.decoded.isEmpty())
+QByteArray Save(const QJsonObject& request, std::string_view base64, const HostContext& context) {
+    const std::optional<std::string> bytes = DecodeBase64(base64);
+    if (!bytes || bytes->empty())
         return Failed(QStringLiteral("画像のデータがありません。"));
     QDir().mkpath(context.home);
-    const StagedBytes staged =
-        StageBytes(StagingFolderPath(context.home), SuggestedName(request), bytes.decoded);
+    const StagedBytes staged = StageBytes(StagingFolderPath(context.home), SuggestedName(request),
+                                          QByteArray::fromStdString(*bytes));
     if (staged.path.isEmpty())
         return Failed(
             QStringLiteral("%1 に画像を置けません。").arg(StagingFolderPath(context.home)));
@@ -101,17 +125,18 @@ QByteArray Save(const QJsonObject& request, const HostContext& context) {
 } // namespace
 
 bool IsWatchRequest(const QByteArray& request) {
-    return QJsonDocument::fromJson(request).object().value(QStringLiteral("request")).toString() ==
-           QLatin1String("watch");
+    const QJsonObject object = QJsonDocument::fromJson(SplitOffBytes(request).rest).object();
+    return object.value(QStringLiteral("request")).toString() == QLatin1String("watch");
 }
 
 QByteArray AnswerHostRequest(const QByteArray& request, const HostContext& context) {
-    const QJsonObject object = QJsonDocument::fromJson(request).object();
+    const SplitRequest split = SplitOffBytes(request);
+    const QJsonObject object = QJsonDocument::fromJson(split.rest).object();
     const QString kind = object.value(QStringLiteral("request")).toString();
     if (kind == QLatin1String("destinations"))
         return Destinations(context);
     if (kind == QLatin1String("save"))
-        return Save(object, context);
+        return Save(object, split.bytes, context);
     return Failed(QStringLiteral("ケルボの知らない依頼です。"));
 }
 
