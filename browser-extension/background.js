@@ -127,6 +127,12 @@
       tell({outcome: 'failed', text: `${image} は画像ではありません。`}, tabId);
       return;
     }
+    if (fetched.bytes.length > save.LARGEST_IMAGE) {
+      tell({outcome: 'failed', text: `${image} は大きすぎてブラウザから渡せません` +
+            `（${Math.floor(save.LARGEST_IMAGE / 1e6)} MB まで）。ドラッグで保存してください。`},
+           tabId);
+      return;
+    }
     let answer = null;
     try {
       answer = await api.runtime.sendNativeMessage(save.HOST, {

@@ -13,6 +13,8 @@
   const COMMAND = 'save-image';
   // A content script's answer to the background: the image under the pointer.
   const ASK_HOVERED = 'kelvo-hovered';
+  // Chromium takes no message to a host over 64 MiB; base64 makes 4 bytes of 3.
+  const LARGEST_IMAGE = Math.floor((64 * 1024 * 1024 - 4096) / 4) * 3;
   // A content script's word that a context menu is about to open.
   const MENU_OPENING = 'kelvo-menu-opening';
   // Links whose address names a picture: only those get the menu.
@@ -122,6 +124,7 @@
     COMMAND,
     ASK_HOVERED,
     MENU_OPENING,
+    LARGEST_IMAGE,
     IMAGE_LINKS,
     referrerFor,
     fileNameFromDisposition,

@@ -222,6 +222,18 @@ test('the background', async (t) => {
     assert.match(calls.notices[0], /画像ではありません/);
   });
 
+  await t.test('says an image is too large for the browser to hand over, and sends nothing',
+               async () => {
+    const {context, listeners, calls, settle} = fakeBrowser({served: jpeg, nativeAnswer: kelvoAnswer});
+    context.kelvoSave.LARGEST_IMAGE = 3; // the served image has 4 bytes
+    listeners.clicked({menuItemId: 'kelvo-image', srcUrl: 'https://a.test/x.jpg',
+                       pageUrl: 'https://a.test/'}, {id: 1});
+    await settle();
+    await settle();
+    assert.equal(calls.native.length, 0);
+    assert.match(calls.notices[0], /大きすぎ/);
+  });
+
   await t.test('the key saves the image under the pointer, and says when there is none',
                async () => {
     const saving = fakeBrowser({served: jpeg, nativeAnswer: kelvoAnswer,
