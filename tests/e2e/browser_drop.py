@@ -485,6 +485,24 @@ def run(args, case, tmp):
     return 0
 
 
+def failed(failure, tmp, programs):
+    """Says what failed, with the end of each program's log; exit status 1."""
+    log("FAIL: %s" % failure)
+    for name in programs:
+        path = os.path.join(tmp, name + ".log")
+        if os.path.exists(path):
+            log("--- %s.log (end) ---" % name)
+            log(read_bytes(path)[-3000:].decode(errors="replace"))
+    return 1
+
+
+def leave(tmp, keep):
+    if keep:
+        log("kept " + tmp)
+    else:
+        shutil.rmtree(tmp, ignore_errors=True)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--kelvo", required=True)
@@ -505,18 +523,9 @@ def main():
     try:
         return run(args, case, tmp)
     except Failure as failure:
-        log("FAIL: %s" % failure)
-        for name in ("kelvo", case.browser):
-            path = os.path.join(tmp, name + ".log")
-            if os.path.exists(path):
-                log("--- %s.log (end) ---" % name)
-                log(read_bytes(path)[-3000:].decode(errors="replace"))
-        return 1
+        return failed(failure, tmp, ("kelvo", case.browser))
     finally:
-        if args.keep:
-            log("kept " + tmp)
-        else:
-            shutil.rmtree(tmp, ignore_errors=True)
+        leave(tmp, args.keep)
 
 
 if __name__ == "__main__":

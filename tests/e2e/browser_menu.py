@@ -223,20 +223,11 @@ def main():
         log("PASS")
         return 0
     except Failure as failure:
-        log("FAIL: %s" % failure)
-        for name in ("kelvo", args.browser):
-            path = os.path.join(tmp, name + ".log")
-            if os.path.exists(path):
-                log("--- %s.log (end) ---" % name)
-                log(drop.read_bytes(path)[-3000:].decode(errors="replace"))
-        return 1
+        return drop.failed(failure, tmp, ("kelvo", args.browser))
     finally:
         run.session.end()
         run.server.stop()
-        if args.keep:
-            log("kept " + tmp)
-        else:
-            shutil.rmtree(tmp, ignore_errors=True)
+        drop.leave(tmp, args.keep)
 
 
 if __name__ == "__main__":
