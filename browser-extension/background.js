@@ -55,7 +55,7 @@
   // destination only moves the check, so a menu about to open keeps its
   // entries; another list builds them anew.
   async function showDestinations(list) {
-    const names = (list) => JSON.stringify((list || []).map((d) => d.name));
+    const names = (of) => JSON.stringify((of || []).map((d) => d.name));
     const sameNames = destinations && list && names(destinations) === names(list);
     destinations = list;
     if (sameNames) {
