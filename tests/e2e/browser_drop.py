@@ -318,6 +318,23 @@ def wait_until(condition, seconds, step=0.1):
     return condition()
 
 
+def open_page(session, command, browser, env, loaded):
+    """Starts the browser and waits until loaded() tells that it asked for the
+    page; a browser that hangs at its very first start, before any request
+    (seen in Chromium about once in twenty starts), is started once more.
+    Gives the browser's window."""
+    for attempt in (1, 2):
+        process = session.start(command, browser, env)
+        window = session.wait_for_window(
+            "chromium" if browser == "chromium" else "firefox", browser)
+        if wait_until(loaded, 40):
+            return window
+        log("%s loaded nothing in 40 s (attempt %d)" % (browser, attempt))
+        os.killpg(process.pid, 15)
+        process.wait(10)
+    raise Failure("%s did not load the page" % browser)
+
+
 def page_origin(session, server, browser_window):
     """Where the page's top left lies on the screen: the page reports it when
     the pointer moves over it."""
@@ -463,12 +480,9 @@ def run(args, case, tmp):
         # By its caption: a notice of Kelvo's own may be up beside it.
         kelvo_window = session.wait_for_window("^ケルボ v", "Kelvo", by="--name")
         browser_env = dict(session.env, MOZ_CRASHREPORTER_DISABLE="1", HOME=tmp)
-        session.start(browser, case.browser, browser_env)
-        browser_window = session.wait_for_window(
-            "chromium" if case.browser == "chromium" else "firefox", case.browser)
-        if not wait_until(lambda: all("/" + name in server.requested for name in case.images),
-                          60):
-            raise Failure("the browser did not load the page: %s" % server.requested)
+        browser_window = open_page(
+            session, browser, case.browser, browser_env,
+            lambda: all("/" + name in server.requested for name in case.images))
         drop_each_image(session, server, browser_window, home, case.images)
         # The history tree reaches its file when the window closes.
         close_window(session.env["DISPLAY"], kelvo_window)

@@ -151,19 +151,8 @@ class MenuRun:
             self.session.start([self.args.kelvo, "--home", self.home], "kelvo",
                                dict(self.env, QT_QPA_PLATFORM="xcb"))
             self.kelvo_window = self.session.wait_for_window("^ケルボ v", "Kelvo", by="--name")
-        # A browser that hangs at its very first start (seen once in Chromium,
-        # before any request) is started once more.
-        for attempt in (1, 2):
-            browser = self.session.start(self.command, self.args.browser, self.env)
-            self.window = self.session.wait_for_window(
-                "chromium" if self.args.browser == "chromium" else "firefox", self.args.browser)
-            if wait_until(lambda: "/guarded/sunrise.jpg" in self.server.requested, 40):
-                break
-            log("the browser loaded nothing in 40 s (attempt %d)" % attempt)
-            os.killpg(browser.pid, 15)
-            browser.wait(10)
-        else:
-            raise Failure("the browser did not load the page: %s" % self.server.requested)
+        self.window = drop.open_page(self.session, self.command, self.args.browser, self.env,
+                                     lambda: "/guarded/sunrise.jpg" in self.server.requested)
         # The menu lists the destinations once the host has told them.
         if not wait_until(self.host_running, 30):
             raise Failure("the browser did not start Kelvo's host")
