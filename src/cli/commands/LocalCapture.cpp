@@ -13,7 +13,6 @@
 #include "session/SettingsFile.h"
 
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QThread>
 
 namespace kelvo {
@@ -41,19 +40,12 @@ private:
     QTextStream& err_;
 };
 
-// The list as the window reads it at its start.
-void LoadStoredList(DestinationList& list, const SettingsFile& settings, const QString& home) {
-    const bool nori = settings.Boolean(BooleanSetting::ListFileWritten) ||
-                      QFileInfo::exists(DestinationListPath(home));
-    LoadDestinations(list, home, nori, settings.String(StringSetting::DestinationFolder));
-}
-
 // The named destination made current in kelvo.ini, as a click on its row in
 // the window would; a settings file that was not read whole is not written.
 bool ChooseDestination(const QString& name, SettingsFile& settings, bool settingsRead,
                        const QString& home, CurrentDestination& current, QTextStream& err) {
     DestinationList list;
-    LoadStoredList(list, settings, home);
+    LoadStoredDestinations(list, settings, home);
     const int found = list.FindByIdentifier(name);
     if (found < 0) {
         err << NoSuchDestinationText(name) << Qt::endl;
@@ -76,7 +68,7 @@ StoredDestinations ReadStoredDestinations(const QString& home, const QString& pi
     SettingsFile settings(DefaultDestinationFolder(home, picturesDestination));
     settings.Read(SettingsFilePath(home));
     DestinationList list;
-    LoadStoredList(list, settings, home);
+    LoadStoredDestinations(list, settings, home);
     return {list.All(),
             list.FindByIdentifier(settings.String(StringSetting::DestinationIdentifier))};
 }

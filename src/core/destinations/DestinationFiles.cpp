@@ -2,6 +2,7 @@
 
 #include "destinations/DestinationList.h"
 #include "files/FileBytes.h"
+#include "session/SettingsFile.h"
 #include "table/TMlb2.h"
 #include "text/PathText.h"
 #include "text/TextCodec.h"
@@ -91,6 +92,14 @@ DestinationsLoaded LoadDestinations(DestinationList& list, const QString& homeFo
                                .arg(treePath)
                                .arg(outline.invalidLine);
     return loaded;
+}
+
+DestinationsLoaded LoadStoredDestinations(DestinationList& list, const SettingsFile& settings,
+                                          const QString& homeFolder) {
+    const bool nori = settings.Boolean(BooleanSetting::ListFileWritten) ||
+                      QFileInfo::exists(DestinationListPath(homeFolder));
+    return LoadDestinations(list, homeFolder, nori,
+                            settings.String(StringSetting::DestinationFolder));
 }
 
 QString SaveDestinations(const DestinationList& list, const QString& homeFolder) {

@@ -8,6 +8,7 @@
 namespace kelvo {
 
 class DestinationList;
+class SettingsFile;
 
 // "ListView.txt" and "TreeView.txt" in the home folder.
 
@@ -25,6 +26,13 @@ struct DestinationsLoaded {
 // its say in what is reported: a line nested too deep.
 DestinationsLoaded LoadDestinations(DestinationList& list, const QString& homeFolder, bool nori,
                                     const QString& defaultFolder);
+
+// As at start-up, from the settings file: the list file is read once one was
+// written ("NORI"), and also when one is there though the settings were lost,
+// rather than replaced by the default destination at the next close; the
+// default's folder is the current one the settings name.
+DestinationsLoaded LoadStoredDestinations(DestinationList& list, const SettingsFile& settings,
+                                          const QString& homeFolder);
 
 // Shutdown: "ListView.txt" (a failure goes unreported; the old file stays),
 // then "TreeView.txt". Returns "ファイル … を作成できません" when the tree file

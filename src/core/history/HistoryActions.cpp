@@ -93,7 +93,10 @@ void HistoryActions::RefreshListing() {
     listing_->Finish();
     if (sorted_)
         model_.Sort(FSortColumn, !FSortDescending); // the direction of the last click
-    const int row = selected ? FindLine(line.fileName, line.captureTime) : -1;
+    const auto same = [&line](const HistoryLine& listed) {
+        return listed.fileName == line.fileName && listed.captureTime == line.captureTime;
+    };
+    const int row = selected ? FindLine(same) : -1;
     if (row >= 0)
         view_.SelectLine(row);
     else if (selected)
@@ -101,10 +104,9 @@ void HistoryActions::RefreshListing() {
     view_.ScrollTo(scroll);
 }
 
-int HistoryActions::FindLine(const QString& fileName, const QString& captureTime) const {
+int HistoryActions::FindLine(const std::function<bool(const HistoryLine&)>& matches) const {
     for (int row = 0; row < model_.LineCount(); ++row) {
-        const HistoryLine line = model_.Line(row);
-        if (line.fileName == fileName && line.captureTime == captureTime)
+        if (matches(model_.Line(row)))
             return row;
     }
     return -1;
@@ -370,13 +372,11 @@ void HistoryActions::Action2Execute() {
     }
     TreeView1Change(1, listedDay_);
     listing_->Finish();
-    for (int listedRow = 0; listedRow < model_.LineCount(); ++listedRow) {
-        const HistoryLine listed = model_.Line(listedRow);
-        if (listed.fileName == renaming.newName && listed.folder == renaming.folder) {
-            view_.SelectLine(listedRow);
-            break;
-        }
-    }
+    const int renamed = FindLine([&](const HistoryLine& listed) {
+        return listed.fileName == renaming.newName && listed.folder == renaming.folder;
+    });
+    if (renamed >= 0)
+        view_.SelectLine(renamed);
 }
 
 void HistoryActions::Action4Execute() {

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -14,6 +15,7 @@ class BrowserLink;
 class DayListing;
 class FileWatch;
 class HistoryListModel;
+struct HistoryLine;
 class Prompter;
 class RowFilter;
 class SearchRunner;
@@ -118,7 +120,8 @@ public:
 private:
     void StartSearch(std::shared_ptr<const RowFilter> filter);
     void WatchListedDay();
-    int FindLine(const QString& fileName, const QString& captureTime) const;
+    // The first line that matches, or -1.
+    int FindLine(const std::function<bool(const HistoryLine&)>& matches) const;
     void ShowFound(const std::vector<DayMatches>& days);
     void ShowSearchFinished(const QStringList& unreadable);
     QString SelectedDay() const;

@@ -85,9 +85,7 @@ std::optional<HandedOutcome> CaptureHereNumbered(const HandedCapture& capture,
     InstanceLock lock(context.home);
     if (!LockForCapture(lock, context.home, err))
         return std::nullopt;
-    const HandedFile& handed = capture.files.constFirst();
-    DroppedFile file{handed.path, handed.imageAddress};
-    file.pageAddress = handed.pageAddress;
+    const DroppedFile file = DroppedFileOf(capture.files.constFirst());
     std::optional<HandedOutcome> told;
     CaptureHere({context.home,
                  context.picturesDestination,

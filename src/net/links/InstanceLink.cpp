@@ -123,6 +123,12 @@ std::optional<HandedCapture> CompleteRequest(const QByteArray& received) {
 
 } // namespace
 
+DroppedFile DroppedFileOf(const HandedFile& file) {
+    DroppedFile dropped{file.path, file.imageAddress};
+    dropped.pageAddress = file.pageAddress;
+    return dropped;
+}
+
 HandedOutcome HandedOutcomeOf(const DroppedFile& file, const CaptureOutcome& outcome) {
     using Kind = HandedOutcome::Kind;
     const bool saved = outcome.kind == CaptureOutcome::Kind::Saved;

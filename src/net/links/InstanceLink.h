@@ -33,6 +33,9 @@ struct HandedOutcome {
     QString text; // the outcome, or why nothing was saved
 };
 
+// A handed file as the window captures it: the page is the browser's own word.
+DroppedFile DroppedFileOf(const HandedFile& file);
+
 // What a second start is told of a file's capture: saved without its row is
 // a failure, told at the saved path.
 HandedOutcome HandedOutcomeOf(const DroppedFile& file, const CaptureOutcome& outcome);

@@ -120,12 +120,7 @@ AppSession::AppSession(const QString& homeFolder, const QString& picturesDestina
     form1_ = std::make_unique<TForm1>();
     form1_->SetCurrentDestination(&destination_);
     form1_->Panel1->SetModel(&destinations_);
-    // A list file that exists is read even when the settings file was lost,
-    // rather than being replaced by the default destination at the next close.
-    const bool nori = settings_.Boolean(BooleanSetting::ListFileWritten) ||
-                      QFileInfo::exists(DestinationListPath(home_));
-    const DestinationsLoaded loaded =
-        LoadDestinations(destinations_, home_, nori, destination_.CurrentFolder());
+    const DestinationsLoaded loaded = LoadStoredDestinations(destinations_, settings_, home_);
     startupProblems_ << loaded.problems;
     listFileKept_ = loaded.listFileKept;
     // A list the user changes is the user's to write, over a file kept so far.
@@ -349,11 +344,7 @@ void AppSession::ListEdited() {
 // An edited list, and what OK takes, are written at once with the current
 // destination; a failure is told, and the close tries again.
 void AppSession::SaveListAndSettings() {
-    QString problem = WriteDestinationFiles();
-    if (problem.isEmpty())
-        problem = WriteSettingsFile();
-    if (!problem.isEmpty())
-        prompter_->Notice(problem);
+    Tell(Write({&AppSession::WriteDestinationFiles, &AppSession::WriteSettingsFile}));
 }
 
 void AppSession::FormShow() {
@@ -426,11 +417,8 @@ bool AppSession::AcceptHandOvers() {
                     form1_->Panel1->Select(at);
             };
         }
-        for (const HandedFile& file : capture.files) {
-            DroppedFile dropped{file.path, file.imageAddress};
-            dropped.pageAddress = file.pageAddress; // the browser's own word
-            payload.files.append(dropped);
-        }
+        for (const HandedFile& file : capture.files)
+            payload.files.append(DroppedFileOf(file));
         payload.reportOutcome = [report](const DroppedFile& file, const CaptureOutcome& outcome) {
             report(HandedOutcomeOf(file, outcome));
         };
@@ -454,30 +442,32 @@ bool AppSession::FormCloseQuery() {
 }
 
 bool AppSession::FormClose() {
-    const QString problem = SaveEverything();
-    if (!problem.isEmpty())
-        prompter_->Notice(problem);
-    return problem.isEmpty();
+    return Tell(SaveEverything());
 }
 
 bool AppSession::SaveOnClose() {
-    QString problem = WriteDestinationFiles();
-    if (problem.isEmpty())
-        problem = WriteHistoryTree();
-    if (!problem.isEmpty())
-        prompter_->Notice(problem);
-    return problem.isEmpty();
+    return Tell(Write({&AppSession::WriteDestinationFiles, &AppSession::WriteHistoryTree}));
 }
 
 QString AppSession::SaveEverything() {
     StorePlaces();
     settings_.Set(BooleanSetting::ListFileWritten, true); // the lists follow the settings
-    for (const auto write : {&AppSession::WriteSettingsFile, &AppSession::WriteDestinationFiles,
-                             &AppSession::WriteHistoryTree}) {
+    return Write({&AppSession::WriteSettingsFile, &AppSession::WriteDestinationFiles,
+                  &AppSession::WriteHistoryTree});
+}
+
+QString AppSession::Write(std::initializer_list<Writer> writers) {
+    for (const Writer write : writers) {
         if (const QString problem = (this->*write)(); !problem.isEmpty())
             return problem;
     }
     return {};
+}
+
+bool AppSession::Tell(const QString& problem) {
+    if (!problem.isEmpty())
+        prompter_->Notice(problem);
+    return problem.isEmpty();
 }
 
 QString AppSession::WriteSettingsFile() {

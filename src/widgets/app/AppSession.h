@@ -99,6 +99,12 @@ private:
     QString WriteDestinationFiles();
     QString WriteHistoryTree();
     QString SaveEverything();
+    // Runs the writers in order, up to the first that fails: what it could
+    // not write, or nothing.
+    using Writer = QString (AppSession::*)();
+    QString Write(std::initializer_list<Writer> writers);
+    // Tells the user a problem; true when there is none.
+    bool Tell(const QString& problem);
     void ListEdited();
     void SaveListAndSettings();
     void FinishEnding();

@@ -3,6 +3,7 @@
 #include "support/CaptureFakes.h"
 #include "support/EventLoop.h"
 #include "support/Files.h"
+#include "support/TestHome.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -20,13 +21,6 @@ namespace {
 
 using testing::WriteBytes;
 
-QByteArray ListFile(const QStringList& names) {
-    QByteArray text = "\"識別名\";\"保存先フォルダ\"\r\n";
-    for (const QString& name : names)
-        text += ("\"" + name + "\";\"/p/" + name + "/\"\r\n").toUtf8();
-    return text;
-}
-
 QStringList Names(const QByteArray& answer) {
     QStringList names;
     for (const QJsonValue& destination :
@@ -42,7 +36,8 @@ TEST(DestinationWatch, SendsTheListAtOnceAndAgainWhenKelvoWritesIt) {
     QTemporaryDir temp;
     const QString home = temp.path() + "/";
     ASSERT_TRUE(WriteBytes(home + "kelvo.ini", "[Form]\r\nNORI=1\r\n"));
-    ASSERT_TRUE(WriteBytes(home + "ListView.txt", ListFile({"cats"})));
+    ASSERT_TRUE(
+        WriteBytes(home + "ListView.txt", testing::DestinationListText({{"cats", "/p/cats/"}})));
     int toHost[2], fromHost[2];
     ASSERT_EQ(::pipe2(toHost, O_CLOEXEC), 0);
     ASSERT_EQ(::pipe2(fromHost, O_CLOEXEC), 0);
@@ -54,7 +49,9 @@ TEST(DestinationWatch, SendsTheListAtOnceAndAgainWhenKelvoWritesIt) {
     QObject::connect(&watch, &DestinationWatch::Finished, [&](int code) { finished = code; });
     EXPECT_EQ(Names(ReadNativeMessage(fromHost[0]).value_or("")), QStringList{"cats"});
 
-    ASSERT_TRUE(WriteBytes(home + "ListView.txt", ListFile({"cats", "dogs"})));
+    ASSERT_TRUE(
+        WriteBytes(home + "ListView.txt",
+                   testing::DestinationListText({{"cats", "/p/cats/"}, {"dogs", "/p/dogs/"}})));
     std::optional<QByteArray> again;
     ASSERT_TRUE(testing::RunEventsUntil([&] {
         int readable = 0;

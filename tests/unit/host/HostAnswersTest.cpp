@@ -2,6 +2,7 @@
 #include "support/CaptureFakes.h"
 #include "support/Files.h"
 #include "support/Logs.h"
+#include "support/TestHome.h"
 #include "support/Times.h"
 #include "text/PathText.h"
 
@@ -30,10 +31,8 @@ protected:
         dogs = temp.path() + "/dogs/";
         for (const QString& folder : {home, cats, dogs})
             QDir().mkpath(folder);
-        ASSERT_TRUE(
-            WriteBytes(home + "ListView.txt", ("\"識別名\";\"保存先フォルダ\"\r\n\"cats\";\"" +
-                                               cats + "\"\r\n\"dogs\";\"" + dogs + "\"\r\n")
-                                                  .toUtf8()));
+        ASSERT_TRUE(WriteBytes(home + "ListView.txt",
+                               testing::DestinationListText({{"cats", cats}, {"dogs", dogs}})));
         ASSERT_TRUE(WriteBytes(home + "kelvo.ini", ("[Form]\r\nNORI=1\r\nDefSiki=dogs\r\n"
                                                     "DefIndex=1\r\nDefFolder=" +
                                                     dogs + "\r\n")
