@@ -19,6 +19,10 @@ run_packages=(
   qt6-image-formats-plugins libavif-dev
   # glyphs for the window's Japanese texts
   fonts-noto-cjk
+  # the collection's index; search's full case folding
+  libsqlite3-dev libicu-dev
+  # the content hash of every capture, with the processor's SHA instructions
+  libssl-dev
 )
 
 # The tests and benchmarks, besides the above (./test.sh).

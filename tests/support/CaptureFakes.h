@@ -2,12 +2,15 @@
 
 #include "capture/BrowserLink.h"
 #include "capture/CaptureDisplay.h"
+#include "collection/CaptureCollection.h"
 #include "services/Clock.h"
 #include "services/Prompter.h"
 
 #include <QStringList>
 
 #include <deque>
+#include <map>
+#include <vector>
 
 namespace kelvo::testing {
 
@@ -26,6 +29,10 @@ public:
         const ClashChoice choice = clashChoices.front();
         clashChoices.pop_front();
         return choice;
+    }
+    bool ConfirmSameContent(const SameContentFiles& files) override {
+        sameContentAsked.push_back(files);
+        return saveSameContent;
     }
     std::optional<QString> AskSaveAs(const QString& folder, const QString& name) override {
         saveAsAsked << folder + name;
@@ -49,10 +56,30 @@ public:
     bool answerYes = true;
     std::vector<ClashFiles> clashes;
     std::deque<ClashChoice> clashChoices;
+    std::vector<SameContentFiles> sameContentAsked;
+    bool saveSameContent = false;
     QStringList saveAsAsked;
     std::optional<QString> saveAsAnswer;
     QStringList folderPrompts;
     std::optional<QString> folderAnswer;
+};
+
+// Knows what was added to it, by content.
+class FakeCollection : public CaptureCollection {
+public:
+    std::optional<EarlierCapture> SameContent(const std::string& contentHash) override {
+        const auto found = known.find(contentHash);
+        if (found == known.end())
+            return std::nullopt;
+        return found->second;
+    }
+    void Add(const NewCapture& capture) override {
+        added.push_back(capture);
+        known[capture.contentHash] = {capture.savedPath, {}, {}, {}};
+    }
+
+    std::map<std::string, EarlierCapture> known;
+    std::vector<NewCapture> added;
 };
 
 class FixedClock : public Clock {

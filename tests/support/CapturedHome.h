@@ -27,15 +27,37 @@ public:
             CaptureContext{home, prompter, browser, clock, display, history, destination});
     }
 
+    // From now on, captures are checked against the collection and added to
+    // it, following choices.
+    void KeepCollection() {
+        pipeline = std::make_unique<CapturePipeline>(CaptureContext{home,
+                                                                    prompter,
+                                                                    browser,
+                                                                    clock,
+                                                                    display,
+                                                                    history,
+                                                                    destination,
+                                                                    RunHere,
+                                                                    {},
+                                                                    &collection,
+                                                                    &choices});
+    }
+
     // Captures a file of that name and content at the moment, from the page
     // address; returns where it was saved.
     QString Capture(const QString& name, const QDateTime& at, const QString& address = {},
                     const QByteArray& bytes = "picture bytes") {
+        return CaptureWithOutcome(name, at, address, bytes).savedPath;
+    }
+    CaptureOutcome CaptureWithOutcome(const QString& name, const QDateTime& at,
+                                      const QString& address = {},
+                                      const QByteArray& bytes = "picture bytes",
+                                      const QString& imageAddress = {}) {
         const QString source = sources + name;
         WriteBytes(source, bytes);
         clock.now = at;
         browser.pageAddress = address;
-        return pipeline->CaptureFile({source, {}}).savedPath;
+        return pipeline->CaptureFile({source, imageAddress});
     }
 
     QString LogOf(const QDateTime& at) const { return DailyLogPath(home, at); }
@@ -47,6 +69,8 @@ public:
     SilentCaptureDisplay display;
     HistoryTree history;
     CurrentDestination destination{QString()};
+    FakeCollection collection;
+    CaptureChoices choices;
     std::unique_ptr<CapturePipeline> pipeline;
 };
 

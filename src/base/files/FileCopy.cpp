@@ -1,5 +1,6 @@
 #include "files/FileCopy.h"
 
+#include "bytes/Sha256.h"
 #include "files/PathParts.h"
 #include "files/TemporaryFile.h"
 
@@ -28,20 +29,8 @@ bool FolderOfExists(const std::string& target) {
     return ::stat(FolderOf(target).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// Only regular files: a pipe or a device could block or never end. Opened
-// without waiting, so a pipe without a writer is refused rather than waited
-// on; for a regular file O_NONBLOCK changes nothing.
-int OpenRegularFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    struct stat st {};
-    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-bool CopyByReadAndWrite(int from, int to) {
+// Given a hash, the bytes are hashed on their way through.
+bool CopyByReadAndWrite(int from, int to, Sha256* hash = nullptr) {
     std::vector<char> chunk(kChunkSize);
     for (;;) {
         const ssize_t got = ::read(from, chunk.data(), chunk.size());
@@ -49,7 +38,10 @@ bool CopyByReadAndWrite(int from, int to) {
             continue;
         if (got <= 0)
             return got == 0;
-        if (!WriteAll(to, std::string_view(chunk.data(), static_cast<size_t>(got))))
+        const std::string_view bytes(chunk.data(), static_cast<size_t>(got));
+        if (hash)
+            hash->Add(bytes);
+        if (!WriteAll(to, bytes))
             return false;
     }
 }
@@ -138,7 +130,7 @@ CopyResult SourceCopy::Prepare(const std::string& target) {
         auto unnamed = std::make_unique<FileDescriptor>(
             ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
         if (unnamed->Valid()) {
-            if (!CopyContents(from.Get(), unnamed->Get()) || ::fdatasync(unnamed->Get()) != 0)
+            if (!CopyAndHash(from.Get(), unnamed->Get()) || ::fdatasync(unnamed->Get()) != 0)
                 return CopyResult::Failed;
             unnamed_ = std::move(unnamed);
             folder_ = folder;
@@ -148,12 +140,21 @@ CopyResult SourceCopy::Prepare(const std::string& target) {
         // gives the answer.
     }
     auto named = std::make_unique<TemporaryFile>(target);
-    if (!named->Valid() || !CopyContents(from.Get(), named->Get()) ||
-        ::fdatasync(named->Get()) != 0)
+    if (!named->Valid() || !CopyAndHash(from.Get(), named->Get()) || ::fdatasync(named->Get()) != 0)
         return CopyResult::Failed;
     named_ = std::move(named);
     folder_ = folder;
     return CopyResult::Copied;
+}
+
+// Through this process rather than the kernel's copy: the one read of the
+// source gives both the copy and its digest.
+bool SourceCopy::CopyAndHash(int from, int to) {
+    Sha256 hash;
+    if (!CopyByReadAndWrite(from, to, &hash))
+        return false;
+    contentHash_ = hash.Finish();
+    return true;
 }
 
 CopyResult SourceCopy::ReadyFor(const std::string& target) {

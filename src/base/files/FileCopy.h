@@ -42,9 +42,13 @@ public:
     CopyResult ReadyFor(const std::string& target);
     // Whether the copy is made: ReadyFor then only looks for target's folder.
     bool Made() const { return !folder_.empty(); }
+    // The SHA-256 of the bytes copied (32 bytes), taken as they were copied;
+    // empty until the copy is made.
+    const std::string& ContentHash() const { return contentHash_; }
 
 private:
     CopyResult Prepare(const std::string& target);
+    bool CopyAndHash(int from, int to);
     CopyResult PublishUnnamedNoReplace(const std::string& target);
     CopyResult PublishNamedNoReplace(const std::string& target);
     CopyResult PublishUnnamedReplacing(const std::string& target);
@@ -63,6 +67,7 @@ private:
     std::unique_ptr<FileDescriptor> unnamed_;
     std::unique_ptr<TemporaryFile> named_;
     bool published_ = false;
+    std::string contentHash_;
 };
 
 // Whether path leads to something there that is no regular file: a folder, a

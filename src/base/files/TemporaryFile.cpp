@@ -38,6 +38,16 @@ int CreateTemporaryFile(const std::string& path, std::string& tempPath) {
 
 } // namespace
 
+int OpenRegularFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat st {};
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 bool LinkUnnamedFile(int fd, const std::string& path) {
     // /proc names the open file for every user; linking the descriptor itself
     // needs a capability, and serves only where /proc is not mounted.

@@ -24,6 +24,11 @@ private:
 
 bool WriteAll(int fd, std::string_view bytes);
 
+// Opens a regular file for reading; -1 for anything else, which is closed
+// unread: a pipe or a device could block or never end. Opened without
+// waiting, so a pipe without a writer is refused rather than waited on.
+int OpenRegularFile(const std::string& path);
+
 // A replacement keeps the permissions of the file it replaces; a new file gets
 // the umask's, as open() gave it.
 bool KeepModeOf(const std::string& path, int fd);

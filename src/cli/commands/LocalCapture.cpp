@@ -30,6 +30,7 @@ public:
     }
     bool Ask(const QString&) override { return false; }
     ClashChoice ChooseClash(const ClashFiles&) override { return onClash_; }
+    bool ConfirmSameContent(const SameContentFiles&) override { return false; }
     std::optional<QString> AskSaveAs(const QString&, const QString&) override {
         return std::nullopt;
     }

@@ -4,6 +4,7 @@
 #include "capture/CaptureDisplay.h"
 #include "capture/CaptureNames.h"
 #include "destinations/CurrentDestination.h"
+#include "files/SourceAttributes.h"
 #include "logs/CaptureLog.h"
 #include "logs/DayTexts.h"
 #include "logs/HistoryTree.h"
@@ -50,6 +51,10 @@ QString WithoutControlCharacters(const QString& address) {
     return clean;
 }
 
+const QString kNotSavedAsSameText = QStringLiteral("同じ画像を保存済みのため保存しませんでした。");
+const QString kAttributesFailedText =
+    QStringLiteral("取得元のアドレスをファイルに記録できませんでした。");
+
 CaptureOutcome Failure(const QString& text) {
     return {CaptureOutcome::Kind::Failed, {}, text};
 }
@@ -57,7 +62,10 @@ CaptureOutcome Failure(const QString& text) {
 } // namespace
 
 QString CaptureOutcome::Summary() const {
-    return logged ? text : text + QStringLiteral(" ただし、ログに記録できませんでした。");
+    QString summary = text;
+    if (!sameAs.isEmpty())
+        summary += QStringLiteral(" 同じ画像: %1").arg(sameAs);
+    return logged ? summary : summary + QStringLiteral(" ただし、ログに記録できませんでした。");
 }
 
 struct CapturePipeline::Capture {
@@ -68,6 +76,8 @@ struct CapturePipeline::Capture {
     QString cleanName;   // without it: the name saved by default
     QString folder;      // where it goes, ending in the separator
     QString targetPath;
+    QString sameAs;                // the earlier capture of the same bytes
+    bool sameContentAsked = false; // then a taken name asks nothing more
     // Copied once, at the first name tried; every name after reuses it.
     SourceCopy copy;
 };
@@ -149,17 +159,65 @@ CaptureOutcome CapturePipeline::CaptureFile(const DroppedFile& file) {
     capture.targetPath = capture.folder + capture.cleanName;
     if (capture.folder == context_.picturesDestination)
         QDir().mkpath(capture.folder);
+    if (const std::optional<CaptureOutcome> notSaved = CheckSameContent(capture))
+        return *notSaved;
 
     CaptureOutcome outcome;
     const CopyResult copied = PublishUnlessTaken(capture, capture.targetPath);
     if (copied == CopyResult::Copied)
         outcome = Saved(capture, capture.targetPath, kSavedText);
     else if (copied == CopyResult::TargetExists)
-        outcome = ResolveClash(capture);
+        outcome = capture.sameContentAsked ? AutoRename(capture) : ResolveClash(capture);
     else
         return CopyFailed(capture.targetPath, copied);
+    outcome.sameAs = capture.sameAs;
     ShowCountInStatus();
     return outcome;
+}
+
+// Before the copy gets a name: the copy is made first, as its content hash is
+// taken while it is read. Nothing when the capture goes on.
+std::optional<CaptureOutcome> CapturePipeline::CheckSameContent(Capture& capture) {
+    if (!context_.collection)
+        return std::nullopt;
+    const CopyResult made = CopyFor(capture, capture.targetPath);
+    if (made != CopyResult::Copied)
+        return CopyFailed(capture.targetPath, made);
+    const std::optional<EarlierCapture> earlier =
+        context_.collection->SameContent(capture.copy.ContentHash());
+    if (!earlier)
+        return std::nullopt;
+    capture.sameAs = earlier->savedPath;
+    if (SaveSameContent(capture, *earlier))
+        return std::nullopt;
+    return NotSavedAsSame(*earlier);
+}
+
+bool CapturePipeline::SaveSameContent(Capture& capture, const EarlierCapture& earlier) {
+    switch (Choices().sameContent) {
+    case SameContentRule::Save:
+        return true;
+    case SameContentRule::Skip:
+        return false;
+    case SameContentRule::Ask:
+        break;
+    }
+    context_.display.BringToFront();
+    capture.sameContentAsked = true;
+    const bool save = context_.prompter.ConfirmSameContent({earlier, capture.file.path});
+    context_.display.ReassertTopmost();
+    return save;
+}
+
+CaptureOutcome CapturePipeline::NotSavedAsSame(const EarlierCapture& earlier) {
+    context_.display.ShowOutcome(kNotSavedAsSameText);
+    CaptureOutcome outcome{CaptureOutcome::Kind::NotSavedByChoice, {}, kNotSavedAsSameText};
+    outcome.sameAs = earlier.savedPath;
+    return outcome;
+}
+
+CaptureChoices CapturePipeline::Choices() const {
+    return context_.choices ? *context_.choices : CaptureChoices{};
 }
 
 CaptureOutcome CapturePipeline::ResolveClash(Capture& capture) {
@@ -252,7 +310,7 @@ CaptureOutcome CapturePipeline::Saved(const Capture& capture, const QString& sav
     context_.display.ShowCapturedPreview(savedPath);
     lastSavedPath_ = savedPath;
     ++captureCount_;
-    const bool logged = RecordCapture(savedPath, capture.file);
+    const bool logged = RecordCapture(savedPath, capture);
     context_.display.ShowOutcome(text);
     return {CaptureOutcome::Kind::Saved, savedPath, text, logged};
 }
@@ -262,7 +320,8 @@ void CapturePipeline::ShowCountInStatus() {
         context_.display.ShowStatus(QString::number(captureCount_) + QStringLiteral(" 画像取得"));
 }
 
-bool CapturePipeline::RecordCapture(const QString& savedPath, const DroppedFile& file) {
+bool CapturePipeline::RecordCapture(const QString& savedPath, const Capture& capture) {
+    const DroppedFile& file = capture.file;
     captureTime_ = context_.clock.Now();
     const HistoryTree::DayAddition added = context_.history.AddCaptureDayToTree(captureTime_);
     if (added.newMonth)
@@ -272,15 +331,22 @@ bool CapturePipeline::RecordCapture(const QString& savedPath, const DroppedFile&
     // a failure here is met again, and reported, by the save at close.
     if (added.newDay)
         context_.history.Save(HistoryTreeFilePath(context_.homeFolder));
-    // Asked once: the viewer and the log name the same page.
-    lastSourceAddress_ = WithoutControlCharacters(SourceAddressOf(file));
+    // Asked once: the viewer, the log and the file's attributes name the same
+    // page. The best source is the page, else the image's own address.
+    lastPageAddress_ = WithoutControlCharacters(PageAddressOf(file));
+    lastSourceAddress_ =
+        lastPageAddress_.isEmpty() ? WithoutControlCharacters(file.imageAddress) : lastPageAddress_;
     StampCaptureTime(savedPath);
-    return WriteCaptureLog(savedPath, lastSourceAddress_);
+    WriteSourceAttributes(savedPath, file);
+    const bool logged = WriteCaptureLog(savedPath, lastSourceAddress_);
+    if (logged && context_.collection)
+        context_.collection->Add({savedPath, captureTime_, capture.copy.ContentHash()});
+    return logged;
 }
 
-// The best source the drop can give: the page its note names, else the page a
-// browser tells, else the frame the note names, else the image's own address.
-QString CapturePipeline::SourceAddressOf(const DroppedFile& file) {
+// The page its note names, else the page a browser tells, else the frame the
+// note names; empty when the drop tells no page.
+QString CapturePipeline::PageAddressOf(const DroppedFile& file) {
     if (!file.pageAddress.isEmpty())
         return file.pageAddress;
     const QString asked = context_.browser.AskPageAddress();
@@ -292,7 +358,18 @@ QString CapturePipeline::SourceAddressOf(const DroppedFile& file) {
         extensionHintShown_ = true;
         context_.display.ShowHint(kExtensionHintText);
     }
-    return file.imageAddress;
+    return {};
+}
+
+// As a browser marks a download. A file system without attributes is no
+// fault: the log has the source either way.
+void CapturePipeline::WriteSourceAttributes(const QString& savedPath, const DroppedFile& file) {
+    if (!Choices().sourceAttributes)
+        return;
+    const SourceAttributes source{WithoutControlCharacters(file.imageAddress).toStdString(),
+                                  lastPageAddress_.toStdString()};
+    if (kelvo::WriteSourceAttributes(LocalPath(savedPath), source) == AttributesResult::Failed)
+        context_.display.ShowHint(kAttributesFailedText);
 }
 
 void CapturePipeline::StampCaptureTime(const QString& savedPath) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/DropPayload.h"
+#include "collection/CaptureCollection.h"
 #include "files/FileCopy.h"
 #include "services/Prompter.h"
 #include "services/WorkAside.h"
@@ -33,6 +34,11 @@ struct CaptureContext {
     // The pictures folder's Kelvo/: made at the first capture into it, while
     // any other missing folder is the user's to mend.
     QString picturesDestination = {};
+    // The pictures captured before, checked before each copy is named and
+    // told of each capture; none: nothing is checked.
+    CaptureCollection* collection = nullptr;
+    // The settings the capture follows; the defaults when none.
+    const CaptureChoices* choices = nullptr;
 };
 
 struct CaptureOutcome {
@@ -41,6 +47,7 @@ struct CaptureOutcome {
     QString savedPath;
     QString text;       // the outcome shown beside the name, or why nothing was saved
     bool logged = true; // false: saved, but the day's log could not be written
+    QString sameAs;     // an earlier capture of the same bytes, when there is one
 
     // Whether everything the capture was to do was done (or not done by choice).
     bool Complete() const { return kind != Kind::Failed && logged; }
@@ -80,6 +87,9 @@ private:
     DroppedFile Settled(const DroppedFile& file);
     CaptureOutcome NothingToSave();
     CaptureOutcome NotAFile(const QString& path);
+    std::optional<CaptureOutcome> CheckSameContent(Capture& capture);
+    bool SaveSameContent(Capture& capture, const EarlierCapture& earlier);
+    CaptureOutcome NotSavedAsSame(const EarlierCapture& earlier);
     CaptureOutcome ResolveClash(Capture& capture);
     CaptureOutcome ManualRename(Capture& capture);
     CaptureOutcome AutoRename(Capture& capture);
@@ -88,11 +98,14 @@ private:
     CopyResult CopyFor(Capture& capture, const QString& target);
     CaptureOutcome CopyFailed(const QString& target, CopyResult result);
     CaptureOutcome Saved(const Capture& capture, const QString& savedPath, const QString& text);
-    bool RecordCapture(const QString& savedPath, const DroppedFile& file);
-    QString SourceAddressOf(const DroppedFile& file);
+    bool RecordCapture(const QString& savedPath, const Capture& capture);
+    QString PageAddressOf(const DroppedFile& file);
     void StampCaptureTime(const QString& savedPath);
+    void WriteSourceAttributes(const QString& savedPath, const DroppedFile& file);
     bool WriteCaptureLog(const QString& savedPath, const QString& sourceAddress);
     void ShowCountInStatus();
+
+    CaptureChoices Choices() const;
 
     CaptureContext context_;
     OutcomeListener listener_;
@@ -102,6 +115,7 @@ private:
     QString lastSavedPath_;
     QString lastSourceAddress_;
     QDateTime captureTime_;
+    QString lastPageAddress_;
     NoteState lastBrowserNote_ = NoteState::NotFromBrowser;
     bool extensionHintShown_ = false;
 };

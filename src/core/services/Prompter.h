@@ -1,5 +1,7 @@
 #pragma once
 
+#include "collection/CaptureCollection.h"
+
 #include <QString>
 
 #include <optional>
@@ -18,6 +20,13 @@ struct ClashFiles {
     QString cleanName;
 };
 
+// A picture about to be saved again: the earlier capture of the same bytes and
+// the file being captured.
+struct SameContentFiles {
+    EarlierCapture earlier;
+    QString newPath;
+};
+
 // Everything that asks the user something or tells them something. Logic gets
 // one by its constructor; tests pass a scripted one.
 class Prompter {
@@ -29,6 +38,8 @@ public:
     virtual bool Ask(const QString& text) = 0;
     // The clash dialog. Closing it without a button gives DontSave.
     virtual ClashChoice ChooseClash(const ClashFiles& files) = 0;
+    // The same-picture dialog: true for 保存する. Closing it saves nothing.
+    virtual bool ConfirmSameContent(const SameContentFiles& files) = 0;
     // The save dialog for a manual rename; nothing when cancelled.
     virtual std::optional<QString> AskSaveAs(const QString& folder,
                                              const QString& proposedName) = 0;

@@ -1,5 +1,6 @@
 #include "app/QtPrompter.h"
 
+#include "capture/SameContentDialog.h"
 #include "capture/TForm4.h"
 #include "session/ProgramName.h"
 
@@ -10,8 +11,6 @@
 #include <QMessageBox>
 
 namespace kelvo {
-namespace {} // namespace
-
 QtPrompter::QtPrompter(QWidget* parent, TForm4& clashDialog)
     : parent_(parent), clashDialog_(clashDialog) {}
 
@@ -35,6 +34,11 @@ bool QtPrompter::Ask(const QString& text) {
 
 ClashChoice QtPrompter::ChooseClash(const ClashFiles& files) {
     return clashDialog_.Choose(files);
+}
+
+bool QtPrompter::ConfirmSameContent(const SameContentFiles& files) {
+    SameContentDialog dialog(Owner());
+    return dialog.Confirm(files);
 }
 
 std::optional<QString> QtPrompter::AskSaveAs(const QString& folder, const QString& proposedName) {

@@ -16,6 +16,7 @@ public:
     void Notice(const QString& text) override;
     bool Ask(const QString& text) override;
     ClashChoice ChooseClash(const ClashFiles& files) override;
+    bool ConfirmSameContent(const SameContentFiles& files) override;
     std::optional<QString> AskSaveAs(const QString& folder, const QString& proposedName) override;
     std::optional<QString> ChooseFolder(const QString& prompt) override;
     std::optional<QString> AskText(const QString& title, const QString& label,

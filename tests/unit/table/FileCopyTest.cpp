@@ -1,5 +1,7 @@
 #include "files/FileCopy.h"
 
+#include "bytes/Sha256.h"
+
 #include "support/FileReads.h"
 #include "support/StdFiles.h"
 
@@ -136,6 +138,7 @@ TEST_F(FileCopyTest, OneCopyIsOfferedNameAfterNameAndNeverReplacesOne) {
         testing::WriteBytes(dir.File("photo.jpg"), "old");
         testing::WriteBytes(dir.File("photo[1].jpg"), "older");
         fs::create_symlink(dir.File("elsewhere.jpg"), dir.File("photo[2].jpg"));
+        const std::optional<std::string> digest = Sha256OfFile(source);
         testing::FileReads reads(source);
         ASSERT_TRUE(reads.Watching());
         const mode_t previous = ::umask(027);
@@ -147,6 +150,7 @@ TEST_F(FileCopyTest, OneCopyIsOfferedNameAfterNameAndNeverReplacesOne) {
             EXPECT_EQ(copy.PublishNoReplace(dir.File("photo[3].jpg")), CopyResult::Copied);
             // A second name would make two names of one file, stamped together.
             EXPECT_EQ(copy.PublishNoReplace(dir.File("photo[4].jpg")), CopyResult::Failed);
+            EXPECT_EQ(copy.ContentHash(), digest) << "taken in the copy's one read";
         }
         ::umask(previous);
         EXPECT_EQ(reads.Count(), 1);

