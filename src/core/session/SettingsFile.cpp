@@ -1,5 +1,6 @@
 #include "session/SettingsFile.h"
 
+#include "collection/CaptureCollection.h"
 #include "files/FileBytes.h"
 #include "text/PathText.h"
 
@@ -155,6 +156,9 @@ std::span<const SettingKey> SettingKeys() {
         IntegerKey(I::TransparencyLevel, "Form", "TBR1", 0),
         BooleanKey(B::ListFileWritten, "Form", "NORI", false),
         IntegerKey(I::DevToolsPort, "Browser", "DevToolsPort", 9222),
+        IntegerKey(I::SameContentRule, "Collection", "SameImage", int(SameContentRule::Ask),
+                   int(SameContentRule::Ask), int(SameContentRule::Skip)),
+        BooleanKey(B::SourceAttributes, "Collection", "SourceAttributes", true),
     };
     return keys;
 }

@@ -42,13 +42,15 @@ enum class IntegerSetting {
     DestinationIndex,  // the current destination's place in the list
     TransparencyLevel, // the main window's, 0 for opaque
     DevToolsPort,      // the browser's debugging port
+    SameContentRule,   // a SameContentRule: what a picture captured before gets
 };
 enum class BooleanSetting {
     KeptDestinationFlag, // no control of ours shows it; carried from file to file
     ConfirmClose,
     MenuShown,
     TreePaneShown,
-    ListFileWritten, // the destination list comes from its file from now on
+    ListFileWritten,  // the destination list comes from its file from now on
+    SourceAttributes, // saved copies carry their source addresses
 };
 enum class StringSetting {
     DestinationIdentifier,

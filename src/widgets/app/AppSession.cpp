@@ -155,7 +155,7 @@ AppSession::AppSession(const QString& homeFolder, const QString& picturesDestina
     WireDestinationCommands();
     pipeline_ = std::make_unique<CapturePipeline>(
         CaptureContext{home_, *prompter_, browser_, clock_, *form1_, history_, destination_,
-                       RunAsideAndWait, picturesDestination_});
+                       RunAsideAndWait, picturesDestination_, nullptr, &captureChoices_});
     form1_->SetCapture(&intake_, pipeline_.get());
     form1_->ShowCurrentDestination(destination_.CurrentIdentifier(), destination_.CurrentFolder());
     form1_->ClearCaptureInfo();
@@ -215,6 +215,9 @@ void AppSession::ApplyWindowSettings() {
     form2_->SetOpacityHandler([this](int level) { ApplyOpacity(level); });
     form2_->LoadState(keptDestinationFlag_, confirmClose_, transparencyLevel_);
     form2_->LoadDevToolsPort(browser_.Port());
+    captureChoices_ = {SameContentRule(settings_.Integer(IntegerSetting::SameContentRule)),
+                       settings_.Boolean(BooleanSetting::SourceAttributes)};
+    form2_->LoadCaptureChoices(captureChoices_);
     ApplyOpacity(transparencyLevel_);
 }
 
@@ -253,6 +256,8 @@ void AppSession::StoreChoices() {
     if (QFileInfo::exists(DestinationListPath(home_)))
         settings_.Set(BooleanSetting::ListFileWritten, true);
     settings_.Set(IntegerSetting::DevToolsPort, browser_.Port());
+    settings_.Set(IntegerSetting::SameContentRule, int(captureChoices_.sameContent));
+    settings_.Set(BooleanSetting::SourceAttributes, captureChoices_.sourceAttributes);
 }
 
 void AppSession::ApplySecondaryWindowSettings() {
@@ -379,6 +384,7 @@ void AppSession::OpenSettings() {
     if (!accepted) {
         form2_->LoadState(keptDestinationFlag_, confirmClose_, transparencyLevel_);
         form2_->LoadDevToolsPort(browser_.Port());
+        form2_->LoadCaptureChoices(captureChoices_);
         ApplyOpacity(transparencyLevel_);
         return;
     }
@@ -387,6 +393,7 @@ void AppSession::OpenSettings() {
     confirmClose_ = choices.confirmClose;
     transparencyLevel_ = choices.transparencyLevel;
     browser_.SetPort(form2_->DevToolsPort());
+    captureChoices_ = form2_->CaptureChoicesState();
     const int found = destinations_.FindByIdentifier(form2_->DestinationSheet->SelectedText());
     if (found >= 0) {
         destination_.SetIndex(found);

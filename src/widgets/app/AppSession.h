@@ -2,6 +2,7 @@
 
 #include "capture/DirectSave.h"
 #include "capture/DropIntake.h"
+#include "collection/CaptureCollection.h"
 #include "destinations/CurrentDestination.h"
 #include "destinations/DestinationList.h"
 #include "links/DevToolsBrowserLink.h"
@@ -126,6 +127,7 @@ private:
     bool keptDestinationFlag_ = true; // carried only
     bool confirmClose_ = true;
     int transparencyLevel_ = 0;
+    CaptureChoices captureChoices_;
     TrayIcon* tray_ = nullptr; // owned by the main window
     SystemClock clock_;
     DevToolsBrowserLink browser_;

@@ -5,6 +5,8 @@
 #include "destinations/DestinationPage.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -99,9 +101,29 @@ QWidget* TForm2::NewOtherPage() {
     group->addWidget(CheckBox2);
     auto* page = new QVBoxLayout(OtherSheet);
     page->addWidget(GroupBox2);
+    page->addWidget(NewSavingGroup());
     page->addWidget(NewBrowserGroup());
     page->addStretch(1);
     return OtherSheet;
+}
+
+// The rule's entries in SameContentRule's order.
+QWidget* TForm2::NewSavingGroup() {
+    SavingGroup = new QGroupBox(QStringLiteral("画像の保存"), OtherSheet);
+    SavingGroup->setObjectName(QStringLiteral("SavingGroup"));
+    SameContentBox = new QComboBox(SavingGroup);
+    SameContentBox->setObjectName(QStringLiteral("SameContentBox"));
+    SameContentBox->addItems(
+        {QStringLiteral("確認する"), QStringLiteral("保存する"), QStringLiteral("保存しない")});
+    SourceAttributesBox = new QCheckBox(
+        QStringLiteral("保存したファイルに取得元のアドレスを記録する（拡張属性）"), SavingGroup);
+    SourceAttributesBox->setObjectName(QStringLiteral("SourceAttributesBox"));
+    auto* rule = new QFormLayout;
+    rule->addRow(QStringLiteral("同じ画像を保存するとき:"), SameContentBox);
+    auto* group = new QVBoxLayout(SavingGroup);
+    group->addLayout(rule);
+    group->addWidget(SourceAttributesBox);
+    return SavingGroup;
 }
 
 QWidget* TForm2::NewBrowserGroup() {
@@ -161,6 +183,15 @@ void TForm2::ShowExtensionState(NoteState state) {
 
 void TForm2::SetGuideHandler(std::function<void()> handler) {
     guideHandler_ = std::move(handler);
+}
+
+void TForm2::LoadCaptureChoices(const CaptureChoices& choices) {
+    SameContentBox->setCurrentIndex(int(choices.sameContent));
+    SourceAttributesBox->setChecked(choices.sourceAttributes);
+}
+
+CaptureChoices TForm2::CaptureChoicesState() const {
+    return {SameContentRule(SameContentBox->currentIndex()), SourceAttributesBox->isChecked()};
 }
 
 void TForm2::LoadDevToolsPort(int port) {

