@@ -10,10 +10,13 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
+#include <future>
 #include <optional>
 #include <string>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kelvo::testing {
@@ -79,6 +82,31 @@ inline bool MakeUnreadableFile(const QString& path, const QByteArray& bytes) {
     if (file >= 0)
         ::close(file);
     return unreadable;
+}
+
+// Makes path a named pipe, making the folders on the way first.
+inline bool MakePipe(const QString& path) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return ::mkfifo(Native(path).c_str(), 0600) == 0;
+}
+
+// Calls call on a thread of its own; whether it opened the named pipe at path
+// for reading meanwhile. Such an open waits for a writer: the pipe's other end
+// is opened and closed at once, so that the call reads an empty pipe and
+// returns, rather than keeping the test waiting.
+template <typename Call> bool OpensPipeForReading(const QString& path, Call call) {
+    std::future<void> returned = std::async(std::launch::async, call);
+    bool opened = false;
+    while (returned.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready) {
+        // Fails while no reader has the pipe open.
+        const int writer = ::open(Native(path).c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (writer >= 0) {
+            opened = true;
+            ::close(writer);
+        }
+    }
+    returned.get();
+    return opened;
 }
 
 } // namespace kelvo::testing

@@ -183,7 +183,10 @@ QStringList LoggedDays(const QString& homeFolder) {
     const QDir logs(LogsFolderPath(homeFolder));
     for (const QString& month : logs.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         const QDir monthFolder(logs.filePath(month));
-        for (const QString& file : monthFolder.entryList(QDir::Files)) {
+        // Whatever is named as a log, so that a folder or a pipe there is
+        // reported as no log that can be read.
+        for (const QString& file :
+             monthFolder.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
             if (!file.endsWith(QStringLiteral(".txt")))
                 continue;
             const QString day = file.chopped(4);
@@ -207,6 +210,10 @@ struct DayOutcome {
 
 DayOutcome SearchDay(const QString& homeFolder, const QString& day, const RowFilter& filter) {
     const QString path = DayLogPath(homeFolder, day);
+    // A folder or a pipe in the log's place is not opened: a pipe would keep
+    // the search waiting.
+    if (const QFileInfo file(path); !file.isFile())
+        return {std::nullopt, file.exists() ? path : QString()};
     const std::optional<std::string> bytes = ReadFileBytes(LocalPath(path));
     if (!bytes)
         return {std::nullopt, QFileInfo::exists(path) ? path : QString()};

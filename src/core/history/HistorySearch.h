@@ -64,7 +64,8 @@ private:
 };
 
 // The days with a log in the home's Logs folder (Logs/2006年03月/20060315.txt),
-// newest first.
+// newest first; a folder or a pipe named as a log counts, so that a search
+// reports it.
 QStringList LoggedDays(const QString& homeFolder);
 
 struct SearchReport {
@@ -74,9 +75,10 @@ struct SearchReport {
 
 // Reads the logs of the days and hands each day with matches to found, in
 // the order given, until found returns false or cancelled is set. A missing
-// log has no rows; one that cannot be read is passed over and reported. The
-// logs are read on two threads (found is called on this one); the filter's
-// functions must allow that.
+// log has no rows; one that cannot be read, or is no file (a folder, a pipe,
+// never opened), is passed over and reported. The logs are read on two
+// threads (found is called on this one); the filter's functions must allow
+// that.
 SearchReport SearchLogs(const QString& homeFolder, const QStringList& days, const RowFilter& filter,
                         const std::function<bool(DayMatches&&)>& found,
                         const std::atomic<bool>* cancelled = nullptr);

@@ -10,8 +10,13 @@ namespace kelvo {
 
 DayLog DayLog::Read(const QString& path) {
     DayLog log;
-    if (!QFileInfo(path).isFile())
+    const QFileInfo file(path);
+    if (!file.isFile()) {
+        // A folder or a pipe in the log's place is not opened: a pipe would
+        // keep the reading waiting.
+        log.unreadable_ = file.exists();
         return log;
+    }
     if (!LoadCaptureLog(path, log.table_)) {
         log.unreadable_ = true;
         log.table_.Clear();

@@ -23,12 +23,13 @@ enum HistoryColumn {
 // program is converted from Shift-JIS once, as it is read).
 class DayLog {
 public:
-    // A missing or unreadable log reads as a log without rows.
+    // A missing or unreadable log reads as a log without rows; so does what
+    // is no file (a folder, a pipe, a socket), which is never opened.
     static DayLog Read(const QString& path);
     // The same from the bytes read from path.
     static DayLog FromBytes(const QString& path, std::string_view bytes);
 
-    // The log exists but is no table the store can read.
+    // The log exists but is no file, or no table the store can read.
     bool Unreadable() const { return unreadable_; }
     int RowCount() const { return table_.RowCount(); }
     // The value in a row (from 0) of a history column; empty when the log

@@ -1,17 +1,19 @@
 #include "text/SearchFold.h"
 
-#include <QChar>
-#include <QString>
+#include <unicode/bytestream.h>
+#include <unicode/normalizer2.h>
+#include <unicode/stringpiece.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
-#include <unordered_map>
 
 namespace kelvo {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
+constexpr std::string_view kReplacementUtf8 = "\xEF\xBF\xBD";
 
 constexpr std::array<char, 128> AsciiLower() {
     std::array<char, 128> lower{};
@@ -51,51 +53,46 @@ char32_t DecodeAt(std::string_view text, size_t& at, bool& valid) {
     return cp;
 }
 
-void AppendUtf8(char32_t cp, std::string& out) {
-    if (cp < 0x80) {
-        out.push_back(char(cp));
-    } else if (cp < 0x800) {
-        out.push_back(char(0xC0 | (cp >> 6)));
-        out.push_back(char(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(char(0xE0 | (cp >> 12)));
-        out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(char(0xF0 | (cp >> 18)));
-        out.push_back(char(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (cp & 0x3F)));
-    }
+// NFKC_Casefold; ICU builds it into its data, so it is missing only when
+// memory is.
+const icu::Normalizer2* Folding() {
+    static const icu::Normalizer2* const folding = [] {
+        UErrorCode error = U_ZERO_ERROR;
+        const icu::Normalizer2* instance = icu::Normalizer2::getNFKCCasefoldInstance(error);
+        return U_SUCCESS(error) ? instance : nullptr;
+    }();
+    return folding;
 }
 
-// Joins the character before it under NFKC: a combining mark, the half-width
-// voiced marks, a Hangul letter (letters compose into a syllable).
-bool Joins(char32_t cp) {
-    if (cp >= 0x30A0 && cp <= 0x9FFF) // katakana to ideographs, the most often asked
-        return cp >= 0x3131 && cp <= 0x318E;
-    return cp == 0xFF9E || cp == 0xFF9F || (cp >= 0x1160 && cp <= 0x11FF) ||
-           (cp >= 0x3131 && cp <= 0x318E) || (cp >= 0xFFA0 && cp <= 0xFFDC) || QChar::isMark(cp);
+// Whether the fold joins nothing before this character to it, so that the
+// text before it and from it fold apart (no mark, voiced mark, Hangul vowel
+// or soft hyphen).
+bool StartsAfresh(char32_t cp) {
+    const icu::Normalizer2* folding = Folding();
+    return !folding || folding->hasBoundaryBefore(UChar32(cp));
 }
 
-// Characters NFKC and case folding leave as they are: kana, ideographs and
-// the Japanese punctuation most texts hold.
+// The same for the character at text[at]: ASCII does, and bytes that are no
+// UTF-8, which fold as U+FFFD.
+bool StartsAfreshAt(std::string_view text, size_t at) {
+    if (at >= text.size() || static_cast<unsigned char>(text[at]) < 0x80)
+        return true;
+    bool valid = true;
+    const char32_t cp = DecodeAt(text, at, valid);
+    return !valid || StartsAfresh(cp);
+}
+
+// Characters the fold leaves as they are, and that start afresh: kana,
+// ideographs and the Japanese punctuation most texts hold.
 bool FoldsToItself(char32_t cp) {
     return (cp >= 0x3041 && cp <= 0x3096) || (cp >= 0x30A1 && cp <= 0x30FE) ||
            (cp >= 0x4E00 && cp <= 0x9FFF) || (cp >= 0x3400 && cp <= 0x4DBF) || cp == 0x3001 ||
            cp == 0x3002 || cp == 0x300C || cp == 0x300D;
 }
 
-// Whether a character that joins the one before starts at text[at].
-bool JoinerAt(std::string_view text, size_t at) {
-    if (at >= text.size() || static_cast<unsigned char>(text[at]) < 0x80)
-        return false;
-    bool valid = true;
-    return Joins(DecodeAt(text, at, valid));
-}
-
 // How many bytes from at are kana and ideographs (three bytes each, from E3
-// to E9), which fold to themselves, but for the last one when a mark follows.
+// to E9), which fold to themselves, but for the last one when a voiced mark
+// follows.
 size_t KanaAndIdeographs(std::string_view text, size_t at) {
     size_t end = at;
     while (end + 3 <= text.size()) {
@@ -108,34 +105,54 @@ size_t KanaAndIdeographs(std::string_view text, size_t at) {
             break;
         end += 3;
     }
-    if (end > at && JoinerAt(text, end))
+    if (end > at && !StartsAfreshAt(text, end))
         end -= 3;
     return end - at;
 }
 
-// The rest, through Qt, remembered: a history repeats few such characters.
-const std::string& FoldedByQt(const std::u32string& cluster) {
-    thread_local std::unordered_map<std::u32string, std::string> folded;
-    if (const auto found = folded.find(cluster); found != folded.end())
-        return found->second;
-    if (folded.size() > 4096)
-        folded.clear();
-    const QString text = QString::fromUcs4(cluster.data(), qsizetype(cluster.size()));
-    const QByteArray bytes = text.normalized(QString::NormalizationForm_KC).toCaseFolded().toUtf8();
-    return folded.emplace(cluster, bytes.toStdString()).first->second;
+// A piece of valid UTF-8 folded; copied as it is should ICU fail, rather
+// than lost.
+void AppendFoldedPiece(std::string_view piece, std::string& out) {
+    const icu::Normalizer2* folding = Folding();
+    const size_t before = out.size();
+    UErrorCode error = U_ZERO_ERROR;
+    if (folding) {
+        icu::StringByteSink<std::string> sink(&out);
+        folding->normalizeUTF8(0, icu::StringPiece(piece.data(), int32_t(piece.size())), sink,
+                               nullptr, error);
+    }
+    if (!folding || U_FAILURE(error)) {
+        out.resize(before);
+        out.append(piece);
+    }
 }
 
-void FoldCluster(const std::u32string& cluster, std::string& out) {
-    if (cluster.size() == 1) {
-        const char32_t cp = cluster[0];
-        if (cp < 0x80)
-            return out.push_back(kAsciiLower[cp]);
-        if (FoldsToItself(cp))
-            return AppendUtf8(cp, out);
-        if (cp >= 0xFF01 && cp <= 0xFF5E) // full-width ASCII
-            return out.push_back(kAsciiLower[cp - 0xFEE0]);
+// Folds through ICU the text from at up to the next character a faster path
+// takes (ASCII, kana, ideographs), or up to bytes that are no UTF-8; how many
+// bytes it took. Bytes that are no UTF-8 at at give one U+FFFD and clear
+// valid.
+size_t AppendFoldedByIcu(std::string_view text, size_t at, std::string& out, bool& valid) {
+    size_t end = at;
+    bool firstValid = true;
+    if (static_cast<unsigned char>(text[at]) < 0x80)
+        ++end;
+    else
+        DecodeAt(text, end, firstValid);
+    if (!firstValid) {
+        valid = false;
+        out.append(kReplacementUtf8);
+        return end - at;
     }
-    out += FoldedByQt(cluster);
+    while (end < text.size() && static_cast<unsigned char>(text[end]) >= 0x80) {
+        size_t next = end;
+        bool nextValid = true;
+        const char32_t cp = DecodeAt(text, next, nextValid);
+        if (!nextValid || FoldsToItself(cp))
+            break;
+        end = next;
+    }
+    AppendFoldedPiece(text.substr(at, end - at), out);
+    return end - at;
 }
 
 constexpr uint64_t kHighBits = 0x8080808080808080ull;
@@ -152,8 +169,8 @@ uint64_t LoweredAscii(uint64_t bytes) {
     return bytes | (upper >> 2);
 }
 
-// Appends the plain ASCII from at, lowered, but for its last byte when more
-// follows (a mark would join it); how many bytes it took.
+// Appends the plain ASCII from at, lowered, but for its last byte when what
+// follows joins it (a mark); how many bytes it took.
 size_t AppendAsciiRun(std::string_view text, size_t at, std::string& out) {
     size_t end = at;
     uint64_t bytes;
@@ -165,7 +182,7 @@ size_t AppendAsciiRun(std::string_view text, size_t at, std::string& out) {
     }
     while (end < text.size() && static_cast<unsigned char>(text[end]) < 0x80)
         ++end;
-    if (end < text.size() && end > at)
+    if (end > at && !StartsAfreshAt(text, end))
         --end;
     const size_t length = end - at;
     const size_t first = out.size();
@@ -187,41 +204,18 @@ size_t AppendAsciiRun(std::string_view text, size_t at, std::string& out) {
 bool AppendSearchFolded(std::string_view utf8, std::string& out) {
     bool valid = true;
     out.reserve(out.size() + utf8.size());
-    std::u32string cluster;
     size_t at = 0;
     while (at < utf8.size()) {
         at += AppendAsciiRun(utf8, at, out);
         if (at == utf8.size())
             break;
-        const size_t start = at;
-        const auto byte = static_cast<unsigned char>(utf8[at]);
         // Most of what is not ASCII: copied a run at a time.
         if (const size_t run = KanaAndIdeographs(utf8, at); run > 0) {
             out.append(utf8.substr(at, run));
             at += run;
             continue;
         }
-        if (byte < 0x80 &&
-            (at + 1 == utf8.size() || static_cast<unsigned char>(utf8[at + 1]) < 0x80)) {
-            out.push_back(kAsciiLower[byte]);
-            ++at;
-            continue;
-        }
-        const char32_t first = byte < 0x80 ? char32_t(utf8[at++]) : DecodeAt(utf8, at, valid);
-        cluster.assign(1, first);
-        while (at < utf8.size() && static_cast<unsigned char>(utf8[at]) >= 0x80) {
-            size_t next = at;
-            const char32_t cp = DecodeAt(utf8, next, valid);
-            if (!Joins(cp))
-                break;
-            cluster.push_back(cp);
-            at = next;
-        }
-        // Kana and ideographs, the most of what is not ASCII, are copied.
-        if (cluster.size() == 1 && FoldsToItself(first))
-            out.append(utf8.substr(start, at - start));
-        else
-            FoldCluster(cluster, out);
+        at += AppendFoldedByIcu(utf8, at, out, valid);
     }
     return valid;
 }

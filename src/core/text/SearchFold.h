@@ -6,11 +6,14 @@
 
 namespace kelvo {
 
-// Text as search compares it: NFKC, then case-folded, so that full-width and
-// half-width forms and upper and lower case meet (ﾊﾞｲﾄ, バイト; ABC, ａｂｃ).
-// UTF-8 in and out. A character is folded with the combining marks that follow
-// it, so a folded text is the folded texts of its pieces, cut anywhere but
-// before a mark. Bytes that are no UTF-8 fold as U+FFFD, and make it false.
+// Text as search compares it: NFKC_Casefold (Unicode's, through ICU), so
+// that full-width and half-width forms, ligatures and upper and lower case
+// meet (ﾊﾞｲﾄ, バイト; ABC, ａｂｃ; ﬁle, file; Straße, STRASSE), and invisible
+// characters (a soft hyphen, a zero-width space) are dropped. UTF-8 in and out.
+// A folded text is the folded texts of its pieces, cut anywhere but before a
+// character that joins the one before it (a combining mark, a voiced mark, a
+// Hangul vowel). Bytes that are no UTF-8 fold as U+FFFD, and make it false.
+// ASCII, kana and ideographs are folded without ICU.
 bool AppendSearchFolded(std::string_view utf8, std::string& out);
 std::string SearchFolded(std::string_view utf8);
 

@@ -1,6 +1,7 @@
 #include "commands/HistoryCommand.h"
 #include "commands/CommandOutput.h"
 #include "support/CapturedHome.h"
+#include "support/Files.h"
 #include "support/Logs.h"
 #include "support/Times.h"
 
@@ -232,6 +233,35 @@ TEST_F(HistorySearchCommandTest, AnUnreadableLogIsNamedAndTheOthersAreStillSearc
     EXPECT_EQ(fileCode, 1);
     EXPECT_EQ(output, april);
     EXPECT_EQ(errors, "kelvo history: cannot read " + log + "\n");
+}
+
+TEST_F(HistorySearchCommandTest, ALogThatIsNoFileIsNamedAsUnreadable) {
+    const QString log = captured.home + "Logs/2006年03月/20060331.txt";
+    const QString april =
+        "20060401\tc.gif\t2006/04/01 00:00:01\t壁紙\t\t" + captured.pictures + "\n";
+    const QString named = "kelvo history: cannot read " + log + "\n";
+    ASSERT_TRUE(QFile::remove(log));
+    ASSERT_TRUE(QDir().mkpath(log));
+    EXPECT_EQ(Run({"20060331"}), 1);
+    EXPECT_EQ(errors, named);
+    EXPECT_EQ(Run({"--find", "壁紙"}), 1);
+    EXPECT_EQ(output, april);
+    EXPECT_EQ(errors, named);
+
+    ASSERT_TRUE(QDir().rmdir(log));
+    ASSERT_TRUE(testing::MakePipe(log));
+    int dayCode = 0, findCode = 0;
+    QString dayErrors;
+    EXPECT_FALSE(testing::OpensPipeForReading(log, [&] {
+        dayCode = Run({"20060331"});
+        dayErrors = errors;
+        findCode = Run({"--find", "壁紙"});
+    }));
+    EXPECT_EQ(dayCode, 1);
+    EXPECT_EQ(dayErrors, named);
+    EXPECT_EQ(findCode, 1);
+    EXPECT_EQ(output, april);
+    EXPECT_EQ(errors, named);
 }
 
 } // namespace

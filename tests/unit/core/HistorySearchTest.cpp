@@ -108,6 +108,13 @@ TEST_F(HistorySearchTest, EveryWordMustOccurInASearchedValueOtherThanTheTime) {
     }
 }
 
+TEST_F(HistorySearchTest, WordsMeetTheirFullCaseFoldsAndLigatures) {
+    Capture(At(2006, 3, 15, 10, 0, 0), "Straße.jpg", "ﬁle", "", "/pics/");
+    const Lines found{"20060315 Straße.jpg in /pics/"};
+    EXPECT_EQ(Found(WordFilter("strasse")), found);
+    EXPECT_EQ(Found(WordFilter("STRAẞE file")), found);
+}
+
 TEST_F(HistorySearchTest, AWordWithAQuoteIsComparedWithTheValueNotTheLogsDoubledQuotes) {
     Capture(At(2006, 3, 15, 10, 0, 0), "say \"cheese\".jpg", "壁紙", "", "/pics/");
     const Lines saved{"20060315 say \"cheese\".jpg in /pics/"};
@@ -188,9 +195,12 @@ TEST_F(HistorySearchTest, LoggedDaysAreTheDayLogsInTheirOwnMonthsNewestFirst) {
           "2006年03月/20060315.TXT", "2006年03月/20060415.txt", "backup/20060318.txt",
           "20060319.txt"})
         ASSERT_TRUE(testing::WriteBytesMakingFolders(home + "Logs/" + other, kHeader));
+    // Named as logs, so that a search reports them as none it can read.
     ASSERT_TRUE(QDir().mkpath(home + "Logs/2006年03月/20060320.txt"));
+    ASSERT_TRUE(testing::MakePipe(home + "Logs/2006年03月/20060321.txt"));
 
-    EXPECT_EQ(Texts(LoggedDays(home)), Lines({"20060401", "20060315", "20060301", "20051231"}));
+    EXPECT_EQ(Texts(LoggedDays(home)),
+              Lines({"20060401", "20060321", "20060320", "20060315", "20060301", "20051231"}));
     EXPECT_TRUE(LoggedDays(root + "nobody/").isEmpty());
 }
 
@@ -266,19 +276,24 @@ TEST_F(HistorySearchTest, AnUnreadableLogIsPassedOverAndReported) {
     Capture(At(2006, 3, 15, 10, 0, 0), "a.jpg", "壁紙", "", "/pics/");
     const QString folderLog = DayLogPath(home, "20060316");
     ASSERT_TRUE(QDir().mkpath(folderLog));
+    const QString pipeLog = DayLogPath(home, "20060319");
+    ASSERT_TRUE(testing::MakePipe(pipeLog));
     const QString lockedLog = DayLogPath(home, "20060317");
     if (!testing::MakeUnreadableFile(lockedLog, kHeader))
         GTEST_SKIP() << "no log could be made unreadable";
 
     QStringList found;
-    const SearchReport report = SearchLogs(home, {"20060318", "20060317", "20060316", "20060315"},
-                                           WordFilter("jpg"), [&](DayMatches&& matches) {
-                                               found << matches.day;
-                                               return true;
-                                           });
+    SearchReport report;
+    EXPECT_FALSE(testing::OpensPipeForReading(pipeLog, [&] {
+        report = SearchLogs(home, {"20060319", "20060318", "20060317", "20060316", "20060315"},
+                            WordFilter("jpg"), [&](DayMatches&& matches) {
+                                found << matches.day;
+                                return true;
+                            });
+    }));
     EXPECT_EQ(Texts(found), Lines{"20060315"});
-    EXPECT_EQ(Texts(report.unreadable), Texts({lockedLog, folderLog}));
-    EXPECT_EQ(report.daysRead, 4);
+    EXPECT_EQ(Texts(report.unreadable), Texts({pipeLog, lockedLog, folderLog}));
+    EXPECT_EQ(report.daysRead, 5);
 }
 
 // A search's lines in the history list, lines of several days at once.
