@@ -1,12 +1,6 @@
 #include "bytes/Sha256.h"
 
-#include "files/TemporaryFile.h"
-
 #include <openssl/evp.h>
-
-#include <cerrno>
-#include <unistd.h>
-#include <vector>
 
 namespace kelvo {
 
@@ -31,24 +25,6 @@ std::string Sha256::Finish() {
     EVP_DigestFinal_ex(state_->context, digest, &size);
     EVP_DigestInit_ex(state_->context, EVP_sha256(), nullptr);
     return std::string(reinterpret_cast<const char*>(digest), size);
-}
-
-std::optional<std::string> Sha256OfFile(const std::string& path) {
-    FileDescriptor file(OpenRegularFile(path));
-    if (!file.Valid())
-        return std::nullopt;
-    Sha256 hash;
-    std::vector<char> chunk(size_t{1} << 20);
-    for (;;) {
-        const ssize_t got = ::read(file.Get(), chunk.data(), chunk.size());
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return std::nullopt;
-        if (got == 0)
-            return hash.Finish();
-        hash.Add(std::string_view(chunk.data(), static_cast<size_t>(got)));
-    }
 }
 
 } // namespace kelvo

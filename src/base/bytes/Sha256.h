@@ -1,7 +1,6 @@
 #pragma once
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,9 +23,5 @@ private:
     struct State;
     std::unique_ptr<State> state_;
 };
-
-// The digest of a regular file's bytes, read once; nothing when it cannot be
-// read whole (or is no regular file: a pipe is never waited on).
-std::optional<std::string> Sha256OfFile(const std::string& path);
 
 } // namespace kelvo

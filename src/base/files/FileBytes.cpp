@@ -1,5 +1,7 @@
 #include "files/FileBytes.h"
 
+#include "bytes/Sha256.h"
+
 #include "files/TemporaryFile.h"
 
 #include <algorithm>
@@ -159,6 +161,24 @@ std::string_view FileBlocks::Next() {
             failed_ = true;
             return {};
         }
+    }
+}
+
+std::optional<std::string> Sha256OfFile(const std::string& path) {
+    FileDescriptor file(OpenRegularFile(path));
+    if (!file.Valid())
+        return std::nullopt;
+    Sha256 hash;
+    std::vector<char> chunk(size_t{1} << 20);
+    for (;;) {
+        const ssize_t got = ::read(file.Get(), chunk.data(), chunk.size());
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return std::nullopt;
+        if (got == 0)
+            return hash.Finish();
+        hash.Add(std::string_view(chunk.data(), static_cast<size_t>(got)));
     }
 }
 

@@ -11,6 +11,10 @@ namespace kelvo {
 // The whole file, or nothing when it cannot be opened or read.
 std::optional<std::string> ReadFileBytes(const std::string& path);
 
+// The SHA-256 of a regular file's bytes (32 bytes), read once; nothing when it
+// cannot be read whole, or is no regular file (a pipe is never waited on).
+std::optional<std::string> Sha256OfFile(const std::string& path);
+
 // Hands a file over a block at a time, through one reused buffer, so a large
 // file is read without a copy of its own in memory.
 class FileBlocks {

@@ -1,6 +1,7 @@
 #include "files/FileCopy.h"
 
 #include "bytes/Sha256.h"
+#include "files/FileBytes.h"
 
 #include "support/FileReads.h"
 #include "support/StdFiles.h"

@@ -1,4 +1,5 @@
 #include "bytes/Sha256.h"
+#include "files/FileBytes.h"
 
 #include "support/StdFiles.h"
 
