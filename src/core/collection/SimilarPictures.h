@@ -15,7 +15,8 @@ inline int HashDistance(PictureHash a, PictureHash b) {
 }
 
 // Pictures whose hashes differ in at most this many bits are told as similar.
-inline constexpr int kSimilarDistance = 10;
+// Not 10: then 0.2% of 10,000 unrelated pictures match another (kelvo_picture_hash_bench).
+inline constexpr int kSimilarDistance = 9;
 
 inline bool LookSimilar(PictureHash a, PictureHash b) {
     return HashDistance(a, b) <= kSimilarDistance;
