@@ -14,6 +14,12 @@
 #     when its generation is expected under 30 s) against cat of every log,
 #     the time to the first results, and the search's peak memory against
 #     the history's size on disk;
+#   - the collection's index at 200,000 captures: an exact-content and a
+#     similar lookup; the first indexing of 20,000 small pictures against
+#     sha256sum and decoding them;
+#   - the picture hash: the share of edited copies (half size, JPEG quality
+#     70, WebP, cropped) still similar, the share of 10,000 unrelated pictures
+#     matching another, and the time to hash a 1600 x 1200 JPEG;
 #   - a 24-megapixel JPEG dropped on the window: the longest time the window
 #     does not answer, against decoding it on the UI thread;
 #   - a 5 MB JPEG saved from the browser's menu, from the command to the log
@@ -36,7 +42,8 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKELVO_BENCH=O
     -DKELVO_TESTS=ON ${KELVO_CMAKE_ARGS:-} >/dev/null
 cmake --build "$build" --target kelvo_table_bench kelvo_capture_bench \
     kelvo_capture_log_bench kelvo_history_bench kelvo_history_listing_bench \
-    kelvo_history_search_bench kelvo kelvo_make_jpeg kelvo_window_drop_bench kelvo-browser-host
+    kelvo_history_search_bench kelvo_collection_index_bench kelvo kelvo_make_jpeg \
+    kelvo_picture_hash_bench kelvo_window_drop_bench kelvo-browser-host
 
 echo "== table store"
 
@@ -117,6 +124,12 @@ echo "== listing a large day"
 echo
 echo "== searching five years of history"
 "$build/tests/bench/kelvo_history_search_bench"
+echo
+echo "== the collection's index"
+"$build/tests/bench/kelvo_collection_index_bench"
+echo
+echo "== the picture hash"
+"$build/tests/bench/kelvo_picture_hash_bench"
 echo
 echo "== a 24-megapixel JPEG dropped on the window"
 QT_QPA_PLATFORM=offscreen "$build/tests/bench/kelvo_window_drop_bench" 5 2>/dev/null
