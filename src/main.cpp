@@ -69,9 +69,11 @@ int RunCapture(const QStringList& args, const QString& homeOption, QTextStream& 
     const QString home = kelvo::ResolveHomeFolder(
         homeOption, QCoreApplication::applicationDirPath(), kelvo::HomeUse::ReadOnly);
     const kelvo::SystemClock clock;
+    QTextStream in(stdin);
     return kelvo::RunCaptureCommand(
         args, home, kelvo::PicturesDestinationFolder(kelvo::DesktopPicturesFolder()), clock, out,
-        err, [&](const QStringList& files, QTextStream& handedOut) {
+        err,
+        [&](const QStringList& files, QTextStream& handedOut) {
             const auto print = [&handedOut](const kelvo::HandedOutcome& outcome) {
                 kelvo::PrintCaptureLine(handedOut, outcome.path, outcome.text);
             };
@@ -79,7 +81,8 @@ int RunCapture(const QStringList& args, const QString& homeOption, QTextStream& 
             for (const QString& file : files)
                 capture.files.append({file});
             return kelvo::HandOverCapture(home, capture, print, err);
-        });
+        },
+        &in);
 }
 
 int RunHistory(const QStringList& args, const QString& homeOption, QTextStream&, QTextStream& err) {

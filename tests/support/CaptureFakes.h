@@ -75,7 +75,7 @@ public:
     }
     void Add(const NewCapture& capture) override {
         added.push_back(capture);
-        known[capture.contentHash] = {capture.savedPath, {}, {}, {}};
+        known[capture.contentHash] = capture.AsEarlier();
     }
 
     std::map<std::string, EarlierCapture> known;

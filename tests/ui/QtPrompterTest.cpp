@@ -1,6 +1,7 @@
 #include "app/QtPrompter.h"
 #include "app/ApplicationSetup.h"
 #include "capture/TForm4.h"
+#include "support/Modal.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -18,29 +19,7 @@
 namespace kelvo {
 namespace {
 
-// Runs inspect on the next modal window once it shows, then closes it; a box
-// that never shows fails the test instead of hanging it.
-void WhenNextModalShows(const std::function<void(QWidget*)>& inspect) {
-    QWidget* const before = QApplication::activeModalWidget();
-    auto* poll = new QTimer;
-    poll->setInterval(10);
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(poll, &QTimer::timeout, [=] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal && modal != before && modal->isVisible()) {
-            poll->deleteLater();
-            inspect(modal);
-            if (auto* dialog = qobject_cast<QDialog*>(modal); dialog && dialog->isVisible())
-                dialog->reject();
-        } else if (++*tries > 500) {
-            poll->deleteLater();
-            QTest::qFail("no modal window showed", __FILE__, __LINE__);
-            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-                dialog->reject();
-        }
-    });
-    poll->start();
-}
+using testing::WhenNextModalShows;
 
 QStringList ButtonTexts(QWidget* window) {
     QStringList texts;

@@ -15,8 +15,23 @@ enum ExitCode { kDone = 0, kNotAllSaved = 1 };
 
 struct Options {
     ClashChoice onClash = ClashChoice::DontSave;
+    SameContentRule onSameContent = SameContentRule::Save;
     QStringList files;
 };
+
+QString ParseSameContentRule(const QString& value, SameContentRule& rule) {
+    static const std::pair<const char*, SameContentRule> kRules[] = {
+        {"ask", SameContentRule::Ask},
+        {"save", SameContentRule::Save},
+        {"skip", SameContentRule::Skip}};
+    for (const auto& [name, named] : kRules) {
+        if (value == QLatin1String(name)) {
+            rule = named;
+            return {};
+        }
+    }
+    return QStringLiteral("--on-duplicate takes ask, save or skip, not \"%1\"").arg(value);
+}
 
 // What is wrong with the arguments, or nothing. An option Kelvo does not
 // know is a mistake, not a file; after "--" every argument is a file.
@@ -36,11 +51,29 @@ QString ParseOptions(const QStringList& args, Options& options) {
                 options.onClash = ClashChoice::AutoRename;
             else if (value != QLatin1String("skip"))
                 return QStringLiteral("--on-clash takes auto or skip, not \"%1\"").arg(value);
+        } else if (arg == QLatin1String("--on-duplicate")) {
+            if (++at >= args.size())
+                return QStringLiteral("--on-duplicate needs a value: ask, save or skip");
+            if (QString problem = ParseSameContentRule(args.at(at), options.onSameContent);
+                !problem.isEmpty())
+                return problem;
         } else {
             return QStringLiteral("unknown option %1").arg(arg);
         }
     }
     return options.files.isEmpty() ? QStringLiteral("no file given") : QString();
+}
+
+// A question on the terminal; only an answer starting with y saves.
+std::function<bool(const SameContentFiles&)> AskOn(QTextStream* in, QTextStream& err) {
+    if (!in)
+        return {};
+    return [in, &err](const SameContentFiles& files) {
+        err << files.newPath << ": the same picture as " << files.earlier.savedPath << " (captured "
+            << files.earlier.captureTime << "). Save it again? [y/N] " << Qt::flush;
+        const QString answer = in->readLine().trimmed();
+        return answer.startsWith(u'y', Qt::CaseInsensitive);
+    };
 }
 
 QList<DroppedFile> FilesOf(const QStringList& paths) {
@@ -63,11 +96,15 @@ void PrintCaptureLine(QTextStream& out, const QString& path, const QString& text
 
 QString CaptureCommandUsage() {
     return QStringLiteral(
-        "Usage: kelvo [--home DIR] capture [--on-clash auto|skip] [--] FILE...\n"
+        "Usage: kelvo [--home DIR] capture [--on-clash auto|skip]\n"
+        "                               [--on-duplicate ask|save|skip] [--] FILE...\n"
         "\n"
         "Captures the files into the current destination as a drop would: copied\n"
         "without replacing anything, stamped, logged and added to the history.\n"
         "A name that is taken is skipped (skip, the default) or numbered (auto).\n"
+        "A file whose bytes were captured before is saved again (save, the\n"
+        "default), skipped (skip), or asked about on the terminal (ask); its line\n"
+        "names the earlier file either way.\n"
         "When a Kelvo window works on the same home, the files are handed to it\n"
         "and captured there as a drop; the window then asks about taken names.\n"
         "Prints one line per file: the saved path and the outcome, or why it was\n"
@@ -78,7 +115,7 @@ QString CaptureCommandUsage() {
 
 int RunCaptureCommand(const QStringList& argsAfterCapture, const QString& homeFolder,
                       const QString& picturesDestination, const Clock& clock, QTextStream& out,
-                      QTextStream& err, const HandOver& handOver) {
+                      QTextStream& err, const HandOver& handOver, QTextStream* in) {
     if (argsAfterCapture == QStringList{QStringLiteral("--help")} ||
         argsAfterCapture == QStringList{QStringLiteral("-h")}) {
         out << CaptureCommandUsage();
@@ -101,9 +138,10 @@ int RunCaptureCommand(const QStringList& argsAfterCapture, const QString& homeFo
     if (!locked && !LockForCapture(lock, homeFolder, err))
         return kNotAllSaved;
     bool allSaved = true;
+    LocalCapture capture{homeFolder, picturesDestination,   options.onClash, {},
+                         files,      options.onSameContent, AskOn(in, err)};
     const bool done = CaptureHere(
-        {homeFolder, picturesDestination, options.onClash, {}, files}, clock, err,
-        [&](const DroppedFile& file, const CaptureOutcome& outcome) {
+        capture, clock, err, [&](const DroppedFile& file, const CaptureOutcome& outcome) {
             const bool saved = outcome.kind == CaptureOutcome::Kind::Saved;
             PrintCaptureLine(out, saved ? outcome.savedPath : file.path, outcome.Summary());
             allSaved = allSaved && outcome.Complete();

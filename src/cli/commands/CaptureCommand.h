@@ -18,12 +18,13 @@ class Clock;
 // home's destination, made at its first capture.
 // When a window holds the home, the files go to it through handOver, which
 // prints the window's outcomes and gives the exit code, or nothing when no
-// window answers.
+// window answers. A picture captured before is asked about, with
+// --on-duplicate ask, on err with the answer read from in (none: not saved).
 using HandOver = std::function<std::optional<int>(const QStringList& files, QTextStream& out)>;
 
 int RunCaptureCommand(const QStringList& argsAfterCapture, const QString& homeFolder,
                       const QString& picturesDestination, const Clock& clock, QTextStream& out,
-                      QTextStream& err, const HandOver& handOver = {});
+                      QTextStream& err, const HandOver& handOver = {}, QTextStream* in = nullptr);
 
 QString CaptureCommandUsage();
 

@@ -24,20 +24,22 @@ constexpr int kLockLookInterval = 50; // ms
 // Answers for the user: a clash is settled by the choice made beforehand.
 class ChosenAnswers : public Prompter {
 public:
-    ChosenAnswers(ClashChoice onClash, QTextStream& err) : onClash_(onClash), err_(err) {}
+    ChosenAnswers(const LocalCapture& capture, QTextStream& err) : capture_(capture), err_(err) {}
     void Notice(const QString& text) override {
         err_ << QString(text).replace(u'\n', u' ') << Qt::endl;
     }
     bool Ask(const QString&) override { return false; }
-    ClashChoice ChooseClash(const ClashFiles&) override { return onClash_; }
-    bool ConfirmSameContent(const SameContentFiles&) override { return false; }
+    ClashChoice ChooseClash(const ClashFiles&) override { return capture_.onClash; }
+    bool ConfirmSameContent(const SameContentFiles& files) override {
+        return capture_.askSameContent && capture_.askSameContent(files);
+    }
     std::optional<QString> AskSaveAs(const QString&, const QString&) override {
         return std::nullopt;
     }
     std::optional<QString> ChooseFolder(const QString&) override { return std::nullopt; }
 
 private:
-    ClashChoice onClash_;
+    const LocalCapture& capture_;
     QTextStream& err_;
 };
 
@@ -108,11 +110,13 @@ bool CaptureHere(const LocalCapture& capture, const Clock& clock, QTextStream& e
     if (!history.Load(treePath, &treeError))
         err << treeError << Qt::endl;
 
-    ChosenAnswers answers(capture.onClash, err);
+    ChosenAnswers answers(capture, err);
+    const CaptureChoices choices{capture.onSameContent,
+                                 settings.Boolean(BooleanSetting::SourceAttributes)};
     SilentBrowserLink browser;
     SilentCaptureDisplay display;
     CapturePipeline pipeline({home, answers, browser, clock, display, history, destination, RunHere,
-                              capture.picturesDestination});
+                              capture.picturesDestination, nullptr, &choices});
     pipeline.SetOutcomeListener(listener);
     DropPayload payload;
     payload.files = capture.files;

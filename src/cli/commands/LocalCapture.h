@@ -22,6 +22,10 @@ struct LocalCapture {
     // the window would; empty for the current one.
     QString destination;
     QList<DroppedFile> files;
+    // What a picture captured before gets; Ask asks askSameContent, and
+    // without one saves nothing.
+    SameContentRule onSameContent = SameContentRule::Save;
+    std::function<bool(const SameContentFiles&)> askSameContent = {};
 };
 
 // The destinations as the window last wrote them (its files are written as

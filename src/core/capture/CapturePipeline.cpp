@@ -340,7 +340,8 @@ bool CapturePipeline::RecordCapture(const QString& savedPath, const Capture& cap
     WriteSourceAttributes(savedPath, file);
     const bool logged = WriteCaptureLog(savedPath, lastSourceAddress_);
     if (logged && context_.collection)
-        context_.collection->Add({savedPath, captureTime_, capture.copy.ContentHash()});
+        context_.collection->Add({savedPath, captureTime_, capture.copy.ContentHash(),
+                                  context_.destination.CurrentIdentifier(), lastSourceAddress_});
     return logged;
 }
 

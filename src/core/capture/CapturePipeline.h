@@ -45,9 +45,9 @@ struct CaptureOutcome {
     enum class Kind { Saved, NotSavedByChoice, Failed };
     Kind kind = Kind::Failed;
     QString savedPath;
-    QString text;       // the outcome shown beside the name, or why nothing was saved
-    bool logged = true; // false: saved, but the day's log could not be written
-    QString sameAs;     // an earlier capture of the same bytes, when there is one
+    QString text;        // the outcome shown beside the name, or why nothing was saved
+    bool logged = true;  // false: saved, but the day's log could not be written
+    QString sameAs = {}; // an earlier capture of the same bytes, when there is one
 
     // Whether everything the capture was to do was done (or not done by choice).
     bool Complete() const { return kind != Kind::Failed && logged; }

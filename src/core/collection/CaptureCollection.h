@@ -16,11 +16,20 @@ struct EarlierCapture {
     QString sourceAddress;
 };
 
+// "似た画像を保存済み: 壁紙/photo.jpg (2026/05/30)": the earlier capture by
+// its destination, file name and day.
+QString SimilarPictureText(const EarlierCapture& earlier);
+
 // A capture just saved and logged.
 struct NewCapture {
     QString savedPath;
     QDateTime captureTime;
     std::string contentHash; // SHA-256, taken as the copy was made
+    QString identifier;
+    QString sourceAddress;
+
+    // As a later capture of the same bytes is told of it.
+    EarlierCapture AsEarlier() const;
 };
 
 // What a capture asks of the pictures captured before.

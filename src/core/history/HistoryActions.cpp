@@ -2,6 +2,7 @@
 
 #include "capture/BrowserLink.h"
 #include "capture/DropTexts.h"
+#include "collection/PictureLookup.h"
 #include "history/CaptureRename.h"
 #include "history/DayListing.h"
 #include "history/HistoryListModel.h"
@@ -14,6 +15,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <map>
 
 namespace kelvo {
 
@@ -188,7 +191,7 @@ void HistoryActions::LineDeselected() {
 }
 
 bool HistoryActions::ShowsSearch() const {
-    return searchFilter_ != nullptr;
+    return searchFilter_ != nullptr || !samePicturesOf_.isEmpty();
 }
 
 void HistoryActions::SearchTyped(const QString& typed) {
@@ -205,6 +208,56 @@ void HistoryActions::FindSavedFiles(const QStringList& paths) {
     view_.ClearSearchText();
     StartSearch(std::make_shared<SavedFileFilter>(paths));
     selectFirstFound_ = true;
+    findPaths_ = paths;
+}
+
+void HistoryActions::ListSamePictures(const QString& path) {
+    std::vector<std::pair<QString, int>> captures;
+    if (const auto index = CollectionIndex::Open(home_, CollectionIndex::Access::ReadOnly)) {
+        for (const PictureMatch& match : SameAndSimilarToCapture(*index, path))
+            captures.emplace_back(match.found.capture.day, match.found.capture.row);
+    }
+    view_.ClearSearchText();
+    StartResults(nullptr);
+    samePicturesOf_ = path;
+    ListCaptures(captures);
+    ShowSearchFinished({});
+    if (captures.empty())
+        view_.ShowListStatus(NoSamePicturesText());
+    else
+        view_.SelectLine(0);
+}
+
+void HistoryActions::SamePicturesExecute() {
+    if (FItemSelected)
+        ListSamePictures(selectedPath_);
+}
+
+// The captures in the order given, each under its day, as a search lists them.
+void HistoryActions::ListCaptures(const std::vector<std::pair<QString, int>>& captures) {
+    std::map<QString, std::shared_ptr<const DayLog>> logs;
+    for (const auto& [day, row] : captures) {
+        std::shared_ptr<const DayLog>& log = logs[day];
+        if (!log)
+            log = std::make_shared<const DayLog>(DayLog::Read(DayLogPath(home_, day)));
+        if (row < log->RowCount())
+            model_.AddResults({day, log, {row}});
+    }
+}
+
+// After a search by folder and name found nothing: a file moved, renamed or
+// reached through links since is found by its bytes or its real path.
+bool HistoryActions::ListMovedFiles() {
+    const auto index = CollectionIndex::Open(home_, CollectionIndex::Access::ReadOnly);
+    if (!index)
+        return false;
+    std::vector<std::pair<QString, int>> captures;
+    for (const QString& path : std::exchange(findPaths_, {})) {
+        for (const FoundCapture& found : CapturesOfMovedFile(*index, path))
+            captures.emplace_back(found.capture.day, found.capture.row);
+    }
+    ListCaptures(captures);
+    return model_.LineCount() > 0;
 }
 
 void HistoryActions::EndSearch() {
@@ -212,12 +265,17 @@ void HistoryActions::EndSearch() {
         return;
     search_->Cancel();
     searchFilter_.reset();
+    samePicturesOf_.clear();
     TreeView1Change(FListedLevel, listedNode_);
 }
 
 bool HistoryActions::RepeatSearch() {
     if (!ShowsSearch())
         return false;
+    if (!samePicturesOf_.isEmpty()) {
+        ListSamePictures(QString(samePicturesOf_));
+        return true;
+    }
     const bool selectFirst = selectFirstFound_;
     StartSearch(searchFilter_);
     selectFirstFound_ = selectFirst;
@@ -226,6 +284,14 @@ bool HistoryActions::RepeatSearch() {
 
 // The running search, or the day's listing, ends: none of its lines follow.
 void HistoryActions::StartSearch(std::shared_ptr<const RowFilter> filter) {
+    StartResults(filter);
+    search_->Start(std::move(filter));
+}
+
+void HistoryActions::StartResults(std::shared_ptr<const RowFilter> filter) {
+    search_->Cancel();
+    findPaths_.clear();
+    samePicturesOf_.clear();
     view_.ClearSelection();
     view_.ClearPreview();
     view_.ShowCaption(HistoryCaption());
@@ -240,7 +306,6 @@ void HistoryActions::StartSearch(std::shared_ptr<const RowFilter> filter) {
     view_.ShowListStatus(SearchProgressText(0, 0));
     view_.EnableRefresh(false);
     view_.EnableLineCommands({});
-    search_->Start(std::move(filter));
 }
 
 void HistoryActions::ShowFound(const std::vector<DayMatches>& days) {
@@ -256,6 +321,8 @@ void HistoryActions::ShowSearchFinished(const QStringList& unreadable) {
         model_.Sort(FSortColumn, !FSortDescending); // the direction of the last click
         sortedDuringSearch_ = false;
     }
+    if (selectFirstFound_ && model_.LineCount() == 0)
+        ListMovedFiles();
     QString status = SearchCountText(model_.LineCount(), model_.DayCount());
     if (selectFirstFound_ && model_.LineCount() == 0)
         status = NoCaptureOfFilesText();

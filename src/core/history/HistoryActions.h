@@ -83,6 +83,9 @@ public:
     void SearchTyped(const QString& typed);
     // Lists the lines that saved these files, and selects the first.
     void FindSavedFiles(const QStringList& paths);
+    // Lists every capture of the same picture as the capture saved at path,
+    // then of similar pictures, nearest first, across all days.
+    void ListSamePictures(const QString& path);
     // Lists the chosen node again when a search's lines are listed.
     void EndSearch();
     // Searches again when a search's lines are listed; false otherwise.
@@ -98,16 +101,17 @@ public:
 
     void Action21Execute(); // open the viewer
     void Image1DblClick();
-    void Action8Execute();  // first line
-    void Action9Execute();  // previous line
-    void Action10Execute(); // next line
-    void Action11Execute(); // last line
-    void Action17Execute(); // the folder
-    void Action18Execute(); // copy the address
-    void Action19Execute(); // the address in the running browser
-    void Action20Execute(); // the address in a new browser
-    void Action2Execute();  // rename the file
-    void Action4Execute();  // copy the picture
+    void Action8Execute();      // first line
+    void Action9Execute();      // previous line
+    void Action10Execute();     // next line
+    void Action11Execute();     // last line
+    void Action17Execute();     // the folder
+    void Action18Execute();     // copy the address
+    void Action19Execute();     // the address in the running browser
+    void Action20Execute();     // the address in a new browser
+    void Action2Execute();      // rename the file
+    void Action4Execute();      // copy the picture
+    void SamePicturesExecute(); // the same and similar pictures as the selected line's
 
     bool FItemSelected = false;
     QString FSelectedFolder;
@@ -119,6 +123,10 @@ public:
 
 private:
     void StartSearch(std::shared_ptr<const RowFilter> filter);
+    void StartResults(std::shared_ptr<const RowFilter> filter);
+    // Files a search by folder and name did not find, looked for by the index.
+    bool ListMovedFiles();
+    void ListCaptures(const std::vector<std::pair<QString, int>>& captures);
     void WatchListedDay();
     // The first line that matches, or -1.
     int FindLine(const std::function<bool(const HistoryLine&)>& matches) const;
@@ -145,6 +153,8 @@ private:
     bool selectFirstFound_ = false;                 // a search for dropped files
     bool sortedDuringSearch_ = false;
     QString selectedPath_;
+    QStringList findPaths_;  // of the listed search for dropped files
+    QString samePicturesOf_; // the capture whose same and similar pictures are listed
     QString listedDay_;
     QString listedNode_; // the chosen node's text, at FListedLevel
 };

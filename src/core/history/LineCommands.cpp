@@ -33,6 +33,11 @@ QString NoCaptureOfFilesText() {
     return QStringLiteral("ドロップしたファイルの取得履歴はありません。");
 }
 
+QString NoSamePicturesText() {
+    return QStringLiteral(
+        "同じ画像・似た画像は見つかりませんでした（索引の作成中なら、しばらくしてから）。");
+}
+
 QString UnreadableLogsText(int logs) {
     return QStringLiteral("読めない履歴ファイルが %1 個あります。").arg(logs);
 }
@@ -51,6 +56,7 @@ LineCommands LineCommandsFor(int position, int count, bool fileExists, bool hasA
     commands.folder = true;
     commands.address = hasAddress;
     commands.file = fileExists;
+    commands.pictures = true; // the index remembers a file that is gone
     return commands;
 }
 

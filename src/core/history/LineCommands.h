@@ -20,6 +20,9 @@ QString SearchCountText(int lines, int days);
 QString SearchDayStatus();
 // A dropped file no log row saved.
 QString NoCaptureOfFilesText();
+// No capture of the same or a similar picture is known (or the capture is not
+// indexed yet).
+QString NoSamePicturesText();
 // Logs a search could not read.
 QString UnreadableLogsText(int logs);
 // Shown in place of the preview when the selected line's file is gone.
@@ -35,6 +38,7 @@ struct LineCommands {
     bool folder = false;   // Action17
     bool address = false;  // Action18 to Action20
     bool file = false;     // Action2 (rename) and Action4 (copy the picture)
+    bool pictures = false; // the same and similar pictures
 };
 
 // For the line at position (from 0) of count lines; nothing is enabled for a

@@ -1,6 +1,5 @@
 #include "session/SettingsFile.h"
 
-#include "collection/CaptureCollection.h"
 #include "files/FileBytes.h"
 #include "text/PathText.h"
 
@@ -156,8 +155,8 @@ std::span<const SettingKey> SettingKeys() {
         IntegerKey(I::TransparencyLevel, "Form", "TBR1", 0),
         BooleanKey(B::ListFileWritten, "Form", "NORI", false),
         IntegerKey(I::DevToolsPort, "Browser", "DevToolsPort", 9222),
-        IntegerKey(I::SameContentRule, "Collection", "SameImage", int(SameContentRule::Ask),
-                   int(SameContentRule::Ask), int(SameContentRule::Skip)),
+        // SameContentRule's values: 0 ask, 1 save, 2 skip.
+        IntegerKey(I::SameContentRule, "Collection", "SameImage", 0, 0, 2),
         BooleanKey(B::SourceAttributes, "Collection", "SourceAttributes", true),
     };
     return keys;

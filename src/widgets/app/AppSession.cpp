@@ -17,6 +17,7 @@
 #include "destinations/TForm8.h"
 #include "files/TemporaryFile.h"
 #include "history/TForm7.h"
+#include "indexing/CollectionKeeper.h"
 #include "links/ImageFetch.h"
 #include "links/InstanceLink.h"
 #include "session/DisplayChoice.h"
@@ -25,6 +26,7 @@
 #include "session/ProgramName.h"
 #include "session/Transparency.h"
 #include "session/WindowBounds.h"
+#include "similarity/PerceptualHash.h"
 #include "text/PathText.h"
 #include "viewer/TForm5.h"
 #include "x11/WindowOpacity.h"
@@ -42,6 +44,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QSplitter>
+#include <QSystemTrayIcon>
 #include <QTableView>
 #include <QThread>
 #include <QTimer>
@@ -153,9 +156,10 @@ AppSession::AppSession(const QString& homeFolder, const QString& picturesDestina
     QDir().mkdir(LogsFolderPath(home_));
     RemoveLeftovers();
     WireDestinationCommands();
+    collection_ = std::make_unique<CollectionKeeper>(home_, PerceptualHashOfFile);
     pipeline_ = std::make_unique<CapturePipeline>(
         CaptureContext{home_, *prompter_, browser_, clock_, *form1_, history_, destination_,
-                       RunAsideAndWait, picturesDestination_, nullptr, &captureChoices_});
+                       RunAsideAndWait, picturesDestination_, collection_.get(), &captureChoices_});
     form1_->SetCapture(&intake_, pipeline_.get());
     form1_->ShowCurrentDestination(destination_.CurrentIdentifier(), destination_.CurrentFolder());
     form1_->ClearCaptureInfo();
@@ -173,6 +177,7 @@ AppSession::AppSession(const QString& homeFolder, const QString& picturesDestina
     form1_->SetImage1DblClick([this] { OpenLastCapture(); });
     form1_->SetCloseHandler([this] { return FormCloseQuery() && FormClose(); });
     form1_->SetFirstShowHandler([this] { FormShow(); });
+    WireCollection();
     destinationWrite_->setSingleShot(true);
     destinationWrite_->setInterval(kDestinationWriteDelay);
     QObject::connect(destinationWrite_.get(), &QTimer::timeout, form1_.get(), [this] {
@@ -278,6 +283,40 @@ void AppSession::OpenHistory() {
     form7_->exec();
 }
 
+void AppSession::WireCollection() {
+    TForm1* form = form1_.get();
+    QObject::connect(collection_.get(), &CollectionKeeper::Progress, form,
+                     [form](int percent) { form->ShowIndexProgress(percent); });
+    QObject::connect(
+        collection_.get(), &CollectionKeeper::Failed, form, [form](const QString& text) {
+            form->ShowHint(QStringLiteral("保存済みの画像の索引を使えません: ") + text);
+        });
+    QObject::connect(collection_.get(), &CollectionKeeper::SimilarFound, form,
+                     [this](const SimilarNotice& notice) { TellSimilar(notice); });
+    QObject::connect(form, &TForm1::HintClicked, form, [this] { ShowSimilarPictures(); });
+    if (tray_->TrayIcon1)
+        QObject::connect(tray_->TrayIcon1, &QSystemTrayIcon::messageClicked, form,
+                         [this] { ShowSimilarPictures(); });
+}
+
+// Never in the way: a line in the status bar and a notice from the tray.
+void AppSession::TellSimilar(const SimilarNotice& notice) {
+    const QString text = SimilarPictureText(notice.earlier);
+    similarShown_ = notice.savedPath;
+    form1_->ShowClickableHint(text);
+    if (tray_->TrayIcon1)
+        tray_->TrayIcon1->showMessage(KelvoName(), text, QSystemTrayIcon::Information);
+}
+
+// Both pictures, with every other like them, in the history.
+void AppSession::ShowSimilarPictures() {
+    if (similarShown_.isEmpty())
+        return;
+    const QString path = similarShown_;
+    QTimer::singleShot(0, form7_.get(), [this, path] { form7_->ListSamePictures(path); });
+    OpenHistory();
+}
+
 void AppSession::OpenViewer(const QString& path, const QString& address) {
     form5_->setWindowTitle(TitledWithKelvo(path));
     form5_->OpenInViewer(path, address);
@@ -354,6 +393,8 @@ void AppSession::SaveListAndSettings() {
 
 void AppSession::FormShow() {
     pipeline_->ResetCaptureCount();
+    // After the first paint: the index catches up in the background.
+    QTimer::singleShot(0, collection_.get(), [this] { collection_->Start(); });
     if (form1_->TreePaneShown())
         SelectStoredDestination();
     // The window asked to stay on top; on Wayland only the desktop can grant it.
@@ -449,6 +490,7 @@ bool AppSession::FormCloseQuery() {
 }
 
 bool AppSession::FormClose() {
+    collection_->Stop(); // goes on from here at the next start
     return Tell(SaveEverything());
 }
 
@@ -524,6 +566,7 @@ void AppSession::FinishEnding() {
         QTimer::singleShot(kEndingRecheck, form1_.get(), [this] { FinishEnding(); });
         return;
     }
+    collection_->Stop();
     const QString problem = SaveEverything();
     if (!problem.isEmpty())
         std::fprintf(stderr, "kelvo: %s\n", problem.toLocal8Bit().constData());

@@ -25,6 +25,8 @@ class DestinationViews;
 class QtPrompter;
 class TForm1;
 class TForm2;
+class CollectionKeeper;
+struct SimilarNotice;
 class TForm4;
 class TForm5;
 class TForm7;
@@ -47,6 +49,7 @@ public:
     TForm5& Viewer() { return *form5_; }
     TForm7& HistoryBrowser() { return *form7_; }
     CapturePipeline& Pipeline() { return *pipeline_; }
+    CollectionKeeper& Collection() { return *collection_; }
     HistoryTree& History() { return history_; }
     DestinationList& Destinations() { return destinations_; }
     const CurrentDestination& Current() const { return destination_; }
@@ -65,6 +68,9 @@ public:
     void OpenVersionBox();
     // The history browser, modal; no hover selection meanwhile.
     void OpenHistory();
+    void WireCollection();
+    void TellSimilar(const SimilarNotice& notice);
+    void ShowSimilarPictures();
     // The full-size viewer on the last capture; nothing before the first.
     void OpenLastCapture();
     // Captures what the clipboard holds, as a drop (Ctrl+V, 貼り付け).
@@ -145,7 +151,9 @@ private:
     std::unique_ptr<DestinationSelector> selector_;
     std::unique_ptr<DestinationViews> views_;
     std::unique_ptr<DestinationCommands> commands_;
+    std::unique_ptr<CollectionKeeper> collection_;
     std::unique_ptr<CapturePipeline> pipeline_;
+    QString similarShown_; // the capture whose similar picture was told last
     std::unique_ptr<InstanceServer> handOvers_;
     std::unique_ptr<QTimer> destinationWrite_; // a new current destination, written once it settles
     bool ending_ = false;

@@ -48,6 +48,7 @@ Q_LOGGING_CATEGORY(statusLog, "kelvo.status", QtWarningMsg)
 constexpr int kBriefMessageTime = 4000;
 // Long enough to read a sentence, and to look where it points.
 constexpr int kHintTime = 20000;
+const QString kHintNoticeName = QStringLiteral("HintNotice");
 constexpr int kSplitterHandle = 3;
 
 QAction* DestinationAction(const char* name, const QString& caption, const QString& hint,
@@ -123,6 +124,11 @@ TForm1::TForm1(QWidget* parent)
     connect(StatusBar1, &QStatusBar::messageChanged, statusText_,
             [this](const QString& message) { statusText_->setVisible(message.isEmpty()); });
     StatusBar1->addWidget(statusText_, 1);
+    indexProgress_ = new QLabel(StatusBar1);
+    indexProgress_->setObjectName(QStringLiteral("IndexProgress"));
+    indexProgress_->hide();
+    StatusBar1->addPermanentWidget(indexProgress_);
+    StatusBar1->installEventFilter(this);
     setStatusBar(StatusBar1);
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -394,7 +400,29 @@ void TForm1::ShowHint(const QString& text) {
     if (FitsStatusBar(*this, text))
         StatusBar1->showMessage(text, kHintTime);
     else
-        ShowWrappedNotice(*this, QStringLiteral("HintNotice"), text, kHintTime);
+        ShowWrappedNotice(*this, kHintNoticeName, text, kHintTime);
+}
+
+// Clicked in the bar, or on its wrapped notice above the bar.
+void TForm1::ShowClickableHint(const QString& text) {
+    ShowHint(text);
+    clickableHint_.start();
+    for (QLabel* notice : findChildren<QLabel*>(kHintNoticeName))
+        notice->installEventFilter(this);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    const bool onHint = watched == StatusBar1 || watched->objectName() == kHintNoticeName;
+    if (onHint && event->type() == QEvent::MouseButtonRelease && clickableHint_.isValid() &&
+        clickableHint_.elapsed() < kHintTime)
+        emit HintClicked();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::ShowIndexProgress(int percent) {
+    indexProgress_->setText(QStringLiteral("索引 %1%").arg(percent));
+    indexProgress_->setToolTip(QStringLiteral("保存済みの画像の索引を作成中"));
+    indexProgress_->setVisible(percent < 100);
 }
 
 QString TForm1::StatusText() const {

@@ -5,6 +5,7 @@
 #include "destinations/DestinationSelector.h"
 #include "session/SettingsFile.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 
 #include <QUrl>
@@ -79,6 +80,12 @@ public:
     void ShowOutcome(const QString& text) override;
     void ShowStatus(const QString& text) override;
     void ShowHint(const QString& text) override;
+    // A hint that leads somewhere: a click on the status bar while it shows
+    // emits HintClicked.
+    void ShowClickableHint(const QString& text);
+    // How much of the history the collection's index covers, while it is
+    // being made; 100 hides it.
+    void ShowIndexProgress(int percent);
     void HoldHoverSelection() override;
     void ReleaseHoverSelection() override;
     void BringToFront() override;
@@ -122,6 +129,7 @@ public:
 
 signals:
     void PasteRequested();
+    void HintClicked();
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -130,6 +138,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* BuildRightSide();
@@ -158,6 +167,8 @@ private:
     std::function<void()> image1DblClick_;
     FirstPaneSize treePane_{DefaultInteger(IntegerSetting::MainTreeWidth)};
     FirstPaneSize previewPane_{DefaultInteger(IntegerSetting::MainPreviewHeight)};
+    QLabel* indexProgress_ = nullptr;
+    QElapsedTimer clickableHint_; // since the clickable hint was shown; invalid: none
 };
 
 } // namespace kelvo

@@ -139,6 +139,9 @@ void TForm7::CreateActions() {
     const QString copyPicture = QStringLiteral("コピー");
     Action4 = Command("Action4", copyPicture, copyPicture, QStyle::SP_FileIcon, this);
     Action4->setShortcut(QKeySequence::Copy);
+    const QString samePictures = QStringLiteral("同じ画像・似た画像を表示");
+    SamePictures = Command("SamePictures", samePictures, samePictures,
+                           QStyle::SP_FileDialogContentsView, this);
     const QString search = QStringLiteral("検索");
     Action22 = Command("Action22", search, QStringLiteral("全期間の履歴を検索"),
                        QStyle::SP_FileDialogContentsView, this);
@@ -161,6 +164,7 @@ void TForm7::CreateActions() {
     bind(Action11, &HistoryActions::Action11Execute);
     bind(Action2, &HistoryActions::Action2Execute);
     bind(Action4, &HistoryActions::Action4Execute);
+    bind(SamePictures, &HistoryActions::SamePicturesExecute);
     connect(Action1, &QAction::triggered, this, &QDialog::reject);
     connect(Action16, &QAction::triggered, this, &TForm7::Action16Execute);
     connect(Action22, &QAction::triggered, this, [this] {
@@ -177,7 +181,7 @@ void TForm7::CreateMenus() {
     QMenu* edit = MainMenu1->addMenu(QStringLiteral("編集"));
     edit->addActions({Action2, Action4});
     edit->addSeparator();
-    edit->addAction(Action22);
+    edit->addActions({SamePictures, Action22});
     QMenu* view = MainMenu1->addMenu(QStringLiteral("表示"));
     view->addActions({Action8, Action9, Action10, Action11});
     view->addSeparator();
@@ -208,6 +212,10 @@ void TForm7::CreateToolBar() {
     ToolBar1->addWidget(Edit1);
 }
 
+void TForm7::ListSamePictures(const QString& path) {
+    actions_->ListSamePictures(path);
+}
+
 void TForm7::CreatePopupMenus() {
     PopupMenu1 = new QMenu(ListView1);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -216,6 +224,7 @@ void TForm7::CreatePopupMenus() {
     PopupMenu1->addSeparator();
     for (QAction* command : {Action17, Action18, Action19, Action20})
         lineEntries_ << PopupEntry(PopupMenu1, command);
+    lineEntries_ << PopupEntry(PopupMenu1, SamePictures);
     PopupMenu1->addSeparator();
     PopupMenu1->addAction(Action16);
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);

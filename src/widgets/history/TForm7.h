@@ -54,6 +54,10 @@ public:
     explicit TForm7(HistoryContext context, QWidget* parent = nullptr);
     ~TForm7() override;
 
+    // Lists the captures of the same and similar pictures as the capture
+    // saved at path (a similar capture's notice was clicked).
+    void ListSamePictures(const QString& path);
+
     // Lists the node: a day's captures, or nothing for a month.
     void TreeView1Change(const QModelIndex& node);
     // Lists the tree's selected node again.
@@ -106,6 +110,7 @@ public:
     QAction* Action16 = nullptr;      // refresh
     QAction* Action2 = nullptr;       // rename the file
     QAction* Action4 = nullptr;       // copy the picture
+    QAction* SamePictures = nullptr;  // the same and similar pictures as the line's
     QAction* Action22 = nullptr;      // to the search field
 
 protected:

@@ -97,6 +97,7 @@ void TForm7::EnableLineCommands(const LineCommands& commands) {
         action->setEnabled(commands.address);
     Action2->setEnabled(commands.file);
     Action4->setEnabled(commands.file);
+    SamePictures->setEnabled(commands.pictures);
 }
 
 void TForm7::ShowLineEntries(bool shown) {

@@ -180,8 +180,7 @@ TEST_F(SettingsFileTest, FirstCloseWritesEveryKeyOfEverySection) {
     EXPECT_TRUE(bytes.contains("\r\nNORI=1\r\n\r\n[Form5]\r\nTop=0\r\n"));
     EXPECT_TRUE(bytes.contains("\r\nP1Width=185\r\nWindowState=0\r\n\r\n[Browser]\r\n"));
     EXPECT_TRUE(bytes.contains("\r\n[Browser]\r\nDevToolsPort=9222\r\n"));
-    EXPECT_TRUE(
-        bytes.endsWith("\r\n[Collection]\r\nSameImage=0\r\nSourceAttributes=1\r\n"));
+    EXPECT_TRUE(bytes.endsWith("\r\n[Collection]\r\nSameImage=0\r\nSourceAttributes=1\r\n"));
     EXPECT_EQ(bytes.count("[Form"), 3);
     EXPECT_EQ(bytes.count("\r\n"), bytes.count('\n')); // no bare LF
     EXPECT_EQ(bytes.count('='), qsizetype(SettingKeys().size()));

@@ -1,0 +1,177 @@
+#include "indexing/CollectionKeeper.h"
+
+#include "collection/CollectionIndex.h"
+#include "indexing/IndexedCollection.h"
+#include "logs/DayTexts.h"
+
+#include <mutex>
+
+namespace kelvo {
+namespace {
+
+EarlierCapture EarlierOf(const IndexedCapture& capture) {
+    return {capture.path, capture.captureTime, capture.identifier, capture.sourceAddress};
+}
+
+} // namespace
+
+// Everything that writes the index, on the keeper's thread.
+class CollectionKeeper::Writer : public QObject {
+public:
+    Writer(CollectionKeeper& keeper, QString home, PictureHasher hasher)
+        : keeper_(keeper), home_(std::move(home)), hasher_(std::move(hasher)) {}
+
+    void Open() {
+        QString error;
+        index_ = CollectionIndex::Open(home_, CollectionIndex::Access::ReadWrite, &error);
+        if (!index_) {
+            emit keeper_.Failed(error);
+            return;
+        }
+        sync_ = std::make_unique<IndexSync>(*index_, home_, hasher_);
+        sync_->SetCancel(&interrupt_);
+        sync_->SetProgress([this](const SyncProgress& progress) { Tell(progress); });
+        CatchUp();
+    }
+
+    // Stops the catching up at the next file, for a capture coming.
+    void Interrupt(int captureComing) {
+        const std::lock_guard lock(mutex_);
+        pendingCaptures_ += captureComing;
+        interrupt_ = true;
+    }
+    void StopForGood() {
+        const std::lock_guard lock(mutex_);
+        stopped_ = true;
+        interrupt_ = true;
+    }
+
+    void CatchUp() {
+        if (!sync_ || caughtUp_ || stopped_)
+            return;
+        const SyncReport report = sync_->SyncAll();
+        if (!report.Ok()) {
+            emit keeper_.Failed(report.error);
+            return;
+        }
+        if (report.cancelled) {
+            // After the captures that interrupted it, which are queued first.
+            QMetaObject::invokeMethod(
+                this, [this] { CatchUp(); }, Qt::QueuedConnection);
+            return;
+        }
+        caughtUp_ = true;
+        emit keeper_.Progress(100);
+    }
+
+    void TakeIn(const NewCapture& capture) {
+        if (sync_ && !stopped_) {
+            const QByteArray digest(capture.contentHash.data(),
+                                    qsizetype(capture.contentHash.size()));
+            // Only the keeper's stop cuts a capture's own sync short.
+            sync_->SetCancel(&stopped_);
+            const SyncReport report =
+                sync_->SyncDay(DayText(capture.captureTime), {{capture.savedPath, digest}});
+            sync_->SetCancel(&interrupt_);
+            if (report.Ok())
+                LookForSimilar(capture.savedPath, digest);
+            else
+                emit keeper_.Failed(report.error);
+        }
+        const std::lock_guard lock(mutex_);
+        if (--pendingCaptures_ == 0 && !stopped_)
+            interrupt_ = false;
+    }
+
+    void Close() {
+        sync_.reset();
+        index_.reset();
+    }
+
+private:
+    void Tell(const SyncProgress& progress) {
+        const int percent = std::min(99, int(progress.Fraction() * 100));
+        if (percent != lastPercent_ && !caughtUp_) {
+            lastPercent_ = percent;
+            emit keeper_.Progress(percent);
+        }
+    }
+
+    // The nearest earlier capture of other bytes whose file is still there.
+    void LookForSimilar(const QString& savedPath, const QByteArray& digest) {
+        const std::vector<FoundCapture> saved = index_->AtPath(savedPath);
+        if (saved.empty() || !saved.back().capture.pictureHash)
+            return;
+        for (const SimilarCapture& similar : index_->SimilarTo(*saved.back().capture.pictureHash)) {
+            if (similar.state == FileState::Present && similar.capture.sha256 != digest &&
+                similar.capture.path != savedPath) {
+                emit keeper_.SimilarFound({savedPath, EarlierOf(similar.capture)});
+                return;
+            }
+        }
+    }
+
+    CollectionKeeper& keeper_;
+    QString home_;
+    PictureHasher hasher_;
+    std::unique_ptr<CollectionIndex> index_;
+    std::unique_ptr<IndexSync> sync_;
+    std::atomic<bool> interrupt_ = false; // the catching up yields
+    std::atomic<bool> stopped_ = false;   // everything stops
+    std::mutex mutex_;
+    int pendingCaptures_ = 0;
+    bool caughtUp_ = false;
+    int lastPercent_ = -1;
+};
+
+CollectionKeeper::CollectionKeeper(QString homeFolder, PictureHasher hasher, QObject* parent)
+    : QObject(parent), home_(std::move(homeFolder)) {
+    qRegisterMetaType<SimilarNotice>();
+    writer_ = new Writer(*this, home_, std::move(hasher));
+    writer_->moveToThread(&thread_);
+    thread_.setObjectName(QStringLiteral("collection"));
+}
+
+CollectionKeeper::~CollectionKeeper() {
+    Stop();
+    delete writer_;
+}
+
+void CollectionKeeper::Start() {
+    thread_.start(QThread::LowPriority);
+    QMetaObject::invokeMethod(
+        writer_, [writer = writer_] { writer->Open(); }, Qt::QueuedConnection);
+}
+
+void CollectionKeeper::Stop() {
+    if (!thread_.isRunning())
+        return;
+    writer_->StopForGood();
+    QMetaObject::invokeMethod(
+        writer_, [writer = writer_] { writer->Close(); }, Qt::QueuedConnection);
+    thread_.quit();
+    thread_.wait();
+}
+
+std::optional<EarlierCapture> CollectionKeeper::SameContent(const std::string& contentHash) {
+    const QByteArray digest(contentHash.data(), qsizetype(contentHash.size()));
+    if (const auto captured = captured_.constFind(digest);
+        captured != captured_.constEnd() && RegularFileStamp(captured->savedPath))
+        return *captured;
+    if (!reader_)
+        reader_ = CollectionIndex::Open(home_, CollectionIndex::Access::ReadOnly);
+    if (!reader_)
+        return std::nullopt;
+    return LatestPresent(reader_->WithContent(digest));
+}
+
+void CollectionKeeper::Add(const NewCapture& capture) {
+    captured_.insert(QByteArray::fromStdString(capture.contentHash), capture.AsEarlier());
+    if (!thread_.isRunning())
+        return;
+    writer_->Interrupt(1);
+    QMetaObject::invokeMethod(
+        writer_, [writer = writer_, capture] { writer->TakeIn(capture); }, Qt::QueuedConnection);
+}
+
+} // namespace kelvo
