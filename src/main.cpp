@@ -14,6 +14,7 @@
 #include "session/DisplayChoice.h"
 #include "session/HomeFolder.h"
 #include "session/InstanceLock.h"
+#include "similarity/PerceptualHash.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -90,7 +91,7 @@ int RunHistory(const QStringList& args, const QString& homeOption, QTextStream&,
     const QString home = kelvo::ResolveHomeFolder(
         homeOption, QCoreApplication::applicationDirPath(), kelvo::HomeUse::ReadOnly);
     kelvo::CommandOutput out(STDOUT_FILENO);
-    const int code = kelvo::RunHistoryCommand(args, home, out, err);
+    const int code = kelvo::RunHistoryCommand(args, home, out, err, kelvo::PerceptualHashOfFile);
     return out.Finish() ? code : OutputLost(err);
 }
 

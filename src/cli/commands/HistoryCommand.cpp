@@ -1,13 +1,21 @@
 #include "commands/HistoryCommand.h"
 
+#include "collection/PictureLookup.h"
 #include "commands/CommandLine.h"
 #include "commands/CommandOutput.h"
 #include "commands/FieldPrinting.h"
+#include "files/SourceAttributes.h"
 #include "history/HistorySearch.h"
 #include "logs/CaptureLog.h"
 #include "logs/DayLog.h"
 #include "logs/DayTexts.h"
 #include "logs/HistoryTree.h"
+#include "session/InstanceLock.h"
+#include "text/PathText.h"
+
+#include <QFileInfo>
+
+#include <set>
 
 namespace kelvo {
 namespace {
@@ -55,6 +63,54 @@ bool PrintFoundRows(const DayMatches& day, std::string& scratch, CommandOutput& 
     return out.Finish();
 }
 
+// A capture the index found, as a found log row is printed.
+void PrintCapture(const IndexedCapture& capture, std::string& scratch, CommandOutput& out) {
+    const QString fields[] = {capture.day,           FileNamePart(capture.path),
+                              capture.captureTime,   capture.identifier,
+                              capture.sourceAddress, FolderPart(capture.path)};
+    for (const QString& field : fields) {
+        if (&field != &fields[0])
+            out << '\t';
+        const QByteArray utf8 = field.toUtf8();
+        PrintTableField(std::string_view(utf8.constData(), size_t(utf8.size())), scratch, out);
+    }
+    out << '\n';
+}
+
+// The home's index, brought in line with the logs first when no window keeps
+// it (the window is its one writer); only read while one does. Nothing when
+// there is none to read.
+std::unique_ptr<CollectionIndex> IndexInLine(const QString& homeFolder, const PictureHasher& hasher,
+                                             QTextStream& err) {
+    if (!QFileInfo(homeFolder).isDir())
+        return nullptr;
+    InstanceLock lock(homeFolder);
+    if (!lock.TryLock())
+        return CollectionIndex::Open(homeFolder, CollectionIndex::Access::ReadOnly);
+    QString error;
+    auto index = CollectionIndex::Open(homeFolder, CollectionIndex::Access::ReadWrite, &error);
+    if (!index) {
+        err << "kelvo history: cannot open the collection's index: " << error << Qt::endl;
+        return nullptr;
+    }
+    const SyncReport report = IndexSync(*index, homeFolder, hasher).SyncAll();
+    if (!report.Ok())
+        err << "kelvo history: cannot bring the collection's index up to date: " << report.error
+            << Qt::endl;
+    return index;
+}
+
+// What a file that no capture saved says of its source, when it says anything.
+QString SourceOf(const QString& path) {
+    const SourceAttributes source = ReadSourceAttributes(LocalPath(path));
+    QStringList told;
+    if (!source.originAddress.empty())
+        told << QStringLiteral("from ") + QString::fromStdString(source.originAddress);
+    if (!source.referrerAddress.empty())
+        told << QStringLiteral("on the page ") + QString::fromStdString(source.referrerAddress);
+    return told.join(u' ');
+}
+
 int ReportUnreadable(const SearchReport& report, QTextStream& err) {
     for (const QString& path : report.unreadable)
         err << "kelvo history: cannot read " << path << Qt::endl;
@@ -99,9 +155,60 @@ int FindSavedFiles(const QStringList& paths, const QString& homeFolder, CommandO
                                                return PrintFoundRows(day, scratch, out);
                                            });
     int code = ReportUnreadable(report, err);
+    std::unique_ptr<CollectionIndex> index;
     for (size_t i = 0; i < found.size(); ++i) {
-        if (!found[i]) {
-            err << "kelvo history: no capture saved " << paths[qsizetype(i)] << Qt::endl;
+        if (found[i])
+            continue;
+        const QString& path = paths[qsizetype(i)];
+        if (!index)
+            index = IndexInLine(homeFolder, {}, err);
+        const std::vector<FoundCapture> moved =
+            index ? CapturesOfMovedFile(*index, path) : std::vector<FoundCapture>{};
+        for (const FoundCapture& capture : moved)
+            PrintCapture(capture.capture, scratch, out);
+        if (!moved.empty())
+            continue;
+        const QString source = SourceOf(path);
+        err << "kelvo history: no capture saved " << path
+            << (source.isEmpty() ? QString() : QStringLiteral("; the file says it came ") + source)
+            << Qt::endl;
+        code = kFailed;
+    }
+    return code;
+}
+
+// The captures of the same picture as each file, or of the same and similar
+// ones, most alike first; a capture is printed once however many files find it.
+int FindSamePictures(const QStringList& files, bool similar, const QString& homeFolder,
+                     CommandOutput& out, QTextStream& err, const PictureHasher& hasher) {
+    const QString option = similar ? QStringLiteral("--similar") : QStringLiteral("--same");
+    if (files.isEmpty())
+        return WrongUsage(err, "history", QStringLiteral("%1 needs a file").arg(option),
+                          HistoryCommandUsage());
+    const std::unique_ptr<CollectionIndex> index =
+        IndexInLine(homeFolder, similar ? hasher : PictureHasher(), err);
+    std::set<std::pair<QString, int>> printed;
+    std::string scratch;
+    int code = kDone;
+    for (const QString& file : files) {
+        const std::optional<QByteArray> digest = FileSha256(file);
+        if (!digest) {
+            err << "kelvo history: cannot read " << file << Qt::endl;
+            code = kFailed;
+            continue;
+        }
+        const std::optional<PictureHash> pictureHash =
+            similar && hasher ? hasher(file) : std::nullopt;
+        const std::vector<PictureMatch> matches =
+            index ? SameAndSimilar(*index, *digest, pictureHash) : std::vector<PictureMatch>{};
+        for (const PictureMatch& match : matches) {
+            const IndexedCapture& capture = match.found.capture;
+            if (printed.insert({capture.day, capture.row}).second)
+                PrintCapture(capture, scratch, out);
+        }
+        if (matches.empty()) {
+            err << "kelvo history: no capture of " << (similar ? "a picture like " : "") << file
+                << Qt::endl;
             code = kFailed;
         }
     }
@@ -115,6 +222,8 @@ QString HistoryCommandUsage() {
         "Usage: kelvo [--home DIR] history [DAY]\n"
         "       kelvo [--home DIR] history --find WORD...\n"
         "       kelvo [--home DIR] history --file PATH...\n"
+        "       kelvo [--home DIR] history --same FILE...\n"
+        "       kelvo [--home DIR] history --similar FILE...\n"
         "\n"
         "Without DAY, prints the months and days of the history, each day under\n"
         "its month after a tab. With DAY (yyyymmdd, e.g. 20060315), prints that\n"
@@ -127,12 +236,21 @@ QString HistoryCommandUsage() {
         "and lower case are not told apart. --file prints the captures that saved\n"
         "the files at the PATHs (a relative PATH starts at the current folder).\n"
         "Both print the newest day first, each capture as with DAY after its day\n"
-        "and a tab. Exit 1 when a log cannot be read or, with --file, a PATH has\n"
-        "no capture; the other captures are still printed.\n");
+        "and a tab. A PATH no longer where its capture saved it (moved, renamed,\n"
+        "or reached through a symbolic link) is found by its bytes or its real\n"
+        "path; one that no capture saved tells the source its file attributes name.\n"
+        "\n"
+        "--same prints every capture of the same picture as each FILE (the same\n"
+        "bytes); --similar those of the same and of similar pictures (resized,\n"
+        "re-encoded, slightly cropped), most alike first. Both first bring the\n"
+        "collection's index up to date when no window works on the home.\n"
+        "\n"
+        "Exit 1 when a log cannot be read or, with --file, --same or --similar, a\n"
+        "PATH or FILE has no capture; the other captures are still printed.\n");
 }
 
 int RunHistoryCommand(const QStringList& argsAfterHistory, const QString& homeFolder,
-                      CommandOutput& out, QTextStream& err) {
+                      CommandOutput& out, QTextStream& err, const PictureHasher& hasher) {
     if (argsAfterHistory == QStringList{QStringLiteral("--help")} ||
         argsAfterHistory == QStringList{QStringLiteral("-h")}) {
         out << HistoryCommandUsage();
@@ -142,6 +260,10 @@ int RunHistoryCommand(const QStringList& argsAfterHistory, const QString& homeFo
         return FindWords(argsAfterHistory.mid(1), homeFolder, out, err);
     if (!argsAfterHistory.isEmpty() && argsAfterHistory[0] == u"--file")
         return FindSavedFiles(argsAfterHistory.mid(1), homeFolder, out, err);
+    if (!argsAfterHistory.isEmpty() &&
+        (argsAfterHistory[0] == u"--same" || argsAfterHistory[0] == u"--similar"))
+        return FindSamePictures(argsAfterHistory.mid(1), argsAfterHistory[0] == u"--similar",
+                                homeFolder, out, err, hasher);
     if (argsAfterHistory.size() > 1)
         return WrongUsage(err, "history", QStringLiteral("one day at most"), HistoryCommandUsage());
     if (argsAfterHistory.size() == 1 && argsAfterHistory[0].startsWith(u'-'))

@@ -2,10 +2,12 @@
 
 #include "capture/BrowserLink.h"
 #include "capture/CaptureDisplay.h"
+#include "collection/CollectionIndex.h"
 #include "destinations/CurrentDestination.h"
 #include "destinations/DestinationCommands.h"
 #include "destinations/DestinationFiles.h"
 #include "destinations/DestinationList.h"
+#include "indexing/IndexedCollection.h"
 #include "logs/HistoryTree.h"
 #include "session/HomeFiles.h"
 #include "session/HomeFolder.h"
@@ -110,18 +112,32 @@ bool CaptureHere(const LocalCapture& capture, const Clock& clock, QTextStream& e
     if (!history.Load(treePath, &treeError))
         err << treeError << Qt::endl;
 
+    // The index is derived: a capture goes on without it, and the next sync
+    // takes it in.
+    QString indexError;
+    const auto index = CollectionIndex::Open(home, CollectionIndex::Access::ReadWrite, &indexError);
+    if (!index)
+        err << "kelvo capture: cannot open the collection's index: " << indexError << Qt::endl;
+    std::optional<IndexedCollection> collection;
+    if (index)
+        collection.emplace(*index, home, PictureHasher());
     ChosenAnswers answers(capture, err);
     const CaptureChoices choices{capture.onSameContent,
                                  settings.Boolean(BooleanSetting::SourceAttributes)};
     SilentBrowserLink browser;
     SilentCaptureDisplay display;
     CapturePipeline pipeline({home, answers, browser, clock, display, history, destination, RunHere,
-                              capture.picturesDestination, nullptr, &choices});
+                              capture.picturesDestination, collection ? &*collection : nullptr,
+                              &choices});
     pipeline.SetOutcomeListener(listener);
     DropPayload payload;
     payload.files = capture.files;
     pipeline.HandleDroppedFiles(payload);
 
+    if (collection) {
+        if (const QString failure = collection->Flush(); !failure.isEmpty())
+            err << "kelvo capture: cannot write the collection's index: " << failure << Qt::endl;
+    }
     // The pipeline keeps each new day at once; only a day whose keeping
     // failed is left to write, and a tree without a new day stays untouched.
     if (history.HasUnsavedDays() && !history.Save(treePath)) {

@@ -11,7 +11,7 @@ namespace kelvo {
 namespace {
 
 // Raised when the tables change shape; an index of another version is made anew.
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;
 // A capture's write may meet the sync's short transaction: it waits, and so
 // does the sync for it.
 constexpr int kBusyWaitMs = 5000;
@@ -38,6 +38,7 @@ CREATE TABLE IF NOT EXISTS captures (
     sha256 BLOB,
     picture_hash INTEGER,
     real_path TEXT,
+    picture_tried INTEGER NOT NULL DEFAULT 0,
     UNIQUE (day, row)
 );
 CREATE INDEX IF NOT EXISTS captures_by_sha256 ON captures (sha256);
@@ -47,7 +48,7 @@ CREATE INDEX IF NOT EXISTS captures_by_real_path ON captures (real_path);
 
 #define KELVO_CAPTURE_COLUMNS                                                                      \
     "id, day, row, path, capture_time, identifier, address, file_size, file_modified, sha256, "    \
-    "picture_hash, real_path"
+    "picture_hash, real_path, picture_tried"
 
 // Every statement, prepared once when the index is opened.
 enum Sql {
@@ -89,8 +90,8 @@ constexpr std::array<const char*, kSqlCount> kSqlTexts = {
     "SELECT " KELVO_CAPTURE_COLUMNS " FROM captures WHERE day = ?1 ORDER BY row",
     // A replaced row gets a new id, so an id always names the same content.
     "INSERT OR REPLACE INTO captures (day, row, path, capture_time, identifier, address, "
-    "file_size, file_modified, sha256, picture_hash, real_path) "
-    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)",
+    "file_size, file_modified, sha256, picture_hash, real_path, picture_tried) "
+    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12)",
     "SELECT " KELVO_CAPTURE_COLUMNS " FROM captures WHERE sha256 = ?1 ORDER BY day, row",
     "SELECT " KELVO_CAPTURE_COLUMNS " FROM captures WHERE path = ?1 ORDER BY day, row",
     "SELECT " KELVO_CAPTURE_COLUMNS " FROM captures WHERE real_path = ?1 "
@@ -115,6 +116,7 @@ enum CaptureColumn {
     kSha256Column,
     kPictureHashColumn,
     kRealPathColumn,
+    kPictureTriedColumn,
 };
 
 // A statement's one run: its parameters bound, stepped, then reset for the
@@ -180,6 +182,7 @@ public:
         if (!IsNull(kPictureHashColumn))
             capture.pictureHash = PictureHash(IntAt(kPictureHashColumn));
         capture.realPath = IsNull(kRealPathColumn) ? capture.path : TextAt(kRealPathColumn);
+        capture.pictureTried = IntAt(kPictureTriedColumn) != 0;
         return capture;
     }
 
@@ -596,6 +599,7 @@ bool CollectionIndex::PutCaptures(const std::vector<IndexedCapture>& captures) {
             if (!capture.realPath.isEmpty() && capture.realPath != capture.path)
                 run.Text(11, capture.realPath);
         }
+        run.Int(12, capture.pictureTried ? 1 : 0);
         if (!run.Done())
             return Failed(QStringLiteral("cannot write the capture ") + capture.path);
     }

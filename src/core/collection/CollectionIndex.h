@@ -26,6 +26,10 @@ struct IndexedCapture {
     std::optional<FileStamp> stamp;
     QByteArray sha256; // 32 bytes
     std::optional<PictureHash> pictureHash;
+    // Whether the picture was decoded for its hash: a capture made without
+    // a decoder (the command line, the browser's host) has its hash made by
+    // the next sync that has one.
+    bool pictureTried = false;
     QString realPath; // canonical, links resolved
 
     bool Hashed() const { return stamp.has_value(); }

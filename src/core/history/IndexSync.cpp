@@ -57,6 +57,7 @@ void TakeHashes(IndexedCapture& capture, const IndexedCapture& from) {
     capture.stamp = from.stamp;
     capture.sha256 = from.sha256;
     capture.pictureHash = from.pictureHash;
+    capture.pictureTried = from.pictureTried;
     capture.realPath = from.realPath;
 }
 
@@ -188,21 +189,27 @@ bool IndexSync::SyncOneDay(const QString& day, const KnownDigests& known, SyncRe
 
     Batch batch(index_);
     bool written = true;
+    bool picturesDue = false;
     at_.rows = log.RowCount();
     for (int row = 0; row < log.RowCount(); ++row) {
         IndexedCapture capture = LoggedCapture(day, log, row);
         const std::optional<FileStamp> now = RegularFileStamp(capture.path);
         const IndexedCapture* before = hashedAt.value(capture.path);
         // A file gone keeps what was learnt of it: a lookup still finds it, as gone.
-        if (before && (!now || before->stamp == now)) {
+        const bool kept = before && (!now || before->stamp == now);
+        const bool pictureDue = kept && now && !before->pictureTried && pictureHasher_;
+        if ((pictureDue || (!kept && now)) && Cancelled()) {
+            report.cancelled = true;
+            break;
+        }
+        if (kept) {
             TakeHashes(capture, *before);
+            if (pictureDue)
+                capture = WithPictureHash(std::move(capture));
         } else if (now) {
-            if (Cancelled()) {
-                report.cancelled = true;
-                break;
-            }
             capture = Hashed(std::move(capture), *now, known, report);
         }
+        picturesDue = picturesDue || (now && capture.Hashed() && !capture.pictureTried);
         const bool unchanged = size_t(row) < indexed->size() && (*indexed)[size_t(row)] == capture;
         if (!unchanged)
             batch.Add(std::move(capture));
@@ -217,6 +224,9 @@ bool IndexSync::SyncOneDay(const QString& day, const KnownDigests& known, SyncRe
     }
     if (report.cancelled)
         return false;
+    // Left unfinished for the next sync with a decoder to make them.
+    if (picturesDue)
+        return true;
     if (!index_.FinishDay(day)) {
         report.error = index_.Error();
         return false;
@@ -237,8 +247,14 @@ IndexedCapture IndexSync::Hashed(IndexedCapture capture, const FileStamp& stamp,
     capture.stamp = stamp;
     capture.sha256 = *sha256;
     capture.realPath = realPaths_.Of(capture.path);
-    if (pictureHasher_)
+    return WithPictureHash(std::move(capture));
+}
+
+IndexedCapture IndexSync::WithPictureHash(IndexedCapture capture) {
+    if (pictureHasher_) {
         capture.pictureHash = pictureHasher_(capture.path);
+        capture.pictureTried = true;
+    }
     return capture;
 }
 

@@ -87,6 +87,7 @@ private:
     bool SyncOneDay(const QString& day, const KnownDigests& known, SyncReport& report);
     IndexedCapture Hashed(IndexedCapture capture, const FileStamp& stamp, const KnownDigests& known,
                           SyncReport& report);
+    IndexedCapture WithPictureHash(IndexedCapture capture);
     bool RemoveDaysNoLongerLogged(const QStringList& logged, SyncReport& report);
     bool Cancelled() const;
     void Report();

@@ -45,11 +45,11 @@ protected:
         return path;
     }
 
-    int Run(const QStringList& args) {
+    int Run(const QStringList& args, QTextStream* in = nullptr) {
         output.clear();
         errors.clear();
         QTextStream out(&output), err(&errors);
-        const int code = RunCaptureCommand(args, home, pictures, clock, out, err);
+        const int code = RunCaptureCommand(args, home, pictures, clock, out, err, {}, in);
         out.flush();
         err.flush();
         return code;
@@ -96,10 +96,12 @@ TEST_F(CaptureCommandTest, AClashIsSkippedOrNumberedAsAsked) {
     ASSERT_EQ(Run({source}), 0);
     EXPECT_EQ(Run({source}), 0);
     EXPECT_TRUE(output.startsWith(source + "\t")) << output.toStdString();
-    EXPECT_EQ(reads.Count(), 1) << "a skipped name is not copied first";
     EXPECT_EQ(Run({"--on-clash", "auto", source}), 0);
-    EXPECT_EQ(output, target + "photo[1].jpg\tに改名し保存しました。\n");
-    EXPECT_EQ(reads.Count(), 2);
+    EXPECT_EQ(output,
+              target + "photo[1].jpg\tに改名し保存しました。 同じ画像: " + target + "photo.jpg\n");
+    // Once a capture: whether it is a picture saved before is told by the
+    // hash its copy takes.
+    EXPECT_EQ(reads.Count(), 3);
 }
 
 // The tree file changes only with a new day: a capture on a known day leaves
@@ -142,6 +144,8 @@ TEST_F(CaptureCommandTest, WrongArgumentsAreNamed) {
         {{"--on-clash", "auto"}, "no file given"},
         {{}, "no file given"},
         {{"--frob", source}, "unknown option --frob"},
+        {{"--on-duplicate", "never", source}, "not \"never\""},
+        {{source, "--on-duplicate"}, "--on-duplicate needs a value"},
     };
     for (const auto& [args, named] : cases) {
         EXPECT_EQ(Run(args), 2) << named;
@@ -159,6 +163,26 @@ TEST_F(CaptureCommandTest, WrongArgumentsAreNamed) {
     EXPECT_EQ(Run({"--frob", source}), 2);
     EXPECT_EQ(Run({"--help"}), 0);
     EXPECT_FALSE(QFileInfo::exists(home));
+}
+
+// The window's question, without a window: the earlier file is named either way.
+TEST_F(CaptureCommandTest, APictureCapturedBeforeIsSavedSkippedOrAskedAbout) {
+    const QString first = Source("first.jpg");
+    ASSERT_EQ(Run({first}), 0) << errors.toStdString();
+    const QString again = temp.path() + "/again.jpg";
+    ASSERT_TRUE(QFile::copy(first, again));
+
+    EXPECT_EQ(Run({"--on-duplicate", "skip", again}), 0) << errors.toStdString();
+    EXPECT_EQ(output, again + "\t同じ画像を保存済みのため保存しませんでした。 同じ画像: " + target +
+                          "first.jpg\n");
+    QString answer = "n\n";
+    QTextStream in(&answer);
+    EXPECT_EQ(Run({"--on-duplicate", "ask", again}, &in), 0);
+    EXPECT_TRUE(errors.contains("the same picture as " + target + "first.jpg"))
+        << errors.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(target + "again.jpg"));
+    EXPECT_EQ(Run({again}), 0) << errors.toStdString();
+    EXPECT_EQ(output, target + "again.jpg\tを保存しました。 同じ画像: " + target + "first.jpg\n");
 }
 
 // A pipe would hold the capture up for good, waiting for a writer.

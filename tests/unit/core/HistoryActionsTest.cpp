@@ -1,7 +1,9 @@
 #include "history/HistoryActions.h"
 #include "capture/BrowserLink.h"
+#include "collection/CollectionIndex.h"
 #include "history/DayListing.h"
 #include "history/HistoryListModel.h"
+#include "history/IndexSync.h"
 #include "history/SearchRunner.h"
 #include "support/CapturedHome.h"
 #include "support/EventLoop.h"
@@ -374,6 +376,32 @@ TEST_F(HistorySearchActionsTest, ADroppedFileSelectsTheLineThatSavedIt) {
     actions.TreeView1Change(1, "20060315");
     EXPECT_FALSE(actions.ShowsSearch());
     EXPECT_EQ(model.LineCount(), 3);
+}
+
+// By the index: every capture of the same bytes, then the similar ones, and
+// a dropped file that has moved since its capture.
+TEST_F(HistoryActionsTest, TheSameAndSimilarPicturesAndAMovedFileAreFoundByTheIndex) {
+    captured.Capture("again.jpg", day.addDays(1), {}, "picture bytes");
+    captured.Capture("other.jpg", day.addDays(2), {}, "other bytes");
+    const auto index = CollectionIndex::Open(captured.home, CollectionIndex::Access::ReadWrite);
+    ASSERT_TRUE(index);
+    // Every file alike but other.jpg.
+    IndexSync(*index, captured.home, [](const QString& path) -> std::optional<PictureHash> {
+        return path.endsWith("other.jpg") ? ~PictureHash(0) : PictureHash(1);
+    }).SyncAll();
+
+    actions.ListSamePictures(captured.pictures + "again.jpg");
+    EXPECT_EQ(model.LineCount(), 4); // the same bytes, every one of them
+    EXPECT_EQ(view.selected, 0);
+    EXPECT_TRUE(actions.ShowsSearch());
+    actions.ListSamePictures(captured.pictures + "other.jpg");
+    EXPECT_EQ(model.LineCount(), 1);
+
+    ASSERT_TRUE(QFile::rename(captured.pictures + "other.jpg", captured.sources + "moved.jpg"));
+    actions.FindSavedFiles({captured.sources + "moved.jpg"});
+    ASSERT_TRUE(testing::RunEventsUntil([&] { return !actions.Search().Running(); }));
+    ASSERT_EQ(model.LineCount(), 1);
+    EXPECT_EQ(model.Line(0).fileName, "other.jpg");
 }
 
 } // namespace
