@@ -88,7 +88,8 @@ std::unique_ptr<CollectionIndex> IndexInLine(const QString& homeFolder, const Pi
     if (!lock.TryLock())
         return CollectionIndex::Open(homeFolder, CollectionIndex::Access::ReadOnly);
     QString error;
-    auto index = CollectionIndex::Open(homeFolder, CollectionIndex::Access::ReadWrite, &error);
+    auto index = CollectionIndex::Open(homeFolder, CollectionIndex::Access::ReadWrite, &error,
+                                       CollectionIndex::Check::Skip);
     if (!index) {
         err << "kelvo history: cannot open the collection's index: " << error << Qt::endl;
         return nullptr;

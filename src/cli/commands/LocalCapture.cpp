@@ -115,7 +115,8 @@ bool CaptureHere(const LocalCapture& capture, const Clock& clock, QTextStream& e
     // The index is derived: a capture goes on without it, and the next sync
     // takes it in.
     QString indexError;
-    const auto index = CollectionIndex::Open(home, CollectionIndex::Access::ReadWrite, &indexError);
+    const auto index = CollectionIndex::Open(home, CollectionIndex::Access::ReadWrite, &indexError,
+                                             CollectionIndex::Check::Skip);
     if (!index)
         err << "kelvo capture: cannot open the collection's index: " << indexError << Qt::endl;
     std::optional<IndexedCollection> collection;

@@ -231,7 +231,7 @@ struct CollectionIndex::Connection {
         QString error;
     };
 
-    static Opened Open(const QString& file, Access access);
+    static Opened Open(const QString& file, Access access, Check check);
 
     Opened Failure(const QString& what, bool damaged) {
         return {nullptr, false, damaged,
@@ -268,7 +268,7 @@ struct CollectionIndex::Connection {
 };
 
 CollectionIndex::Connection::Opened CollectionIndex::Connection::Open(const QString& file,
-                                                                      Access access) {
+                                                                      Access access, Check check) {
     Opened opened;
     auto connection = std::make_unique<Connection>();
     const int flags = access == Access::ReadOnly ? SQLITE_OPEN_READONLY
@@ -301,7 +301,7 @@ CollectionIndex::Connection::Opened CollectionIndex::Connection::Open(const QStr
         return connection->Damaged(file + QStringLiteral(" is of schema version ") + *version);
     }
     if (access == Access::ReadWrite) {
-        if (!opened.fresh) {
+        if (!opened.fresh && check == Check::Whole) {
             const std::optional<QString> verdict = QueryText(connection->db, "PRAGMA quick_check");
             if (!verdict)
                 return failed(QStringLiteral("cannot check ") + file);
@@ -332,9 +332,9 @@ QString CollectionIndex::FilePath(const QString& homeFolder) {
 }
 
 std::unique_ptr<CollectionIndex> CollectionIndex::Open(const QString& homeFolder, Access access,
-                                                       QString* error) {
+                                                       QString* error, Check check) {
     const QString file = FilePath(homeFolder);
-    Connection::Opened opened = Connection::Open(file, access);
+    Connection::Opened opened = Connection::Open(file, access, check);
     bool remade = opened.fresh;
     if (!opened.connection && opened.damaged && access == Access::ReadWrite) {
         // Nothing is lost: the logs and the files give it all again.
@@ -343,7 +343,7 @@ std::unique_ptr<CollectionIndex> CollectionIndex::Open(const QString& homeFolder
                 *error = opened.error + QStringLiteral(", and cannot be removed");
             return nullptr;
         }
-        opened = Connection::Open(file, access);
+        opened = Connection::Open(file, access, check);
         remade = true;
     }
     if (!opened.connection) {

@@ -76,6 +76,10 @@ struct DayStamp {
 class CollectionIndex {
 public:
     enum class Access { ReadWrite, ReadOnly };
+    // Whether a writer first reads the whole file through SQLite's quick
+    // check (some 60 ms for 200,000 captures): once a run in the window, not
+    // at every command's capture, where damage met is still reported.
+    enum class Check { Whole, Skip };
 
     // home + "collection.sqlite"
     static QString FilePath(const QString& homeFolder);
@@ -87,7 +91,8 @@ public:
     // there and of this schema version, and never writes. Nothing when it
     // cannot be opened, with the reason in error.
     static std::unique_ptr<CollectionIndex> Open(const QString& homeFolder, Access access,
-                                                 QString* error = nullptr);
+                                                 QString* error = nullptr,
+                                                 Check check = Check::Whole);
     ~CollectionIndex();
     CollectionIndex(const CollectionIndex&) = delete;
     CollectionIndex& operator=(const CollectionIndex&) = delete;

@@ -138,6 +138,8 @@ CollectionKeeper::~CollectionKeeper() {
 }
 
 void CollectionKeeper::Start() {
+    if (thread_.isRunning())
+        return;
     thread_.start(QThread::LowPriority);
     QMetaObject::invokeMethod(
         writer_, [writer = writer_] { writer->Open(); }, Qt::QueuedConnection);

@@ -490,8 +490,10 @@ bool AppSession::FormCloseQuery() {
 }
 
 bool AppSession::FormClose() {
+    if (!Tell(SaveEverything()))
+        return false;
     collection_->Stop(); // goes on from here at the next start
-    return Tell(SaveEverything());
+    return true;
 }
 
 bool AppSession::SaveOnClose() {
