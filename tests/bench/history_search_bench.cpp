@@ -10,6 +10,7 @@
 // take under 30 s.
 
 #include "Median.h"
+#include "Random.h"
 #include "history/HistorySearch.h"
 #include "history/SearchRunner.h"
 #include "logs/CaptureLog.h"
@@ -121,21 +122,7 @@ constexpr std::array<int, 5> kFolderPercents = {40, 25, 15, 10, 10};
 constexpr std::array<const char*, 6> kIdentifiers = {"Firefox", "Chrome", "Edge",
                                                      "Safari",  "壁紙",   "ﾌﾞﾗｳｻﾞ"};
 
-class Random {
-public:
-    explicit Random(uint64_t seed) : state_(seed) {}
-    // splitmix64: fast, and the same on every machine.
-    uint64_t Next() {
-        uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-        return z ^ (z >> 31);
-    }
-    int Below(int n) { return int(Next() % uint64_t(n)); }
-
-private:
-    uint64_t state_;
-};
+using bench::Random;
 
 struct Row {
     std::string fileName, time, identifier, address, folder;
