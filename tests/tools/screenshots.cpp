@@ -13,8 +13,11 @@
 #include "logs/HistoryTree.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QImage>
 #include <QLineEdit>
+#include <QLinearGradient>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -109,21 +112,10 @@ bool ShootSearch(kelvo::AppSession& session, const QString& path) {
     return Shoot(history, path);
 }
 
-// A WebP photo captured, then dropped again: the clash dialog over the main
-// window that previews the first copy.
-bool ShootWebpClash(kelvo::AppSession& session, const QString& path) {
-    const QTemporaryDir folder;
-    QImage picture(480, 320, QImage::Format_RGB32);
-    for (int y = 0; y < picture.height(); ++y)
-        for (int x = 0; x < picture.width(); ++x)
-            picture.setPixelColor(x, y, QColor::fromHsv((x + y) % 360, 140, 230));
-    const QString photo = folder.filePath(QStringLiteral("夕焼け.webp"));
-    if (!picture.save(photo, "webp"))
-        return false;
-    kelvo::DropPayload payload;
-    payload.files.append({photo, {}});
-    session.Pipeline().HandleDroppedFiles(payload);
-    QTest::qWait(500);
+// The modal dialog a drop opens, grabbed with the main window around it, then
+// answered with the button of that name.
+bool ShootDropDialog(kelvo::AppSession& session, const kelvo::DropPayload& payload,
+                     const QString& answer, const QString& path) {
     bool ok = false;
     QTimer::singleShot(800, [&] {
         QWidget* dialog = QApplication::activeModalWidget();
@@ -136,11 +128,101 @@ bool ShootWebpClash(kelvo::AppSession& session, const QString& path) {
                  ->grabWindow(0, both.x(), both.y(), both.width(), both.height())
                  .save(path);
         std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(path));
-        if (auto* dontSave = dialog->findChild<QPushButton*>(QStringLiteral("Button4")))
-            dontSave->click();
+        if (auto* button = dialog->findChild<QPushButton*>(answer)) {
+            button->click();
+        } else { // another dialog than the one meant
+            std::printf("no %s in %s\n", qPrintable(answer), qPrintable(dialog->objectName()));
+            ok = false;
+            dialog->close();
+        }
     });
     session.Pipeline().HandleDroppedFiles(payload);
     return ok;
+}
+
+QImage RainbowStripes(int hueShift) {
+    QImage picture(480, 320, QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixelColor(x, y, QColor::fromHsv((x + y + hueShift) % 360, 140, 230));
+    return picture;
+}
+
+// A WebP photo captured, then another of the same name dropped: the clash
+// dialog over the main window that previews the first copy. (The same bytes
+// again would be asked about as the same picture first.)
+bool ShootWebpClash(kelvo::AppSession& session, const QString& path) {
+    const QTemporaryDir first;
+    const QTemporaryDir second;
+    const QString name = QStringLiteral("夕焼け.webp");
+    const QString photo = first.filePath(name);
+    const QString other = second.filePath(name);
+    if (!RainbowStripes(0).save(photo, "webp") || !RainbowStripes(120).save(other, "webp"))
+        return false;
+    kelvo::DropPayload payload;
+    payload.files.append({photo, {}});
+    session.Pipeline().HandleDroppedFiles(payload);
+    QTest::qWait(500);
+    kelvo::DropPayload again;
+    again.files.append({other, {}});
+    return ShootDropDialog(session, again, QStringLiteral("Button4"), path);
+}
+
+// A harbour at dusk, drawn: something to recognise in two small previews.
+QImage HarbourAtDusk() {
+    QImage picture(800, 600, QImage::Format_RGB32);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    QLinearGradient sky(0, 0, 0, 400);
+    sky.setColorAt(0, QColor(52, 48, 110));
+    sky.setColorAt(0.55, QColor(214, 110, 96));
+    sky.setColorAt(1, QColor(250, 196, 120));
+    painter.fillRect(0, 0, 800, 400, sky);
+    painter.setBrush(QColor(255, 232, 168));
+    painter.drawEllipse(QPointF(520, 330), 52, 52);
+    QLinearGradient sea(0, 400, 0, 600);
+    sea.setColorAt(0, QColor(84, 72, 118));
+    sea.setColorAt(1, QColor(22, 30, 62));
+    painter.fillRect(0, 400, 800, 200, sea);
+    painter.setBrush(QColor(250, 200, 130, 150));
+    for (int line = 0; line < 9; ++line)
+        painter.drawRect(
+            QRectF(470 + line * 4 - (line % 2) * 14, 408 + line * 20, 100 - line * 8, 5));
+    // The far shore, with a crane and a lighthouse against the sky.
+    painter.setBrush(QColor(34, 28, 52));
+    painter.drawPolygon(QPolygonF({QPointF(0, 400), QPointF(0, 338), QPointF(120, 318),
+                                   QPointF(260, 352), QPointF(330, 372), QPointF(330, 400)}));
+    painter.drawRect(QRectF(620, 372, 180, 28));
+    painter.setPen(QPen(QColor(34, 28, 52), 6));
+    painter.drawLine(QPointF(690, 372), QPointF(690, 250));
+    painter.drawLine(QPointF(640, 256), QPointF(790, 256));
+    painter.drawLine(QPointF(690, 250), QPointF(760, 280));
+    painter.setPen(Qt::NoPen);
+    painter.drawRect(QRectF(150, 262, 18, 62));
+    painter.setBrush(QColor(255, 240, 190));
+    painter.drawRect(QRectF(151, 256, 16, 10));
+    return picture;
+}
+
+// A photo captured from a page, then its very bytes dropped again under
+// another name: the dialog over the main window that asks before saving.
+bool ShootSamePicture(kelvo::AppSession& session, const QString& path) {
+    const QTemporaryDir folder;
+    const QString photo = folder.filePath(QStringLiteral("harbour-dusk.jpg"));
+    const QString again = folder.filePath(QStringLiteral("IMG_2041.jpg"));
+    if (!HarbourAtDusk().save(photo, "jpg", 90) || !QFile::copy(photo, again))
+        return false;
+    kelvo::DropPayload fromPage;
+    kelvo::DroppedFile file{photo,
+                            QStringLiteral("https://photos.example.org/img/harbour-dusk.jpg")};
+    file.pageAddress = QStringLiteral("https://photos.example.org/harbour/dusk");
+    fromPage.files.append(file);
+    session.Pipeline().HandleDroppedFiles(fromPage);
+    QTest::qWait(500);
+    kelvo::DropPayload copy;
+    copy.files.append({again, {}});
+    return ShootDropDialog(session, copy, QStringLiteral("DontSaveButton"), path);
 }
 
 } // namespace
@@ -172,6 +254,7 @@ int main(int argc, char* argv[]) {
     delete session.MainWindow().findChild<QWidget*>(QStringLiteral("NoTrayNotice"));
     session.MainWindow().move(40, 40);
     ok &= ShootWebpClash(session, out + QStringLiteral("webp-clash.png"));
+    ok &= ShootSamePicture(session, out + QStringLiteral("same-picture.png"));
     if (auto* versionBox = session.MainWindow().findChild<kelvo::TAboutBox*>())
         ok &= Shoot(*versionBox, out + QStringLiteral("version-box.png"));
     else

@@ -48,7 +48,7 @@ TForm2::TForm2(DestinationList& list, QAction* add, QAction* edit, QAction* remo
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1, 1);
     layout->addLayout(buttons);
-    resize(440, 400);
+    resize(440, 450);
 }
 
 QWidget* TForm2::NewAppearancePage() {
