@@ -53,7 +53,9 @@ class MenuRun:
         settings = ["[Form]"] + ["%s=%d" % item for item in drop.KELVO.items()]
         settings += ["CBX2=0", "NORI=1", "DefSiki=初期フォルダ", "DefIndex=0",
                      "DefFolder=" + self.first, "", "[Browser]",
-                     "DevToolsPort=%d" % drop.free_port(), ""]
+                     "DevToolsPort=%d" % drop.free_port(), "",
+                     # The same bytes saved again go on to the clash dialog.
+                     "[Collection]", "SameImage=1", ""]
         with open(self.home + "kelvo.ini", "w", encoding="utf-8") as ini:
             ini.write("\r\n".join(settings))
         with open(self.home + "ListView.txt", "w", encoding="utf-8") as listed:

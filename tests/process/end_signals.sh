@@ -8,7 +8,8 @@
 set -euo pipefail
 kelvo=$1
 source "$(dirname "${BASH_SOURCE[0]}")/session.sh"
-printf '[Form]\r\nCBX2=1\r\n' >"$home/kelvo.ini" # the close question is on
+# The close question is on; the same bytes saved again go on to the clash dialog.
+printf '[Form]\r\nCBX2=1\r\n[Collection]\r\nSameImage=1\r\n' >"$home/kelvo.ini"
 mkdir -p "$work/in"
 
 start_window() {
