@@ -15,6 +15,10 @@ CaptureKey KeyOf(const IndexedCapture& capture) {
 
 } // namespace
 
+EarlierCapture EarlierOf(const IndexedCapture& capture) {
+    return {capture.path, capture.captureTime, capture.identifier, capture.sourceAddress};
+}
+
 std::vector<PictureMatch> SameAndSimilar(CollectionIndex& index, const QByteArray& sha256,
                                          std::optional<PictureHash> pictureHash) {
     std::vector<PictureMatch> matches;

@@ -1,10 +1,15 @@
 #pragma once
 
+#include "collection/CaptureCollection.h"
 #include "collection/CollectionIndex.h"
 
 #include <vector>
 
 namespace kelvo {
+
+// A capture the index holds, as a later capture of the same or a similar
+// picture is told of it.
+EarlierCapture EarlierOf(const IndexedCapture& capture);
 
 // A capture found by its picture.
 struct PictureMatch {

@@ -1,19 +1,13 @@
 #include "indexing/CollectionKeeper.h"
 
 #include "collection/CollectionIndex.h"
+#include "collection/PictureLookup.h"
 #include "indexing/IndexedCollection.h"
 #include "logs/DayTexts.h"
 
 #include <mutex>
 
 namespace kelvo {
-namespace {
-
-EarlierCapture EarlierOf(const IndexedCapture& capture) {
-    return {capture.path, capture.captureTime, capture.identifier, capture.sourceAddress};
-}
-
-} // namespace
 
 // Everything that writes the index, on the keeper's thread.
 class CollectionKeeper::Writer : public QObject {
@@ -35,9 +29,9 @@ public:
     }
 
     // Stops the catching up at the next file, for a capture coming.
-    void Interrupt(int captureComing) {
+    void CaptureComing() {
         const std::lock_guard lock(mutex_);
-        pendingCaptures_ += captureComing;
+        ++pendingCaptures_;
         interrupt_ = true;
     }
     void StopForGood() {
@@ -171,7 +165,7 @@ void CollectionKeeper::Add(const NewCapture& capture) {
     captured_.insert(QByteArray::fromStdString(capture.contentHash), capture.AsEarlier());
     if (!thread_.isRunning())
         return;
-    writer_->Interrupt(1);
+    writer_->CaptureComing();
     QMetaObject::invokeMethod(
         writer_, [writer = writer_, capture] { writer->TakeIn(capture); }, Qt::QueuedConnection);
 }

@@ -1,6 +1,7 @@
 #include "indexing/IndexedCollection.h"
 
 #include "collection/CollectionIndex.h"
+#include "collection/PictureLookup.h"
 #include "logs/CaptureLog.h"
 #include "logs/DayTexts.h"
 #include "text/PathText.h"
@@ -16,11 +17,8 @@ QByteArray Digest(const std::string& contentHash) {
 
 std::optional<EarlierCapture> LatestPresent(const std::vector<FoundCapture>& found) {
     for (auto at = found.rbegin(); at != found.rend(); ++at) {
-        if (at->state == FileState::Present) {
-            const IndexedCapture& capture = at->capture;
-            return EarlierCapture{capture.path, capture.captureTime, capture.identifier,
-                                  capture.sourceAddress};
-        }
+        if (at->state == FileState::Present)
+            return EarlierOf(at->capture);
     }
     return std::nullopt;
 }
