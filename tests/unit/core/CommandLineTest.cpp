@@ -38,8 +38,10 @@ TEST(CommandLine, NamesWhatIsWrong) {
 
 TEST(CommandLine, TheUsageNamesEveryCommandAndOption) {
     const QString usage = KelvoUsage();
-    for (const char* word : {"--home DIR", "capture", "--on-clash auto|skip", "history [DAY]",
-                             "table dump [--types]", "table convert", "--help", "--version"})
+    for (const char* word :
+         {"--home DIR", "capture", "--on-clash auto|skip", "--on-duplicate ask|save|skip",
+          "history [DAY]", "--same FILE", "--similar FILE", "table dump [--types]", "table convert",
+          "--help", "--version"})
         EXPECT_TRUE(usage.contains(word)) << word;
     EXPECT_EQ(KelvoCaption(), "ケルボ v" + KelvoVersion());
     EXPECT_FALSE(KelvoVersion().isEmpty());
