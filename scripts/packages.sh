@@ -23,6 +23,8 @@ run_packages=(
   libsqlite3-dev libicu-dev
   # the content hash of every capture, with the processor's SHA instructions
   libssl-dev
+  # the man page, from its source
+  scdoc
 )
 
 # The tests and benchmarks, besides the above (./test.sh).
@@ -48,6 +50,8 @@ test_packages=(
   curl
   # the sources' layout, checked against .clang-format
   clang-format
+  # the man page as man shows it
+  man-db bsdextrautils
 )
 
 # The fuzz targets, built with clang (libFuzzer comes with its runtime).

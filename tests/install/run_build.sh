@@ -43,7 +43,7 @@ for manifest in etc/chromium/native-messaging-hosts/kelvo.json \
 done
 for file in share/applications/kelvo.desktop share/metainfo/kelvo.metainfo.xml \
   share/icons/hicolor/scalable/apps/kelvo.svg share/doc/kelvo/guide.html \
-  share/bash-completion/completions/kelvo \
+  share/bash-completion/completions/kelvo share/man/man1/kelvo.1 \
   share/kelvo/browser-extension/chromium/manifest.json share/kelvo/browser-extension/kelvo-companion.xpi; do
   [ -s "$file" ] || fail "no $file installed"
 done
