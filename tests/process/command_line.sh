@@ -11,7 +11,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 run() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$kelvo" "$@"; }
 
 run --help >"$work/out" || fail "--help exited $?"
-grep -q "capture \[--on-clash auto|skip\] \[--\] FILE" "$work/out" || fail "--help lacks the capture line"
+grep -q "capture \[--on-clash auto|skip\] \[--on-duplicate ask|save|skip\]" "$work/out" || fail "--help lacks the capture line"
 [ "$(run --version)" = "kelvo $(sed -n 's/^project(kelvo VERSION \([0-9.]*\).*/\1/p' \
   "$(dirname "$0")/../../CMakeLists.txt")" ] || fail "--version is not the project's version"
 # Each wrong call, and the word its complaint must name.
