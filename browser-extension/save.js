@@ -4,8 +4,9 @@
 (function (scope) {
   'use strict';
 
-  // The native messaging host's name, as Kelvo registers it.
-  const HOST = 'kelvo';
+  // The native messaging host's name, as Kelvo registers it (KELVO_BROWSER_HOST_NAME
+  // in CMakeLists.txt): the application id in lowercase, as host names must be.
+  const HOST = 'io.github.kelvo.kelvo';
   const MENU_IMAGE = 'kelvo-image';
   const MENU_LINK = 'kelvo-link';
   const MENU_TITLE = 'Kelvo に保存';

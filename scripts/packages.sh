@@ -54,6 +54,11 @@ test_packages=(
   man-db bsdextrautils
 )
 
+# Building the Debian package and checking it (scripts/package.sh).
+package_packages=(
+  build-essential devscripts debhelper lintian fakeroot
+)
+
 # The fuzz targets, built with clang (libFuzzer comes with its runtime).
 fuzz_packages=(
   clang libclang-rt-14-dev

@@ -113,14 +113,14 @@ test('the content script', async (t) => {
 // answers the test sets.
 function fakeBrowser({served, nativeAnswer, hovered} = {}) {
   const listeners = {};
-  const calls = {native: [], rules: [], notices: [], menus: [], fetched: [], posted: []};
+  const calls = {connected: [], native: [], rules: [], notices: [], menus: [], fetched: [], posted: []};
   const on = (name) => ({addListener: (l) => { listeners[name] = l; }});
   const port = {onMessage: on('port'), onDisconnect: on('disconnect'),
                 postMessage: (m) => calls.posted.push(m)};
   const chrome = {
     runtime: {
       onMessage: on('message'), onStartup: on('startup'), onInstalled: on('installed'),
-      connectNative: () => port,
+      connectNative: (host) => { calls.connected.push(host); return port; },
       sendNativeMessage: (host, message) => {
         calls.native.push({host, message});
         return nativeAnswer === undefined ? Promise.reject(new Error('no host'))
@@ -209,6 +209,17 @@ test('the background', async (t) => {
     assert.deepEqual([sent.request, sent.destination, sent.page, sent.bytes],
                      ['save', 'cats', 'https://a.test/gallery#top', '/9j/2Q==']);
     assert.equal(calls.notices[0], '/pics/dogs/sunrise.jpg を保存しました。');
+  });
+
+  await t.test('reaches the host by the name Kelvo registers it under', async () => {
+    const {listeners, calls, settle} = fakeBrowser({served: jpeg, nativeAnswer: kelvoAnswer});
+    listeners.clicked({menuItemId: 'kelvo-image', srcUrl: 'https://a.test/x.jpg',
+                       pageUrl: 'https://a.test/'}, {id: 1});
+    await settle();
+    await settle();
+    const cmake = fs.readFileSync(path.join(root, '..', 'CMakeLists.txt'), 'utf8');
+    const registered = cmake.match(/set\(KELVO_BROWSER_HOST_NAME ([^)]+)\)/)[1];
+    assert.deepEqual([calls.connected[0], calls.native[0].host], [registered, registered]);
   });
 
   await t.test('saves nothing from a link whose target is no image', async () => {

@@ -36,13 +36,15 @@ cd "$work/usr"
 [ -x bin/kelvo ] || fail "no bin/kelvo installed"
 [ -x bin/kelvo-browser-host ] || fail "no bin/kelvo-browser-host installed"
 # The host registered for every user, naming the host where it was installed.
-for manifest in etc/chromium/native-messaging-hosts/kelvo.json \
-  etc/opt/chrome/native-messaging-hosts/kelvo.json lib/mozilla/native-messaging-hosts/kelvo.json; do
+host=io.github.kelvo.kelvo
+for manifest in etc/chromium/native-messaging-hosts/$host.json \
+  etc/opt/chrome/native-messaging-hosts/$host.json lib/mozilla/native-messaging-hosts/$host.json; do
   grep -q "\"path\": \"$work/usr/bin/kelvo-browser-host\"" "$manifest" 2>/dev/null ||
     fail "$manifest does not name the installed host"
 done
-for file in share/applications/kelvo.desktop share/metainfo/kelvo.metainfo.xml \
-  share/icons/hicolor/scalable/apps/kelvo.svg share/doc/kelvo/guide.html \
+id=io.github.kelvo.Kelvo
+for file in share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
+  share/icons/hicolor/scalable/apps/$id.svg share/doc/kelvo/guide.html \
   share/bash-completion/completions/kelvo share/man/man1/kelvo.1 \
   share/kelvo/browser-extension/chromium/manifest.json share/kelvo/browser-extension/kelvo-companion.xpi; do
   [ -s "$file" ] || fail "no $file installed"

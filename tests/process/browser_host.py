@@ -26,17 +26,19 @@ def talk(command, requests):
 
 def main():
     host, chromium_id, firefox_id = sys.argv[1:4]
+    # Firefox names the host's manifest first.
+    manifest = "/u/.mozilla/native-messaging-hosts/io.github.kelvo.kelvo.json"
     with tempfile.TemporaryDirectory() as home:
         home += "/"
         ask = [{"request": "destinations"}]
         for caller in (["chrome-extension://%s/" % chromium_id],
-                       ["/u/.mozilla/native-messaging-hosts/kelvo.json", firefox_id]):
+                       [manifest, firefox_id]):
             code, answers = talk([host, "--home", home] + caller, ask)
             if code != 0 or [d["name"] for d in answers[0]["destinations"]] != ["初期フォルダ"]:
                 print("FAIL: %s was not answered: %d %s" % (caller, code, answers))
                 return 1
         for stranger in (["chrome-extension://%s/" % ("a" * 32)],
-                         ["/u/.mozilla/native-messaging-hosts/kelvo.json", "other@addon"], []):
+                         [manifest, "other@addon"], []):
             code, answers = talk([host, "--home", home] + stranger,
                                  ask + [{"request": "save", "bytes": "AAAA"}])
             if code == 0 or answers:

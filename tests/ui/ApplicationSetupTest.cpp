@@ -69,7 +69,7 @@ private slots:
     }
 
     void theDesktopFileAndTheLocaleAreSet() {
-        QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("kelvo"));
+        QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("io.github.kelvo.Kelvo"));
         // No name added to every caption: the windows carry their own.
         QVERIFY(QGuiApplication::applicationDisplayName() == QCoreApplication::applicationName());
         QCOMPARE(QLocale().language(), QLocale::Japanese);

@@ -106,8 +106,9 @@ QIcon KelvoIcon() {
 void SetUpApplication(QApplication& app) {
     SpeakJapanese(app);
     QApplication::setWindowIcon(KelvoIcon());
-    // Lets the desktop match the windows to kelvo.desktop (name, icon, pinning).
-    QGuiApplication::setDesktopFileName(QStringLiteral("kelvo"));
+    // Lets the desktop match the windows to the installed desktop entry (name,
+    // icon, pinning); on Wayland it is the windows' app id.
+    QGuiApplication::setDesktopFileName(QStringLiteral(KELVO_APP_ID));
 }
 
 } // namespace kelvo

@@ -1,5 +1,6 @@
 #include "app/TAboutBox.h"
 
+#include "app/UserGuide.h"
 #include "common/NamedLabel.h"
 #include "common/WindowPlacement.h"
 #include "session/ProgramName.h"
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace kelvo {
@@ -29,9 +31,13 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     Comments = NamedLabel(QStringLiteral("Comments"), this, QStringLiteral("画像取得閲覧ツール"));
     Copyright = NamedLabel(QStringLiteral("Copyright"), this,
                            QStringLiteral("© 2026 Kelvo の開発者たち。自由に使ってください。"));
-    Edit1 = new QLineEdit(QStringLiteral("https://kelvo.example.org/"), this);
+    // Kelvo has no web site: the address shown is the guide's, as Help opens it.
+    const QString guide = UserGuideFile();
+    Edit1 =
+        new QLineEdit(guide.isEmpty() ? QString() : QUrl::fromLocalFile(guide).toString(), this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setReadOnly(true);
+    Edit1->setVisible(!guide.isEmpty());
     OKButton = new QPushButton(QStringLiteral("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setDefault(true);

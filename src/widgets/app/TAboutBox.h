@@ -8,7 +8,8 @@ class QPushButton;
 
 namespace kelvo {
 
-// The version box: program icon, name and version, and our notice and address.
+// The version box: program icon, name and version, our notice, and the address
+// of the user guide (hidden when the guide is not found).
 class TAboutBox : public QDialog {
     Q_OBJECT
 
@@ -19,7 +20,7 @@ public:
     QLabel* ProductName = nullptr; // name and version
     QLabel* Comments = nullptr;    // what the program is
     QLabel* Copyright = nullptr;   // our notice
-    QLineEdit* Edit1 = nullptr;    // our web address, selectable for copying
+    QLineEdit* Edit1 = nullptr;    // the guide's address, selectable for copying
     QPushButton* OKButton = nullptr;
 
 protected:

@@ -1,5 +1,6 @@
 #include "app/TForm1.h"
 
+#include "app/UserGuide.h"
 #include "capture/CapturePipeline.h"
 #include "capture/DropIntake.h"
 #include "common/NamedLabel.h"
@@ -22,7 +23,6 @@
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -76,18 +76,6 @@ QString FolderForMessage(const QString& folder) {
     if (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
         return folder.chopped(1);
     return folder;
-}
-
-// The installed guide first, then one beside the executable, then the source
-// tree's, for a program run from its build folder as ./run.sh does.
-QString GuideFile() {
-    const QString dir = QCoreApplication::applicationDirPath();
-    for (const QString& path :
-         {dir + QStringLiteral("/../share/doc/kelvo/guide.html"),
-          dir + QStringLiteral("/guide.html"), QStringLiteral(KELVO_SOURCE_GUIDE)})
-        if (QFileInfo(path).isFile())
-            return QDir::cleanPath(path);
-    return {};
 }
 
 } // namespace
@@ -327,7 +315,7 @@ void TForm1::Action4Execute() {
 }
 
 void TForm1::N16Click() {
-    const QString guide = GuideFile();
+    const QString guide = UserGuideFile();
     if (guide.isEmpty())
         notifier_(QStringLiteral("ヘルプファイルが見つかりません。"));
     else

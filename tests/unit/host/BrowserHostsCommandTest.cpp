@@ -26,9 +26,9 @@ protected:
     QString config() const { return temp.path() + "/config"; }
     QString user() const { return temp.path() + "/user"; }
     QStringList Manifests() const {
-        return {config() + "/chromium/NativeMessagingHosts/kelvo.json",
-                config() + "/google-chrome/NativeMessagingHosts/kelvo.json",
-                user() + "/.mozilla/native-messaging-hosts/kelvo.json"};
+        return {config() + "/chromium/NativeMessagingHosts/io.github.kelvo.kelvo.json",
+                config() + "/google-chrome/NativeMessagingHosts/io.github.kelvo.kelvo.json",
+                user() + "/.mozilla/native-messaging-hosts/io.github.kelvo.kelvo.json"};
     }
     QString PathIn(const QString& manifest) const {
         return QJsonDocument::fromJson(ReadBytes(manifest)).object().value("path").toString();

@@ -13,9 +13,9 @@ namespace {
 TEST(Companion, OnlyTheCompanionStartsTheHost) {
     EXPECT_TRUE(StartedForCompanion({ChromiumCompanionOrigin()}));
     EXPECT_TRUE(StartedForCompanion(
-        {"/u/.mozilla/native-messaging-hosts/kelvo.json", FirefoxCompanionId()}));
+        {"/u/.mozilla/native-messaging-hosts/io.github.kelvo.kelvo.json", FirefoxCompanionId()}));
     EXPECT_FALSE(StartedForCompanion({"chrome-extension://aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa/"}));
-    EXPECT_FALSE(StartedForCompanion({"/m/kelvo.json", "other@addon"}));
+    EXPECT_FALSE(StartedForCompanion({"/m/io.github.kelvo.kelvo.json", "other@addon"}));
     EXPECT_FALSE(StartedForCompanion({}));
 }
 
