@@ -60,15 +60,14 @@ public:
 
     void TakeIn(const NewCapture& capture) {
         if (sync_ && !stopped_) {
-            const QByteArray digest(capture.contentHash.data(),
-                                    qsizetype(capture.contentHash.size()));
+            const QByteArray digest = QByteArray::fromStdString(capture.contentHash);
             // Only the keeper's stop cuts a capture's own sync short.
             sync_->SetCancel(&stopped_);
             const SyncReport report =
                 sync_->SyncDay(DayText(capture.captureTime), {{capture.savedPath, digest}});
             sync_->SetCancel(&interrupt_);
             if (report.Ok())
-                LookForSimilar(capture.savedPath, digest);
+                LookForSimilar(capture.savedPath);
             else
                 emit keeper_.Failed(report.error);
         }
@@ -92,14 +91,12 @@ private:
     }
 
     // The nearest earlier capture of other bytes whose file is still there.
-    void LookForSimilar(const QString& savedPath, const QByteArray& digest) {
-        const std::vector<FoundCapture> saved = index_->AtPath(savedPath);
-        if (saved.empty() || !saved.back().capture.pictureHash)
-            return;
-        for (const SimilarCapture& similar : index_->SimilarTo(*saved.back().capture.pictureHash)) {
-            if (similar.state == FileState::Present && similar.capture.sha256 != digest &&
-                similar.capture.path != savedPath) {
-                emit keeper_.SimilarFound({savedPath, EarlierOf(similar.capture)});
+    void LookForSimilar(const QString& savedPath) {
+        for (const PictureMatch& match : SameAndSimilarToCapture(*index_, savedPath)) {
+            const IndexedCapture& earlier = match.found.capture;
+            if (!match.sameContent && match.found.state == FileState::Present &&
+                earlier.path != savedPath) {
+                emit keeper_.SimilarFound({savedPath, EarlierOf(earlier)});
                 return;
             }
         }
@@ -150,19 +147,13 @@ void CollectionKeeper::Stop() {
 }
 
 std::optional<EarlierCapture> CollectionKeeper::SameContent(const std::string& contentHash) {
-    const QByteArray digest(contentHash.data(), qsizetype(contentHash.size()));
-    if (const auto captured = captured_.constFind(digest);
-        captured != captured_.constEnd() && RegularFileStamp(captured->savedPath))
-        return *captured;
     if (!reader_)
         reader_ = CollectionIndex::Open(home_, CollectionIndex::Access::ReadOnly);
-    if (!reader_)
-        return std::nullopt;
-    return LatestPresent(reader_->WithContent(digest));
+    return captured_.SameContent(contentHash, reader_.get());
 }
 
 void CollectionKeeper::Add(const NewCapture& capture) {
-    captured_.insert(QByteArray::fromStdString(capture.contentHash), capture.AsEarlier());
+    captured_.Remember(capture);
     if (!thread_.isRunning())
         return;
     writer_->CaptureComing();

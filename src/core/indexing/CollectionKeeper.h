@@ -2,8 +2,8 @@
 
 #include "collection/CaptureCollection.h"
 #include "history/IndexSync.h"
+#include "indexing/RecentCaptures.h"
 
-#include <QHash>
 #include <QObject>
 #include <QThread>
 
@@ -58,9 +58,7 @@ private:
     QThread thread_;
     Writer* writer_ = nullptr; // lives on thread_
     std::unique_ptr<CollectionIndex> reader_;
-    // Captured in this run, known here at once: the index takes them in a
-    // moment later, and the same picture may be dropped again before that.
-    QHash<QByteArray, EarlierCapture> captured_;
+    RecentCaptures captured_;
 };
 
 } // namespace kelvo

@@ -1,27 +1,9 @@
 #include "indexing/IndexedCollection.h"
 
 #include "collection/CollectionIndex.h"
-#include "collection/PictureLookup.h"
-#include "logs/CaptureLog.h"
 #include "logs/DayTexts.h"
-#include "text/PathText.h"
 
 namespace kelvo {
-namespace {
-
-QByteArray Digest(const std::string& contentHash) {
-    return QByteArray(contentHash.data(), qsizetype(contentHash.size()));
-}
-
-} // namespace
-
-std::optional<EarlierCapture> LatestPresent(const std::vector<FoundCapture>& found) {
-    for (auto at = found.rbegin(); at != found.rend(); ++at) {
-        if (at->state == FileState::Present)
-            return EarlierOf(at->capture);
-    }
-    return std::nullopt;
-}
 
 IndexedCollection::IndexedCollection(CollectionIndex& index, QString homeFolder,
                                      PictureHasher hasher)
@@ -30,16 +12,13 @@ IndexedCollection::IndexedCollection(CollectionIndex& index, QString homeFolder,
 IndexedCollection::~IndexedCollection() = default;
 
 std::optional<EarlierCapture> IndexedCollection::SameContent(const std::string& contentHash) {
-    const QByteArray digest = Digest(contentHash);
-    if (const auto added = added_.constFind(digest); added != added_.constEnd())
-        return *added;
-    return LatestPresent(index_.WithContent(digest));
+    return added_.SameContent(contentHash, &index_);
 }
 
 void IndexedCollection::Add(const NewCapture& capture) {
-    const QByteArray digest = Digest(capture.contentHash);
-    days_[DayText(capture.captureTime)].insert(capture.savedPath, digest);
-    added_.insert(digest, capture.AsEarlier());
+    days_[DayText(capture.captureTime)].insert(capture.savedPath,
+                                               QByteArray::fromStdString(capture.contentHash));
+    added_.Remember(capture);
 }
 
 QString IndexedCollection::Flush() {
@@ -50,7 +29,7 @@ QString IndexedCollection::Flush() {
             failure = report.error;
     }
     days_.clear();
-    added_.clear();
+    added_.Clear();
     return failure;
 }
 

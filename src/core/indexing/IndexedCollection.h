@@ -3,16 +3,11 @@
 #include "collection/CaptureCollection.h"
 #include "collection/CollectionIndex.h"
 #include "history/IndexSync.h"
-
-#include <QHash>
+#include "indexing/RecentCaptures.h"
 
 #include <map>
 
 namespace kelvo {
-
-// The earlier capture a lookup found, as a capture tells it; the latest whose
-// file is still there as it was hashed.
-std::optional<EarlierCapture> LatestPresent(const std::vector<FoundCapture>& found);
 
 // The collection as the home's index knows it, for captures made on this
 // thread. A capture is taken into the index by its day's sync, at Flush:
@@ -33,7 +28,7 @@ private:
     IndexSync sync_;
     QString home_;
     std::map<QString, KnownDigests> days_; // captured into, not yet synced
-    QHash<QByteArray, EarlierCapture> added_;
+    RecentCaptures added_;
 };
 
 } // namespace kelvo
