@@ -25,6 +25,8 @@ run_packages=(
   libssl-dev
   # the man page, from its source
   scdoc
+  # the icon's PNG sizes, drawn from its SVG
+  librsvg2-bin
 )
 
 # The tests and benchmarks, besides the above (./test.sh).
@@ -52,6 +54,8 @@ test_packages=(
   clang-format
   # the man page as man shows it
   man-db bsdextrautils
+  # the zsh completion, as an interactive zsh offers it
+  zsh
 )
 
 # Building the Debian package and checking it (scripts/package.sh).

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The menu entry and the software centres' description, as the build
-# installs them: both validate without an error or a warning, and the
-# description's launchable is the installed menu entry.
+# installs them: both validate without an error or a warning, the
+# description's launchable is the installed menu entry, and its icon is there
+# at every usual size.
 # Usage: desktop_files.sh CMAKE BUILD_DIR SOURCE_DIR
 set -euo pipefail
 cmake=$1 build=$2 source=$3
@@ -23,6 +24,13 @@ newest=$(grep -o '<release version="[^"]*"' "$share/metainfo/$id.metainfo.xml" |
 [ "$newest" = "<release version=\"$version\"" ] || fail "the metainfo's newest release is not $version: $newest"
 icon=$(sed -n 's/^Icon=//p' "$share/applications/$id.desktop")
 [ -f "$share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "the menu entry's icon $icon is not installed"
+# Each of the usual sizes is a PNG of that size: width and height are the
+# big-endian words at byte 16 of its header.
+for size in 16 22 24 32 48 64 128 256 512; do
+  png=$share/icons/hicolor/${size}x$size/apps/$icon.png
+  drawn=$(od -An -j16 -N8 --endian=big -tu4 "$png" 2>/dev/null | xargs) || true
+  [ "$drawn" = "$size $size" ] || fail "$png is not ${size}x$size: ${drawn:-missing}"
+done
 
 # Hints are advice and are shown; errors and warnings fail.
 desktop-file-validate "$share/applications/$id.desktop" >"$work/desktop.log" 2>&1 ||

@@ -45,7 +45,8 @@ done
 id=io.github.kelvo.Kelvo
 for file in share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
   share/icons/hicolor/scalable/apps/$id.svg share/doc/kelvo/guide.html \
-  share/bash-completion/completions/kelvo share/man/man1/kelvo.1 \
+  share/bash-completion/completions/kelvo share/zsh/vendor-completions/_kelvo \
+  share/man/man1/kelvo.1 \
   share/kelvo/browser-extension/chromium/manifest.json share/kelvo/browser-extension/kelvo-companion.xpi; do
   [ -s "$file" ] || fail "no $file installed"
 done

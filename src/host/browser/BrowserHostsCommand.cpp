@@ -16,19 +16,22 @@ namespace {
 
 struct Registration {
     const char* browser;
-    QString path;
+    QString folder;
     QByteArray manifest;
+
+    QString path() const { return folder + BrowserHostName() + QStringLiteral(".json"); }
+    // Where versions before the reverse-DNS name registered the host.
+    QString oldPath() const { return folder + QStringLiteral("kelvo.json"); }
 };
 
 QList<Registration> RegistrationsFor(const BrowserHostPlaces& places, const QString& hostPath) {
-    const QString file = BrowserHostName() + QStringLiteral(".json");
     return {
-        {"Chromium", places.configHome + QStringLiteral("/chromium/NativeMessagingHosts/") + file,
+        {"Chromium", places.configHome + QStringLiteral("/chromium/NativeMessagingHosts/"),
          ChromiumHostManifest(hostPath)},
         {"Google Chrome",
-         places.configHome + QStringLiteral("/google-chrome/NativeMessagingHosts/") + file,
+         places.configHome + QStringLiteral("/google-chrome/NativeMessagingHosts/"),
          ChromiumHostManifest(hostPath)},
-        {"Firefox", places.userHome + QStringLiteral("/.mozilla/native-messaging-hosts/") + file,
+        {"Firefox", places.userHome + QStringLiteral("/.mozilla/native-messaging-hosts/"),
          FirefoxHostManifest(hostPath)},
     };
 }
@@ -58,15 +61,46 @@ bool WriteWrapper(const BrowserHostPlaces& places) {
                                            QFile::ExeOther);
 }
 
+QJsonObject ManifestAt(const QString& path) {
+    return QJsonDocument::fromJson(
+               QByteArray::fromStdString(ReadFileBytes(LocalPath(path)).value_or(std::string())))
+        .object();
+}
+
 // The executable a registration names, or empty when it is none of ours.
 QString RegisteredHost(const QString& path) {
-    const QJsonObject manifest =
-        QJsonDocument::fromJson(
-            QByteArray::fromStdString(ReadFileBytes(LocalPath(path)).value_or(std::string())))
-            .object();
+    const QJsonObject manifest = ManifestAt(path);
     if (manifest.value(QStringLiteral("name")).toString() != BrowserHostName())
         return {};
     return manifest.value(QStringLiteral("path")).toString();
+}
+
+// Whether an earlier version's registration is there: named "kelvo", and
+// leading to the host or to a home's script for it. Another program may have
+// taken that short name; its file is not ours to remove.
+bool HasOldRegistration(const Registration& registration) {
+    const QJsonObject manifest = ManifestAt(registration.oldPath());
+    return manifest.value(QStringLiteral("name")).toString() == QLatin1String("kelvo") &&
+           QFileInfo(manifest.value(QStringLiteral("path")).toString())
+               .fileName()
+               .startsWith(QLatin1String("kelvo-browser-host"));
+}
+
+// Removes the registration's file, saying so; whether it is gone.
+bool RemoveFile(const char* browser, const QString& path, QTextStream& out, QTextStream& err) {
+    if (!QFile::remove(path)) {
+        err << "kelvo browser-hosts: cannot remove " << path << Qt::endl;
+        return false;
+    }
+    out << browser << ": removed " << path << Qt::endl;
+    return true;
+}
+
+// An earlier version's registration would outlive this one's removal, naming a
+// host that may be gone: it goes with install and with remove.
+bool RemoveOldRegistration(const Registration& registration, QTextStream& out, QTextStream& err) {
+    return !HasOldRegistration(registration) ||
+           RemoveFile(registration.browser, registration.oldPath(), out, err);
 }
 
 int Install(const BrowserHostPlaces& places, QTextStream& out, QTextStream& err) {
@@ -80,14 +114,16 @@ int Install(const BrowserHostPlaces& places, QTextStream& out, QTextStream& err)
     }
     int code = 0;
     for (const Registration& registration : RegistrationsFor(places, hostPath)) {
-        if (QDir().mkpath(QFileInfo(registration.path).path()) &&
-            WriteFileAtomically(LocalPath(registration.path),
+        if (QDir().mkpath(registration.folder) &&
+            WriteFileAtomically(LocalPath(registration.path()),
                                 registration.manifest.toStdString())) {
-            out << registration.browser << ": " << registration.path << Qt::endl;
+            out << registration.browser << ": " << registration.path() << Qt::endl;
         } else {
-            err << "kelvo browser-hosts: cannot write " << registration.path << Qt::endl;
+            err << "kelvo browser-hosts: cannot write " << registration.path() << Qt::endl;
             code = 1;
         }
+        if (!RemoveOldRegistration(registration, out, err))
+            code = 1;
     }
     return code;
 }
@@ -96,21 +132,18 @@ int Install(const BrowserHostPlaces& places, QTextStream& out, QTextStream& err)
 int Remove(const BrowserHostPlaces& places, QTextStream& out, QTextStream& err) {
     int code = 0;
     for (const Registration& registration : RegistrationsFor(places, {})) {
-        if (RegisteredHost(registration.path).isEmpty())
-            continue;
-        if (QFile::remove(registration.path)) {
-            out << registration.browser << ": removed " << registration.path << Qt::endl;
-        } else {
-            err << "kelvo browser-hosts: cannot remove " << registration.path << Qt::endl;
+        if (!RegisteredHost(registration.path()).isEmpty() &&
+            !RemoveFile(registration.browser, registration.path(), out, err))
             code = 1;
-        }
+        if (!RemoveOldRegistration(registration, out, err))
+            code = 1;
     }
     return code;
 }
 
 int Status(const BrowserHostPlaces& places, QTextStream& out) {
     for (const Registration& registration : RegistrationsFor(places, {})) {
-        const QString host = RegisteredHost(registration.path);
+        const QString host = RegisteredHost(registration.path());
         out << registration.browser << ": ";
         if (host.isEmpty())
             out << "not registered";
@@ -118,6 +151,9 @@ int Status(const BrowserHostPlaces& places, QTextStream& out) {
             out << "registered, but " << host << " is missing";
         else
             out << "registered, " << host;
+        if (HasOldRegistration(registration))
+            out << "; an earlier version's registration is left, " << registration.oldPath()
+                << ", which install and remove take away";
         out << Qt::endl;
     }
     return 0;
@@ -134,7 +170,7 @@ QString BrowserHostsCommandUsage() {
         "Chromium, Google Chrome and Firefox, remove takes those registrations\n"
         "away, and status tells which are there. With --home, the browsers'\n"
         "captures go to that home. A packaged Kelvo registers the host for every\n"
-        "user already.\n");
+        "user of Chromium and Firefox already; Google Chrome's users run install.\n");
 }
 
 int RunBrowserHostsCommand(const QStringList& argsAfterCommand, const BrowserHostPlaces& places,

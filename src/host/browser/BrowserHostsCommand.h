@@ -10,8 +10,10 @@ namespace kelvo {
 // manifest file each, naming the host's executable and the companion as its
 // only caller), removes those registrations, or tells which are there. With
 // --home, the registrations lead to that home, through a small script written
-// in it. 0 when done, 1 when a file could not be written or removed, 2 for
-// wrong usage.
+// in it. install and remove also take away an earlier version's registration,
+// under the old name kelvo.json, when it leads to a kelvo-browser-host
+// (another program's file of that name stays). 0 when done, 1 when a file
+// could not be written or removed, 2 for wrong usage.
 struct BrowserHostPlaces {
     QString hostExecutable;
     QString home;       // empty: the default one, which the host finds itself

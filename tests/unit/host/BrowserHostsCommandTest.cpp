@@ -13,6 +13,7 @@ namespace {
 
 using testing::ReadBytes;
 using testing::WriteBytes;
+using testing::WriteBytesMakingFolders;
 
 class BrowserHostsCommandTest : public ::testing::Test {
 protected:
@@ -53,6 +54,27 @@ TEST_F(BrowserHostsCommandTest, InstallsForEachBrowserAndRemovesItsOwnOnly) {
     EXPECT_EQ(ReadBytes(Manifests()[2]), "{\"name\": \"other\"}");
     EXPECT_EQ(Run("status"), 0);
     EXPECT_EQ(output.count("not registered"), 3) << output.toStdString();
+}
+
+// Earlier versions registered the host as "kelvo"; such a file of ours names a
+// host that may be gone, and goes with install and remove.
+TEST_F(BrowserHostsCommandTest, AnEarlierVersionsRegistrationGoesWithInstallAndRemove) {
+    const QString chromium = config() + "/chromium/NativeMessagingHosts/kelvo.json";
+    const QString chrome = config() + "/google-chrome/NativeMessagingHosts/kelvo.json";
+    const QString firefox = user() + "/.mozilla/native-messaging-hosts/kelvo.json";
+    const QByteArray others = R"({"name": "kelvo", "path": "/opt/other/host"})";
+    ASSERT_TRUE(WriteBytesMakingFolders(
+        chromium, R"({"name": "kelvo", "path": "/usr/bin/kelvo-browser-host"})"));
+    ASSERT_TRUE(WriteBytesMakingFolders(chrome, others));
+    EXPECT_EQ(Run("install"), 0) << errors.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(chromium));
+    EXPECT_EQ(ReadBytes(chrome), others);
+
+    ASSERT_TRUE(WriteBytesMakingFolders(
+        firefox, R"({"name": "kelvo", "path": "/home/u/kelvo/kelvo-browser-host.sh"})"));
+    EXPECT_EQ(Run("remove"), 0) << errors.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(firefox));
+    EXPECT_EQ(ReadBytes(chrome), others);
 }
 
 // The browsers start the host with no arguments of Kelvo's: a home of its own
