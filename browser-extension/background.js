@@ -18,6 +18,12 @@
   // reached, and the menu then says so.
   let destinations = null;
   let watch = null;
+  // Whether the host at the port's end has answered: only then is it known
+  // to run.
+  let watchAnswered = false;
+  // Saves sent over the open port wait here for their answers, which come in
+  // the order the saves were sent.
+  const waiting = [];
   let nextRule = 1;
 
   // The destinations come from Kelvo when watching starts and whenever its
@@ -32,12 +38,18 @@
       return;
     }
     watch.onMessage.addListener((message) => {
+      watchAnswered = true;
       if (message && Array.isArray(message.destinations))
         showDestinations(message.destinations);
+      else if (message && 'outcome' in message && waiting.length)
+        waiting.shift()(message);
     });
     watch.onDisconnect.addListener(() => {
       watch = null;
+      watchAnswered = false;
       showDestinations(null);
+      for (const answer of waiting.splice(0))
+        answer(save.NO_ANSWER);
     });
     watch.postMessage({request: 'watch'});
   }
@@ -107,6 +119,16 @@
     }
   }
 
+  // Over the open port when its host runs: the save then starts no process.
+  function askKelvo(message) {
+    if (!watch || !watchAnswered)
+      return api.runtime.sendNativeMessage(save.HOST, message);
+    return new Promise((resolve) => {
+      waiting.push(resolve);
+      watch.postMessage(message);
+    });
+  }
+
   function tell(answer, tabId) {
     const {badge, text} = save.outcomeText(answer);
     api.action.setBadgeText({text: badge, tabId}).catch(() => {});
@@ -135,7 +157,7 @@
     }
     let answer = null;
     try {
-      answer = await api.runtime.sendNativeMessage(save.HOST, {
+      answer = await askKelvo({
         request: 'save', destination, page, image, name: fetched.name,
         bytes: save.toBase64(fetched.bytes),
       });

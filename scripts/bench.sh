@@ -136,7 +136,7 @@ QT_QPA_PLATFORM=offscreen "$build/tests/bench/kelvo_window_drop_bench" 5 2>/dev/
 echo
 echo "== saving from the browser's menu"
 chromium_id=$(sed -n 's/^set(KELVO_CHROMIUM_COMPANION_ID \(.*\))$/\1/p' "$root/CMakeLists.txt")
-python3 "$root/tests/bench/browser_save_bench.py" "$build/src/kelvo-browser-host" \
+node "$root/tests/bench/browser_save_bench.js" "$build/src/kelvo-browser-host" \
     "$build/tests/bench/kelvo_make_jpeg" "$chromium_id"
 echo
 echo "== window"

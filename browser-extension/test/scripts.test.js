@@ -152,7 +152,7 @@ function fakeBrowser({served, nativeAnswer, hovered} = {}) {
       arrayBuffer: () => Promise.resolve(Uint8Array.from(served.bytes).buffer),
     });
   };
-  const context = load({chrome, fetch, btoa, URL}, manifest.background.scripts);
+  const context = load({chrome, fetch, TextDecoder, URL}, manifest.background.scripts);
   const settle = () => new Promise(setImmediate);
   return {context, listeners, calls, settle};
 }
@@ -205,10 +205,27 @@ test('the background', async (t) => {
     const header = calls.rules[0].addRules[0].action.requestHeaders[0];
     assert.deepEqual([header.header, header.value], ['referer', 'https://a.test/gallery']);
     assert.deepEqual(calls.rules[1].removeRuleIds, calls.rules[0].removeRuleIds);
-    const sent = calls.native[0].message;
+    // The host at the open port answers, so the save goes over it.
+    const sent = calls.posted[1];
     assert.deepEqual([sent.request, sent.destination, sent.page, sent.bytes],
                      ['save', 'cats', 'https://a.test/gallery#top', '/9j/2Q==']);
+    assert.equal(calls.native.length, 0);
+    listeners.port(kelvoAnswer);
+    await settle();
     assert.equal(calls.notices[0], '/pics/dogs/sunrise.jpg を保存しました。');
+  });
+
+  await t.test('says a save\'s fate is unknown when the port closes before its answer',
+               async () => {
+    const {listeners, calls, settle} = fakeBrowser({served: jpeg});
+    listeners.port({destinations: []});
+    listeners.clicked({menuItemId: 'kelvo-image', srcUrl: 'https://a.test/x.jpg',
+                       pageUrl: 'https://a.test/'}, {id: 1});
+    await settle();
+    await settle();
+    listeners.disconnect();
+    await settle();
+    assert.match(calls.notices[0], /途切れました.*履歴/);
   });
 
   await t.test('reaches the host by the name Kelvo registers it under', async () => {

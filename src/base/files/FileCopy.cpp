@@ -113,7 +113,14 @@ CopyResult CopyIntoNewFile(const std::string& source, const std::string& target)
 } // namespace
 
 SourceCopy::SourceCopy(std::string source, UnnamedFiles unnamed)
-    : source_(std::move(source)), unnamedFiles_(unnamed) {}
+    : SourceCopy(std::move(source), nullptr, unnamed) {}
+
+SourceCopy::SourceCopy(std::shared_ptr<const std::string> bytes, UnnamedFiles unnamed)
+    : SourceCopy(std::string(), std::move(bytes), unnamed) {}
+
+SourceCopy::SourceCopy(std::string source, std::shared_ptr<const std::string> bytes,
+                       UnnamedFiles unnamed)
+    : source_(std::move(source)), bytes_(std::move(bytes)), unnamedFiles_(unnamed) {}
 
 SourceCopy::~SourceCopy() = default;
 
@@ -122,8 +129,8 @@ SourceCopy::~SourceCopy() = default;
 CopyResult SourceCopy::Prepare(const std::string& target) {
     if (!FolderOfExists(target))
         return CopyResult::FolderMissing;
-    FileDescriptor from(OpenRegularFile(source_));
-    if (!from.Valid())
+    FileDescriptor from(bytes_ ? -1 : OpenRegularFile(source_));
+    if (!bytes_ && !from.Valid())
         return CopyResult::Failed;
     const std::string folder = FolderOf(target);
     if (unnamedFiles_ == UnnamedFiles::WhereSupported) {
@@ -151,6 +158,18 @@ CopyResult SourceCopy::Prepare(const std::string& target) {
 // source gives both the copy and its digest.
 bool SourceCopy::CopyAndHash(int from, int to) {
     Sha256 hash;
+    if (bytes_) {
+        // A chunk at a time, hashed while it is still in the cache.
+        for (std::string_view rest = *bytes_; !rest.empty();) {
+            const std::string_view chunk = rest.substr(0, kChunkSize);
+            hash.Add(chunk);
+            if (!WriteAll(to, chunk))
+                return false;
+            rest.remove_prefix(chunk.size());
+        }
+        contentHash_ = hash.Finish();
+        return true;
+    }
     if (!CopyByReadAndWrite(from, to, &hash))
         return false;
     contentHash_ = hash.Finish();
@@ -203,7 +222,7 @@ CopyResult SourceCopy::PublishUnnamedNoReplace(const std::string& target) {
     if (error == EEXIST)
         return CopyResult::TargetExists;
     if (Elsewhere(target, error))
-        return SourceCopy(source_, unnamedFiles_).PublishNoReplace(target);
+        return SourceCopy(source_, bytes_, unnamedFiles_).PublishNoReplace(target);
     if (!NamingUnsupported(error))
         return CopyResult::Failed;
     GiveUpUnnamedFiles();
@@ -216,7 +235,7 @@ CopyResult SourceCopy::PublishNamedNoReplace(const std::string& target) {
     if (errno == EEXIST)
         return CopyResult::TargetExists;
     if (Elsewhere(target, errno))
-        return SourceCopy(source_, unnamedFiles_).PublishNoReplace(target);
+        return SourceCopy(source_, bytes_, unnamedFiles_).PublishNoReplace(target);
     if (!HardLinksUnsupported(errno))
         return CopyResult::Failed;
     if (RenameNoReplace(named_->Path(), target) == 0) {
@@ -240,7 +259,7 @@ CopyResult SourceCopy::PublishUnnamedReplacing(const std::string& target) {
     if (temp.empty()) {
         const int error = errno;
         if (Elsewhere(target, error))
-            return SourceCopy(source_, unnamedFiles_).PublishReplacing(target);
+            return SourceCopy(source_, bytes_, unnamedFiles_).PublishReplacing(target);
         if (!NamingUnsupported(error))
             return CopyResult::Failed;
         GiveUpUnnamedFiles();
@@ -260,7 +279,7 @@ CopyResult SourceCopy::PublishNamedReplacing(const std::string& target) {
         return CopyResult::Copied;
     }
     if (Elsewhere(target, errno))
-        return SourceCopy(source_, unnamedFiles_).PublishReplacing(target);
+        return SourceCopy(source_, bytes_, unnamedFiles_).PublishReplacing(target);
     return CopyResult::Failed;
 }
 

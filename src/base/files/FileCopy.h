@@ -24,6 +24,10 @@ public:
     enum class UnnamedFiles { WhereSupported, Never };
 
     explicit SourceCopy(std::string source, UnnamedFiles unnamed = UnnamedFiles::WhereSupported);
+    // The source's bytes already in memory (a picture handed over whole):
+    // written straight to the copy, with no file to read.
+    explicit SourceCopy(std::shared_ptr<const std::string> bytes,
+                        UnnamedFiles unnamed = UnnamedFiles::WhereSupported);
     SourceCopy(const SourceCopy&) = delete;
     SourceCopy& operator=(const SourceCopy&) = delete;
     ~SourceCopy();
@@ -47,6 +51,7 @@ public:
     const std::string& ContentHash() const { return contentHash_; }
 
 private:
+    SourceCopy(std::string source, std::shared_ptr<const std::string> bytes, UnnamedFiles unnamed);
     CopyResult Prepare(const std::string& target);
     bool CopyAndHash(int from, int to);
     CopyResult PublishUnnamedNoReplace(const std::string& target);
@@ -62,6 +67,7 @@ private:
     CopyResult Published(CopyResult result);
 
     std::string source_;
+    std::shared_ptr<const std::string> bytes_; // when set, source_ is unused
     UnnamedFiles unnamedFiles_;
     std::string folder_; // where the copy waits; empty until it is made
     std::unique_ptr<FileDescriptor> unnamed_;

@@ -69,7 +69,9 @@ QString CaptureOutcome::Summary() const {
 }
 
 struct CapturePipeline::Capture {
-    explicit Capture(const DroppedFile& dropped) : file(dropped), copy(LocalPath(dropped.path)) {}
+    explicit Capture(const DroppedFile& dropped)
+        : file(dropped),
+          copy(dropped.bytes ? SourceCopy(dropped.bytes) : SourceCopy(LocalPath(dropped.path))) {}
 
     DroppedFile file;
     QString droppedName; // with its bracket group
@@ -150,7 +152,7 @@ CaptureOutcome CapturePipeline::NotAFile(const QString& path) {
 }
 
 CaptureOutcome CapturePipeline::CaptureFile(const DroppedFile& file) {
-    if (NamesNonRegularFile(LocalPath(file.path)))
+    if (!file.bytes && NamesNonRegularFile(LocalPath(file.path)))
         return NotAFile(file.path);
     Capture capture(file);
     capture.droppedName = FileNamePart(file.path);

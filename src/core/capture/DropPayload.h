@@ -27,6 +27,9 @@ struct DroppedFile {
     // What the note gave, when Taken (see DropNote).
     QString pageAddress = {};
     QString frameAddress = {};
+    // The file's bytes when they are held in memory, not on disk (a picture
+    // handed over whole): path then only gives its name.
+    std::shared_ptr<const std::string> bytes = {};
 };
 
 struct DropPayload {

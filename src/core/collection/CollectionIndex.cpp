@@ -315,10 +315,15 @@ CollectionIndex::Connection::Opened CollectionIndex::Connection::Open(const QStr
         // redone, so commits need not wait for the disk.
         if (!connection->Execute("PRAGMA synchronous = NORMAL"))
             return failed(QStringLiteral("cannot set up ") + file);
-        // A command's few rows stay in the log ahead until the window's next
-        // checkpoint: its close then costs no sync of the whole index.
-        if (check == Check::Skip)
+        // A command's few rows stay in the log ahead: its close then costs no
+        // sync of the whole index. But every command that opens the index
+        // reads that log whole, so it is written back once it holds the rows
+        // of some ten captures, not SQLite's thousand pages.
+        if (check == Check::Skip) {
             sqlite3_db_config(connection->db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+            if (!connection->Execute("PRAGMA wal_autocheckpoint = 64"))
+                return failed(QStringLiteral("cannot set up ") + file);
+        }
         if (opened.fresh && !connection->MakeTables())
             return failed(QStringLiteral("cannot make the tables of ") + file);
     }

@@ -78,44 +78,70 @@ QString SuggestedName(const QJsonObject& request) {
     return scheme == QLatin1String("http") || scheme == QLatin1String("https") ? image : QString();
 }
 
-// Without a window: captured here, a taken name numbered.
-std::optional<HandedOutcome> CaptureHereNumbered(const HandedCapture& capture,
-                                                 const HostContext& context, QString& problem) {
-    QTextStream err(&problem);
-    InstanceLock lock(context.home);
-    if (!LockForCapture(lock, context.home, err))
-        return std::nullopt;
-    const DroppedFile file = DroppedFileOf(capture.files.constFirst());
+// Without a window: captured here, a taken name numbered, since no one would
+// see a question.
+std::optional<HandedOutcome> CaptureHereNumbered(const DroppedFile& file,
+                                                 const QString& destination,
+                                                 const HostContext& context, QTextStream& err) {
     std::optional<HandedOutcome> told;
-    CaptureHere({context.home,
-                 context.picturesDestination,
-                 ClashChoice::AutoRename,
-                 capture.destination,
-                 {file}},
-                context.clock, err,
-                [&told](const DroppedFile& dropped, const CaptureOutcome& outcome) {
-                    told = HandedOutcomeOf(dropped, outcome);
-                });
+    CaptureHere(
+        {context.home, context.picturesDestination, ClashChoice::AutoRename, destination, {file}},
+        context.clock, err, [&told](const DroppedFile& dropped, const CaptureOutcome& outcome) {
+            told = HandedOutcomeOf(dropped, outcome);
+        });
     return told;
 }
 
+// The window reads the picture from a file: staged for it in the home.
+std::optional<HandedOutcome> HandToWindow(const DroppedFile& file, const QString& destination,
+                                          const HostContext& context, QString& problem) {
+    const StagedBytes staged =
+        StageBytes(StagingFolderPath(context.home), file.path,
+                   QByteArray::fromRawData(file.bytes->data(), qsizetype(file.bytes->size())));
+    if (staged.path.isEmpty()) {
+        problem = QStringLiteral("%1 に画像を置けません。").arg(StagingFolderPath(context.home));
+        return std::nullopt;
+    }
+    return context.handOver({destination, {{staged.path, file.pageAddress, file.imageAddress}}});
+}
+
+// The picture as a capture takes it: named as the server or its address
+// names it, its bytes held in memory.
+DroppedFile PictureOf(const QJsonObject& request, std::string decoded) {
+    auto bytes = std::make_shared<const std::string>(std::move(decoded));
+    DroppedFile file{
+        StagedFileName(SuggestedName(request),
+                       QByteArray::fromRawData(bytes->data(), qsizetype(bytes->size()))),
+        request.value(QStringLiteral("image")).toString()};
+    file.pageAddress = request.value(QStringLiteral("page")).toString();
+    file.bytes = std::move(bytes);
+    return file;
+}
+
 QByteArray Save(const QJsonObject& request, std::string_view base64, const HostContext& context) {
-    const std::optional<std::string> bytes = DecodeBase64(base64);
-    if (!bytes || bytes->empty())
+    std::optional<std::string> decoded = DecodeBase64(base64);
+    if (!decoded || decoded->empty())
         return Failed(QStringLiteral("画像のデータがありません。"));
+    const DroppedFile file = PictureOf(request, std::move(*decoded));
+    const QString destination = request.value(QStringLiteral("destination")).toString();
     QDir().mkpath(context.home);
-    const StagedBytes staged = StageBytes(StagingFolderPath(context.home), SuggestedName(request),
-                                          QByteArray::fromStdString(*bytes));
-    if (staged.path.isEmpty())
-        return Failed(
-            QStringLiteral("%1 に画像を置けません。").arg(StagingFolderPath(context.home)));
-    const HandedCapture capture{request.value(QStringLiteral("destination")).toString(),
-                                {{staged.path, request.value(QStringLiteral("page")).toString(),
-                                  request.value(QStringLiteral("image")).toString()}}};
-    if (const std::optional<HandedOutcome> handed = context.handOver(capture))
-        return Answer(*handed);
     QString problem;
-    if (const std::optional<HandedOutcome> here = CaptureHereNumbered(capture, context, problem))
+    QTextStream err(&problem);
+    // The window holds the home's lock while it is open: a free lock means
+    // the picture is captured here, straight from memory.
+    InstanceLock lock(context.home);
+    const bool free = lock.TryLock();
+    if (!free && lock.HeldByAnother()) {
+        if (const std::optional<HandedOutcome> handed =
+                HandToWindow(file, destination, context, problem))
+            return Answer(*handed);
+        if (!problem.isEmpty())
+            return Failed(problem);
+    }
+    if (!free && !LockForCapture(lock, context.home, err))
+        return Failed(problem.trimmed());
+    if (const std::optional<HandedOutcome> here =
+            CaptureHereNumbered(file, destination, context, err))
         return Answer(*here);
     return Failed(problem.trimmed());
 }

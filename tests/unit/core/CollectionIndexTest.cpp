@@ -198,6 +198,20 @@ TEST_F(CollectionIndexTest, OnlyDaysWhoseLogChangedAreReadAgain) {
     EXPECT_EQ(hashed, 3);
 }
 
+// Every command that opens the index reads its log ahead whole: captures made
+// one command each must not pile up there until SQLite's own checkpoint.
+TEST_F(CollectionIndexTest, CommandsOfOneCaptureEachKeepTheLogAheadShort) {
+    for (int i = 0; i < 60; ++i) {
+        Capture(QStringLiteral("%1.jpg").arg(i), QByteArray::number(i), kFirstDay.addSecs(i));
+        QString error;
+        const auto index =
+            CollectionIndex::Open(home, Access::ReadWrite, &error, CollectionIndex::Check::Skip);
+        ASSERT_TRUE(index) << error.toStdString();
+        SyncAll(*index);
+    }
+    EXPECT_LT(QFileInfo(CollectionIndex::FilePath(home) + "-wal").size(), 512 * 1024);
+}
+
 TEST_F(CollectionIndexTest, AnEditedLogIsFollowedWithoutReadingUnchangedFilesAgain) {
     for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"})
         Capture(name, name, kFirstDay);

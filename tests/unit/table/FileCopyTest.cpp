@@ -202,6 +202,28 @@ TEST_F(FileCopyTest, AReplacementOrAnotherFolderTakesTheSameCopy) {
     }
 }
 
+// A picture handed over whole is copied from memory as a file is: hashed on
+// its way, never over a taken name, larger than one chunk.
+TEST_F(FileCopyTest, BytesInMemoryAreCopiedAndHashedAsAFilesAre) {
+    auto bytes = std::make_shared<std::string>(3 * 1024 * 1024 + 5, '\0');
+    std::generate(bytes->begin(), bytes->end(), std::mt19937(3));
+    Sha256 digest;
+    digest.Add(*bytes);
+    const std::string expected = digest.Finish();
+    for (const SourceCopy::UnnamedFiles way : kWaysToWait) {
+        SCOPED_TRACE(WayName(way));
+        testing::TempDir dir;
+        testing::WriteBytes(dir.File("photo.jpg"), "old");
+        SourceCopy copy(bytes, way);
+        EXPECT_EQ(copy.PublishNoReplace(dir.File("photo.jpg")), CopyResult::TargetExists);
+        EXPECT_EQ(copy.PublishNoReplace(dir.File("photo[1].jpg")), CopyResult::Copied);
+        EXPECT_EQ(copy.ContentHash(), expected);
+        EXPECT_EQ(ReadBytes(dir.File("photo.jpg")), "old");
+        EXPECT_TRUE(ReadBytes(dir.File("photo[1].jpg")) == *bytes);
+        EXPECT_EQ(dir.Entries(), (Names{"photo.jpg", "photo[1].jpg"}));
+    }
+}
+
 // Links stay within one file system: a name on another gets a copy of its own
 // there, never a half-made file.
 TEST_F(FileCopyTest, ANameOnAnotherFileSystemGetsACopyOfItsOwn) {
