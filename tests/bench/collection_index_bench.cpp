@@ -78,7 +78,7 @@ IndexedCapture SyntheticCapture(int n, Random& random) {
         QStringLiteral("https://pbs.twimg.com/media/%1.jpg").arg(random.Next(), 16, 16);
     capture.stamp = FileStamp{100'000 + random.Below(1'000'000), 1'700'000'000};
     capture.sha256 = random.Bytes(32);
-    capture.pictureHash = random.Next();
+    capture.pictureHash = PictureHash{random.Next(), random.Next()};
     capture.realPath = capture.path;
     return capture;
 }
@@ -134,14 +134,14 @@ void MeasureLookups(const QString& home) {
 
     QElapsedTimer first;
     first.start();
-    index->SimilarTo(0);
+    index->SimilarTo({});
     std::printf("%-46s%10.1f ms\n", "first similar lookup (hashes read in)", Milliseconds(first));
     std::vector<double> similar;
     for (int i = 0; i < kSimilarLookups; ++i) {
         const PictureHash hash = *captures[size_t(random.Below(kCaptures))].pictureHash;
         QElapsedTimer timer;
         timer.start();
-        const size_t found = index->SimilarTo(hash ^ 0b101).size();
+        const size_t found = index->SimilarTo({hash.whole ^ 0b101, hash.centre ^ 0b101}).size();
         similar.push_back(Milliseconds(timer));
         if (found < 1)
             Fail(QStringLiteral("a similar picture was not found"));
@@ -152,7 +152,7 @@ void MeasureLookups(const QString& home) {
     // A capture's row written, then looked up: the writer itself, and a
     // reader on its own connection, each read in the change first.
     auto reader = OpenIndex(home, CollectionIndex::Access::ReadOnly);
-    reader->SimilarTo(0);
+    reader->SimilarTo({});
     std::vector<double> writerAfter, readerAfter;
     for (int i = 0; i < kLookupsAfterWrites; ++i) {
         IndexedCapture added = SyntheticCapture(kCaptures + i, random);

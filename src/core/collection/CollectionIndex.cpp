@@ -11,7 +11,7 @@ namespace kelvo {
 namespace {
 
 // Raised when the tables change shape; an index of another version is made anew.
-constexpr int kSchemaVersion = 2;
+constexpr int kSchemaVersion = 3;
 // A capture's write may meet the sync's short transaction: it waits, and so
 // does the sync for it.
 constexpr int kBusyWaitMs = 5000;
@@ -39,6 +39,7 @@ CREATE TABLE IF NOT EXISTS captures (
     picture_hash INTEGER,
     real_path TEXT,
     picture_tried INTEGER NOT NULL DEFAULT 0,
+    picture_centre INTEGER,
     UNIQUE (day, row)
 );
 CREATE INDEX IF NOT EXISTS captures_by_sha256 ON captures (sha256);
@@ -48,7 +49,7 @@ CREATE INDEX IF NOT EXISTS captures_by_real_path ON captures (real_path);
 
 #define KELVO_CAPTURE_COLUMNS                                                                      \
     "id, day, row, path, capture_time, identifier, address, file_size, file_modified, sha256, "    \
-    "picture_hash, real_path, picture_tried"
+    "picture_hash, real_path, picture_tried, picture_centre"
 
 // Every statement, prepared once when the index is opened.
 enum Sql {
@@ -90,15 +91,15 @@ constexpr std::array<const char*, kSqlCount> kSqlTexts = {
     "SELECT " KELVO_CAPTURE_COLUMNS " FROM captures WHERE day = ?1 ORDER BY row",
     // A replaced row gets a new id, so an id always names the same content.
     "INSERT OR REPLACE INTO captures (day, row, path, capture_time, identifier, address, "
-    "file_size, file_modified, sha256, picture_hash, real_path, picture_tried) "
-    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12)",
+    "file_size, file_modified, sha256, picture_hash, real_path, picture_tried, picture_centre) "
+    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13)",
     "SELECT " KELVO_CAPTURE_COLUMNS " FROM captures WHERE sha256 = ?1 ORDER BY day, row",
     "SELECT " KELVO_CAPTURE_COLUMNS " FROM captures WHERE path = ?1 ORDER BY day, row",
     "SELECT " KELVO_CAPTURE_COLUMNS " FROM captures WHERE real_path = ?1 "
     "UNION ALL SELECT " KELVO_CAPTURE_COLUMNS " FROM captures "
     "WHERE path = ?1 AND real_path IS NULL AND file_size IS NOT NULL ORDER BY day, row",
     "SELECT " KELVO_CAPTURE_COLUMNS " FROM captures WHERE id = ?1",
-    "SELECT id, picture_hash FROM captures WHERE id > ?1",
+    "SELECT id, picture_hash, picture_centre FROM captures WHERE id > ?1",
 };
 
 #undef KELVO_CAPTURE_COLUMNS
@@ -117,6 +118,7 @@ enum CaptureColumn {
     kPictureHashColumn,
     kRealPathColumn,
     kPictureTriedColumn,
+    kPictureCentreColumn,
 };
 
 // A statement's one run: its parameters bound, stepped, then reset for the
@@ -180,7 +182,8 @@ public:
         capture.stamp = FileStamp{IntAt(kSizeColumn), IntAt(kModifiedColumn)};
         capture.sha256 = BlobAt(kSha256Column);
         if (!IsNull(kPictureHashColumn))
-            capture.pictureHash = PictureHash(IntAt(kPictureHashColumn));
+            capture.pictureHash = PictureHash{std::uint64_t(IntAt(kPictureHashColumn)),
+                                              std::uint64_t(IntAt(kPictureCentreColumn))};
         capture.realPath = IsNull(kRealPathColumn) ? capture.path : TextAt(kRealPathColumn);
         capture.pictureTried = IntAt(kPictureTriedColumn) != 0;
         return capture;
@@ -534,7 +537,8 @@ bool CollectionIndex::LoadPictureHashesAfter(qint64 id) {
         if (run.IsNull(1))
             continue;
         pictureIds_.push_back(lastLoadedId_);
-        pictureHashes_.push_back(PictureHash(run.IntAt(1)));
+        pictureHashes_.push_back(
+            PictureHash{std::uint64_t(run.IntAt(1)), std::uint64_t(run.IntAt(2))});
     }
     if (step != SQLITE_DONE)
         return Failed(QStringLiteral("cannot read the picture hashes"));
@@ -603,8 +607,10 @@ bool CollectionIndex::PutCaptures(const std::vector<IndexedCapture>& captures) {
         if (capture.stamp) {
             run.Int(7, capture.stamp->size).Int(8, capture.stamp->modifiedSeconds);
             run.Blob(9, capture.sha256);
-            if (capture.pictureHash)
-                run.Int(10, qint64(*capture.pictureHash));
+            if (capture.pictureHash) {
+                run.Int(10, qint64(capture.pictureHash->whole));
+                run.Int(13, qint64(capture.pictureHash->centre));
+            }
             if (!capture.realPath.isEmpty() && capture.realPath != capture.path)
                 run.Text(11, capture.realPath);
         }

@@ -10,9 +10,9 @@
 namespace kelvo {
 
 // The picture's perceptual hash: a copy resized, re-encoded or converted to
-// another format hashes within kSimilarDistance of it, and so do most copies
-// with a few percent cut from every side (a shifted or more cropped copy mostly
-// does not); an unrelated picture almost never does. Transparent areas count as white, so a
+// another format hashes within kSimilarDistance of it, and so do copies with up
+// to a twentieth cut from every side (a copy cut from one side mostly does
+// not); an unrelated picture almost never does. Transparent areas count as white, so a
 // picture hashes the same whatever colours its transparent pixels hide. The
 // same pixels give the same hash on every run and every machine.
 //

@@ -3,6 +3,7 @@
 #include "logs/CaptureLog.h"
 #include "support/FileReads.h"
 #include "support/Files.h"
+#include "support/PictureHashes.h"
 #include "support/Times.h"
 #include "text/PathText.h"
 
@@ -26,6 +27,7 @@ namespace {
 
 using testing::At;
 using testing::FileReads;
+using testing::Hash;
 using testing::Native;
 using testing::WriteBytes;
 
@@ -144,7 +146,7 @@ TEST_F(CollectionIndexTest, FindsEveryCaptureOfAContentWithItsLogRow) {
 }
 
 TEST_F(CollectionIndexTest, FindsSimilarPicturesNearestFirst) {
-    pictureHashes = {{"near.jpg", 0b1}, {"nearer.jpg", 0b0}, {"far.jpg", 0xFFFF}};
+    pictureHashes = {{"near.jpg", Hash(0b1)}, {"nearer.jpg", Hash(0b0)}, {"far.jpg", Hash(0xFFFF)}};
     Capture("far.jpg", "far", kFirstDay);
     Capture("near.jpg", "near", kFirstDay);
     Capture("nearer.jpg", "nearer", kFirstDay);
@@ -152,7 +154,7 @@ TEST_F(CollectionIndexTest, FindsSimilarPicturesNearestFirst) {
     auto index = Open();
     SyncAll(*index);
 
-    const auto similar = index->SimilarTo(0b10);
+    const auto similar = index->SimilarTo(Hash(0b10));
     EXPECT_EQ(Described(similar),
               (Lines{"20240301/2 nearer.jpg present", "20240301/1 near.jpg present"}));
     EXPECT_EQ(similar.at(0).distance, 1);
@@ -304,7 +306,7 @@ TEST_F(CollectionIndexTest, AKnownContentHashSparesReadingTheNewFile) {
     const QString copied = Capture("copied.jpg", "copied", kFirstDay);
     FileReads earlierReads(Native(earlier)), copiedReads(Native(copied));
     ASSERT_TRUE(earlierReads.Watching() && copiedReads.Watching());
-    pictureHashes = {{"copied.jpg", 42}};
+    pictureHashes = {{"copied.jpg", Hash(42)}};
     auto index = Open();
 
     IndexSync sync(*index, home, Hasher());
@@ -313,7 +315,7 @@ TEST_F(CollectionIndexTest, AKnownContentHashSparesReadingTheNewFile) {
     EXPECT_EQ(earlierReads.Count(), 1);
     EXPECT_EQ(Described(index->WithContent(Sha256("copied"))),
               Lines{"20240301/1 copied.jpg present"});
-    EXPECT_EQ(Described(index->SimilarTo(42)), Lines{"20240301/1 copied.jpg present"});
+    EXPECT_EQ(Described(index->SimilarTo(Hash(42))), Lines{"20240301/1 copied.jpg present"});
 }
 
 // Writes the bytes over the file's own from offset on.
@@ -362,19 +364,19 @@ TEST_F(CollectionIndexTest, AnIndexOpenedToReadSeesTheWritersChanges) {
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(QFile::exists(CollectionIndex::FilePath(home)));
 
-    pictureHashes = {{"a.jpg", 7}, {"b.jpg", 5}};
+    pictureHashes = {{"a.jpg", Hash(7)}, {"b.jpg", Hash(5)}};
     Capture("a.jpg", "a", kFirstDay);
     auto writer = Open();
     SyncAll(*writer);
     auto reader = Open(Access::ReadOnly);
-    EXPECT_EQ(Described(reader->SimilarTo(7)), Lines{"20240301/0 a.jpg present"});
+    EXPECT_EQ(Described(reader->SimilarTo(Hash(7))), Lines{"20240301/0 a.jpg present"});
 
     Capture("b.jpg", "b", kFirstDay);
     IndexSync(*writer, home, Hasher()).SyncDay("20240301", {});
     EXPECT_EQ(Described(reader->WithContent(Sha256("b"))), Lines{"20240301/1 b.jpg present"});
-    EXPECT_EQ(Described(reader->SimilarTo(7)),
+    EXPECT_EQ(Described(reader->SimilarTo(Hash(7))),
               (Lines{"20240301/0 a.jpg present", "20240301/1 b.jpg present"}));
-    EXPECT_EQ(Described(writer->SimilarTo(5)),
+    EXPECT_EQ(Described(writer->SimilarTo(Hash(5))),
               (Lines{"20240301/1 b.jpg present", "20240301/0 a.jpg present"}));
     EXPECT_FALSE(reader->Remade());
 }

@@ -8,6 +8,7 @@
 #include "support/CapturedHome.h"
 #include "support/EventLoop.h"
 #include "support/Logs.h"
+#include "support/PictureHashes.h"
 #include "support/Times.h"
 
 #include <QCoreApplication>
@@ -387,7 +388,7 @@ TEST_F(HistoryActionsTest, TheSameAndSimilarPicturesAndAMovedFileAreFoundByTheIn
     ASSERT_TRUE(index);
     // Every file alike but other.jpg.
     IndexSync(*index, captured.home, [](const QString& path) -> std::optional<PictureHash> {
-        return path.endsWith("other.jpg") ? ~PictureHash(0) : PictureHash(1);
+        return testing::Hash(path.endsWith("other.jpg") ? ~0ull : 1);
     }).SyncAll();
 
     actions.ListSamePictures(captured.pictures + "again.jpg");

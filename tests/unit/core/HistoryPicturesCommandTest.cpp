@@ -3,6 +3,7 @@
 #include "files/SourceAttributes.h"
 #include "support/CapturedHome.h"
 #include "support/Files.h"
+#include "support/PictureHashes.h"
 #include "support/Times.h"
 
 #include <QTemporaryDir>
@@ -20,7 +21,9 @@ using testing::At;
 // two bits apart, anything else far from both.
 std::optional<PictureHash> FakePictureHash(const QString& path) {
     static const std::map<QByteArray, PictureHash> kHashes = {
-        {"photo", 0x0}, {"photo, resized", 0x3}, {"unrelated", ~PictureHash(0)}};
+        {"photo", testing::Hash(0x0)},
+        {"photo, resized", testing::Hash(0x3)},
+        {"unrelated", testing::Hash(~0ull)}};
     const auto found = kHashes.find(testing::ReadBytes(path));
     if (found == kHashes.end())
         return std::nullopt;

@@ -95,7 +95,7 @@ protected:
     PictureHash HashOfSaved(const QString& name, const QImage& image, int quality = -1) {
         const auto hash = PerceptualHashOfFile(Saved(name, image, quality));
         EXPECT_TRUE(hash.has_value()) << name.toStdString();
-        return hash.value_or(0);
+        return hash.value_or(PictureHash{});
     }
 
     QTemporaryDir dir_;
@@ -104,8 +104,10 @@ protected:
 TEST_F(PerceptualHashTest, ResizedReencodedConvertedAndCroppedCopiesLookSimilar) {
     const QImage picture = SyntheticPicture(QSize(800, 600), 7);
     const PictureHash original = HashOfSaved("original.png", picture);
-    // A tenth of the picture cut away, from every side.
+    // A tenth of the picture cut away, from every side; and a twentieth of
+    // each side, which is nearly the picture's centre.
     const QRect croppedTenth = QRect(0, 0, 759, 569).translated(20, 15);
+    const QRect trimmedTwentieths = QRect(40, 30, 720, 540);
     const struct {
         const char* name;
         QImage image;
@@ -115,6 +117,7 @@ TEST_F(PerceptualHashTest, ResizedReencodedConvertedAndCroppedCopiesLookSimilar)
         {"reencoded.jpg", picture, 70},
         {"converted.webp", picture, -1},
         {"cropped.png", picture.copy(croppedTenth), -1},
+        {"trimmed.png", picture.copy(trimmedTwentieths), -1},
     };
     for (const auto& copy : copies) {
         const PictureHash hash = HashOfSaved(copy.name, copy.image, copy.quality);
