@@ -75,7 +75,8 @@ double LongestGapMs(kelvo::TForm1& window, const QString& picture) {
     clock.start();
     heartbeat.start();
     Drop(window, picture);
-    const bool shown = QTest::qWaitFor([&] { return !window.Image1->pixmap().isNull(); }, 20000);
+    const auto* preview = window.findChild<QLabel*>(QStringLiteral("Image1"));
+    const bool shown = QTest::qWaitFor([&] { return !preview->pixmap().isNull(); }, 20000);
     heartbeat.stop();
     // The drop itself ran before the first heartbeat: it counts from the start.
     longest = std::max(longest, clock.nsecsElapsed() - last);

@@ -239,8 +239,9 @@ int main(int argc, char* argv[]) {
     kelvo::AppSession session(home);
     bool ok = Shoot(session.MainWindow(), out + QStringLiteral("main-window.png"));
     kelvo::TForm2& settings = session.SettingsDialog();
-    for (int page = 0; page < settings.PageControl1->count(); ++page) {
-        settings.PageControl1->setCurrentIndex(page);
+    auto* pages = settings.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+    for (int page = 0; pages && page < pages->count(); ++page) {
+        pages->setCurrentIndex(page);
         ok &= Shoot(settings, out + QStringLiteral("settings-%1.png").arg(page + 1));
     }
     settings.hide();

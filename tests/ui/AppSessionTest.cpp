@@ -7,6 +7,7 @@
 #include "history/TForm7.h"
 #include "support/FileIdentity.h"
 #include "support/Files.h"
+#include "support/Parts.h"
 #include "support/TestHome.h"
 #include "viewer/TForm5.h"
 
@@ -27,6 +28,8 @@
 #include <QTimer>
 
 namespace kelvo {
+
+using testing::Part;
 
 // Start-up from the settings file and the close that writes it back.
 class AppSessionTest : public QObject {
@@ -57,8 +60,8 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         // Where the window system keeps it on top, no word about stacking.
-        QCOMPARE(form.StatusBar1->currentMessage(), QString());
-        QCOMPARE(form.Splitter2->sizes().value(0), 96);
+        QCOMPARE(Part<QStatusBar>(form, "StatusBar1")->currentMessage(), QString());
+        QCOMPARE(Part<QSplitter>(form, "Splitter2")->sizes().value(0), 96);
         QVERIFY(form.close()); // no question with CBX2 off
         const QByteArray ini = testing::ReadBytes(home + "kelvo.ini");
         for (const char* key : {"[Form]",     "Top=",          "Left=",
@@ -91,7 +94,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QVERIFY(form.TreePaneWidth() >= 24);
         QVERIFY(form.PreviewPaneHeight() >= 24);
-        QVERIFY(form.findChild<QSplitter*>("Splitter2")->sizes().value(1) >= 24);
+        QVERIFY(Part<QSplitter>(form, "Splitter2")->sizes().value(1) >= 24);
     }
 
     // A close or a drop killed halfway leaves nothing for good.
@@ -132,26 +135,27 @@ private slots:
     void theDevToolsPortGoesFromTheSettingsToTheLinkAndBack() {
         AppSession first(NewHome("[Form]\r\nCBX2=0\r\n"));
         QCOMPARE(first.Browser().Port(), 9222);
-        QCOMPARE(first.SettingsDialog().SpinEdit1->value(), 9222);
+        QCOMPARE(first.SettingsDialog().DevToolsPort(), 9222);
 
         const QString home = NewHome("[Form]\r\nCBX2=0\r\n[Browser]\r\nDevToolsPort=9333\r\n");
         AppSession session(home);
         TForm2& dialog = session.SettingsDialog();
         QCOMPARE(session.Browser().Port(), 9333);
-        QCOMPARE(dialog.SpinEdit1->value(), 9333);
+        QCOMPARE(dialog.DevToolsPort(), 9333);
+        auto* port = Part<QSpinBox>(dialog, "SpinEdit1");
         QTimer::singleShot(0, &dialog, [&] {
-            dialog.SpinEdit1->setValue(9444);
-            dialog.OkButton->click();
+            port->setValue(9444);
+            Part<QPushButton>(dialog, "OkButton")->click();
         });
         session.OpenSettings();
         QCOMPARE(session.Browser().Port(), 9444);
         QTimer::singleShot(0, &dialog, [&] {
-            dialog.SpinEdit1->setValue(1000);
-            dialog.CancelButton->click();
+            port->setValue(1000);
+            Part<QPushButton>(dialog, "CancelButton")->click();
         });
         session.OpenSettings();
         QCOMPARE(session.Browser().Port(), 9444);
-        QCOMPARE(dialog.SpinEdit1->value(), 9444);
+        QCOMPARE(port->value(), 9444);
         session.MainWindow().show();
         QVERIFY(session.MainWindow().close());
         QVERIFY(testing::ReadBytes(home + "kelvo.ini")

@@ -6,6 +6,7 @@
 #include "indexing/CollectionKeeper.h"
 #include "support/Files.h"
 #include "support/Modal.h"
+#include "support/Parts.h"
 #include "support/SyntheticPictures.h"
 #include "support/TestHome.h"
 
@@ -101,9 +102,8 @@ private slots:
         QVERIFY(!session.Pipeline().CaptureFile({original, {}}).savedPath.isEmpty());
         QVERIFY(!session.Pipeline().CaptureFile({smaller, {}}).savedPath.isEmpty());
         // Whole in the bar, or wrapped above it and kept as its tool tip.
-        const auto told = [&] {
-            return form.StatusBar1->currentMessage() + form.StatusBar1->toolTip();
-        };
+        auto* bar = testing::Part<QStatusBar>(form, "StatusBar1");
+        const auto told = [&] { return bar->currentMessage() + bar->toolTip(); };
         QTRY_VERIFY(told().contains("似た画像を保存済み: "));
         QVERIFY(told().contains("/photo.png ("));
 
@@ -114,7 +114,7 @@ private slots:
             QTRY_COMPARE(history->ListView1->model()->rowCount(), 2);
             listed = history->ListView1->model()->rowCount();
         });
-        QTest::mouseClick(form.StatusBar1, Qt::LeftButton);
+        QTest::mouseClick(bar, Qt::LeftButton);
         QCOMPARE(listed, 2);
     }
 };

@@ -2,13 +2,13 @@
 #include "app/TForm1.h"
 #include "app/TForm2.h"
 #include "destinations/DestinationFiles.h"
-#include "destinations/DestinationPage.h"
 #include "destinations/DestinationTreePane.h"
 #include "links/InstanceLink.h"
 #include "support/EventLoop.h"
 #include "support/FileIdentity.h"
 #include "support/Files.h"
 #include "support/Logs.h"
+#include "support/Parts.h"
 #include "support/TestHome.h"
 
 #include <QAction>
@@ -26,6 +26,8 @@
 #include <thread>
 
 namespace kelvo {
+
+using testing::Part;
 
 // The destination views of a whole session: the main window's tree and the
 // settings dialog's list over one destination list, and the current
@@ -51,6 +53,10 @@ private:
         return {{"cats", base + "cats/"}, {"dogs", base + "dogs/"}, {"birds", base + "birds/"}};
     }
 
+    static QString Shown(const TForm1& form, const char* label) {
+        return Part<QLabel>(form, label)->text();
+    }
+
     // Global position of an entry's text in the tree.
     QPoint OnEntry(QTreeView* tree, int row) {
         const QRect rect = tree->visualRect(tree->model()->index(row, 0));
@@ -66,7 +72,7 @@ private slots:
             QCOMPARE(session->Destinations().Count(), 1);
             QCOMPARE(session->Destinations().At(0).identifier, QStringLiteral("初期フォルダ"));
             QCOMPARE(session->Current().CurrentFolder(), home);
-            QCOMPARE(session->MainWindow().Label2->text(), QStringLiteral("初期フォルダ"));
+            QCOMPARE(Shown(session->MainWindow(), "Label2"), QStringLiteral("初期フォルダ"));
             session->Destinations().Reset(Three(home));
             QVERIFY(session->SaveOnClose());
         }
@@ -76,7 +82,7 @@ private slots:
         QCOMPARE(again->Destinations().All(), Three(home)); // file order, not sorted
         QCOMPARE(again->Current().CurrentIdentifier(), QStringLiteral("birds"));
         QCOMPARE(again->Current().CurrentIndex(), 2);
-        QCOMPARE(again->MainWindow().Panel1->StatusBar2->findChild<QLabel*>()->text(),
+        QCOMPARE(Part<QStatusBar>(again->MainWindow(), "StatusBar2")->findChild<QLabel*>()->text(),
                  QStringLiteral("birds"));
     }
 
@@ -86,7 +92,7 @@ private slots:
         QVERIFY(session);
         QCOMPARE(session->Current().CurrentIdentifier(), QStringLiteral("初期フォルダ"));
         QCOMPARE(session->Current().CurrentFolder(), QStringLiteral("/tmp/old/"));
-        QCOMPARE(session->MainWindow().Label2->text(), QStringLiteral("初期フォルダ"));
+        QCOMPARE(Shown(session->MainWindow(), "Label2"), QStringLiteral("初期フォルダ"));
     }
 
     void aStoredPositionThatIsNoEntrySelectsTheFirst() {
@@ -107,23 +113,24 @@ private slots:
         QVERIFY(session);
         session->Destinations().Reset(Three(homes.Path() + "/"));
         TForm1& form = session->MainWindow();
-        form.Label3->setText("last.jpg");
-        QTreeView* tree = form.Panel1->TreeView1;
+        form.ShowSavedName("last.jpg");
+        auto* pane = Part<DestinationTreePane>(form, "Panel1");
+        QTreeView* tree = pane->TreeView1;
         QPoint pointer = OnEntry(tree, 1);
-        form.Panel1->SetPointerSource([&] { return pointer; });
-        form.Panel1->Timer1Timer();
+        pane->SetPointerSource([&] { return pointer; });
+        pane->Timer1Timer();
         QCOMPARE(session->Current().CurrentIdentifier(), QStringLiteral("dogs"));
         QCOMPARE(session->Current().CurrentIndex(), 1);
-        QCOMPARE(form.Label1->text(), homes.Path() + "/dogs/");
-        QVERIFY(form.Label3->text().isEmpty());
+        QCOMPARE(Shown(form, "Label1"), homes.Path() + "/dogs/");
+        QVERIFY(Shown(form, "Label3").isEmpty());
         // Empty space right of the text or below the last entry does nothing.
         pointer = tree->viewport()->mapToGlobal(QPoint(tree->viewport()->width() - 2, 2));
-        form.Panel1->Timer1Timer();
+        pane->Timer1Timer();
         pointer = tree->viewport()->mapToGlobal(QPoint(4, tree->viewport()->height() - 2));
-        form.Panel1->Timer1Timer();
+        pane->Timer1Timer();
         QCOMPARE(session->Current().CurrentIdentifier(), QStringLiteral("dogs"));
         // The timer drives it, once a second.
-        QCOMPARE(form.Timer1->interval(), 1000);
+        QCOMPARE(Part<QTimer>(form, "Timer1")->interval(), 1000);
     }
 
     void aRightPressSelectsTheEntryBeforeTheMenuOpens() {
@@ -131,16 +138,19 @@ private slots:
         QVERIFY(session);
         session->Destinations().Reset(Three(homes.Path() + "/"));
         TForm1& form = session->MainWindow();
-        QTreeView* tree = form.Panel1->TreeView1;
+        auto* tree = Part<QTreeView>(form, "TreeView1");
         const QPoint at = tree->viewport()->mapFromGlobal(OnEntry(tree, 2));
         QTest::mousePress(tree->viewport(), Qt::RightButton, Qt::NoModifier, at);
         QCOMPARE(session->Current().CurrentIdentifier(), QStringLiteral("birds"));
-        QVERIFY(form.Action2->isEnabled());
-        QVERIFY(form.Action3->isEnabled());
-        QCOMPARE(form.Panel1->N7->title(), QStringLiteral("保存先情報"));
-        QCOMPARE(form.Panel1->N7->actions(),
-                 (QList<QAction*>{form.Action1, form.Action2, form.Action3}));
-        form.Panel1->PopupMenu3->close();
+        const QMenu* commands = Part<QMenu>(form, "N7");
+        QCOMPARE(commands->title(), QStringLiteral("保存先情報"));
+        QStringList shown;
+        for (const QAction* command : commands->actions()) {
+            QVERIFY2(command->isEnabled(), qPrintable(command->text()));
+            shown << command->text();
+        }
+        QCOMPARE(shown, QStringList({"追加", "編集", "削除"}));
+        Part<QMenu>(form, "PopupMenu3")->close();
     }
 
     void bothViewsAgreeByPositionAfterASort() {
@@ -149,15 +159,16 @@ private slots:
         DestinationList& list = session->Destinations();
         list.Reset(Three(homes.Path() + "/"));
         TForm1& form = session->MainWindow();
-        form.Panel1->Select(1); // dogs
+        form.SelectDestination(1); // dogs
         list.Append({"ants", homes.Path() + "/ants/"});
         list.Sort();
-        QTableView* table = session->SettingsDialog().DestinationSheet->ListView1;
+        const QAbstractItemModel* table =
+            Part<QTableView>(session->SettingsDialog(), "ListView1")->model();
+        const QAbstractItemModel* tree = Part<QTreeView>(form, "TreeView1")->model();
         for (int row = 0; row < list.Count(); ++row)
-            QCOMPARE(form.Panel1->TreeView1->model()->index(row, 0).data().toString(),
-                     table->model()->index(row, 0).data().toString());
+            QCOMPARE(tree->index(row, 0).data().toString(), table->index(row, 0).data().toString());
         QCOMPARE(list.At(0).identifier, QStringLiteral("ants"));
-        QCOMPARE(form.Panel1->SelectedText(), QStringLiteral("dogs"));
+        QCOMPARE(form.SelectedIdentifier(), QStringLiteral("dogs"));
     }
 
     void theFolderLineIsShortenedToItsWidth() {
@@ -166,32 +177,33 @@ private slots:
         const QString deep = homes.Path() + "/one/two/three/four/";
         session->Destinations().Reset({{"deep", deep}});
         TForm1& form = session->MainWindow();
-        form.Panel1->Select(0);
-        QCOMPARE(form.Label1->text(), deep);
+        form.SelectDestination(0);
+        const QLabel* line = Part<QLabel>(form, "Label1");
+        QCOMPARE(line->text(), deep);
         form.resize(160, 300);
-        QTRY_VERIFY(form.Label1->text() != deep);
-        QVERIFY(form.Label1->text().isEmpty() || form.Label1->text().contains("..."));
-        QVERIFY(form.Label1->fontMetrics().horizontalAdvance(form.Label1->text()) <=
-                form.GroupBox1->width() - form.Label1->x());
+        QTRY_VERIFY(line->text() != deep);
+        QVERIFY(line->text().isEmpty() || line->text().contains("..."));
+        QVERIFY(line->fontMetrics().horizontalAdvance(line->text()) <=
+                Part<QWidget>(form, "GroupBox1")->width() - line->x());
     }
 
     void theSettingsPageSelectsTheCurrentRowAndEnablesCommands() {
         auto session = Start(NewHome());
         QVERIFY(session);
         session->Destinations().Reset(Three(homes.Path() + "/"));
-        session->MainWindow().Panel1->Select(2);
+        session->MainWindow().SelectDestination(2);
         TForm2& dialog = session->SettingsDialog();
-        DestinationPage* page = dialog.DestinationSheet;
         QTimer::singleShot(0, &dialog, [&] {
-            QCOMPARE(page->SelectedText(), QStringLiteral("birds"));
-            QVERIFY(session->MainWindow().Action2->isEnabled());
-            page->Select(0);
-            dialog.OkButton->click();
+            QCOMPARE(dialog.SelectedIdentifier(), QStringLiteral("birds"));
+            QVERIFY(Part<QPushButton>(dialog, "Button5")->isEnabled());
+            QVERIFY(Part<QPushButton>(dialog, "Button6")->isEnabled());
+            dialog.SelectDestination(0);
+            Part<QPushButton>(dialog, "OkButton")->click();
         });
         session->OpenSettings();
         QCOMPARE(session->Current().CurrentIdentifier(), QStringLiteral("cats"));
-        QCOMPARE(session->MainWindow().Panel1->SelectedPosition(), 0);
-        QVERIFY(session->MainWindow().Timer1->isActive());
+        QCOMPARE(session->MainWindow().SelectedDestination(), 0);
+        QVERIFY(Part<QTimer>(session->MainWindow(), "Timer1")->isActive());
     }
 
     // A browser's menu names a destination: the capture goes there and makes
@@ -243,8 +255,8 @@ private slots:
         session->Destinations().Reset(Three(homes.Path() + "/"));
         TForm2& dialog = session->SettingsDialog();
         QTimer::singleShot(0, &dialog, [&] {
-            dialog.DestinationSheet->Select(1);
-            dialog.OkButton->click();
+            dialog.SelectDestination(1);
+            Part<QPushButton>(dialog, "OkButton")->click();
         });
         session->OpenSettings();
         QVERIFY(testing::ReadBytes(home + "kelvo.ini").contains("DefSiki=dogs"));
@@ -259,8 +271,8 @@ private slots:
         QVERIFY(session);
         session->Destinations().Reset(Three(homes.Path() + "/"));
         const testing::FileIdentity before = testing::IdentityOf(home + "kelvo.ini");
-        session->MainWindow().Panel1->Select(1);
-        session->MainWindow().Panel1->Select(2);
+        session->MainWindow().SelectDestination(1);
+        session->MainWindow().SelectDestination(2);
         QTest::qWait(500);
         QVERIFY(testing::IdentityOf(home + "kelvo.ini") == before);
         QTRY_VERIFY_WITH_TIMEOUT(testing::ReadBytes(home + "kelvo.ini").contains("DefSiki=birds"),

@@ -1,11 +1,11 @@
 #include "app/AppSession.h"
 #include "app/TForm1.h"
-#include "app/TrayIcon.h"
 #include "capture/CapturePipeline.h"
 #include "history/HistoryListModel.h"
 #include "history/TForm7.h"
 #include "logs/HistoryTree.h"
 #include "support/Files.h"
+#include "support/Parts.h"
 #include "support/TestHome.h"
 #include "viewer/TForm5.h"
 
@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QTableView>
 #include <QTest>
@@ -20,6 +21,8 @@
 #include <QTreeView>
 
 namespace kelvo {
+
+using testing::Part;
 
 // The history browser and the viewer inside a running session: how they are
 // opened from the main window and what they keep in the settings file.
@@ -50,24 +53,31 @@ private:
             QWidget* modal = QApplication::activeModalWidget();
             QVERIFY(modal);
             *caption = modal->windowTitle();
-            *timerActive = form->Timer1->isActive();
+            *timerActive = Part<QTimer>(*form, "Timer1")->isActive();
             modal->close();
         });
     }
 
 private slots:
+    // After "設定" in the menu bar, hidden with it; second in the icon's menu,
+    // where it opens the history too.
     void theMenuBarAndTheTrayMenuHoldHistory() {
         AppSession session(homes.New("[Form]\r\nCBX2=0\r\n"));
         TForm1& form = session.MainWindow();
+        QAction* history = Part<QAction>(form, "x1");
         const QList<QAction*> bar = form.menuBar()->actions();
-        QCOMPARE(bar.indexOf(form.x1), bar.indexOf(form.N3) + 1);
-        QCOMPARE(form.x1->text(), QStringLiteral("履歴"));
-        form.Action5->trigger(); // hide the menu
-        QVERIFY(!form.x1->isVisible());
-        auto* tray = form.findChild<TrayIcon*>();
-        QVERIFY(tray);
-        QCOMPARE(tray->N2->text(), QStringLiteral("履歴"));
-        QCOMPARE(tray->PopupMenu1->actions().indexOf(tray->N2), 1);
+        QCOMPARE(bar.indexOf(history), bar.indexOf(Part<QAction>(form, "N3")) + 1);
+        QCOMPARE(history->text(), QStringLiteral("履歴"));
+        Part<QAction>(form, "Action5")->trigger(); // hide the menu
+        QVERIFY(!history->isVisible());
+        QAction* trayHistory = testing::PartOfNoWindow<QMenu>("PopupMenu1")->actions().value(1);
+        QVERIFY(trayHistory);
+        QCOMPARE(trayHistory->text(), QStringLiteral("履歴"));
+        QString caption;
+        bool timerActive = true;
+        CloseNextModal(&caption, &timerActive, &form);
+        trayHistory->trigger();
+        QCOMPARE(caption, QStringLiteral("履歴と画像閲覧 - ケルボ"));
     }
 
     void historyOpensModallyWithoutHoverSelection() {
@@ -78,10 +88,10 @@ private slots:
         QString caption;
         bool timerActive = true;
         CloseNextModal(&caption, &timerActive, &form);
-        form.x1->trigger();
+        Part<QAction>(form, "x1")->trigger();
         QCOMPARE(caption, QStringLiteral("履歴と画像閲覧 - ケルボ"));
         QVERIFY(!timerActive);
-        QVERIFY(form.Timer1->isActive());
+        QVERIFY(Part<QTimer>(form, "Timer1")->isActive());
     }
 
     void thePreviewOpensTheLastCaptureFullSize() {
@@ -91,7 +101,8 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         // Before any capture a double-click does nothing.
-        QTest::mouseDClick(form.Image1, Qt::LeftButton);
+        QLabel* preview = Part<QLabel>(form, "Image1");
+        QTest::mouseDClick(preview, Qt::LeftButton);
         QVERIFY(!QApplication::activeModalWidget());
 
         QImage image(200, 100, QImage::Format_RGB32);
@@ -103,7 +114,7 @@ private slots:
         QString caption;
         bool timerActive = true;
         CloseNextModal(&caption, &timerActive, &form);
-        QTest::mouseDClick(form.Image1, Qt::LeftButton);
+        QTest::mouseDClick(preview, Qt::LeftButton);
         QCOMPARE(caption, outcome.savedPath + " - ケルボ");
         QCOMPARE(session.Viewer().PanelText(0), QStringLiteral("200 x 100"));
         QVERIFY(!timerActive);

@@ -1,13 +1,17 @@
 #include "app/AppSession.h"
 #include "app/TForm1.h"
-#include "destinations/DestinationTreePane.h"
+#include "common/WindowMover.h"
 #include "support/Files.h"
+#include "support/Modal.h"
+#include "support/Parts.h"
 
 #include <QAction>
+#include <QDesktopServices>
 #include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
@@ -19,6 +23,22 @@
 #include <memory>
 
 namespace kelvo {
+
+using testing::Part;
+
+// Takes the files the desktop would open.
+class OpenedAddresses : public QObject {
+    Q_OBJECT
+
+public:
+    OpenedAddresses() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "Open"); }
+    ~OpenedAddresses() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+
+    QList<QUrl> addresses;
+
+public slots:
+    void Open(const QUrl& address) { addresses << address; }
+};
 
 // The main window's own commands: panes and menu shown or hidden, opening the
 // destination folder, and dragging the window by its body.
@@ -50,13 +70,21 @@ private:
         return texts;
     }
 
+    static bool HoverSelecting(const TForm1& form) {
+        return Part<QTimer>(form, "Timer1")->isActive();
+    }
+    static void Trigger(const TForm1& form, const char* action) {
+        Part<QAction>(form, action)->trigger();
+    }
+
 private slots:
     void hidingTheTreePaneGivesUpExactlyItsWidth() {
         auto session = Start();
         QVERIFY(session);
         TForm1& form = session->MainWindow();
         const int width = form.width();
-        const int pane = form.Panel1->width();
+        QWidget* treePane = Part<QWidget>(form, "Panel1");
+        const int pane = treePane->width();
         QVERIFY(pane > 0);
         if (!QSystemTrayIcon::isSystemTrayAvailable()) {
             // Told whole, beside the waiting text rather than over it.
@@ -68,21 +96,21 @@ private slots:
             QVERIFY(shown->width() <= form.width());
             // Tall enough for every line it wraps to.
             QVERIFY(shown->height() >= shown->heightForWidth(shown->width()));
-            QCOMPARE(form.StatusBar1->toolTip(), notice);
-            QVERIFY(form.StatusBar1->currentMessage().isEmpty());
+            QCOMPARE(Part<QStatusBar>(form, "StatusBar1")->toolTip(), notice);
+            QVERIFY(Part<QStatusBar>(form, "StatusBar1")->currentMessage().isEmpty());
             QCOMPARE(form.StatusText(), QStringLiteral("画像ドロップ待機中"));
         }
-        form.Action6->trigger();
+        Trigger(form, "Action6");
         QCOMPARE(form.width(), width - pane);
-        QVERIFY(form.Panel1->isHidden());
-        QVERIFY(!form.Timer1->isActive());
-        QVERIFY(!form.Action6->isChecked());
-        form.Action6->trigger();
+        QVERIFY(treePane->isHidden());
+        QVERIFY(!HoverSelecting(form));
+        QVERIFY(!form.TreePaneShown());
+        Trigger(form, "Action6");
         QCOMPARE(form.width(), width);
-        QCOMPARE(form.Panel1->width(), pane);
-        QVERIFY(form.Timer1->isActive());
-        QCOMPARE(form.Panel1->SelectedPosition(), session->Current().CurrentIndex());
-        QVERIFY(form.Panel1->TreeView1->hasFocus());
+        QCOMPARE(treePane->width(), pane);
+        QVERIFY(HoverSelecting(form));
+        QCOMPARE(form.SelectedDestination(), session->Current().CurrentIndex());
+        QVERIFY(Part<QTreeView>(form, "TreeView1")->hasFocus());
     }
 
     void storedStatesApplyWithoutResizingAndAreWrittenBack() {
@@ -90,13 +118,14 @@ private slots:
         QVERIFY(session);
         TForm1& form = session->MainWindow();
         QCOMPARE(form.width(), 300);
-        QVERIFY(form.Panel1->isHidden() && !form.Timer1->isActive());
-        QVERIFY(!form.Exit1->isVisible());
+        QVERIFY(Part<QWidget>(form, "Panel1")->isHidden() && !HoverSelecting(form));
+        QVERIFY(!Part<QAction>(form, "Exit1")->isVisible());
         QCOMPARE(form.PreviewPaneHeight(), 60);
-        QCOMPARE(form.Panel3->height(), 60);
-        form.Splitter1->setSizes({40, 200});
-        QCOMPARE(form.Image1->height(), 40); // and so the preview refits
-        form.Splitter1->setSizes({60, 200});
+        QCOMPARE(Part<QWidget>(form, "Panel3")->height(), 60);
+        auto* splitter = Part<QSplitter>(form, "Splitter1");
+        splitter->setSizes({40, 200});
+        QCOMPARE(Part<QLabel>(form, "Image1")->height(), 40); // and so the preview refits
+        splitter->setSizes({60, 200});
         QVERIFY(form.close());
         const std::optional<QByteArray> written = testing::ReadFile(home + "kelvo.ini");
         QVERIFY(written.has_value());
@@ -110,30 +139,32 @@ private slots:
         TForm1& form = session->MainWindow();
         QCOMPARE(VisibleTexts(form.menuBar()->actions()),
                  QStringList({"終了", "設定", "履歴", "貼り付け", "ヘルプ"}));
-        form.Action5->trigger();
+        Trigger(form, "Action5");
+        const QMenu* help = Part<QMenu>(form, "Help1");
         QCOMPARE(VisibleTexts(form.menuBar()->actions()), QStringList({"ヘルプ"}));
-        QCOMPARE(VisibleTexts(form.Help1->actions()), QStringList({"オンラインヘルプ", "-"}));
-        form.Action5->trigger();
-        QCOMPARE(VisibleTexts(form.Help1->actions()),
+        QCOMPARE(VisibleTexts(help->actions()), QStringList({"オンラインヘルプ", "-"}));
+        Trigger(form, "Action5");
+        QCOMPARE(VisibleTexts(help->actions()),
                  QStringList({"オンラインヘルプ", "-", "バージョン"}));
     }
 
-    // N12/N8, N13/N6 and N14/N11 are the same actions, so their marks agree.
+    // The right side's menu and the tree's hold the same Action4, Action5 and
+    // Action6, so their marks agree.
     void bothContextMenusShareTheCommands() {
         auto session = Start();
         QVERIFY(session);
         TForm1& form = session->MainWindow();
-        const QList<QAction*> right = form.PopupMenu2->actions();
-        const QList<QAction*> tree = form.Panel1->PopupMenu3->actions();
+        const QList<QAction*> right = Part<QMenu>(form, "PopupMenu2")->actions();
+        const QList<QAction*> tree = Part<QMenu>(form, "PopupMenu3")->actions();
         QCOMPARE(right.size(), 4);
         QCOMPARE(tree.size(), 5);
-        QCOMPARE(tree[0], form.Panel1->N7->menuAction());
+        QCOMPARE(tree[0], Part<QMenu>(form, "N7")->menuAction());
         for (int i : {0, 2, 3})
             QCOMPARE(tree[i + 1], right[i]);
         QVERIFY(right[1]->isSeparator() && tree[2]->isSeparator());
         QCOMPARE(right[2]->text(), QStringLiteral("メニューを表示する"));
-        form.Action5->trigger();
-        form.Action6->trigger();
+        Trigger(form, "Action5");
+        Trigger(form, "Action6");
         QVERIFY(!tree[3]->isChecked() && !right[2]->isChecked());
         QVERIFY(!tree[4]->isChecked() && !right[3]->isChecked());
     }
@@ -144,25 +175,23 @@ private slots:
         TForm1& form = session->MainWindow();
         const QString folder = temp.path() + "/pictures/";
         QVERIFY(QDir().mkpath(folder));
-        form.Panel1->Select(0);
+        form.SelectDestination(0);
         session->Destinations().Reset({{"pictures", folder}});
-        form.Panel1->Select(0);
+        form.SelectDestination(0);
         QCOMPARE(session->Current().CurrentFolder(), folder);
-        QList<QUrl> opened;
-        QStringList notices;
-        form.SetOpener([&](const QUrl& url) { opened << url; });
-        form.SetNotifier([&](const QString& text) {
-            QVERIFY(!form.Timer1->isActive());
-            notices << text;
-        });
-        form.Action4->trigger();
-        QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(folder)});
-        QVERIFY(notices.isEmpty());
+        const OpenedAddresses opened;
+        Trigger(form, "Action4");
+        QCOMPARE(opened.addresses, QList<QUrl>{QUrl::fromLocalFile(folder)});
         QVERIFY(QDir(folder).removeRecursively());
-        form.Action4->trigger();
-        QCOMPARE(opened.size(), 1);
-        QCOMPARE(notices, QStringList("保存先フォルダ " + folder.chopped(1) + " が存在しません。"));
-        QVERIFY(form.Timer1->isActive());
+        QString told;
+        testing::WhenNextModalShows([&](QWidget* box) {
+            told = qobject_cast<QMessageBox*>(box)->text();
+            QVERIFY2(!HoverSelecting(form), "nothing moves under the box");
+        });
+        Trigger(form, "Action4");
+        QCOMPARE(opened.addresses.size(), 1);
+        QCOMPARE(told, "保存先フォルダ " + folder.chopped(1) + " が存在しません。");
+        QVERIFY(HoverSelecting(form));
     }
 
     // Pauses nest; hover selection comes back when the last ends, and only
@@ -171,24 +200,24 @@ private slots:
         auto session = Start();
         QVERIFY(session);
         TForm1& form = session->MainWindow();
-        QVERIFY(form.Timer1->isActive());
+        QVERIFY(HoverSelecting(form));
         {
             const PauseHoverSelection outer(form);
             {
                 const PauseHoverSelection inner(form);
-                QVERIFY(!form.Timer1->isActive());
+                QVERIFY(!HoverSelecting(form));
             }
-            QVERIFY2(!form.Timer1->isActive(), "an inner pause ended, the outer holds");
-            form.Action6->trigger(); // hidden
-            form.Action6->trigger(); // shown again, while paused
-            QVERIFY(!form.Timer1->isActive());
+            QVERIFY2(!HoverSelecting(form), "an inner pause ended, the outer holds");
+            Trigger(form, "Action6"); // hidden
+            Trigger(form, "Action6"); // shown again, while paused
+            QVERIFY(!HoverSelecting(form));
         }
-        QVERIFY(form.Timer1->isActive());
-        form.Action6->trigger();
+        QVERIFY(HoverSelecting(form));
+        Trigger(form, "Action6");
         { const PauseHoverSelection pause(form); }
-        QVERIFY2(!form.Timer1->isActive(), "no hover selection without the pane");
-        form.Action6->trigger();
-        QVERIFY(form.Timer1->isActive());
+        QVERIFY2(!HoverSelecting(form), "no hover selection without the pane");
+        Trigger(form, "Action6");
+        QVERIFY(HoverSelecting(form));
     }
 
     void theBodyMovesTheWindowButNotTheIdentifierLine() {
@@ -196,15 +225,17 @@ private slots:
         QVERIFY(session);
         TForm1& form = session->MainWindow();
         int moves = 0;
-        form.SetMoveStarter([&] { ++moves; });
-        QTest::mousePress(form.Label2, Qt::LeftButton);
-        QTest::mousePress(form.Panel1->TreeView1->viewport(), Qt::LeftButton);
+        form.findChild<WindowMover*>(QString(), Qt::FindDirectChildrenOnly)->SetStarter([&] {
+            ++moves;
+        });
+        QTest::mousePress(Part<QLabel>(form, "Label2"), Qt::LeftButton);
+        QTest::mousePress(Part<QTreeView>(form, "TreeView1")->viewport(), Qt::LeftButton);
         QCOMPARE(moves, 0);
-        QTest::mousePress(form.Label5, Qt::LeftButton);
+        QTest::mousePress(Part<QLabel>(form, "Label5"), Qt::LeftButton);
         QCOMPARE(moves, 1);
-        QTest::mousePress(form.Image1, Qt::RightButton);
-        QTest::mousePress(form.StatusBar1, Qt::MiddleButton);
-        QTest::mousePress(form.Panel1->StatusBar2, Qt::LeftButton);
+        QTest::mousePress(Part<QLabel>(form, "Image1"), Qt::RightButton);
+        QTest::mousePress(Part<QStatusBar>(form, "StatusBar1"), Qt::MiddleButton);
+        QTest::mousePress(Part<QStatusBar>(form, "StatusBar2"), Qt::LeftButton);
         QCOMPARE(moves, 4);
     }
 };

@@ -1,4 +1,5 @@
 #include "app/TAboutBox.h"
+#include "support/Parts.h"
 
 #include <QFileInfo>
 #include <QLabel>
@@ -9,6 +10,8 @@
 #include <QUrl>
 
 namespace kelvo {
+
+using testing::Part;
 
 class TAboutBoxTest : public QObject {
     Q_OBJECT
@@ -22,22 +25,24 @@ private slots:
             texts << label->text();
         QVERIFY(texts.contains(QStringLiteral("ケルボ v" KELVO_PROJECT_VERSION)));
         QVERIFY(texts.contains(QStringLiteral("画像取得閲覧ツール")));
-        QVERIFY(box.ProgramIcon->pixmap().width() > 0);
-        QVERIFY(box.Edit1->isReadOnly());
+        QVERIFY(Part<QLabel>(box, "ProgramIcon")->pixmap().width() > 0);
+        const auto* edit = Part<QLineEdit>(box, "Edit1");
+        QVERIFY(edit->isReadOnly());
         // The guide's address: the source tree's guide, for a test run from the build.
-        const QUrl address(box.Edit1->text());
+        const QUrl address(edit->text());
         QVERIFY2(address.isLocalFile() && QFileInfo(address.toLocalFile()).isFile() &&
                      address.fileName() == QStringLiteral("guide.html"),
-                 qPrintable(box.Edit1->text()));
+                 qPrintable(edit->text()));
     }
 
     void EnterAndOkClose() {
         TAboutBox box;
-        QCOMPARE(box.OKButton->text(), QStringLiteral("OK"));
-        QVERIFY(box.OKButton->isDefault());
+        auto* ok = Part<QPushButton>(box, "OKButton");
+        QCOMPARE(ok->text(), QStringLiteral("OK"));
+        QVERIFY(ok->isDefault());
         QTimer::singleShot(0, &box, [&] { QTest::keyClick(&box, Qt::Key_Return); });
         QCOMPARE(box.exec(), int(QDialog::Accepted));
-        QTimer::singleShot(0, box.OKButton, &QPushButton::click);
+        QTimer::singleShot(0, ok, &QPushButton::click);
         QCOMPARE(box.exec(), int(QDialog::Accepted));
         QVERIFY(!box.isVisible());
     }

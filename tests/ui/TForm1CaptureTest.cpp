@@ -9,6 +9,7 @@
 #include "support/CaptureFakes.h"
 #include "support/Files.h"
 #include "support/Logs.h"
+#include "support/Parts.h"
 
 #include <QDir>
 #include <QDropEvent>
@@ -30,6 +31,7 @@ using testing::FakeBrowser;
 using testing::FixedClock;
 using testing::LogRow;
 using testing::NoteJson;
+using testing::Part;
 using testing::ReadBytes;
 using testing::ScriptedPrompter;
 using testing::WriteBytes;
@@ -89,6 +91,11 @@ private:
     QStringList LoggedNames() { return Logged(&LogRow::name); }
     QStringList LoggedAddresses() { return Logged(&LogRow::address); }
 
+    QString SavedName() const { return Part<QLabel>(*form, "Label3")->text(); }
+    QString Outcome() const { return Part<QLabel>(*form, "Label4")->text(); }
+    bool PreviewShown() const { return !Part<QLabel>(*form, "Image1")->pixmap().isNull(); }
+    QString BriefMessage() const { return Part<QStatusBar>(*form, "StatusBar1")->currentMessage(); }
+
 private slots:
     void init() {
         QVERIFY(temp.isValid());
@@ -123,12 +130,15 @@ private slots:
         form.reset();
     }
 
-    void showsItsFixedCaptionAndWaitsForDrops() {
-        QCOMPARE(form->Label5->text(), QStringLiteral("保存先フォルダ"));
-        QVERIFY(form->acceptDrops());
-        QVERIFY(form->Image2->isHidden());
-        QCOMPARE(form->findChild<QLabel*>("Label3"), form->Label3);
-        QCOMPARE(form->findChild<QTimer*>("Timer1"), form->Timer1);
+    // A drag that carries neither a file, nor an address, nor a picture is
+    // refused before anything is dropped.
+    void refusesADragWithNothingToCapture() {
+        QMimeData text;
+        text.setText(QStringLiteral("just words"));
+        const QPoint at(form->width() / 2, form->height() / 2);
+        QDragEnterEvent enter(at, Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form.get(), &enter);
+        QVERIFY(!enter.isAccepted());
     }
 
     void capturesThreeFilesInDropOrder() {
@@ -136,10 +146,10 @@ private slots:
             {WritePicture("b.png"), WritePicture("a.png"), WritePicture("c.jpg", "JPEG")}));
         QCOMPARE(LoggedNames(), (QStringList{"b.png", "a.png", "c.jpg"}));
         QCOMPARE(form->StatusText(), QStringLiteral("3 画像取得"));
-        QCOMPARE(form->Label3->text(), QStringLiteral("c.jpg"));
-        QCOMPARE(form->Label4->text(), QStringLiteral("を保存しました。"));
-        QTRY_VERIFY(!form->Image1->pixmap().isNull()); // decoded on a worker
-        QVERIFY(form->Timer1->isActive());
+        QCOMPARE(SavedName(), QStringLiteral("c.jpg"));
+        QCOMPARE(Outcome(), QStringLiteral("を保存しました。"));
+        QTRY_VERIFY(PreviewShown()); // decoded on a worker
+        QVERIFY(Part<QTimer>(*form, "Timer1")->isActive());
         QCOMPARE(history->DayTexts("2006年05月"), QStringList{"20060530"});
     }
 
@@ -183,7 +193,7 @@ private slots:
     void removesTheBracketGroup() {
         Drop(FileDrop({WritePicture("photo[1].png")}));
         QVERIFY(QFile::exists(target + "photo.png"));
-        QCOMPARE(form->Label3->text(), QStringLiteral("photo.png"));
+        QCOMPARE(SavedName(), QStringLiteral("photo.png"));
     }
 
     void namesAMissingFolder() {
@@ -192,7 +202,7 @@ private slots:
         QCOMPARE(prompter->notices.size(), 1);
         QVERIFY(prompter->notices[0].startsWith("保存先フォルダ " + temp.path() +
                                                 "/gone が存在しません。"));
-        QVERIFY(form->Image1->pixmap().isNull());
+        QVERIFY(!PreviewShown());
         QCOMPARE(pipeline->CaptureCount(), 0);
     }
 
@@ -204,10 +214,10 @@ private slots:
         prompter->saveAsAnswer = target + "chosen.png";
         Drop(FileDrop({photo}));
         QVERIFY(QFile::exists(target + "photo[1].png"));
-        QCOMPARE(form->Label4->text(), QStringLiteral("に改名し保存しました。"));
+        QCOMPARE(Outcome(), QStringLiteral("に改名し保存しました。"));
         Drop(FileDrop({photo})); // the dialog closed without a button says DontSave
         QCOMPARE(pipeline->CaptureCount(), 2);
-        QVERIFY(form->Image1->pixmap().isNull());
+        QVERIFY(!PreviewShown());
         Drop(FileDrop({photo}));
         QVERIFY(QFile::exists(target + "chosen.png"));
         QCOMPARE(LoggedNames(), (QStringList{"photo.png", "photo[1].png", "chosen.png"}));
@@ -247,7 +257,7 @@ private slots:
         };
         // Told on the status bar, or wrapped above it where the bar would cut it.
         const auto hints = [&] {
-            QStringList shown{form->StatusBar1->currentMessage()};
+            QStringList shown{BriefMessage()};
             for (const QLabel* notice : form->findChildren<QLabel*>(QStringLiteral("HintNotice")))
                 shown << notice->text();
             return shown.join(QString()).count(QStringLiteral("拡張機能"));
@@ -289,8 +299,8 @@ private slots:
         Drop(FileDrop({broken}));
         QVERIFY(QFile::exists(target + "broken.jpg"));
         QCOMPARE(LoggedNames(), QStringList{"broken.jpg"});
-        QTRY_VERIFY(!form->StatusBar1->currentMessage().isEmpty());
-        QVERIFY(form->Image1->pixmap().isNull());
+        QTRY_VERIFY(!BriefMessage().isEmpty());
+        QVERIFY(!PreviewShown());
     }
 };
 

@@ -1,12 +1,17 @@
 #include "app/TForm1.h"
 #include "session/DisplayChoice.h"
+#include "support/Parts.h"
 
+#include <QAction>
 #include <QFileInfo>
 #include <QLabel>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
 
 namespace kelvo {
+
+using testing::Part;
 
 class TForm1Test : public QObject {
     Q_OBJECT
@@ -30,14 +35,12 @@ private slots:
     // source tree's is opened, as for ./run.sh.
     void theGuideIsFoundFromTheBuildFolder() {
         TForm1 form;
-        QList<QUrl> opened;
-        QStringList notices;
-        form.SetOpener([&](const QUrl& url) { opened << url; });
-        form.SetNotifier([&](const QString& text) { notices << text; });
-        form.N16->trigger();
-        QVERIFY2(notices.isEmpty(), qPrintable(notices.join(u'\n')));
+        QSignalSpy opened(&form, &TForm1::OpenRequested);
+        QSignalSpy notices(&form, &TForm1::NoticeRequested);
+        Part<QAction>(form, "N16")->trigger();
+        QVERIFY2(notices.isEmpty(), qPrintable(notices.value(0).value(0).toString()));
         QCOMPARE(opened.size(), 1);
-        const QString guide = opened.constFirst().toLocalFile();
+        const QString guide = opened.first().first().toUrl().toLocalFile();
         QVERIFY2(guide.endsWith(QStringLiteral("/docs/guide.html")), qPrintable(guide));
         QVERIFY(QFileInfo(guide).isFile());
     }
@@ -55,9 +58,10 @@ private slots:
         QVERIFY(notice && notice->isVisible() && notice->wordWrap());
         QCOMPARE(notice->text(), hint);
         QVERIFY(notice->height() >= notice->heightForWidth(notice->width()));
-        QCOMPARE(form.StatusBar1->toolTip(), hint);
+        const auto* bar = Part<QStatusBar>(form, "StatusBar1");
+        QCOMPARE(bar->toolTip(), hint);
         form.ShowHint(QStringLiteral("短い"));
-        QCOMPARE(form.StatusBar1->currentMessage(), QStringLiteral("短い"));
+        QCOMPARE(bar->currentMessage(), QStringLiteral("短い"));
     }
 };
 

@@ -1,8 +1,10 @@
 #include "viewer/TForm5.h"
 #include "viewer/FileFacts.h"
 
+#include "common/WindowMover.h"
 #include "support/EncodedPictures.h"
 #include "support/Files.h"
+#include "support/Parts.h"
 
 #include <QApplication>
 #include <QImage>
@@ -25,6 +27,10 @@ class TForm5Test : public QObject {
 private:
     QTemporaryDir temp;
     std::unique_ptr<TForm5> form;
+
+    QLabel* Image() const { return testing::Part<QLabel>(*form, "Image1"); }
+    QScrollArea* ScrollBox() const { return testing::Part<QScrollArea>(*form, "ScrollBox1"); }
+    QStatusBar* StatusBar() const { return testing::Part<QStatusBar>(*form, "StatusBar1"); }
 
     QString Picture(const QString& name, int width, int height, const char* format) {
         QImage image(width, height, QImage::Format_RGB32);
@@ -63,7 +69,7 @@ private:
         return path;
     }
 
-    QColor Shown(int x, int y) const { return form->Image1->pixmap().toImage().pixelColor(x, y); }
+    QColor Shown(int x, int y) const { return Image()->pixmap().toImage().pixelColor(x, y); }
 
     void Open(const QString& path, const QString& address = {}) {
         form->ShowPicture(path, address);
@@ -71,14 +77,14 @@ private:
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
 
-    int StatusHeight() const { return form->StatusBar1->sizeHint().height(); }
+    int StatusHeight() const { return StatusBar()->sizeHint().height(); }
 
     void ScreenOf(int width, int height) {
         form->SetScreenArea([=] { return QRect(0, 0, width, height); });
     }
 
     void Wheel(int delta, Qt::MouseButtons buttons) {
-        QWidget* viewport = form->ScrollBox1->viewport();
+        QWidget* viewport = ScrollBox()->viewport();
         const QPointF at(10, 10);
         QWheelEvent wheel(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, delta), buttons,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -101,15 +107,15 @@ private slots:
         QCOMPARE(form->PanelText(1), SizeText(QFileInfo(path).size()));
         QVERIFY(form->PanelText(1).endsWith(QStringLiteral("ﾊﾞｲﾄ")));
         QCOMPARE(form->PanelText(2), QStringLiteral("https://example.com/page"));
-        QCOMPARE(form->Image1->size(), QSize(640, 480));
+        QCOMPARE(Image()->size(), QSize(640, 480));
     }
 
     void aSmallPictureGetsAWindowOfItsSize() {
         ScreenOf(1024, 768);
         Open(Picture("small.png", 640, 480, "PNG"));
         QCOMPARE(form->size(), QSize(640, 480 + StatusHeight()));
-        QCOMPARE(form->ScrollBox1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-        QCOMPARE(form->ScrollBox1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QCOMPARE(ScrollBox()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QCOMPARE(ScrollBox()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
         QVERIFY(!form->isMaximized());
     }
 
@@ -119,31 +125,31 @@ private slots:
         ScreenOf(1024, 768);
         Open(Picture("tiny.png", 120, 80, "PNG"));
         QCOMPARE(form->size(), QSize(120, 80 + StatusHeight()));
-        QCOMPARE(form->ScrollBox1->viewport()->size(), QSize(120, 80));
+        QCOMPARE(ScrollBox()->viewport()->size(), QSize(120, 80));
     }
 
     void aWidePictureScrollsSidewaysOnlyWithTheLeftButtonHeld() {
         ScreenOf(1920, 1080);
         Open(Picture("wide.png", 3000, 400, "PNG"));
-        QCOMPARE(form->ScrollBox1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-        QCOMPARE(form->ScrollBox1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QCOMPARE(ScrollBox()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        QCOMPARE(ScrollBox()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
         QVERIFY(!form->isMaximized());
         // The whole screen's width, frame included.
         QCOMPARE(form->frameGeometry().width(), 1920);
         Wheel(-120, Qt::NoButton);
-        QCOMPARE(form->ScrollBox1->verticalScrollBar()->value(), 0);
+        QCOMPARE(ScrollBox()->verticalScrollBar()->value(), 0);
         Wheel(-120, Qt::LeftButton);
-        QCOMPARE(form->ScrollBox1->horizontalScrollBar()->value(), 120);
+        QCOMPARE(ScrollBox()->horizontalScrollBar()->value(), 120);
         Wheel(120, Qt::LeftButton);
-        QCOMPARE(form->ScrollBox1->horizontalScrollBar()->value(), 0);
+        QCOMPARE(ScrollBox()->horizontalScrollBar()->value(), 0);
     }
 
     void aHugePictureMaximisesAndTheNextOpeningStartsNormal() {
         ScreenOf(1920, 1080);
         Open(Picture("huge.bmp", 3000, 3000, "BMP"));
         QVERIFY(form->windowState() & Qt::WindowMaximized);
-        QCOMPARE(form->ScrollBox1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-        QCOMPARE(form->ScrollBox1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        QCOMPARE(ScrollBox()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        QCOMPARE(ScrollBox()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
         form->done(QDialog::Accepted);
         QVERIFY(!(form->windowState() & Qt::WindowMaximized));
         Open(Picture("icon.png", 400, 300, "PNG"));
@@ -156,21 +162,21 @@ private slots:
         Open(Picture("a.png", 300, 200, "PNG"));
         QTest::keyClick(form.get(), Qt::Key_Escape);
         QVERIFY(form->isVisible());
-        QTest::keyClick(form->ScrollBox1, Qt::Key_Return);
+        QTest::keyClick(ScrollBox(), Qt::Key_Return);
         QVERIFY(!form->isVisible());
         QCOMPARE(form->result(), int(QDialog::Accepted));
 
         Open(Picture("b.png", 300, 200, "PNG"));
-        QTest::mouseDClick(form->Image1, Qt::LeftButton);
+        QTest::mouseDClick(Image(), Qt::LeftButton);
         QVERIFY(!form->isVisible());
     }
 
     void anyButtonOnThePictureMovesTheWindow() {
         int moves = 0;
-        form->SetMoveStarter([&] { ++moves; });
+        form->findChild<WindowMover*>()->SetStarter([&] { ++moves; });
         Open(Picture("a.png", 300, 200, "PNG"));
-        QTest::mousePress(form->Image1, Qt::RightButton);
-        QTest::mousePress(form->StatusBar1, Qt::LeftButton);
+        QTest::mousePress(Image(), Qt::RightButton);
+        QTest::mousePress(StatusBar(), Qt::LeftButton);
         QCOMPARE(moves, 2);
     }
 
@@ -204,7 +210,7 @@ private slots:
         QCOMPARE(form->Movie()->frameCount(), 2);
         QCOMPARE(form->Movie()->state(), QMovie::Running);
         QCOMPARE(form->PanelText(0), QStringLiteral("30 x 20"));
-        QCOMPARE(form->Image1->size(), QSize(30, 20));
+        QCOMPARE(Image()->size(), QSize(30, 20));
 
         const QString still = temp.path() + "/still.webp";
         QImageWriter writer(still, "webp");
@@ -213,7 +219,7 @@ private slots:
                  qPrintable(writer.errorString()));
         Open(still);
         QVERIFY(!form->Movie());
-        QCOMPARE(form->Image1->pixmap().size(), QSize(300, 200));
+        QCOMPARE(Image()->pixmap().size(), QSize(300, 200));
         QCOMPARE(Shown(0, 0), QColor(Qt::red));
         QCOMPARE(Shown(299, 199), QColor(Qt::blue));
         QCOMPARE(form->PanelText(0), QStringLiteral("300 x 200"));
@@ -228,18 +234,18 @@ private slots:
         Made(testing::WriteAvif(still, {testing::Halves(321, 201, Qt::red, Qt::blue)}), still);
         Open(still, "https://example.com/p");
         QVERIFY(!form->Movie());
-        QCOMPARE(form->Image1->pixmap().size(), QSize(321, 201));
+        QCOMPARE(Image()->pixmap().size(), QSize(321, 201));
         QCOMPARE(form->PanelText(0), QStringLiteral("321 x 201"));
         QCOMPARE(form->PanelText(1), SizeText(QFileInfo(still).size()));
         QCOMPARE(form->PanelText(2), QStringLiteral("https://example.com/p"));
         QCOMPARE(form->size(), QSize(321, 201 + StatusHeight()));
-        QVERIFY(form->StatusBar1->currentMessage().isEmpty());
+        QVERIFY(StatusBar()->currentMessage().isEmpty());
 
         const QString animated = temp.path() + "/anim.avif";
         Made(testing::WriteAvif(animated, Frames(2, 200, 100)), animated);
         Open(animated);
         QVERIFY(!form->Movie());
-        QCOMPARE(form->Image1->pixmap().size(), QSize(200, 100));
+        QCOMPARE(Image()->pixmap().size(), QSize(200, 100));
         const QColor first = Shown(100, 50);
         QVERIFY2(first.red() > 240 && first.blue() < 15, qPrintable(first.name()));
 
@@ -248,10 +254,9 @@ private slots:
         const QString broken = temp.path() + "/broken.avif";
         QVERIFY(testing::WriteBytes(broken, whole->chopped(30)));
         Open(broken);
-        QVERIFY(form->Image1->pixmap().isNull());
-        QVERIFY2(
-            form->StatusBar1->currentMessage().startsWith(QStringLiteral("画像を読み込めません（")),
-            qPrintable(form->StatusBar1->currentMessage()));
+        QVERIFY(Image()->pixmap().isNull());
+        QVERIFY2(StatusBar()->currentMessage().startsWith(QStringLiteral("画像を読み込めません（")),
+                 qPrintable(StatusBar()->currentMessage()));
     }
 };
 

@@ -145,7 +145,6 @@ private slots:
         QCOMPARE(Names(), QStringList({"b.jpg", "A.png", "a.png"}));
         QCOMPARE(form->ListView1->model()->index(0, 1).data().toString(),
                  QStringLiteral("2006/03/15 12:00:00"));
-        QCOMPARE(form->Actions().FListedLevel, 1);
         QVERIFY(form->Action16->isEnabled());
 
         form->TreeView1->setCurrentIndex(Node("2006年03月"));
@@ -153,7 +152,6 @@ private slots:
         QCOMPARE(form->DayStatusText(), QString());
         QCOMPARE(form->ListStatusText(), QString());
         QVERIFY(!form->Action16->isEnabled());
-        QCOMPARE(form->Actions().FListedLevel, 0);
     }
 
     void aMissingLogListsNothingAndAMissingColumnLeavesEmptyCells() {
@@ -181,14 +179,15 @@ private slots:
         QCOMPARE(Names(), QStringList({"b.jpg", "A.png", "a.png"})); // oldest first
         emit header->sectionClicked(1);
         QCOMPARE(Names(), QStringList({"a.png", "A.png", "b.jpg"})); // newest first
-        QVERIFY(!form->Actions().FSortDescending);
+        QVERIFY(form->Actions().SortedDescending());
 
-        // As in a fresh window: 取得日時, then ファイル名 sorts descending.
+        // Listed again, the direction turns on from the last click: 取得日時
+        // ascending, then ファイル名 descending.
         form->Action16->trigger();
-        form->Actions().FSortDescending = false;
+        QCOMPARE(form->Actions().SortColumn(), -1);
         emit header->sectionClicked(1);
         emit header->sectionClicked(0);
-        QCOMPARE(form->Actions().FSortColumn, 0);
+        QCOMPARE(form->Actions().SortColumn(), 0);
         QCOMPARE(Names().first(), QStringLiteral("b.jpg"));
         // The next click sorts ascending: A.png and a.png compare equal and
         // both precede b.jpg.
@@ -247,8 +246,8 @@ private slots:
         QVERIFY(!form->Action21->isEnabled());
         QVERIFY(form->Action17->isEnabled());
         QVERIFY(form->Image1->pixmap().isNull());
-        form->Actions().Action21Execute();
-        form->Actions().Image1DblClick();
+        form->Actions().OpenViewer();
+        form->Actions().OpenViewerFromPreview();
         QVERIFY(viewerOpened.isEmpty());
     }
 
@@ -286,11 +285,11 @@ private slots:
     void aDeselectionRestoresTheCaptionAndDisablesTheLineCommands() {
         ChooseDay("20060315");
         ClickLine(2);
-        QVERIFY(form->Actions().FItemSelected);
+        QVERIFY(form->Actions().HasSelectedLine());
         const QPoint below =
             form->ListView1->visualRect(form->ListModel().index(2, 0)).center() + QPoint(0, 200);
         QTest::mouseClick(form->ListView1->viewport(), Qt::LeftButton, {}, below);
-        QVERIFY(!form->Actions().FItemSelected);
+        QVERIFY(!form->Actions().HasSelectedLine());
         QCOMPARE(form->windowTitle(), QStringLiteral("履歴と画像閲覧 - ケルボ"));
         QCOMPARE(form->ListStatusText(), QStringLiteral("3 個の履歴情報"));
         QVERIFY(
@@ -473,7 +472,7 @@ private slots:
         QApplication::sendEvent(form.get(), &drop);
         QVERIFY(SearchEnded());
         QCOMPARE(Names(), QStringList({"A.png"}));
-        QCOMPARE(form->Actions().FItemSelected, true);
+        QVERIFY(form->Actions().HasSelectedLine());
         QCOMPARE(form->windowTitle(), captured->pictures + "A.png");
     }
 };

@@ -9,15 +9,20 @@ namespace kelvo {
 class CaptureDisplay {
 public:
     virtual ~CaptureDisplay() = default;
-    virtual void ClearPreview() = 0; // Image1 empty
-    virtual void
-    ShowCapturedPreview(const QString& savedPath) = 0;   // Image2 loaded, fitted into Image1
-    virtual void ShowSavedName(const QString& name) = 0; // Label3
-    virtual void ShowOutcome(const QString& text) = 0;   // Label4
-    virtual void ShowStatus(const QString& text) = 0;    // StatusBar1
-    virtual void ShowHint(const QString& text) = 0;      // for a while, over StatusBar1
-    // Hover selection (Timer1) holds while the destination must not change
-    // under the pointer. Holds nest: it comes back when the last is released.
+    // The preview of the last capture: none, or the saved file fitted into it.
+    virtual void ClearPreview() = 0;
+    virtual void ShowCapturedPreview(const QString& savedPath) = 0;
+    // The name the last capture was saved under.
+    virtual void ShowSavedName(const QString& name) = 0;
+    // What became of the last capture: saved, or not saved for being the same
+    // as an earlier one.
+    virtual void ShowOutcome(const QString& text) = 0;
+    // The status line, and a hint shown over it for a while.
+    virtual void ShowStatus(const QString& text) = 0;
+    virtual void ShowHint(const QString& text) = 0;
+    // The destination the pointer hovers over is selected, except while held:
+    // while the destination must not change under the pointer. Holds nest:
+    // hovering selects again once the last is released.
     virtual void HoldHoverSelection() = 0;
     virtual void ReleaseHoverSelection() = 0;
     virtual void BringToFront() = 0;

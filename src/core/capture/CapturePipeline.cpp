@@ -27,15 +27,9 @@ const QString kExtensionHintText = QStringLiteral(
 const QString kNothingToSaveText =
     QStringLiteral("ドロップされたものに画像ファイルも画像データも含まれていません。");
 
-// The folder as the message names it: without its trailing separator, but the
-// root keeps its own.
-QString FolderForMessage(const QString& folder) {
-    return folder.size() > 1 && folder.endsWith(u'/') ? folder.chopped(1) : folder;
-}
-
-QString MissingFolderText(const QString& folder) {
-    return QStringLiteral("保存先フォルダ ") + FolderForMessage(folder) +
-           QStringLiteral(" が存在しません。\n存在するフォルダを設定してください。");
+// A capture cannot go on until the user sets another folder: said so.
+QString MissingCaptureFolderText(const QString& folder) {
+    return MissingFolderText(folder) + QStringLiteral("\n存在するフォルダを設定してください。");
 }
 
 // Addresses come from pages and browsers: a control character in one is kept
@@ -298,7 +292,7 @@ CaptureOutcome CapturePipeline::CopyFailed(const QString& target, CopyResult res
     if (result == CopyResult::FolderMissing) {
         context_.display.BringToFront();
         context_.display.Beep();
-        text = MissingFolderText(FolderPart(target));
+        text = MissingCaptureFolderText(FolderPart(target));
     } else {
         text = QStringLiteral("ファイル %1 を保存できません。").arg(target);
     }

@@ -33,4 +33,9 @@ private:
     int index_ = 0;
 };
 
+// Why nothing can go to or be opened from a destination whose folder is gone:
+// "保存先フォルダ <folder> が存在しません。", the folder without its trailing
+// separator (the root keeps its own).
+QString MissingFolderText(const QString& folder);
+
 } // namespace kelvo

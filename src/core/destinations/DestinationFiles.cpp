@@ -63,11 +63,11 @@ QList<SaveDestination> ReadListFile(const QString& path, ListFile& state) {
 
 } // namespace
 
-DestinationsLoaded LoadDestinations(DestinationList& list, const QString& homeFolder, bool nori,
-                                    const QString& defaultFolder) {
+DestinationsLoaded LoadDestinations(DestinationList& list, const QString& homeFolder,
+                                    bool listFileWritten, const QString& defaultFolder) {
     DestinationsLoaded loaded;
     QList<SaveDestination> destinations;
-    if (nori) {
+    if (listFileWritten) {
         const QString listPath = DestinationListPath(homeFolder);
         ListFile state = ListFile::Missing;
         destinations = ReadListFile(listPath, state);
@@ -96,9 +96,9 @@ DestinationsLoaded LoadDestinations(DestinationList& list, const QString& homeFo
 
 DestinationsLoaded LoadStoredDestinations(DestinationList& list, const SettingsFile& settings,
                                           const QString& homeFolder) {
-    const bool nori = settings.Boolean(BooleanSetting::ListFileWritten) ||
-                      QFileInfo::exists(DestinationListPath(homeFolder));
-    return LoadDestinations(list, homeFolder, nori,
+    const bool listFileWritten = settings.Boolean(BooleanSetting::ListFileWritten) ||
+                                 QFileInfo::exists(DestinationListPath(homeFolder));
+    return LoadDestinations(list, homeFolder, listFileWritten,
                             settings.String(StringSetting::DestinationFolder));
 }
 

@@ -24,8 +24,8 @@ struct DestinationsLoaded {
 // destination, it is the single default destination "初期フォルダ" with the
 // given folder. The tree always mirrors the list, so "TreeView.txt" only has
 // its say in what is reported: a line nested too deep.
-DestinationsLoaded LoadDestinations(DestinationList& list, const QString& homeFolder, bool nori,
-                                    const QString& defaultFolder);
+DestinationsLoaded LoadDestinations(DestinationList& list, const QString& homeFolder,
+                                    bool listFileWritten, const QString& defaultFolder);
 
 // As at start-up, from the settings file: the list file is read once one was
 // written ("NORI"), and also when one is there though the settings were lost,

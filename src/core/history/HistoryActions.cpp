@@ -39,7 +39,7 @@ HistoryActions::HistoryActions(QString homeFolder, HistoryListModel& model, Hist
 
 HistoryActions::~HistoryActions() = default;
 
-void HistoryActions::TreeView1Change(int level, const QString& text) {
+void HistoryActions::ListNode(int level, const QString& text) {
     if (ShowsSearch()) {
         search_->Cancel();
         searchFilter_.reset();
@@ -50,9 +50,9 @@ void HistoryActions::TreeView1Change(int level, const QString& text) {
     view_.ClearPreview();
     view_.ShowCaption(HistoryCaption());
     view_.ShowSortOrder(-1, false); // a listing comes in the log's order
-    FListedLevel = level;
+    listedLevel_ = level;
     listedNode_ = text;
-    sorted_ = false;
+    sortColumn_ = -1;
     if (level == 1) {
         listedDay_ = text;
         view_.ShowDayStatus(DayCaption(text));
@@ -78,31 +78,30 @@ void HistoryActions::SetShown(bool shown) {
 }
 
 void HistoryActions::WatchListedDay() {
-    if (shown_ && FListedLevel == 1 && !listedDay_.isEmpty())
+    if (shown_ && listedLevel_ == 1 && !listedDay_.isEmpty())
         logWatch_->Watch(DayLogPath(home_, listedDay_));
     else
         logWatch_->Stop();
 }
 
 void HistoryActions::RefreshListing() {
-    if (ShowsSearch() || FListedLevel != 1 || listedDay_.isEmpty())
+    if (ShowsSearch() || listedLevel_ != 1 || listedDay_.isEmpty())
         return;
-    const bool selected = FItemSelected;
-    const HistoryLine line = selected ? model_.Line(view_.SelectedLine()) : HistoryLine();
+    const std::optional<HistoryLine> line = selected_;
     const int scroll = view_.ScrollPosition();
     // The model starts over without telling the selection: the selected
     // line's preview stays while its line is found again.
     listing_->ListDay(listedDay_);
     listing_->Finish();
-    if (sorted_)
-        model_.Sort(FSortColumn, !FSortDescending); // the direction of the last click
+    if (sortColumn_ >= 0)
+        model_.Sort(sortColumn_, SortedDescending());
     const auto same = [&line](const HistoryLine& listed) {
-        return listed.fileName == line.fileName && listed.captureTime == line.captureTime;
+        return listed.fileName == line->fileName && listed.captureTime == line->captureTime;
     };
-    const int row = selected ? FindLine(same) : -1;
+    const int row = line ? FindLine(same) : -1;
     if (row >= 0)
         view_.SelectLine(row);
-    else if (selected)
+    else if (line)
         LineDeselected();
     view_.ScrollTo(scroll);
 }
@@ -126,24 +125,22 @@ void HistoryActions::ShowFinished(int lines) {
     RefreshLineCommands();
 }
 
-// One direction for every column, turned after each sort. A listing still
-// running is completed first, so the sort takes in every line.
-void HistoryActions::ListView1ColumnClick(int column) {
+// A listing still running is completed first, so the sort takes in every line.
+void HistoryActions::SortByColumn(int column) {
     listing_->Finish();
     // A search still running adds its later lines sorted once it ends.
     sortedDuringSearch_ = search_->Running();
-    FSortColumn = column;
-    sorted_ = true;
-    model_.Sort(FSortColumn, FSortDescending);
-    view_.ShowSortOrder(FSortColumn, FSortDescending);
-    FSortDescending = !FSortDescending;
+    sortColumn_ = column;
+    sortDescending_ = sortDescending_.has_value() && !*sortDescending_;
+    model_.Sort(sortColumn_, SortedDescending());
+    view_.ShowSortOrder(sortColumn_, SortedDescending());
     // The selected line has moved; what can be reached from it has changed.
     RefreshLineCommands();
 }
 
 // Told only while its line is still the selected one.
 void HistoryActions::PreviewFailed(const QString& path, const QString& error) {
-    if (FItemSelected && path == selectedPath_ && !error.isEmpty())
+    if (selected_ && path == selected_->Path() && !error.isEmpty())
         view_.ShowListStatus(error);
 }
 
@@ -153,30 +150,26 @@ void HistoryActions::LineSelected(int row) {
         return;
     }
     const HistoryLine line = model_.Line(row);
-    const bool sameLine = FItemSelected && selectedPath_ == line.Path();
+    const bool sameLine = selected_ && selected_->Path() == line.Path();
+    selected_ = line;
     if (model_.ShowsResults())
         view_.ShowDayStatus(DayCaption(model_.LineDay(row)));
-    selectedPath_ = line.Path();
-    view_.ShowCaption(selectedPath_);
+    view_.ShowCaption(line.Path());
     const bool exists = SelectedFileExists();
     if (!exists) {
         view_.ClearPreview();
         view_.ShowListStatus(MissingFileText());
     } else if (!sameLine) {
-        view_.ShowPreview(selectedPath_);
+        view_.ShowPreview(line.Path());
     }
-    FSelectedFolder = line.folder;
-    FSelectedAddress = line.address;
     view_.ShowLineEntries(true);
-    FItemSelected = true;
-    FHasAddress = !line.address.isEmpty();
-    view_.EnableLineCommands(LineCommandsFor(row, model_.LineCount(), exists, FHasAddress));
+    view_.EnableLineCommands(
+        LineCommandsFor(row, model_.LineCount(), exists, SelectedHasAddress()));
 }
 
 void HistoryActions::LineDeselected() {
     view_.ShowLineEntries(false);
-    FItemSelected = false;
-    selectedPath_.clear();
+    selected_.reset();
     view_.ClearPreview();
     view_.ShowCaption(HistoryCaption());
     if (model_.ShowsResults()) {
@@ -228,9 +221,9 @@ void HistoryActions::ListSamePictures(const QString& path) {
         view_.SelectLine(0);
 }
 
-void HistoryActions::SamePicturesExecute() {
-    if (FItemSelected)
-        ListSamePictures(selectedPath_);
+void HistoryActions::ListSamePicturesOfSelectedLine() {
+    if (selected_)
+        ListSamePictures(selected_->Path());
 }
 
 // The captures in the order given, each under its day, as a search lists them.
@@ -266,7 +259,7 @@ void HistoryActions::EndSearch() {
     search_->Cancel();
     searchFilter_.reset();
     samePicturesOf_.clear();
-    TreeView1Change(FListedLevel, listedNode_);
+    ListNode(listedLevel_, listedNode_);
 }
 
 bool HistoryActions::RepeatSearch() {
@@ -295,10 +288,11 @@ void HistoryActions::StartResults(std::shared_ptr<const RowFilter> filter) {
     view_.ClearSelection();
     view_.ClearPreview();
     view_.ShowCaption(HistoryCaption());
+    sortColumn_ = -1; // the lines come in as they are found
     view_.ShowSortOrder(-1, false);
     listing_->Clear();
     logWatch_->Stop();
-    searchFilter_ = filter;
+    searchFilter_ = std::move(filter);
     selectFirstFound_ = false;
     sortedDuringSearch_ = false;
     model_.StartResults();
@@ -311,14 +305,14 @@ void HistoryActions::StartResults(std::shared_ptr<const RowFilter> filter) {
 void HistoryActions::ShowFound(const std::vector<DayMatches>& days) {
     for (const DayMatches& day : days)
         model_.AddResults(day);
-    if (!FItemSelected)
+    if (!selected_)
         view_.ShowListStatus(SearchProgressText(model_.LineCount(), model_.DayCount()));
     RefreshLineCommands();
 }
 
 void HistoryActions::ShowSearchFinished(const QStringList& unreadable) {
     if (sortedDuringSearch_) {
-        model_.Sort(FSortColumn, !FSortDescending); // the direction of the last click
+        model_.Sort(sortColumn_, SortedDescending());
         sortedDuringSearch_ = false;
     }
     if (selectFirstFound_ && model_.LineCount() == 0)
@@ -342,70 +336,77 @@ QString HistoryActions::SelectedDay() const {
 
 // Lines were added after the selected one, or it has moved.
 void HistoryActions::RefreshLineCommands() {
-    if (FItemSelected)
+    if (selected_)
         view_.EnableLineCommands(LineCommandsFor(view_.SelectedLine(), model_.LineCount(),
-                                                 SelectedFileExists(), FHasAddress));
+                                                 SelectedFileExists(), SelectedHasAddress()));
 }
 
 // A folder written on Windows (C:\...) is no path here: its files are missing.
 bool HistoryActions::SelectedFileExists() const {
-    return QDir::isAbsolutePath(selectedPath_) && QFileInfo(selectedPath_).isFile();
+    if (!selected_)
+        return false;
+    const QString path = selected_->Path();
+    return QDir::isAbsolutePath(path) && QFileInfo(path).isFile();
 }
 
-void HistoryActions::Action21Execute() {
-    if (FItemSelected && SelectedFileExists())
-        view_.OpenViewer(selectedPath_, FSelectedAddress);
+bool HistoryActions::SelectedHasAddress() const {
+    return selected_ && !selected_->address.isEmpty();
 }
 
-void HistoryActions::Image1DblClick() {
-    if (FListedLevel == 1 || model_.ShowsResults())
-        Action21Execute();
+void HistoryActions::OpenViewer() {
+    if (SelectedFileExists())
+        view_.OpenViewer(selected_->Path(), selected_->address);
 }
 
-void HistoryActions::Action8Execute() {
+void HistoryActions::OpenViewerFromPreview() {
+    if (listedLevel_ == 1 || model_.ShowsResults())
+        OpenViewer();
+}
+
+void HistoryActions::FirstLine() {
     if (model_.LineCount() > 0)
         view_.SelectLine(0);
 }
 
-void HistoryActions::Action9Execute() {
+void HistoryActions::PreviousLine() {
     if (const int row = view_.SelectedLine(); row > 0)
         view_.SelectLine(row - 1);
 }
 
-void HistoryActions::Action10Execute() {
+void HistoryActions::NextLine() {
     if (const int row = view_.SelectedLine(); row >= 0 && row < model_.LineCount() - 1)
         view_.SelectLine(row + 1);
 }
 
-void HistoryActions::Action11Execute() {
+void HistoryActions::LastLine() {
     if (model_.LineCount() > 0)
         view_.SelectLine(model_.LineCount() - 1);
 }
 
-void HistoryActions::Action17Execute() {
-    if (FItemSelected)
-        view_.OpenFolder(FolderToOpen(FSelectedFolder));
+void HistoryActions::OpenFolder() {
+    if (selected_)
+        view_.OpenFolder(FolderToOpen(selected_->folder));
 }
 
-void HistoryActions::Action18Execute() {
-    if (FItemSelected)
-        view_.CopyText(FSelectedAddress);
+void HistoryActions::CopyAddress() {
+    if (selected_)
+        view_.CopyText(selected_->address);
 }
 
-void HistoryActions::Action19Execute() {
-    if (FItemSelected && FHasAddress && SelectedAddressOpens())
-        browser_.OpenInBrowser(FSelectedAddress);
+void HistoryActions::OpenAddressInBrowser() {
+    if (SelectedHasAddress() && SelectedAddressOpens())
+        browser_.OpenInBrowser(selected_->address);
 }
 
-void HistoryActions::Action20Execute() {
-    if (FItemSelected && FHasAddress && SelectedAddressOpens())
-        browser_.OpenAddress(FSelectedAddress);
+void HistoryActions::OpenAddressInNewBrowser() {
+    if (SelectedHasAddress() && SelectedAddressOpens())
+        browser_.OpenAddress(selected_->address);
 }
 
 // A log is a plain file anyone may edit: a file, a script or a program's own
 // scheme is never handed to the browser or the desktop.
 bool HistoryActions::SelectedAddressOpens() {
-    if (IsOpenableAddress(FSelectedAddress))
+    if (IsOpenableAddress(selected_->address))
         return true;
     prompter_.Notice(QStringLiteral("http と https 以外のアドレスは開けません。"));
     return false;
@@ -414,9 +415,9 @@ bool HistoryActions::SelectedAddressOpens() {
 // The file on disk and its rows in the day's log get the new name together;
 // the day is then listed again with the renamed line selected. A search's
 // line keeps its place and shows the new name.
-void HistoryActions::Action2Execute() {
+void HistoryActions::RenameFile() {
     const bool searchLine = model_.ShowsResults();
-    if ((FListedLevel != 1 && !searchLine) || !FItemSelected || !SelectedFileExists())
+    if ((listedLevel_ != 1 && !searchLine) || !SelectedFileExists())
         return;
     const int row = view_.SelectedLine();
     const HistoryLine line = model_.Line(row);
@@ -437,7 +438,7 @@ void HistoryActions::Action2Execute() {
         view_.SelectLine(row);
         return;
     }
-    TreeView1Change(1, listedDay_);
+    ListNode(1, listedDay_);
     listing_->Finish();
     const int renamed = FindLine([&](const HistoryLine& listed) {
         return listed.fileName == renaming.newName && listed.folder == renaming.folder;
@@ -446,9 +447,9 @@ void HistoryActions::Action2Execute() {
         view_.SelectLine(renamed);
 }
 
-void HistoryActions::Action4Execute() {
-    if (FItemSelected && SelectedFileExists())
-        view_.CopyPicture(selectedPath_);
+void HistoryActions::CopyPicture() {
+    if (SelectedFileExists())
+        view_.CopyPicture(selected_->Path());
 }
 
 } // namespace kelvo

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "history/HistoryListModel.h"
 #include "history/LineCommands.h"
 
 #include <QString>
@@ -7,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace kelvo {
@@ -14,8 +16,6 @@ namespace kelvo {
 class BrowserLink;
 class DayListing;
 class FileWatch;
-class HistoryListModel;
-struct HistoryLine;
 class Prompter;
 class RowFilter;
 class SearchRunner;
@@ -27,8 +27,10 @@ class HistoryView {
 public:
     virtual ~HistoryView() = default;
     virtual void ShowCaption(const QString& text) = 0;
-    virtual void ShowDayStatus(const QString& text) = 0;  // StatusBar1
-    virtual void ShowListStatus(const QString& text) = 0; // StatusBar2
+    // Under the tree: the listed day, or that the whole history is searched.
+    virtual void ShowDayStatus(const QString& text) = 0;
+    // Under the list: progress, counts and messages.
+    virtual void ShowListStatus(const QString& text) = 0;
     // Loads the file into the preview; the reason when it cannot be decoded.
     // Decoded while the window goes on; a failure comes back by PreviewFailed.
     virtual void ShowPreview(const QString& path) = 0;
@@ -70,9 +72,12 @@ public:
     DayListing& Listing() { return *listing_; }
     SearchRunner& Search() { return *search_; }
 
-    // A tree node was chosen: level 0 a month, 1 a day.
-    void TreeView1Change(int level, const QString& text);
-    void ListView1ColumnClick(int column);
+    // A tree node was chosen: level 1 lists a day's captures, level 0 (a
+    // month) lists nothing. A search's lines go.
+    void ListNode(int level, const QString& text);
+    // Sorts the whole list by the column; one direction for every column,
+    // turned at each call, in whatever listing: the first sorts ascending.
+    void SortByColumn(int column);
     // The preview of path could not be decoded; error says why.
     void PreviewFailed(const QString& path, const QString& error);
     void LineSelected(int row);
@@ -99,27 +104,31 @@ public:
     // scroll position. A month, or a search's lines, stay as they are.
     void RefreshListing();
 
-    void Action21Execute(); // open the viewer
-    void Image1DblClick();
-    void Action8Execute();      // first line
-    void Action9Execute();      // previous line
-    void Action10Execute();     // next line
-    void Action11Execute();     // last line
-    void Action17Execute();     // the folder
-    void Action18Execute();     // copy the address
-    void Action19Execute();     // the address in the running browser
-    void Action20Execute();     // the address in a new browser
-    void Action2Execute();      // rename the file
-    void Action4Execute();      // copy the picture
-    void SamePicturesExecute(); // the same and similar pictures as the selected line's
+    // The commands on the list and its selected line. Each does nothing when
+    // it cannot act: no line, a missing file, no address to open.
+    void OpenViewer();
+    // A double-click on the preview: the viewer, while lines are listed.
+    void OpenViewerFromPreview();
+    void FirstLine();
+    void PreviousLine();
+    void NextLine();
+    void LastLine();
+    void OpenFolder(); // the selected line's 保存先フォルダ
+    void CopyAddress();
+    // Only a web page's address is opened; any other is refused with a notice.
+    void OpenAddressInBrowser();    // the running browser
+    void OpenAddressInNewBrowser(); // the desktop's handler
+    // Asks for a new name; the file and its log rows are renamed together,
+    // and the renamed line is selected again.
+    void RenameFile();
+    void CopyPicture();
+    void ListSamePicturesOfSelectedLine();
 
-    bool FItemSelected = false;
-    QString FSelectedFolder;
-    QString FSelectedAddress;
-    bool FHasAddress = false;
-    int FListedLevel = 0;
-    int FSortColumn = 0;
-    bool FSortDescending = false;
+    bool HasSelectedLine() const { return selected_.has_value(); }
+    // The heading the list is sorted by, and its direction; -1 (and not
+    // descending) while the lines are in the log's or the search's order.
+    int SortColumn() const { return sortColumn_; }
+    bool SortedDescending() const { return sortColumn_ >= 0 && sortDescending_.value_or(false); }
 
 private:
     void StartSearch(std::shared_ptr<const RowFilter> filter);
@@ -138,6 +147,7 @@ private:
     void ShowFinished(int lines);
     void RefreshLineCommands();
     bool SelectedFileExists() const;
+    bool SelectedHasAddress() const;
 
     QString home_;
     HistoryListModel& model_;
@@ -148,15 +158,19 @@ private:
     std::unique_ptr<SearchRunner> search_;
     std::unique_ptr<FileWatch> logWatch_; // the listed day's log, while shown
     bool shown_ = false;
-    bool sorted_ = false; // the listing was sorted by a heading since it was listed
+    int listedLevel_ = 0; // of the chosen node
+    int sortColumn_ = -1; // -1: the lines are in the order they came in
+    // The direction of the last sort by a heading, in any listing: the next
+    // sort turns it. None before the first.
+    std::optional<bool> sortDescending_;
     std::shared_ptr<const RowFilter> searchFilter_; // of the listed search
     bool selectFirstFound_ = false;                 // a search for dropped files
     bool sortedDuringSearch_ = false;
-    QString selectedPath_;
+    std::optional<HistoryLine> selected_;
     QStringList findPaths_;  // of the listed search for dropped files
     QString samePicturesOf_; // the capture whose same and similar pictures are listed
     QString listedDay_;
-    QString listedNode_; // the chosen node's text, at FListedLevel
+    QString listedNode_; // the chosen node's text, at listedLevel_
 };
 
 } // namespace kelvo

@@ -9,13 +9,10 @@
 #include "capture/CapturePipeline.h"
 #include "capture/PasteIntake.h"
 #include "capture/TForm4.h"
+#include "destinations/DestinationActions.h"
 #include "destinations/DestinationCommands.h"
-#include "destinations/DestinationFiles.h"
-#include "destinations/DestinationPage.h"
 #include "destinations/DestinationSelector.h"
-#include "destinations/DestinationTreePane.h"
 #include "destinations/TForm8.h"
-#include "files/TemporaryFile.h"
 #include "history/TForm7.h"
 #include "indexing/CollectionKeeper.h"
 #include "links/ImageFetch.h"
@@ -27,25 +24,17 @@
 #include "session/Transparency.h"
 #include "session/WindowBounds.h"
 #include "similarity/PerceptualHash.h"
-#include "text/PathText.h"
 #include "viewer/TForm5.h"
 #include "x11/WindowOpacity.h"
 #include "x11/XdndDirectSave.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QDialog>
-#include <QDir>
-#include <QFileInfo>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QMimeData>
 #include <QScreen>
-#include <QSplitter>
-#include <QSystemTrayIcon>
-#include <QTableView>
 #include <QThread>
 #include <QTimer>
 
@@ -61,8 +50,6 @@ constexpr int kDestinationWriteDelay = 2000; // ms
 // While a capture or a dialog is still ending, the ending looks again.
 constexpr int kEndingRecheck = 50; // ms
 
-// A window's bounds and state from its section. A modal window never starts
-// minimised: it would hold the program without being seen.
 // The stored bounds, on a screen and no larger than it: a hand-edited or
 // foreign settings file never opens a window out of reach.
 void SetReachableGeometry(QWidget& window, const QRect& stored) {
@@ -77,23 +64,12 @@ QRect StoredBounds(const SettingsFile& settings, const WindowSettings& keys) {
                  settings.Integer(keys.width), settings.Integer(keys.height));
 }
 
-// A secondary window opens maximized again, never minimized.
+// A secondary window's bounds and state from its section. It opens maximised
+// again, never minimised: a modal window would hold the program unseen.
 void ApplyBounds(QWidget& window, const SettingsFile& settings, const WindowSettings& keys) {
     SetReachableGeometry(window, StoredBounds(settings, keys));
     if (settings.State(keys) == WindowState::Maximized)
         window.setWindowState(Qt::WindowMaximized);
-}
-
-void StoreBounds(SettingsFile& settings, const WindowSettings& keys, const QWidget& window) {
-    const bool changedState = window.isMaximized() || window.isMinimized();
-    const QRect bounds = changedState ? window.normalGeometry() : window.geometry();
-    settings.Set(keys.top, bounds.top());
-    settings.Set(keys.left, bounds.left());
-    settings.Set(keys.width, bounds.width());
-    settings.Set(keys.height, bounds.height());
-    settings.Set(keys, window.isMinimized()   ? WindowState::Minimized
-                       : window.isMaximized() ? WindowState::Maximized
-                                              : WindowState::Normal);
 }
 
 // Window systems that take an opacity for a top-level window (shown once a
@@ -114,89 +90,56 @@ AppSession::AppSession(const QString& homeFolder, const QString& picturesDestina
       directSave_(NewPlatformDirectSave()),
       intake_(StagingFolderPath(homeFolder), directSave_.get()),
       destinationWrite_(std::make_unique<QTimer>()) {
-    settingsFileKept_ = !settings_.Read(SettingsFilePath(home_));
-    if (settingsFileKept_)
-        startupProblems_ << SettingsFileKeptText(SettingsFilePath(home_));
-    browser_.SetPort(settings_.Integer(IntegerSetting::DevToolsPort));
-    destination_.ReadFrom(settings_);
-    storedIndex_ = destination_.CurrentIndex();
+    ReadSettingsFile();
+    ReadListsAndTrees();
+    TidyHome();
+    CreateWindows();
+    ApplyWindowSettings();
+    ApplySecondaryWindowSettings();
+    // After the stored state: the icon hides a window the user minimises, not one that starts so.
+    tray_ = new TrayIcon(*form1_);
+    CreateLogic();
+    ShowStartState();
+
+    ConnectCapture();
+    ConnectDestinations();
+    ConnectHistory();
+    ConnectCollection();
+    ConnectSettings();
+    ConnectHelp();
+    ConnectTray();
+    ConnectStartAndEnd();
+}
+
+AppSession::~AppSession() = default;
+
+// Every window once, kept until the end. The prompter's dialogs open over the
+// main window; the history browser takes its viewer when it is made.
+void AppSession::CreateWindows() {
+    destinationActions_ = std::make_unique<DestinationActions>();
     form1_ = std::make_unique<TForm1>();
-    form1_->SetCurrentDestination(&destination_);
-    form1_->Panel1->SetModel(&destinations_);
-    const DestinationsLoaded loaded = LoadStoredDestinations(destinations_, settings_, home_);
-    startupProblems_ << loaded.problems;
-    listFileKept_ = loaded.listFileKept;
-    // A list the user changes is the user's to write, over a file kept so far.
-    for (const auto changed : {&DestinationList::rowsInserted, &DestinationList::rowsRemoved})
-        QObject::connect(&destinations_, changed, form1_.get(), [this] { ListEdited(); });
-    QObject::connect(&destinations_, &DestinationList::dataChanged, form1_.get(),
-                     [this] { ListEdited(); });
-    QObject::connect(&destinations_, &DestinationList::layoutChanged, form1_.get(),
-                     [this] { ListEdited(); });
-    form2_ =
-        std::make_unique<TForm2>(destinations_, form1_->Action1, form1_->Action2, form1_->Action3);
+    form2_ = std::make_unique<TForm2>(destinations_, *destinationActions_);
     aboutBox_ = std::make_unique<TAboutBox>(form1_.get());
     form4_ = std::make_unique<TForm4>();
     prompter_ = std::make_unique<QtPrompter>(form1_.get(), *form4_);
     form5_ = std::make_unique<TForm5>();
-    QString historyProblem;
-    if (!history_.Load(HistoryTreeFilePath(home_), &historyProblem))
-        startupProblems_ << historyProblem;
+    const auto openViewer = [this](const QString& path, const QString& address) {
+        OpenViewer(path, address);
+    };
     form7_ = std::make_unique<TForm7>(
-        HistoryContext{
-            home_,
-            history_,
-            browser_,
-            *prompter_,
-            [this](const QString& path, const QString& address) { OpenViewer(path, address); },
-            {}},
-        form1_.get());
-    ApplySecondaryWindowSettings();
+        HistoryContext{home_, history_, browser_, *prompter_, openViewer, {}}, form1_.get());
     form8_ = std::make_unique<TForm8>(*prompter_);
-    QDir().mkdir(LogsFolderPath(home_));
-    RemoveLeftovers();
-    WireDestinationCommands();
+}
+
+void AppSession::CreateLogic() {
+    selector_ = std::make_unique<DestinationSelector>(destinations_, destination_, *form1_);
+    views_ = std::make_unique<SessionDestinationViews>(*form1_, *form2_, *selector_);
+    commands_ = std::make_unique<DestinationCommands>(destinations_, *views_, *form8_, *prompter_);
     collection_ = std::make_unique<CollectionKeeper>(home_, PerceptualHashOfFile);
     pipeline_ = std::make_unique<CapturePipeline>(
         CaptureContext{home_, *prompter_, browser_, clock_, *form1_, history_, destination_,
                        RunAsideAndWait, picturesDestination_, collection_.get(), &captureChoices_});
-    form1_->SetCapture(&intake_, pipeline_.get());
-    form1_->ShowCurrentDestination(destination_.CurrentIdentifier(), destination_.CurrentFolder());
-    form1_->ClearCaptureInfo();
-    form1_->ShowStatus(QStringLiteral("画像ドロップ待機中"));
-    ApplyWindowSettings();
-    tray_ = new TrayIcon(*form1_);
-    QObject::connect(form1_->N3, &QAction::triggered, form1_.get(), [this] { OpenSettings(); });
-    QObject::connect(form1_->N4, &QAction::triggered, form1_.get(), [this] { OpenVersionBox(); });
-    QObject::connect(form1_->x1, &QAction::triggered, form1_.get(), [this] { OpenHistory(); });
-    QObject::connect(tray_->N2, &QAction::triggered, form1_.get(), [this] { OpenHistory(); });
     pastes_ = std::make_unique<PasteIntake>(intake_, StagingFolderPath(home_), FetchImage);
-    QObject::connect(form1_.get(), &TForm1::PasteRequested, form1_.get(), [this] { Paste(); });
-    QObject::connect(tray_->Paste2, &QAction::triggered, form1_.get(), [this] { Paste(); });
-    form2_->SetGuideHandler([this] { form1_->N16Click(); });
-    form1_->SetImage1DblClick([this] { OpenLastCapture(); });
-    form1_->SetCloseHandler([this] { return FormCloseQuery() && FormClose(); });
-    form1_->SetFirstShowHandler([this] { FormShow(); });
-    WireCollection();
-    destinationWrite_->setSingleShot(true);
-    destinationWrite_->setInterval(kDestinationWriteDelay);
-    QObject::connect(destinationWrite_.get(), &QTimer::timeout, form1_.get(), [this] {
-        if (const QString problem = WriteSettingsFile(); !problem.isEmpty())
-            form1_->ShowHint(problem);
-    });
-    // The desktop's session ends: no one is there to answer the close question.
-    QObject::connect(qApp, &QGuiApplication::commitDataRequest, form1_.get(),
-                     [this] { EndWithoutAsking(); });
-}
-
-// What a killed close, rewrite or drop left behind in the home's own folders;
-// the lock is held, so no other Kelvo is writing there.
-void AppSession::RemoveLeftovers() {
-    RemoveLeftoverTemporaryFiles(LocalPath(home_));
-    const QDir logs(LogsFolderPath(home_));
-    for (const QString& month : logs.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-        RemoveLeftoverTemporaryFiles(LocalPath(logs.filePath(month)));
-    intake_.RemoveLeftovers();
 }
 
 void AppSession::ApplyWindowSettings() {
@@ -213,56 +156,17 @@ void AppSession::ApplyWindowSettings() {
         form.setWindowState(Qt::WindowMaximized);
     // The window stays above the browser it collects from.
     form.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    keptDestinationFlag_ = settings_.Boolean(BooleanSetting::KeptDestinationFlag);
-    confirmClose_ = settings_.Boolean(BooleanSetting::ConfirmClose);
-    transparencyLevel_ = settings_.Integer(IntegerSetting::TransparencyLevel);
     form2_->SetTransparencySupported(WindowOpacityWorks());
-    form2_->SetOpacityHandler([this](int level) { ApplyOpacity(level); });
+    ShowKeptChoices();
+}
+
+// The settings dialog shows the choices the run keeps, and the main window
+// their opacity.
+void AppSession::ShowKeptChoices() {
     form2_->LoadState(keptDestinationFlag_, confirmClose_, transparencyLevel_);
     form2_->LoadDevToolsPort(browser_.Port());
-    captureChoices_ = {SameContentRule(settings_.Integer(IntegerSetting::SameContentRule)),
-                       settings_.Boolean(BooleanSetting::SourceAttributes)};
     form2_->LoadCaptureChoices(captureChoices_);
     ApplyOpacity(transparencyLevel_);
-}
-
-// A stored level the slider cannot show still means fully opaque.
-void AppSession::ApplyOpacity(int level) {
-    if (TransparencySupported())
-        form1_->setWindowOpacity(OpacityForLevel(level) / 255.0);
-}
-
-// The windows' places and panes: taken at the ends of a run only, so the
-// file keeps the last ones taken in between.
-void AppSession::StorePlaces() {
-    const TForm1& form = *form1_;
-    StoreBounds(settings_, kMainWindowSettings, form);
-    settings_.Set(IntegerSetting::MainTreeWidth, form.TreePaneWidth());
-    settings_.Set(IntegerSetting::MainPreviewHeight, form.PreviewPaneHeight());
-    StoreBounds(settings_, kViewerWindowSettings, *form5_);
-    StoreBounds(settings_, kHistoryWindowSettings, *form7_);
-    settings_.Set(IntegerSetting::HistoryPreviewHeight, form7_->PreviewPaneHeight());
-    settings_.Set(IntegerSetting::HistoryTreeWidth, form7_->TreePaneWidth());
-}
-
-// Everything else the settings file holds, as the run has it now.
-void AppSession::StoreChoices() {
-    const TForm1& form = *form1_;
-    settings_.Set(BooleanSetting::MenuShown, form.MenuShown());
-    settings_.Set(BooleanSetting::TreePaneShown, form.TreePaneShown());
-    settings_.Set(StringSetting::DestinationIdentifier, destination_.CurrentIdentifier());
-    settings_.Set(IntegerSetting::DestinationIndex, destination_.CurrentIndex());
-    settings_.Set(StringSetting::DestinationFolder, destination_.CurrentFolder());
-    settings_.Set(BooleanSetting::KeptDestinationFlag, keptDestinationFlag_);
-    settings_.Set(BooleanSetting::ConfirmClose, confirmClose_);
-    settings_.Set(IntegerSetting::TransparencyLevel, transparencyLevel_);
-    // Said once a list file is there to read: a settings file written before
-    // it must not send the next start to a missing list.
-    if (QFileInfo::exists(DestinationListPath(home_)))
-        settings_.Set(BooleanSetting::ListFileWritten, true);
-    settings_.Set(IntegerSetting::DevToolsPort, browser_.Port());
-    settings_.Set(IntegerSetting::SameContentRule, int(captureChoices_.sameContent));
-    settings_.Set(BooleanSetting::SourceAttributes, captureChoices_.sourceAttributes);
 }
 
 void AppSession::ApplySecondaryWindowSettings() {
@@ -270,6 +174,117 @@ void AppSession::ApplySecondaryWindowSettings() {
     ApplyBounds(*form7_, settings_, kHistoryWindowSettings);
     form7_->SetTreePaneWidth(settings_.Integer(IntegerSetting::HistoryTreeWidth));
     form7_->SetPreviewPaneHeight(settings_.Integer(IntegerSetting::HistoryPreviewHeight));
+}
+
+// What the main window shows before the first capture.
+void AppSession::ShowStartState() {
+    form1_->ShowCurrentDestination(destination_.CurrentIdentifier(), destination_.CurrentFolder());
+    form1_->ClearCaptureInfo();
+    form1_->ShowStatus(QStringLiteral("画像ドロップ待機中"));
+}
+
+// Drops and pastes go to the pipeline; the preview opens the last capture.
+void AppSession::ConnectCapture() {
+    TForm1* form = form1_.get();
+    form->SetCapture(&intake_, pipeline_.get());
+    QObject::connect(form, &TForm1::PasteRequested, form, [this] { Paste(); });
+    QObject::connect(form, &TForm1::FullSizeRequested, form, [this] { OpenLastCapture(); });
+}
+
+// The tree and the settings page over one list; the tree's selection makes
+// the current destination, written once it settles.
+void AppSession::ConnectDestinations() {
+    TForm1* form = form1_.get();
+    form->SetCurrentDestination(&destination_);
+    form->SetDestinationList(&destinations_);
+    form->SetDestinationActions(*destinationActions_);
+    QObject::connect(form, &TForm1::DestinationChosen, form,
+                     [this](int position) { ChooseDestination(position); });
+    const auto run = [this](void (DestinationCommands::*command)()) {
+        return [this, command] { RunDestinationCommand(command); };
+    };
+    const DestinationActions* actions = destinationActions_.get();
+    QObject::connect(actions, &DestinationActions::AddRequested, form,
+                     run(&DestinationCommands::Action1Execute));
+    QObject::connect(actions, &DestinationActions::EditRequested, form,
+                     run(&DestinationCommands::Action2Execute));
+    QObject::connect(actions, &DestinationActions::DeleteRequested, form,
+                     run(&DestinationCommands::Action3Execute));
+    // A list the user changes is the user's to write, over a file kept so far
+    // (the list was read before this: its load is no change).
+    for (const auto changed : {&DestinationList::rowsInserted, &DestinationList::rowsRemoved})
+        QObject::connect(&destinations_, changed, form, [this] { ListEdited(); });
+    QObject::connect(&destinations_, &DestinationList::dataChanged, form, [this] { ListEdited(); });
+    QObject::connect(&destinations_, &DestinationList::layoutChanged, form,
+                     [this] { ListEdited(); });
+    destinationWrite_->setSingleShot(true);
+    destinationWrite_->setInterval(kDestinationWriteDelay);
+    QObject::connect(destinationWrite_.get(), &QTimer::timeout, form, [this] {
+        if (const QString problem = WriteSettingsFile(); !problem.isEmpty())
+            form1_->ShowHint(problem);
+    });
+}
+
+void AppSession::ConnectHistory() {
+    QObject::connect(form1_.get(), &TForm1::HistoryRequested, form1_.get(),
+                     [this] { OpenHistory(); });
+}
+
+// The index's progress and failure in the status bar; a similar picture is
+// told there, and a click on the telling lists both in the history.
+void AppSession::ConnectCollection() {
+    TForm1* form = form1_.get();
+    const CollectionKeeper* collection = collection_.get();
+    QObject::connect(collection, &CollectionKeeper::Progress, form, &TForm1::ShowIndexProgress);
+    QObject::connect(collection, &CollectionKeeper::Failed, form, [form](const QString& text) {
+        form->ShowHint(QStringLiteral("保存済みの画像の索引を使えません: ") + text);
+    });
+    QObject::connect(collection, &CollectionKeeper::SimilarFound, form,
+                     [this](const SimilarNotice& notice) { TellSimilar(notice); });
+    QObject::connect(form, &TForm1::HintClicked, form, [this] { ShowSimilarPictures(); });
+}
+
+void AppSession::ConnectSettings() {
+    QObject::connect(form1_.get(), &TForm1::SettingsRequested, form1_.get(),
+                     [this] { OpenSettings(); });
+    QObject::connect(form2_.get(), &TForm2::OpacityChosen, form1_.get(),
+                     [this](int level) { ApplyOpacity(level); });
+}
+
+// The guide, from the help menu or the settings page, and the version box.
+// What the main window opens, the desktop opens; its notices are the prompter's.
+void AppSession::ConnectHelp() {
+    TForm1* form = form1_.get();
+    QObject::connect(form2_.get(), &TForm2::GuideRequested, form, &TForm1::N16Click);
+    QObject::connect(form, &TForm1::VersionBoxRequested, form, [this] { OpenVersionBox(); });
+    QObject::connect(form, &TForm1::OpenRequested, form,
+                     [](const QUrl& address) { QDesktopServices::openUrl(address); });
+    QObject::connect(form, &TForm1::NoticeRequested, form,
+                     [this](const QString& text) { prompter_->Notice(text); });
+}
+
+// The icon's menu asks what the main window's menu asks; its notice leads
+// where the status bar's hint does.
+void AppSession::ConnectTray() {
+    TForm1* form = form1_.get();
+    QObject::connect(tray_, &TrayIcon::HistoryRequested, form, [this] { OpenHistory(); });
+    QObject::connect(tray_, &TrayIcon::PasteRequested, form, [this] { Paste(); });
+    QObject::connect(tray_, &TrayIcon::NoticeClicked, form, [this] { ShowSimilarPictures(); });
+}
+
+void AppSession::ConnectStartAndEnd() {
+    TForm1* form = form1_.get();
+    QObject::connect(form, &TForm1::FirstShown, form, [this] { FormShow(); });
+    form->SetCloseDecision(this);
+    // The desktop's session ends: no one is there to answer the close question.
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, form,
+                     [this] { EndWithoutAsking(); });
+}
+
+// A stored level the slider cannot show still means fully opaque.
+void AppSession::ApplyOpacity(int level) {
+    if (TransparencySupported())
+        form1_->setWindowOpacity(OpacityForLevel(level) / 255.0);
 }
 
 void AppSession::OpenHistory() {
@@ -283,29 +298,12 @@ void AppSession::OpenHistory() {
     form7_->exec();
 }
 
-void AppSession::WireCollection() {
-    TForm1* form = form1_.get();
-    QObject::connect(collection_.get(), &CollectionKeeper::Progress, form,
-                     [form](int percent) { form->ShowIndexProgress(percent); });
-    QObject::connect(
-        collection_.get(), &CollectionKeeper::Failed, form, [form](const QString& text) {
-            form->ShowHint(QStringLiteral("保存済みの画像の索引を使えません: ") + text);
-        });
-    QObject::connect(collection_.get(), &CollectionKeeper::SimilarFound, form,
-                     [this](const SimilarNotice& notice) { TellSimilar(notice); });
-    QObject::connect(form, &TForm1::HintClicked, form, [this] { ShowSimilarPictures(); });
-    if (tray_->TrayIcon1)
-        QObject::connect(tray_->TrayIcon1, &QSystemTrayIcon::messageClicked, form,
-                         [this] { ShowSimilarPictures(); });
-}
-
 // Never in the way: a line in the status bar and a notice from the tray.
 void AppSession::TellSimilar(const SimilarNotice& notice) {
     const QString text = SimilarPictureText(notice.earlier);
     similarShown_ = notice.savedPath;
     form1_->ShowClickableHint(text);
-    if (tray_->TrayIcon1)
-        tray_->TrayIcon1->showMessage(KelvoName(), text, QSystemTrayIcon::Information);
+    tray_->ShowNotice(text);
 }
 
 // Both pictures, with every other like them, in the history.
@@ -343,28 +341,13 @@ void AppSession::Paste() {
     pipeline_->HandleDroppedFiles(std::move(pasted.payload));
 }
 
-AppSession::~AppSession() = default;
-
-void AppSession::WireDestinationCommands() {
-    selector_ = std::make_unique<DestinationSelector>(destinations_, destination_, *form1_);
-    QObject::connect(
-        form1_->Panel1, &DestinationTreePane::TreeView1Change, form1_.get(), [this](int position) {
-            const int before = destination_.CurrentIndex();
-            const QString folder = destination_.CurrentFolder();
-            selector_->TreeView1Change(position);
-            // Again at every move: written once the choice has settled.
-            if (destination_.CurrentIndex() != before || destination_.CurrentFolder() != folder)
-                destinationWrite_->start();
-        });
-    views_ = std::make_unique<SessionDestinationViews>(*form1_, *form2_, *selector_);
-    commands_ = std::make_unique<DestinationCommands>(destinations_, *views_, *form8_, *prompter_);
-    const auto bind = [this](QAction* action, void (DestinationCommands::*command)()) {
-        QObject::connect(action, &QAction::triggered, form1_.get(),
-                         [this, command] { RunDestinationCommand(command); });
-    };
-    bind(form1_->Action1, &DestinationCommands::Action1Execute);
-    bind(form1_->Action2, &DestinationCommands::Action2Execute);
-    bind(form1_->Action3, &DestinationCommands::Action3Execute);
+void AppSession::ChooseDestination(int position) {
+    const int before = destination_.CurrentIndex();
+    const QString folder = destination_.CurrentFolder();
+    selector_->TreeView1Change(position);
+    // Again at every move: written once the choice has settled.
+    if (destination_.CurrentIndex() != before || destination_.CurrentFolder() != folder)
+        destinationWrite_->start();
 }
 
 // No hover selection while a command's dialog is open (nor while the
@@ -377,18 +360,12 @@ void AppSession::RunDestinationCommand(void (DestinationCommands::*command)()) {
     if (std::exchange(listEdited_, false))
         SaveListAndSettings();
     if (form2_->isVisible())
-        form2_->DestinationSheet->ListView1->setFocus();
+        form2_->FocusDestinationList();
 }
 
 void AppSession::ListEdited() {
     listFileKept_ = false;
     listEdited_ = true;
-}
-
-// An edited list, and what OK takes, are written at once with the current
-// destination; a failure is told, and the close tries again.
-void AppSession::SaveListAndSettings() {
-    Tell(Write({&AppSession::WriteDestinationFiles, &AppSession::WriteSettingsFile}));
 }
 
 void AppSession::FormShow() {
@@ -408,12 +385,7 @@ void AppSession::FormShow() {
 // A stored position that is no entry selects the first.
 void AppSession::SelectStoredDestination() {
     const bool valid = storedIndex_ >= 0 && storedIndex_ < destinations_.Count();
-    form1_->Panel1->Select(valid ? storedIndex_ : 0);
-}
-
-void AppSession::ReportStartupProblems() {
-    for (const QString& problem : std::exchange(startupProblems_, {}))
-        prompter_->Notice(problem);
+    form1_->SelectDestination(valid ? storedIndex_ : 0);
 }
 
 void AppSession::OpenSettings() {
@@ -421,34 +393,37 @@ void AppSession::OpenSettings() {
     // A compositing manager may have started or ended since the last time.
     form2_->SetTransparencySupported(WindowOpacityWorks());
     form2_->ShowExtensionState(pipeline_->LastBrowserNote());
-    const bool accepted = form2_->Run(destination_.CurrentIdentifier());
-    if (!accepted) {
-        form2_->LoadState(keptDestinationFlag_, confirmClose_, transparencyLevel_);
-        form2_->LoadDevToolsPort(browser_.Port());
-        form2_->LoadCaptureChoices(captureChoices_);
-        ApplyOpacity(transparencyLevel_);
-        return;
-    }
+    if (form2_->Run(destination_.CurrentIdentifier()))
+        TakeSettings();
+    else
+        ShowKeptChoices();
+}
+
+// OK: the dialog's choices become the run's, its selected destination the
+// current one, and both are written at once.
+void AppSession::TakeSettings() {
     const TForm2::ShellChoices choices = form2_->State();
     keptDestinationFlag_ = choices.keptDestinationFlag;
     confirmClose_ = choices.confirmClose;
     transparencyLevel_ = choices.transparencyLevel;
     browser_.SetPort(form2_->DevToolsPort());
     captureChoices_ = form2_->CaptureChoicesState();
-    const int found = destinations_.FindByIdentifier(form2_->DestinationSheet->SelectedText());
-    if (found >= 0) {
-        destination_.SetIndex(found);
-        form1_->Panel1->Select(found);
-        const SaveDestination& chosen = destinations_.At(found);
-        destination_.Set(chosen.identifier, chosen.folder);
-        form1_->ShowCurrentDestination(chosen.identifier, destination_.CurrentFolder());
-    }
+    if (const int found = destinations_.FindByIdentifier(form2_->SelectedIdentifier()); found >= 0)
+        MakeCurrent(found);
     SaveListAndSettings();
+}
+
+void AppSession::MakeCurrent(int position) {
+    destination_.SetIndex(position);
+    form1_->SelectDestination(position);
+    const SaveDestination& chosen = destinations_.At(position);
+    destination_.Set(chosen.identifier, chosen.folder);
+    form1_->ShowCurrentDestination(chosen.identifier, destination_.CurrentFolder());
 }
 
 bool AppSession::AcceptHandOvers() {
     handOvers_ = std::make_unique<InstanceServer>(home_, [this](const HandedCapture& capture,
-                                                                InstanceServer::Reply report,
+                                                                const InstanceServer::Reply& report,
                                                                 std::function<void()> done) {
         DropPayload payload;
         if (!capture.destination.isEmpty()) {
@@ -462,7 +437,7 @@ bool AppSession::AcceptHandOvers() {
             // At its turn: a capture before it keeps the destination it began with.
             payload.prepare = [this, name = capture.destination] {
                 if (const int at = destinations_.FindByIdentifier(name); at >= 0)
-                    form1_->Panel1->Select(at);
+                    form1_->SelectDestination(at);
             };
         }
         for (const HandedFile& file : capture.files)
@@ -485,63 +460,12 @@ void AppSession::OpenVersionBox() {
     aboutBox_->exec();
 }
 
+bool AppSession::MayClose() {
+    return FormCloseQuery() && FormClose();
+}
+
 bool AppSession::FormCloseQuery() {
     return !confirmClose_ || prompter_->Ask(QStringLiteral("ケルボを終了しますか？"));
-}
-
-bool AppSession::FormClose() {
-    if (!Tell(SaveEverything()))
-        return false;
-    collection_->Stop(); // goes on from here at the next start
-    return true;
-}
-
-bool AppSession::SaveOnClose() {
-    return Tell(Write({&AppSession::WriteDestinationFiles, &AppSession::WriteHistoryTree}));
-}
-
-QString AppSession::SaveEverything() {
-    StorePlaces();
-    settings_.Set(BooleanSetting::ListFileWritten, true); // the lists follow the settings
-    return Write({&AppSession::WriteSettingsFile, &AppSession::WriteDestinationFiles,
-                  &AppSession::WriteHistoryTree});
-}
-
-QString AppSession::Write(std::initializer_list<Writer> writers) {
-    for (const Writer write : writers) {
-        if (const QString problem = (this->*write)(); !problem.isEmpty())
-            return problem;
-    }
-    return {};
-}
-
-bool AppSession::Tell(const QString& problem) {
-    if (!problem.isEmpty())
-        prompter_->Notice(problem);
-    return problem.isEmpty();
-}
-
-QString AppSession::WriteSettingsFile() {
-    destinationWrite_->stop(); // written now
-    if (settingsFileKept_)
-        return {};
-    StoreChoices();
-    const QString path = SettingsFilePath(home_);
-    return settings_.Write(path) ? QString() : WriteFailureText(path);
-}
-
-QString AppSession::WriteDestinationFiles() {
-    return listFileKept_ ? QString() : SaveDestinations(destinations_, home_);
-}
-
-QString AppSession::WriteHistoryTree() {
-    const QString path = HistoryTreeFilePath(home_);
-    // A tree without a new day is in its file already: writing it again
-    // would only cost a sync.
-    if (!history_.HasUnsavedDays() && QFileInfo::exists(path))
-        return {};
-    return history_.Save(path) ? QString()
-                               : QStringLiteral("ファイル %1 を作成できません").arg(path);
 }
 
 void AppSession::EndWithoutAsking() {

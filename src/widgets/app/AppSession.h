@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CloseDecision.h"
 #include "capture/DirectSave.h"
 #include "capture/DropIntake.h"
 #include "collection/CaptureCollection.h"
@@ -19,30 +20,33 @@ class QTimer;
 namespace kelvo {
 
 class CapturePipeline;
+class CollectionKeeper;
+class DestinationActions;
 class DestinationCommands;
 class DestinationSelector;
 class DestinationViews;
+class InstanceServer;
+class PasteIntake;
 class QtPrompter;
+class TAboutBox;
 class TForm1;
 class TForm2;
-class CollectionKeeper;
-struct SimilarNotice;
 class TForm4;
 class TForm5;
 class TForm7;
-class InstanceServer;
-class PasteIntake;
-class TAboutBox;
 class TForm8;
 class TrayIcon;
+struct SimilarNotice;
 
-// Everything one running Kelvo window owns, wired together.
-class AppSession {
+// Everything one running Kelvo window owns, and the one place where the
+// windows' requests are connected to the logic: the constructor reads the
+// home, makes the windows and the logic, then connects them step by step.
+class AppSession : private CloseDecision {
 public:
     // picturesDestination: the pictures folder's Kelvo/, a new home's default
     // destination; empty keeps the home as the default.
     explicit AppSession(const QString& homeFolder, const QString& picturesDestination = {});
-    ~AppSession();
+    ~AppSession() override;
 
     TForm1& MainWindow() { return *form1_; }
     TForm2& SettingsDialog() { return *form2_; }
@@ -55,31 +59,14 @@ public:
     const CurrentDestination& Current() const { return destination_; }
     DevToolsBrowserLink& Browser() { return browser_; }
 
-    // Selects the destination stored as current.
-    void SelectStoredDestination();
-    // The first show: the count of this run's captures starts at 0, and the
-    // stored destination is selected in the tree pane.
-    void FormShow();
     // Tells about anything start-up could not read; call once the window shows.
     void ReportStartupProblems();
     // The settings dialog; OK makes its selected destination current and
     // takes its choices, Cancel puts the stored ones back.
     void OpenSettings();
-    void OpenVersionBox();
-    // The history browser, modal; no hover selection meanwhile.
-    void OpenHistory();
-    void WireCollection();
-    void TellSimilar(const SimilarNotice& notice);
-    void ShowSimilarPictures();
-    // The full-size viewer on the last capture; nothing before the first.
-    void OpenLastCapture();
-    // Captures what the clipboard holds, as a drop (Ctrl+V, 貼り付け).
-    void Paste();
     // Takes files handed over by a second start on the same home (kelvo
     // capture) and captures them as a drop. Call once the home's lock is held.
     bool AcceptHandOvers();
-    // The close question, when the settings ask for it.
-    bool FormCloseQuery();
     // Writes everything a run keeps in memory: the settings, the lists and the
     // trees, in this order. Stops at the first file that cannot be written,
     // with a message, and returns false; the window then stays open.
@@ -95,10 +82,54 @@ public:
     std::optional<int> EndedWith() const { return endedWith_; }
 
 private:
-    void WireDestinationCommands();
-    void RemoveLeftovers();
+    // Making the parts.
+    void CreateWindows();
+    void CreateLogic();
     void ApplyWindowSettings();
     void ApplySecondaryWindowSettings();
+    void ShowKeptChoices();
+    void ShowStartState();
+
+    // Connecting them.
+    void ConnectCapture();
+    void ConnectDestinations();
+    void ConnectHistory();
+    void ConnectCollection();
+    void ConnectSettings();
+    void ConnectHelp();
+    void ConnectTray();
+    void ConnectStartAndEnd();
+
+    // What the windows ask for.
+    // The first show: the count of this run's captures starts at 0, and the
+    // stored destination is selected in the tree pane.
+    void FormShow();
+    // The close question, when the settings ask for it, then FormClose.
+    bool MayClose() override;
+    bool FormCloseQuery();
+    void SelectStoredDestination();
+    void ChooseDestination(int position);
+    void RunDestinationCommand(void (DestinationCommands::*command)());
+    void TakeSettings();
+    void MakeCurrent(int position);
+    void ApplyOpacity(int level);
+    void OpenVersionBox();
+    // The history browser, modal; no hover selection meanwhile.
+    void OpenHistory();
+    void TellSimilar(const SimilarNotice& notice);
+    void ShowSimilarPictures();
+    // The full-size viewer on the last capture; nothing before the first.
+    void OpenLastCapture();
+    void OpenViewer(const QString& path, const QString& address);
+    // Captures what the clipboard holds, as a drop (Ctrl+V, 貼り付け).
+    void Paste();
+    void ListEdited();
+    void FinishEnding();
+
+    // The home's files, read at the start and written back (AppSessionFiles.cpp).
+    void ReadSettingsFile();
+    void ReadListsAndTrees();
+    void TidyHome();
     void StorePlaces();
     void StoreChoices();
     // Each writer returns what could not be written, or nothing.
@@ -112,12 +143,7 @@ private:
     QString Write(std::initializer_list<Writer> writers);
     // Tells the user a problem; true when there is none.
     bool Tell(const QString& problem);
-    void ListEdited();
     void SaveListAndSettings();
-    void FinishEnding();
-    void OpenViewer(const QString& path, const QString& address);
-    void ApplyOpacity(int level);
-    void RunDestinationCommand(void (DestinationCommands::*command)());
 
     QString home_;
     QString picturesDestination_;
@@ -134,13 +160,14 @@ private:
     bool confirmClose_ = true;
     int transparencyLevel_ = 0;
     CaptureChoices captureChoices_;
-    TrayIcon* tray_ = nullptr; // owned by the main window
     SystemClock clock_;
     DevToolsBrowserLink browser_;
     std::unique_ptr<DirectSave> directSave_; // none off X11
     DropIntake intake_;
     std::unique_ptr<PasteIntake> pastes_;
+    std::unique_ptr<DestinationActions> destinationActions_; // shown by two windows: outlives both
     std::unique_ptr<TForm1> form1_;
+    TrayIcon* tray_ = nullptr; // owned by the main window
     std::unique_ptr<TForm2> form2_;
     std::unique_ptr<TAboutBox> aboutBox_;
     std::unique_ptr<TForm4> form4_;

@@ -3,9 +3,7 @@
 #include "app/TForm1.h"
 #include "app/TForm2.h"
 #include "destinations/DestinationCommands.h"
-#include "destinations/DestinationPage.h"
 #include "destinations/DestinationSelector.h"
-#include "destinations/DestinationTreePane.h"
 
 namespace kelvo {
 
@@ -17,12 +15,11 @@ public:
         : form1_(form1), form2_(form2), selector_(selector) {}
 
     QString SelectedText() const override {
-        return form2_.isVisible() ? form2_.DestinationSheet->SelectedText()
-                                  : form1_.Panel1->SelectedText();
+        return form2_.isVisible() ? form2_.SelectedIdentifier() : form1_.SelectedIdentifier();
     }
-    void SelectInTree(int position) override { form1_.Panel1->Select(position); }
-    void SelectInList(int position) override { form2_.DestinationSheet->Select(position); }
-    void RefreshCurrent() override { selector_.TreeView1Change(form1_.Panel1->SelectedPosition()); }
+    void SelectInTree(int position) override { form1_.SelectDestination(position); }
+    void SelectInList(int position) override { form2_.SelectDestination(position); }
+    void RefreshCurrent() override { selector_.TreeView1Change(form1_.SelectedDestination()); }
 
 private:
     TForm1& form1_;

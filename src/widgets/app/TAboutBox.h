@@ -16,15 +16,16 @@ class TAboutBox : public QDialog {
 public:
     explicit TAboutBox(QWidget* parent = nullptr);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
     QLabel* ProgramIcon = nullptr;
     QLabel* ProductName = nullptr; // name and version
     QLabel* Comments = nullptr;    // what the program is
     QLabel* Copyright = nullptr;   // our notice
     QLineEdit* Edit1 = nullptr;    // the guide's address, selectable for copying
     QPushButton* OKButton = nullptr;
-
-protected:
-    void showEvent(QShowEvent* event) override;
 };
 
 } // namespace kelvo

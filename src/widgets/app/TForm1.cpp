@@ -7,6 +7,8 @@
 #include "common/StatusNotice.h"
 #include "common/WindowMover.h"
 #include "destinations/CurrentDestination.h"
+#include "destinations/DestinationActions.h"
+#include "destinations/DestinationList.h"
 #include "destinations/DestinationTreePane.h"
 #include "destinations/PathShortening.h"
 #include "session/ProgramName.h"
@@ -22,13 +24,11 @@
 #include <QSplitter>
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLoggingCategory>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QStatusBar>
 #include <QTimer>
@@ -51,17 +51,6 @@ constexpr int kHintTime = 20000;
 const QString kHintNoticeName = QStringLiteral("HintNotice");
 constexpr int kSplitterHandle = 3;
 
-QAction* DestinationAction(const char* name, const QString& caption, const QString& hint,
-                           bool enabled, QObject* parent) {
-    auto* action = new QAction(caption, parent);
-    action->setObjectName(QLatin1String(name));
-    action->setToolTip(hint);
-    action->setStatusTip(hint);
-    action->setProperty("category", QStringLiteral("保存先フォルダ"));
-    action->setEnabled(enabled);
-    return action;
-}
-
 QAction* CheckAction(const char* name, const QString& caption, QObject* parent) {
     auto* action = new QAction(caption, parent);
     action->setObjectName(QLatin1String(name));
@@ -70,31 +59,17 @@ QAction* CheckAction(const char* name, const QString& caption, QObject* parent) 
     return action;
 }
 
-// The folder as the user knows it: without the trailing separator, except
-// for the root, which is only a separator.
-QString FolderForMessage(const QString& folder) {
-    if (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
-        return folder.chopped(1);
-    return folder;
-}
-
 } // namespace
 
-TForm1::TForm1(QWidget* parent)
-    : QMainWindow(parent), opener_([](const QUrl& url) { QDesktopServices::openUrl(url); }),
-      notifier_([this](const QString& text) {
-          QMessageBox box(QMessageBox::NoIcon, KelvoName(), text, QMessageBox::Ok, this);
-          box.exec();
-      }) {
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("TForm1"));
     setWindowTitle(KelvoCaption());
     resize(DefaultSize(kMainWindowSettings));
-    CreateDestinationActions();
     CreateViewActions();
     CreateMainMenu();
     Panel1 = new DestinationTreePane(this);
-    Panel1->SetCommands(Action1, Action2, Action3);
     Panel1->AddViewCommands(Action4, Action5, Action6);
+    connect(Panel1, &DestinationTreePane::TreeView1Change, this, &TForm1::DestinationChosen);
     Splitter2 = new QSplitter(Qt::Horizontal, this);
     treePane_.Attach(Splitter2);
     Splitter2->setObjectName(QStringLiteral("Splitter2"));
@@ -124,7 +99,7 @@ TForm1::TForm1(QWidget* parent)
     connect(Timer1, &QTimer::timeout, Panel1, &DestinationTreePane::Timer1Timer);
     UpdateHoverSelection();
     CreateContextMenus();
-    mover_ = new WindowMover(
+    new WindowMover(
         this, {Image1, GroupBox1, Label5, Label1, Label3, Label4, StatusBar1, Panel1->StatusBar2},
         {Label2});
     setAcceptDrops(true);
@@ -140,10 +115,7 @@ QWidget* TForm1::BuildRightSide() {
     Panel3 = new QFrame(Panel2);
     Panel3->setObjectName(QStringLiteral("Panel3"));
     Panel3->setMinimumSize(1, 1);
-    Image1 = NewPreviewImage(Panel3, [this] {
-        if (image1DblClick_)
-            image1DblClick_();
-    });
+    Image1 = NewPreviewImage(Panel3, [this] { emit FullSizeRequested(); });
     // The whole window takes drops; screen readers find it by this side.
     Panel2->setAccessibleName(QStringLiteral("画像ドロップ領域"));
     Panel2->setAccessibleDescription(
@@ -202,8 +174,10 @@ void TForm1::CreateMainMenu() {
     N3->setObjectName(QStringLiteral("N3"));
     // The desktops' key for preferences, for those who keep to the keyboard.
     N3->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    connect(N3, &QAction::triggered, this, &TForm1::SettingsRequested);
     x1 = bar->addAction(QStringLiteral("履歴"));
     x1->setObjectName(QStringLiteral("x1"));
+    connect(x1, &QAction::triggered, this, &TForm1::HistoryRequested);
     bar->addAction(Paste1);
     Help1 = bar->addMenu(QStringLiteral("ヘルプ"));
     Help1->setObjectName(QStringLiteral("Help1"));
@@ -214,6 +188,7 @@ void TForm1::CreateMainMenu() {
     N1->setObjectName(QStringLiteral("N1"));
     N4 = Help1->addAction(QStringLiteral("バージョン"));
     N4->setObjectName(QStringLiteral("N4"));
+    connect(N4, &QAction::triggered, this, &TForm1::VersionBoxRequested);
 }
 
 // The same three actions sit in both context menus, so their check marks agree.
@@ -249,10 +224,6 @@ void TForm1::CreateContextMenus() {
     Panel2->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Panel2, &QWidget::customContextMenuRequested, this,
             [this](QPoint at) { PopupMenu2->popup(Panel2->mapToGlobal(at)); });
-}
-
-void TForm1::SetMoveStarter(std::function<void()> start) {
-    mover_->SetStarter(std::move(start));
 }
 
 // "ヘルプ" and its "オンラインヘルプ" always stay.
@@ -301,34 +272,44 @@ void TForm1::ShowTreePane() {
     Panel1->TreeView1->setFocus();
 }
 
+void TForm1::SetDestinationList(DestinationList* list) {
+    Panel1->SetModel(list);
+}
+
+void TForm1::SetDestinationActions(DestinationActions& actions) {
+    Panel1->SetCommands(actions);
+}
+
+void TForm1::SelectDestination(int position) {
+    Panel1->Select(position);
+}
+
+int TForm1::SelectedDestination() const {
+    return Panel1->SelectedPosition();
+}
+
+QString TForm1::SelectedIdentifier() const {
+    return Panel1->SelectedText();
+}
+
 void TForm1::Action4Execute() {
     const PauseHoverSelection pause(*this);
     const QString folder = current_ ? current_->CurrentFolder() : QString();
     if (!folder.isEmpty() && QFileInfo(folder).isDir()) {
-        opener_(QUrl::fromLocalFile(folder));
+        emit OpenRequested(QUrl::fromLocalFile(folder));
     } else {
         BringToFront();
         Beep();
-        notifier_(QStringLiteral("保存先フォルダ ") + FolderForMessage(folder) +
-                  QStringLiteral(" が存在しません。"));
+        emit NoticeRequested(MissingFolderText(folder));
     }
 }
 
 void TForm1::N16Click() {
     const QString guide = UserGuideFile();
     if (guide.isEmpty())
-        notifier_(QStringLiteral("ヘルプファイルが見つかりません。"));
+        emit NoticeRequested(QStringLiteral("ヘルプファイルが見つかりません。"));
     else
-        opener_(QUrl::fromLocalFile(guide));
-}
-
-void TForm1::CreateDestinationActions() {
-    Action1 = DestinationAction("Action1", QStringLiteral("追加"),
-                                QStringLiteral("保存先情報を追加します"), true, this);
-    Action2 = DestinationAction("Action2", QStringLiteral("編集"),
-                                QStringLiteral("保存先情報を編集します"), false, this);
-    Action3 = DestinationAction("Action3", QStringLiteral("削除"),
-                                QStringLiteral("保存先情報を削除します"), false, this);
+        emit OpenRequested(QUrl::fromLocalFile(guide));
 }
 
 void TForm1::SetCapture(const DropIntake* intake, CapturePipeline* pipeline) {
@@ -485,12 +466,12 @@ void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     treePane_.ApplyIfPending();
     previewPane_.ApplyIfPending();
-    if (firstShowHandler_)
-        std::exchange(firstShowHandler_, {})();
+    if (!std::exchange(shownBefore_, true))
+        emit FirstShown();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    if (closeHandler_ && !closeHandler_()) {
+    if (closeDecision_ && !closeDecision_->MayClose()) {
         event->ignore();
         return;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CloseDecision.h"
 #include "capture/CaptureDisplay.h"
 #include "common/FirstPaneSize.h"
 #include "destinations/DestinationSelector.h"
@@ -9,8 +10,6 @@
 #include <QMainWindow>
 
 #include <QUrl>
-
-#include <functional>
 
 class QAction;
 class QFrame;
@@ -24,14 +23,16 @@ namespace kelvo {
 
 class CapturePipeline;
 class CurrentDestination;
+class DestinationActions;
+class DestinationList;
 class DestinationTreePane;
 class DropIntake;
 class PreviewPair;
-class WindowMover;
 
 // The main window: takes drops, shows the destinations and the last capture.
 // It holds no logic; drops go to the capture pipeline, selections to the
-// destination selector, and both tell the window what to show.
+// destination selector, and both tell the window what to show. What the user
+// asks of the program beyond this window it emits as a signal.
 class TForm1 : public QMainWindow, public CaptureDisplay, public DestinationDisplay {
     Q_OBJECT
 
@@ -42,12 +43,10 @@ public:
     void SetCapture(const DropIntake* intake, CapturePipeline* pipeline);
     // The destination whose folder Label1 shows, shortened to fit.
     void SetCurrentDestination(const CurrentDestination* current) { current_ = current; }
-    // Asked when the window is to close; false keeps it open.
-    void SetCloseHandler(std::function<bool()> handler) { closeHandler_ = std::move(handler); }
-    // Runs once, when the window is first shown.
-    void SetFirstShowHandler(std::function<void()> handler) {
-        firstShowHandler_ = std::move(handler);
-    }
+    // The destination list's commands, in the tree pane's menu.
+    void SetDestinationActions(DestinationActions& actions);
+    // Asked when the window is to close; without one it closes.
+    void SetCloseDecision(CloseDecision* decision) { closeDecision_ = decision; }
     QString StatusText() const;
     // The tree pane's width, applied once the window is laid out.
     void SetTreePaneWidth(int width);
@@ -61,17 +60,14 @@ public:
     bool MenuShown() const;
     bool TreePaneShown() const;
 
-    // How a folder or the user guide is opened, and how a notice is shown;
-    // tests record them instead.
-    void SetOpener(std::function<void(const QUrl&)> opener) { opener_ = std::move(opener); }
-    void SetNotifier(std::function<void(const QString&)> notifier) {
-        notifier_ = std::move(notifier);
-    }
-    void SetMoveStarter(std::function<void()> start);
-    // What a double-click on the preview does: open the last capture full size.
-    void SetImage1DblClick(std::function<void()> open) { image1DblClick_ = std::move(open); }
+    // The destination tree (Panel1) over the destination list: selecting an
+    // entry emits DestinationChosen when the selection moves.
+    void SetDestinationList(DestinationList* list);
+    void SelectDestination(int position);
+    int SelectedDestination() const; // -1: none
+    QString SelectedIdentifier() const;
 
-    void Action4Execute();
+    // "オンラインヘルプ": the user guide, or a notice that it is missing.
     void N16Click();
 
     void ClearPreview() override;
@@ -96,6 +92,43 @@ public:
     void ShowCurrentDestination(const QString& identifier, const QString& folder) override;
     void ClearCaptureInfo() override;
 
+signals:
+    void FirstShown();
+    // The tree's selection moved to the entry at position.
+    void DestinationChosen(int position);
+    void SettingsRequested();   // "設定"
+    void HistoryRequested();    // "履歴"
+    void VersionBoxRequested(); // "バージョン"
+    void PasteRequested();      // "貼り付け", Ctrl+V
+    void FullSizeRequested();   // a double-click on the preview: the last capture
+    void HintClicked();         // on the hint ShowClickableHint shows
+    // A folder or the user guide, for the desktop to open.
+    void OpenRequested(const QUrl& address);
+    // A notice for the user: a missing folder, a missing guide.
+    void NoticeRequested(const QString& text);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Action4Execute();
+    QWidget* BuildRightSide();
+    QWidget* BuildCaptureDisplay();
+    void CreateViewActions();
+    void CreateMainMenu();
+    void CreateContextMenus();
+    void ShowMenuItems(bool shown);
+    void ShowTreePane();
+    void HideTreePane();
+    void UpdateHoverSelection();
+    void ShortenFolderLine();
+
     DestinationTreePane* Panel1 = nullptr; // the destination tree and its status line
     QSplitter* Splitter2 = nullptr;
     QWidget* Panel2 = nullptr;      // the right side
@@ -112,9 +145,6 @@ public:
     QLabel* Image2 = nullptr;       // hidden: holds the full picture the preview is fitted from
     QStatusBar* StatusBar1 = nullptr;
     QTimer* Timer1 = nullptr;   // selects the destination under the pointer during a drag
-    QAction* Action1 = nullptr; // add a destination
-    QAction* Action2 = nullptr; // edit it
-    QAction* Action3 = nullptr; // delete it
     QAction* Action4 = nullptr; // open the current destination's folder
     QAction* Action5 = nullptr; // show the menu (checked) or hide it
     QAction* Action6 = nullptr; // show the tree pane (checked) or hide it
@@ -127,44 +157,14 @@ public:
     QAction* N1 = nullptr;      // the separator before "バージョン"
     QAction* N4 = nullptr;      // "バージョン"
 
-signals:
-    void PasteRequested();
-    void HintClicked();
-
-protected:
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    QWidget* BuildRightSide();
-    QWidget* BuildCaptureDisplay();
-    void CreateDestinationActions();
-    void CreateViewActions();
-    void CreateMainMenu();
-    void CreateContextMenus();
-    void ShowMenuItems(bool shown);
-    void ShowTreePane();
-    void HideTreePane();
-    void UpdateHoverSelection();
-    void ShortenFolderLine();
-
     const DropIntake* intake_ = nullptr;
     CapturePipeline* pipeline_ = nullptr;
     const CurrentDestination* current_ = nullptr;
+    CloseDecision* closeDecision_ = nullptr;
     PreviewPair* preview_ = nullptr;
     QLabel* statusText_ = nullptr;
     int hoverHolds_ = 0; // PauseHoverSelection scopes open
-    WindowMover* mover_ = nullptr;
-    std::function<bool()> closeHandler_;
-    std::function<void()> firstShowHandler_;
-    std::function<void(const QUrl&)> opener_;
-    std::function<void(const QString&)> notifier_;
-    std::function<void()> image1DblClick_;
+    bool shownBefore_ = false;
     FirstPaneSize treePane_{DefaultInteger(IntegerSetting::MainTreeWidth)};
     FirstPaneSize previewPane_{DefaultInteger(IntegerSetting::MainPreviewHeight)};
     QLabel* indexProgress_ = nullptr;

@@ -17,18 +17,17 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include <utility>
-
 namespace kelvo {
 
-TForm2::TForm2(DestinationList& list, QAction* add, QAction* edit, QAction* remove, QWidget* parent)
+TForm2::TForm2(DestinationList& list, DestinationActions& commands, QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("TForm2"));
     setWindowTitle(QStringLiteral("設定"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    DestinationSheet = new DestinationPage(list, add, edit, remove, PageControl1);
+    DestinationSheet = new DestinationPage(list, commands, PageControl1);
+    DestinationSheet->setObjectName(QStringLiteral("DestinationSheet"));
     PageControl1->addTab(DestinationSheet, QStringLiteral("保存先情報"));
     PageControl1->addTab(NewAppearancePage(), QStringLiteral("外観"));
     PageControl1->addTab(NewOtherPage(), QStringLiteral("その他"));
@@ -38,7 +37,9 @@ TForm2::TForm2(DestinationList& list, QAction* add, QAction* edit, QAction* remo
     });
 
     OkButton = new QPushButton(QStringLiteral("ＯＫ"), this);
+    OkButton->setObjectName(QStringLiteral("OkButton"));
     CancelButton = new QPushButton(QStringLiteral("キャンセル"), this);
+    CancelButton->setObjectName(QStringLiteral("CancelButton"));
     connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
     auto* buttons = new QHBoxLayout;
@@ -66,7 +67,7 @@ QWidget* TForm2::NewAppearancePage() {
     TrackBar1->setPageStep(1);
     TrackBar1->setTickInterval(1);
     TrackBar1->setTickPosition(QSlider::TicksBelow);
-    connect(TrackBar1, &QSlider::valueChanged, this, &TForm2::TrackBar1Change);
+    connect(TrackBar1, &QSlider::valueChanged, this, &TForm2::OpacityChosen);
     Label1 = NamedLabel(QStringLiteral("Label1"), GroupBox3, QStringLiteral("ノーマル"));
     Label2 = NamedLabel(QStringLiteral("Label2"), GroupBox3, QStringLiteral("透明度‐小"));
     Label3 = NamedLabel(QStringLiteral("Label3"), GroupBox3, QStringLiteral("透明度‐中"));
@@ -134,10 +135,7 @@ QWidget* TForm2::NewBrowserGroup() {
     ShowExtensionState(NoteState::NotFromBrowser);
     Label7 = NamedLabel(QStringLiteral("Label7"), GroupBox4,
                         QStringLiteral("<a href=\"guide\">拡張機能の入れ方（ユーザーガイド）</a>"));
-    connect(Label7, &QLabel::linkActivated, this, [this] {
-        if (guideHandler_)
-            guideHandler_();
-    });
+    connect(Label7, &QLabel::linkActivated, this, &TForm2::GuideRequested);
     Label5 = NamedLabel(QStringLiteral("Label5"), GroupBox4, QStringLiteral("DevTools ポート"));
     SpinEdit1 = new QSpinBox(GroupBox4);
     SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
@@ -181,10 +179,6 @@ void TForm2::ShowExtensionState(NoteState state) {
     Label6->setText(text);
 }
 
-void TForm2::SetGuideHandler(std::function<void()> handler) {
-    guideHandler_ = std::move(handler);
-}
-
 void TForm2::LoadCaptureChoices(const CaptureChoices& choices) {
     SameContentBox->setCurrentIndex(int(choices.sameContent));
     SourceAttributesBox->setChecked(choices.sourceAttributes);
@@ -209,8 +203,16 @@ bool TForm2::Run(const QString& currentIdentifier) {
     return exec() == QDialog::Accepted;
 }
 
-void TForm2::SetOpacityHandler(std::function<void(int level)> handler) {
-    opacityHandler_ = std::move(handler);
+QString TForm2::SelectedIdentifier() const {
+    return DestinationSheet->SelectedText();
+}
+
+void TForm2::SelectDestination(int position) {
+    DestinationSheet->Select(position);
+}
+
+void TForm2::FocusDestinationList() {
+    DestinationSheet->ListView1->setFocus();
 }
 
 void TForm2::SetTransparencySupported(bool supported) {
@@ -231,11 +233,6 @@ TForm2::ShellChoices TForm2::State() const {
 void TForm2::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     CentreOnScreen(*this);
-}
-
-void TForm2::TrackBar1Change(int level) {
-    if (opacityHandler_)
-        opacityHandler_(level);
 }
 
 } // namespace kelvo

@@ -5,9 +5,6 @@
 
 #include <QDialog>
 
-#include <functional>
-
-class QAction;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -19,6 +16,7 @@ class QTabWidget;
 
 namespace kelvo {
 
+class DestinationActions;
 class DestinationList;
 class DestinationPage;
 
@@ -28,16 +26,18 @@ class TForm2 : public QDialog {
     Q_OBJECT
 
 public:
-    TForm2(DestinationList& list, QAction* add, QAction* edit, QAction* remove,
-           QWidget* parent = nullptr);
+    TForm2(DestinationList& list, DestinationActions& commands, QWidget* parent = nullptr);
 
     // Shows the dialog modally on the destination page with the current
     // destination's row selected; true when closed with OK.
     bool Run(const QString& currentIdentifier);
 
-    // Called with the new level at every change of TrackBar1, so the main
-    // window's opacity follows the slider at once (also on Cancel's restore).
-    void SetOpacityHandler(std::function<void(int level)> handler);
+    // The destination list's selected row: its identifier, empty for none.
+    QString SelectedIdentifier() const;
+    void SelectDestination(int position);
+    // The list takes the focus back, as after a command's dialog.
+    void FocusDestinationList();
+
     // Without window opacity the transparency controls are disabled.
     void SetTransparencySupported(bool supported);
 
@@ -46,7 +46,7 @@ public:
         bool confirmClose;
         int transparencyLevel;
     };
-    // Puts the kept choices into the controls; a moved slider calls the handler.
+    // Puts the kept choices into the controls; a moved slider emits OpacityChosen.
     void LoadState(bool keptDestinationFlag, bool confirmClose, int transparencyLevel);
     ShellChoices State() const;
     // The browser's DevTools port, asked for page addresses.
@@ -57,8 +57,22 @@ public:
     CaptureChoices CaptureChoicesState() const;
     // Whether the last drop from a browser carried the extension's note.
     void ShowExtensionState(NoteState state);
-    // Called when the link to the user guide is followed.
-    void SetGuideHandler(std::function<void()> handler);
+
+signals:
+    // TrackBar1 moved to level, by the user or by LoadState: the main
+    // window's opacity follows the slider at once (also on Cancel's restore).
+    void OpacityChosen(int level);
+    // The link to the user guide was followed.
+    void GuideRequested();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QWidget* NewAppearancePage();
+    QWidget* NewOtherPage();
+    QWidget* NewSavingGroup();
+    QWidget* NewBrowserGroup();
 
     QTabWidget* PageControl1 = nullptr;
     DestinationPage* DestinationSheet = nullptr; // the page "保存先情報"
@@ -83,19 +97,7 @@ public:
     QPushButton* OkButton = nullptr;
     QPushButton* CancelButton = nullptr;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
-private:
-    void TrackBar1Change(int level);
-    QWidget* NewAppearancePage();
-    QWidget* NewOtherPage();
-    QWidget* NewSavingGroup();
-    QWidget* NewBrowserGroup();
-
     QString currentIdentifier_;
-    std::function<void(int)> opacityHandler_;
-    std::function<void()> guideHandler_;
 };
 
 } // namespace kelvo

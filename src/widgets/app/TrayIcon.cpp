@@ -30,6 +30,8 @@ TrayIcon::TrayIcon(QMainWindow& window) : QObject(&window), window_(window) {
     Exit2 = PopupMenu1->addAction(QStringLiteral("終了"));
     Exit2->setObjectName(QStringLiteral("Exit2"));
     connect(Undo1, &QAction::triggered, this, &TrayIcon::Undo1Click);
+    connect(N2, &QAction::triggered, this, &TrayIcon::HistoryRequested);
+    connect(Paste2, &QAction::triggered, this, &TrayIcon::PasteRequested);
     // In view first, so that the close question appears over the window.
     connect(Exit2, &QAction::triggered, this, [this] {
         Undo1Click();
@@ -45,6 +47,7 @@ TrayIcon::TrayIcon(QMainWindow& window) : QObject(&window), window_(window) {
     TrayIcon1->setObjectName(QStringLiteral("TrayIcon1"));
     TrayIcon1->setToolTip(KelvoName());
     TrayIcon1->setContextMenu(PopupMenu1.get());
+    connect(TrayIcon1, &QSystemTrayIcon::messageClicked, this, &TrayIcon::NoticeClicked);
     connect(TrayIcon1, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
                 if (reason == QSystemTrayIcon::Trigger)
@@ -54,6 +57,11 @@ TrayIcon::TrayIcon(QMainWindow& window) : QObject(&window), window_(window) {
 }
 
 TrayIcon::~TrayIcon() = default;
+
+void TrayIcon::ShowNotice(const QString& text) {
+    if (TrayIcon1)
+        TrayIcon1->showMessage(KelvoName(), text, QSystemTrayIcon::Information);
+}
 
 // Wrapped over the status bar, where the status bar itself would cut the
 // sentence and hide the waiting text under it.

@@ -1,5 +1,6 @@
 #include "destinations/DestinationPage.h"
 
+#include "destinations/DestinationActions.h"
 #include "destinations/DestinationList.h"
 
 #include <QAction>
@@ -29,9 +30,9 @@ QPushButton* CommandButton(const char* name, QAction* action, QWidget* parent) {
 
 } // namespace
 
-DestinationPage::DestinationPage(DestinationList& list, QAction* add, QAction* edit,
-                                 QAction* remove, QWidget* parent)
-    : QWidget(parent), list_(list), edit_(edit), remove_(remove) {
+DestinationPage::DestinationPage(DestinationList& list, DestinationActions& commands,
+                                 QWidget* parent)
+    : QWidget(parent), list_(list), commands_(commands) {
     ListView1 = new QTableView(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setModel(&list);
@@ -54,13 +55,13 @@ DestinationPage::DestinationPage(DestinationList& list, QAction* add, QAction* e
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    PopupMenu1->addActions({add, edit, remove});
+    PopupMenu1->addActions({commands.Action1, commands.Action2, commands.Action3});
     connect(ListView1, &QWidget::customContextMenuRequested, this,
             [this](QPoint at) { PopupMenu1->popup(ListView1->viewport()->mapToGlobal(at)); });
 
-    Button4 = CommandButton("Button4", add, this);
-    Button5 = CommandButton("Button5", edit, this);
-    Button6 = CommandButton("Button6", remove, this);
+    Button4 = CommandButton("Button4", commands.Action1, this);
+    Button5 = CommandButton("Button5", commands.Action2, this);
+    Button6 = CommandButton("Button6", commands.Action3, this);
     CheckBox1 = new QCheckBox(this);
     CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
     CheckBox1->hide();
@@ -76,9 +77,7 @@ DestinationPage::DestinationPage(DestinationList& list, QAction* add, QAction* e
 
 // Editing and deleting need a row to act on.
 void DestinationPage::ListView1SelectItem() {
-    const bool selected = SelectedPosition() >= 0;
-    edit_->setEnabled(selected);
-    remove_->setEnabled(selected);
+    commands_.SetEntrySelected(SelectedPosition() >= 0);
 }
 
 void DestinationPage::ShowRowOf(const QString& identifier) {
@@ -109,8 +108,9 @@ QString DestinationPage::SelectedText() const {
 bool DestinationPage::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ListView1 && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && edit_->isEnabled()) {
-            edit_->trigger();
+        QAction* edit = commands_.Action2;
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && edit->isEnabled()) {
+            edit->trigger();
             return true;
         }
     }

@@ -10,6 +10,7 @@ class QTableView;
 
 namespace kelvo {
 
+class DestinationActions;
 class DestinationList;
 
 // The settings dialog's page "保存先情報": the destination list with both
@@ -18,8 +19,7 @@ class DestinationPage : public QWidget {
     Q_OBJECT
 
 public:
-    DestinationPage(DestinationList& list, QAction* add, QAction* edit, QAction* remove,
-                    QWidget* parent = nullptr);
+    DestinationPage(DestinationList& list, DestinationActions& commands, QWidget* parent = nullptr);
 
     // The list gets the focus with the row of this identifier selected.
     void ShowRowOf(const QString& identifier);
@@ -41,8 +41,7 @@ private:
     void ListView1SelectItem();
 
     DestinationList& list_;
-    QAction* edit_;
-    QAction* remove_;
+    DestinationActions& commands_;
 };
 
 } // namespace kelvo

@@ -1,5 +1,6 @@
 #include "destinations/DestinationTreePane.h"
 
+#include "destinations/DestinationActions.h"
 #include "destinations/DestinationList.h"
 
 #include <QAction>
@@ -60,10 +61,9 @@ void DestinationTreePane::SetModel(DestinationList* list) {
             });
 }
 
-void DestinationTreePane::SetCommands(QAction* add, QAction* edit, QAction* remove) {
-    N7->addActions({add, edit, remove});
-    edit_ = edit;
-    remove_ = remove;
+void DestinationTreePane::SetCommands(DestinationActions& commands) {
+    N7->addActions({commands.Action1, commands.Action2, commands.Action3});
+    commands_ = &commands;
 }
 
 void DestinationTreePane::AddViewCommands(QAction* openFolder, QAction* showMenu,
@@ -137,10 +137,8 @@ bool DestinationTreePane::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void DestinationTreePane::PopupMenu3Popup(QPoint viewportPoint) {
-    if (edit_)
-        edit_->setEnabled(true);
-    if (remove_)
-        remove_->setEnabled(true);
+    if (commands_)
+        commands_->SetEntrySelected(true);
     PopupMenu3->popup(TreeView1->viewport()->mapToGlobal(viewportPoint));
 }
 

@@ -13,6 +13,7 @@ class QTreeView;
 
 namespace kelvo {
 
+class DestinationActions;
 class DestinationList;
 
 // The main window's tree pane: the destinations by identifier, the line that
@@ -27,7 +28,7 @@ public:
 
     void SetModel(DestinationList* list);
     // The add, edit and delete commands of the context menu's "保存先情報".
-    void SetCommands(QAction* add, QAction* edit, QAction* remove);
+    void SetCommands(DestinationActions& commands);
     // The window's commands after "保存先情報": open the folder ("N8"), then
     // show the menu ("N6") and show the tree pane ("N11").
     void AddViewCommands(QAction* openFolder, QAction* showMenu, QAction* showTree);
@@ -59,8 +60,7 @@ private:
 
     std::function<QPoint()> pointer_;
     QLabel* statusText_ = nullptr;
-    QAction* edit_ = nullptr;
-    QAction* remove_ = nullptr;
+    DestinationActions* commands_ = nullptr;
 };
 
 } // namespace kelvo

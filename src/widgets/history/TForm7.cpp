@@ -153,18 +153,18 @@ void TForm7::CreateActions() {
     const auto bind = [this](QAction* action, void (HistoryActions::*command)()) {
         connect(action, &QAction::triggered, this, [this, command] { ((*actions_).*command)(); });
     };
-    bind(Action21, &HistoryActions::Action21Execute);
-    bind(Action17, &HistoryActions::Action17Execute);
-    bind(Action18, &HistoryActions::Action18Execute);
-    bind(Action19, &HistoryActions::Action19Execute);
-    bind(Action20, &HistoryActions::Action20Execute);
-    bind(Action8, &HistoryActions::Action8Execute);
-    bind(Action9, &HistoryActions::Action9Execute);
-    bind(Action10, &HistoryActions::Action10Execute);
-    bind(Action11, &HistoryActions::Action11Execute);
-    bind(Action2, &HistoryActions::Action2Execute);
-    bind(Action4, &HistoryActions::Action4Execute);
-    bind(SamePictures, &HistoryActions::SamePicturesExecute);
+    bind(Action21, &HistoryActions::OpenViewer);
+    bind(Action17, &HistoryActions::OpenFolder);
+    bind(Action18, &HistoryActions::CopyAddress);
+    bind(Action19, &HistoryActions::OpenAddressInBrowser);
+    bind(Action20, &HistoryActions::OpenAddressInNewBrowser);
+    bind(Action8, &HistoryActions::FirstLine);
+    bind(Action9, &HistoryActions::PreviousLine);
+    bind(Action10, &HistoryActions::NextLine);
+    bind(Action11, &HistoryActions::LastLine);
+    bind(Action2, &HistoryActions::RenameFile);
+    bind(Action4, &HistoryActions::CopyPicture);
+    bind(SamePictures, &HistoryActions::ListSamePicturesOfSelectedLine);
     connect(Action1, &QAction::triggered, this, &QDialog::reject);
     connect(Action16, &QAction::triggered, this, &TForm7::Action16Execute);
     connect(Action22, &QAction::triggered, this, [this] {
@@ -277,7 +277,7 @@ QWidget* TForm7::BuildRightPane() {
     layout->setSpacing(0);
     Panel3 = new QFrame(right);
     Panel3->setObjectName(QStringLiteral("Panel3"));
-    Image1 = NewPreviewImage(Panel3, [this] { actions_->Image1DblClick(); });
+    Image1 = NewPreviewImage(Panel3, [this] { actions_->OpenViewerFromPreview(); });
     Image1->setAccessibleName(QStringLiteral("選んだ画像のプレビュー"));
     Image1->setAccessibleDescription(QStringLiteral("ダブルクリックで原寸表示"));
     Image2 = NamedLabel(QStringLiteral("Image2"), Panel3);
@@ -323,8 +323,7 @@ QWidget* TForm7::BuildRightPane() {
     ListView1->installEventFilter(this);
     connect(ListView1->horizontalHeader(), &QHeaderView::sectionClicked, this,
             &TForm7::ListView1ColumnClick);
-    connect(ListView1, &QAbstractItemView::doubleClicked, this,
-            [this] { actions_->Action21Execute(); });
+    connect(ListView1, &QAbstractItemView::doubleClicked, this, [this] { actions_->OpenViewer(); });
     // ListView1SelectItem: a move to another line is a deselection, then a selection.
     connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection& selected, const QItemSelection& deselected) {

@@ -33,7 +33,7 @@ int LevelOf(const QModelIndex& node) {
 } // namespace
 
 void TForm7::TreeView1Change(const QModelIndex& node) {
-    actions_->TreeView1Change(LevelOf(node), node.data().toString());
+    actions_->ListNode(LevelOf(node), node.data().toString());
 }
 
 void TForm7::Action16Execute() {
@@ -46,8 +46,8 @@ void TForm7::SearchTyped(const QString& text) {
 }
 
 void TForm7::ListView1ColumnClick(int column) {
-    actions_->ListView1ColumnClick(column);
-    if (actions_->FItemSelected)
+    actions_->SortByColumn(column);
+    if (actions_->HasSelectedLine())
         ListView1->scrollTo(listModel_->index(SelectedLine(), 0));
 }
 
@@ -232,7 +232,7 @@ bool TForm7::eventFilter(QObject* watched, QEvent* event) {
     } else if (type == QEvent::KeyPress && watched == ListView1) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            actions_->Action21Execute();
+            actions_->OpenViewer();
             return true;
         }
     }

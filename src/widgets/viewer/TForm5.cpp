@@ -84,14 +84,10 @@ TForm5::TForm5(QWidget* parent)
     for (QWidget* widget : {static_cast<QWidget*>(ScrollBox1->viewport()),
                             static_cast<QWidget*>(Image1), static_cast<QWidget*>(StatusBar1)})
         widget->installEventFilter(this);
-    mover_ = new WindowMover(this, {ScrollBox1->viewport(), Image1, StatusBar1}, {});
+    new WindowMover(this, {ScrollBox1->viewport(), Image1, StatusBar1}, {});
 }
 
 TForm5::~TForm5() = default;
-
-void TForm5::SetMoveStarter(std::function<void()> start) {
-    mover_->SetStarter(std::move(start));
-}
 
 void TForm5::OpenInViewer(const QString& path, const QString& sourceAddress) {
     ShowPicture(path, sourceAddress);

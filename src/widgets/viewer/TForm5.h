@@ -11,8 +11,6 @@ class QStatusBar;
 
 namespace kelvo {
 
-class WindowMover;
-
 // The full-size viewer: one saved picture at its own size, its dimensions,
 // file size and source address in the status bar. Modal and on top; it sizes
 // itself to the picture and closes on a double-click or Enter, never Escape.
@@ -33,14 +31,9 @@ public:
 
     // The available area of the screen the viewer is on; tests give their own.
     void SetScreenArea(std::function<QRect()> area) { screenArea_ = std::move(area); }
-    void SetMoveStarter(std::function<void()> start);
 
     QString PanelText(int panel) const;
     QMovie* Movie() const { return movie_; }
-
-    QScrollArea* ScrollBox1 = nullptr;
-    QLabel* Image1 = nullptr; // the picture at its own size
-    QStatusBar* StatusBar1 = nullptr;
 
 public slots:
     void done(int result) override;
@@ -58,8 +51,11 @@ private:
     QSize ScreenClient() const;
     void ScrollBy(int delta, bool sideways);
 
+    QScrollArea* ScrollBox1 = nullptr;
+    QLabel* Image1 = nullptr; // the picture at its own size
+    QStatusBar* StatusBar1 = nullptr;
+
     std::function<QRect()> screenArea_;
-    WindowMover* mover_ = nullptr;
     QLabel* panels_[3] = {};
     QMovie* movie_ = nullptr;
     QSize pictureSize_;

@@ -94,6 +94,18 @@ protected:
         return names;
     }
 
+    // Indexes the home's captures, with every picture alike but unlike's.
+    void IndexPictures(const QString& unlike = {}) {
+        const auto index = CollectionIndex::Open(captured.home, CollectionIndex::Access::ReadWrite);
+        ASSERT_TRUE(index);
+        IndexSync(*index, captured.home,
+                  [unlike](const QString& path) -> std::optional<PictureHash> {
+                      const bool alike = unlike.isEmpty() || !path.endsWith(unlike);
+                      return testing::Hash(alike ? 1 : ~0ull);
+                  })
+            .SyncAll();
+    }
+
     QTemporaryDir temp;
     testing::CapturedHome captured{temp.path()};
     const QDateTime day = At(2006, 3, 15, 12, 0, 0);
@@ -103,27 +115,26 @@ protected:
 };
 
 TEST_F(HistoryActionsTest, ADayIsListedAndAMonthEmptiesTheList) {
-    actions.TreeView1Change(1, "20060315");
+    actions.ListNode(1, "20060315");
     EXPECT_EQ(view.dayStatus, "2006年03月15日");
     EXPECT_EQ(view.listStatus, "3 個の履歴情報");
     EXPECT_TRUE(view.refresh);
     EXPECT_EQ(model.LineCount(), 3);
     view.SelectLine(1);
-    actions.TreeView1Change(0, "2006年03月");
+    actions.ListNode(0, "2006年03月");
     EXPECT_EQ(view.selected, -1);
-    EXPECT_FALSE(actions.FItemSelected);
+    EXPECT_FALSE(actions.HasSelectedLine());
     EXPECT_EQ(model.LineCount(), 0);
     EXPECT_EQ(view.dayStatus, "");
     EXPECT_EQ(view.listStatus, "");
     EXPECT_FALSE(view.refresh);
-    EXPECT_EQ(actions.FListedLevel, 0);
     EXPECT_EQ(view.caption, "履歴と画像閲覧 - ケルボ");
 }
 
 // A preview decodes while the user goes on: its failure is told only for the
 // line still selected.
 TEST_F(HistoryActionsTest, APreviewFailureIsToldOnlyForTheSelectedLine) {
-    actions.TreeView1Change(1, "20060315");
+    actions.ListNode(1, "20060315");
     view.SelectLine(0);
     actions.PreviewFailed(captured.pictures + "b.jpg", "画像を読み込めません（壊れています）");
     EXPECT_EQ(view.listStatus, "画像を読み込めません（壊れています）");
@@ -136,48 +147,41 @@ TEST_F(HistoryActionsTest, APreviewFailureIsToldOnlyForTheSelectedLine) {
     EXPECT_NE(view.listStatus, "選択なし");
 }
 
-// The heading shows the order the list is in, which turns at every click.
+// The heading shows the order the list is in, which turns at every click,
+// whatever was listed in between.
 TEST_F(HistoryActionsTest, TheSortedHeadingAndItsDirectionAreShown) {
-    actions.TreeView1Change(1, "20060315");
+    actions.ListNode(1, "20060315");
     EXPECT_EQ(view.sortColumn, -1);
-    actions.ListView1ColumnClick(0);
+    actions.SortByColumn(0);
     EXPECT_EQ(view.sortColumn, 0);
     EXPECT_FALSE(view.sortDescending);
     EXPECT_EQ(model.Line(0).fileName, "a.jpg");
-    actions.ListView1ColumnClick(0);
+    actions.SortByColumn(0);
     EXPECT_TRUE(view.sortDescending);
     EXPECT_EQ(model.Line(0).fileName, "c.jpg");
-    actions.ListView1ColumnClick(4);
+    actions.SortByColumn(4);
     EXPECT_EQ(view.sortColumn, 4);
     EXPECT_FALSE(view.sortDescending);
     // Listed again, the lines come in the log's order, under no mark.
-    actions.TreeView1Change(1, "20060315");
+    actions.ListNode(1, "20060315");
     EXPECT_EQ(view.sortColumn, -1);
     EXPECT_EQ(model.Line(0).fileName, "b.jpg");
+    actions.SortByColumn(0);
+    EXPECT_TRUE(view.sortDescending);
+    EXPECT_EQ(model.Line(0).fileName, "c.jpg");
 }
 
-TEST_F(HistoryActionsTest, SelectionSetsCaptionPreviewAndCommandsAndNavigationStopsAtTheEnds) {
-    actions.TreeView1Change(1, "20060315");
+TEST_F(HistoryActionsTest, ASelectedLineShowsItsPathPreviewAndCommandsUntilDeselected) {
+    actions.ListNode(1, "20060315");
     view.SelectLine(0);
+    EXPECT_TRUE(actions.HasSelectedLine());
     EXPECT_EQ(view.caption, captured.pictures + "b.jpg");
     EXPECT_EQ(view.preview, captured.pictures + "b.jpg");
     EXPECT_TRUE(view.entriesShown);
     EXPECT_TRUE(view.commands.open && view.commands.address && view.commands.next);
-    actions.Action9Execute(); // nothing before the first line
-    EXPECT_EQ(view.selected, 0);
-    actions.Action11Execute();
-    EXPECT_EQ(view.selected, 2);
-    actions.Action10Execute(); // nothing after the last
-    EXPECT_EQ(view.selected, 2);
-    EXPECT_FALSE(view.commands.next || view.commands.last);
-    actions.Action9Execute();
-    EXPECT_EQ(view.selected, 1);
-    EXPECT_FALSE(view.commands.address); // a.jpg has no address
-    actions.Action19Execute();
-    actions.Action20Execute();
-    EXPECT_TRUE(captured.browser.opened.isEmpty());
 
     view.ClearSelection();
+    EXPECT_FALSE(actions.HasSelectedLine());
     EXPECT_EQ(view.caption, "履歴と画像閲覧 - ケルボ");
     EXPECT_EQ(view.listStatus, "3 個の履歴情報");
     EXPECT_FALSE(view.entriesShown);
@@ -185,15 +189,41 @@ TEST_F(HistoryActionsTest, SelectionSetsCaptionPreviewAndCommandsAndNavigationSt
     EXPECT_TRUE(view.preview.isEmpty());
 }
 
+TEST_F(HistoryActionsTest, MovingFromLineToLineStopsAtTheEnds) {
+    actions.ListNode(1, "20060315");
+    view.SelectLine(0);
+    actions.PreviousLine();
+    EXPECT_EQ(view.selected, 0);
+    actions.LastLine();
+    EXPECT_EQ(view.selected, 2);
+    actions.NextLine();
+    EXPECT_EQ(view.selected, 2);
+    EXPECT_FALSE(view.commands.next || view.commands.last);
+    actions.PreviousLine();
+    EXPECT_EQ(view.selected, 1);
+    actions.FirstLine();
+    EXPECT_EQ(view.selected, 0);
+}
+
+TEST_F(HistoryActionsTest, ALineWithoutAnAddressOpensNoBrowser) {
+    actions.ListNode(1, "20060315");
+    view.SelectLine(1); // a.jpg
+    EXPECT_FALSE(view.commands.address);
+    actions.OpenAddressInBrowser();
+    actions.OpenAddressInNewBrowser();
+    EXPECT_TRUE(captured.browser.opened.isEmpty());
+    EXPECT_TRUE(captured.prompter.notices.isEmpty());
+}
+
 TEST_F(HistoryActionsTest, CommandsActOnTheSelectedLine) {
-    actions.TreeView1Change(1, "20060315");
+    actions.ListNode(1, "20060315");
     view.SelectLine(2);
-    actions.Action21Execute();
-    actions.Action17Execute();
-    actions.Action18Execute();
-    actions.Action19Execute();
-    actions.Action20Execute();
-    actions.Action4Execute();
+    actions.OpenViewer();
+    actions.OpenFolder();
+    actions.CopyAddress();
+    actions.OpenAddressInBrowser();
+    actions.OpenAddressInNewBrowser();
+    actions.CopyPicture();
     EXPECT_EQ(view.opened,
               QStringList({"viewer " + captured.pictures + "c.jpg https://example.com/c",
                            "folder " + captured.pictures}));
@@ -208,11 +238,11 @@ TEST_F(HistoryActionsTest, OnlyWebAddressesAreOpened) {
     const QDateTime later = day.addDays(1);
     for (const char* address : {"file:///etc/passwd", "javascript:alert(1)", "x-scheme:run"})
         captured.Capture(QString("%1.jpg").arg(qHash(QString(address))), later, address);
-    actions.TreeView1Change(1, "20060316");
+    actions.ListNode(1, "20060316");
     for (int line = 0; line < 3; ++line) {
         view.SelectLine(line);
-        actions.Action19Execute();
-        actions.Action20Execute();
+        actions.OpenAddressInBrowser();
+        actions.OpenAddressInNewBrowser();
     }
     EXPECT_TRUE(captured.browser.opened.isEmpty())
         << captured.browser.opened.join(" ").toStdString();
@@ -221,33 +251,33 @@ TEST_F(HistoryActionsTest, OnlyWebAddressesAreOpened) {
 
 TEST_F(HistoryActionsTest, AMissingFileIsToldAndNotOpened) {
     QFile::remove(captured.pictures + "a.jpg");
-    actions.TreeView1Change(1, "20060315");
+    actions.ListNode(1, "20060315");
     view.SelectLine(1);
     EXPECT_EQ(view.listStatus, "保存先フォルダに選択ファイルが存在しません。");
     EXPECT_EQ(view.caption, captured.pictures + "a.jpg");
     EXPECT_FALSE(view.commands.open || view.commands.file);
     EXPECT_TRUE(view.commands.folder);
-    actions.Action21Execute();
-    actions.Image1DblClick();
-    actions.Action2Execute();
+    actions.OpenViewer();
+    actions.OpenViewerFromPreview();
+    actions.RenameFile();
     EXPECT_TRUE(view.opened.isEmpty());
     EXPECT_TRUE(captured.prompter.textsAsked.isEmpty());
 }
 
 TEST_F(HistoryActionsTest, ARenameListsTheDayAgainWithTheRenamedLineSelected) {
-    actions.TreeView1Change(1, "20060315");
+    actions.ListNode(1, "20060315");
     view.SelectLine(2);
     captured.prompter.textAnswer = std::nullopt; // cancelled
-    actions.Action2Execute();
+    actions.RenameFile();
     EXPECT_TRUE(QFile::exists(captured.pictures + "c.jpg"));
 
     captured.prompter.textAnswer = "b.jpg"; // taken
-    actions.Action2Execute();
+    actions.RenameFile();
     ASSERT_EQ(captured.prompter.notices.size(), 1);
     EXPECT_TRUE(captured.prompter.notices[0].contains("b.jpg"));
 
     captured.prompter.textAnswer = "sky.jpg";
-    actions.Action2Execute();
+    actions.RenameFile();
     EXPECT_TRUE(QFile::exists(captured.pictures + "sky.jpg"));
     EXPECT_EQ(model.Line(2).fileName, "sky.jpg");
     EXPECT_EQ(view.selected, 2);
@@ -257,13 +287,14 @@ TEST_F(HistoryActionsTest, ARenameListsTheDayAgainWithTheRenamedLineSelected) {
 
 // A capture while the day is listed: the list reads its log again in place.
 TEST_F(HistoryActionsTest, AListingReadAgainKeepsItsSortSelectionAndScroll) {
-    actions.TreeView1Change(1, "20060315");
-    actions.ListView1ColumnClick(0); // by name: a, b, c
+    actions.ListNode(1, "20060315");
+    actions.SortByColumn(0);
+    actions.SortByColumn(0); // by name, descending: c, b, a
     view.SelectLine(1);
     view.scroll = 7;
-    captured.Capture("aa.jpg", day.addSecs(180));
+    captured.Capture("bb.jpg", day.addSecs(180));
     actions.RefreshListing();
-    EXPECT_EQ(LogColumnOfList(), QStringList({"a.jpg", "aa.jpg", "b.jpg", "c.jpg"}));
+    EXPECT_EQ(LogColumnOfList(), QStringList({"c.jpg", "bb.jpg", "b.jpg", "a.jpg"}));
     EXPECT_EQ(view.selected, 2);
     EXPECT_EQ(view.preview, captured.pictures + "b.jpg");
     EXPECT_EQ(view.sortColumn, 0);
@@ -295,7 +326,7 @@ protected:
 
 TEST_F(HistorySearchActionsTest,
        WordsFindLinesOfEveryDayNewestFirstAndAnEmptyTextListsTheDayAgain) {
-    actions.TreeView1Change(1, "20060315");
+    actions.ListNode(1, "20060315");
     Search("SKY");
     EXPECT_EQ(Lines(), QStringList({"20060317 sky_new.jpg", "20060203 sky_old.jpg"}));
     EXPECT_EQ(view.listStatus, "2 個の履歴情報 (2 日分)");
@@ -334,7 +365,7 @@ TEST_F(HistorySearchActionsTest, ANewerSearchNeverShowsTheLinesOfAnOlderOne) {
 }
 
 TEST_F(HistorySearchActionsTest, ASearchsLinesStayWhenTheListedDayIsReadAgain) {
-    actions.TreeView1Change(1, "20060315");
+    actions.ListNode(1, "20060315");
     Search("sky");
     captured.Capture("sky_late.jpg", day.addSecs(600));
     actions.RefreshListing();
@@ -345,7 +376,7 @@ TEST_F(HistorySearchActionsTest, ARenameOnAFoundLineRewritesTheLogOfItsOwnDay) {
     Search("sky");
     view.SelectLine(1); // sky_old.jpg, 40 days back
     captured.prompter.textAnswer = "cloud.jpg";
-    actions.Action2Execute();
+    actions.RenameFile();
     EXPECT_TRUE(QFile::exists(captured.pictures + "cloud.jpg"));
     EXPECT_EQ(LogColumn(captured.LogOf(day.addDays(-40)), &LogRow::name),
               QStringList({"cloud.jpg"}));
@@ -357,7 +388,7 @@ TEST_F(HistorySearchActionsTest, ARenameOnAFoundLineRewritesTheLogOfItsOwnDay) {
 }
 
 TEST_F(HistorySearchActionsTest, ADroppedFileSelectsTheLineThatSavedIt) {
-    actions.TreeView1Change(1, "20060315");
+    actions.ListNode(1, "20060315");
     actions.FindSavedFiles({captured.pictures + "sea.jpg"});
     ASSERT_TRUE(testing::RunEventsUntil([&] { return !actions.Search().Running(); }));
     EXPECT_TRUE(view.searchCleared);
@@ -374,7 +405,7 @@ TEST_F(HistorySearchActionsTest, ADroppedFileSelectsTheLineThatSavedIt) {
     EXPECT_EQ(view.listStatus, "ドロップしたファイルの取得履歴はありません。");
 
     // Choosing a day ends the search.
-    actions.TreeView1Change(1, "20060315");
+    actions.ListNode(1, "20060315");
     EXPECT_FALSE(actions.ShowsSearch());
     EXPECT_EQ(model.LineCount(), 3);
 }
@@ -384,12 +415,7 @@ TEST_F(HistorySearchActionsTest, ADroppedFileSelectsTheLineThatSavedIt) {
 TEST_F(HistoryActionsTest, TheSameAndSimilarPicturesAndAMovedFileAreFoundByTheIndex) {
     captured.Capture("again.jpg", day.addDays(1), {}, "picture bytes");
     captured.Capture("other.jpg", day.addDays(2), {}, "other bytes");
-    const auto index = CollectionIndex::Open(captured.home, CollectionIndex::Access::ReadWrite);
-    ASSERT_TRUE(index);
-    // Every file alike but other.jpg.
-    IndexSync(*index, captured.home, [](const QString& path) -> std::optional<PictureHash> {
-        return testing::Hash(path.endsWith("other.jpg") ? ~0ull : 1);
-    }).SyncAll();
+    IndexPictures("other.jpg");
 
     actions.ListSamePictures(captured.pictures + "again.jpg");
     EXPECT_EQ(model.LineCount(), 4); // the same bytes, every one of them
@@ -403,6 +429,18 @@ TEST_F(HistoryActionsTest, TheSameAndSimilarPicturesAndAMovedFileAreFoundByTheIn
     ASSERT_TRUE(testing::RunEventsUntil([&] { return !actions.Search().Running(); }));
     ASSERT_EQ(model.LineCount(), 1);
     EXPECT_EQ(model.Line(0).fileName, "other.jpg");
+}
+
+// The selected line's pictures are listed as a search, and refreshed as one.
+TEST_F(HistoryActionsTest, TheSelectedLinesSamePicturesAreListedAsASearch) {
+    IndexPictures();
+    actions.ListNode(1, "20060315");
+    view.SelectLine(2);
+    actions.ListSamePicturesOfSelectedLine();
+    EXPECT_EQ(model.LineCount(), 3);
+    EXPECT_TRUE(actions.ShowsSearch());
+    EXPECT_TRUE(actions.RepeatSearch());
+    EXPECT_EQ(model.LineCount(), 3);
 }
 
 } // namespace
