@@ -101,7 +101,7 @@ bool ReadColumns(ByteReader& in, uint32_t count, TMlb2& table) {
 }
 
 bool ReadRows(ByteReader& in, uint32_t count, TMlb2& table) {
-    const uint64_t columns = static_cast<uint64_t>(table.ColumnCount());
+    const auto columns = static_cast<uint64_t>(table.ColumnCount());
     // A row takes at least its size field and one length per value.
     if (uint64_t{count} * (4 + 4 * columns) > in.Remaining())
         return false;

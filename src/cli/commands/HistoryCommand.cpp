@@ -278,7 +278,7 @@ int RunHistoryCommand(const QStringList& argsAfterHistory, const QString& homeFo
         PrintTree(tree, out);
         return treeError.isEmpty() ? kDone : kFailed;
     }
-    const QString day = argsAfterHistory[0];
+    const QString& day = argsAfterHistory[0];
     if (!tree.DayTexts(MonthTextOfDay(day)).contains(day)) {
         err << "kelvo history: " << day << " is not a day of the history" << Qt::endl;
         return kFailed;

@@ -15,7 +15,7 @@ public:
     std::optional<uint32_t> Word() {
         if (Left() < 4)
             return std::nullopt;
-        const uint32_t value = qFromLittleEndian<uint32_t>(payload_.data() + at_);
+        const auto value = qFromLittleEndian<uint32_t>(payload_.data() + at_);
         at_ += 4;
         return value;
     }
@@ -48,7 +48,7 @@ private:
 std::optional<QList<std::pair<QString, QString>>> ReadChromiumCustomData(QByteArrayView blob) {
     if (blob.size() < 4)
         return std::nullopt;
-    const uint32_t payloadSize = qFromLittleEndian<uint32_t>(blob.data());
+    const auto payloadSize = qFromLittleEndian<uint32_t>(blob.data());
     if (payloadSize % 4 != 0 || payloadSize > uint64_t(blob.size() - 4))
         return std::nullopt;
     PayloadReader reader(blob.sliced(4, payloadSize));

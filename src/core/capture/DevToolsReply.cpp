@@ -11,7 +11,7 @@ QString PageAddressFromTargetList(const QByteArray& reply) {
     if (!document.isArray())
         return {};
     const QJsonArray targets = document.array();
-    for (const QJsonValue& target : targets) {
+    for (const auto& target : targets) {
         const QJsonObject fields = target.toObject();
         if (fields.value(QLatin1String("type")).toString() == QLatin1String("page"))
             return fields.value(QLatin1String("url")).toString();

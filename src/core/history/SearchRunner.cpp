@@ -16,10 +16,9 @@ void SearchRunner::Start(std::shared_ptr<const RowFilter> filter) {
     const quint64 generation = ++generation_;
     cancelled_ = std::make_shared<std::atomic<bool>>(false);
     running_ = true;
-    worker_ = std::thread(
-        [this, generation, filter = std::move(filter), cancelled = cancelled_]() mutable {
-            Run(generation, std::move(filter), std::move(cancelled));
-        });
+    worker_ = std::thread([this, generation, filter = std::move(filter), cancelled = cancelled_] {
+        Run(generation, filter, cancelled);
+    });
 }
 
 void SearchRunner::Cancel() {
@@ -36,8 +35,8 @@ void SearchRunner::Stop() {
         worker_.join();
 }
 
-void SearchRunner::Run(quint64 generation, std::shared_ptr<const RowFilter> filter,
-                       std::shared_ptr<std::atomic<bool>> cancelled) {
+void SearchRunner::Run(quint64 generation, const std::shared_ptr<const RowFilter>& filter,
+                       const std::shared_ptr<std::atomic<bool>>& cancelled) {
     std::vector<DayMatches> batch;
     QElapsedTimer sinceHandOver;
     bool handedOver = false;

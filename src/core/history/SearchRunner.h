@@ -37,8 +37,8 @@ signals:
 
 private:
     void Stop();
-    void Run(quint64 generation, std::shared_ptr<const RowFilter> filter,
-             std::shared_ptr<std::atomic<bool>> cancelled);
+    void Run(quint64 generation, const std::shared_ptr<const RowFilter>& filter,
+             const std::shared_ptr<std::atomic<bool>>& cancelled);
     void HandOver(quint64 generation, std::vector<DayMatches>&& days,
                   const std::optional<QStringList>& unreadable);
 

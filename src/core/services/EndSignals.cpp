@@ -16,7 +16,7 @@ std::vector<int> handled;
 
 void WriteSignal(int signalNumber) {
     const int saved = errno; // the interrupted code may be about to read errno
-    const unsigned char byte = static_cast<unsigned char>(signalNumber);
+    const auto byte = static_cast<unsigned char>(signalNumber);
     [[maybe_unused]] const ssize_t written = write(pipeEnds[1], &byte, 1);
     errno = saved;
 }

@@ -62,6 +62,8 @@ public:
     }
 
 private:
+    // iconv_open's failure is (iconv_t)-1, by its own definition.
+    // NOLINTNEXTLINE(performance-no-int-to-ptr)
     bool IsOpen() const { return handle_ != reinterpret_cast<iconv_t>(-1); }
 
     iconv_t handle_;

@@ -56,7 +56,7 @@ std::optional<QByteArray> ReadNativeMessage(int fd, bool* broken) {
 bool WriteNativeMessage(int fd, const QByteArray& json) {
     if (json.size() > kLargestAnswer)
         return false;
-    const uint32_t length = uint32_t(json.size());
+    const auto length = static_cast<uint32_t>(json.size());
     char head[sizeof length];
     std::memcpy(head, &length, sizeof length);
     return WriteExactly(fd, head, sizeof head) &&
