@@ -8,13 +8,8 @@ source_dir=$1
 kelvo=$2
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/home" "$work/dest"
-printf '[Form]\r\nDefFolder=%s/dest/\r\n' "$work" >"$work/home/kelvo.ini"
-printf 'a' >"$work/a.jpg"
-"$kelvo" --home "$work/home" capture "$work/a.jpg" >/dev/null
-today=$(date +%Y%m%d)
+# shellcheck source=tests/install/captured_home.sh
+source "$(dirname "$0")/captured_home.sh"
 
 # Types each line given on standard input into one zsh and presses Tab; prints
 # "LINE<tab>MATCH" for each match offered.
