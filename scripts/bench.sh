@@ -37,9 +37,11 @@ build=$root/build-bench
 source "$root/scripts/packages.sh"
 # Google Benchmark comes with the tests' packages.
 "$root/scripts/install-packages.sh" "${run_packages[@]}" "${test_packages[@]}"
+# shellcheck source=scripts/lib/builds.sh
+source "$root/scripts/lib/builds.sh"
 
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKELVO_BENCH=ON \
-    -DKELVO_TESTS=ON ${KELVO_CMAKE_ARGS:-} >/dev/null
+cmake -S "$root" -B "$build" -G Ninja "${build_options[@]}" -DCMAKE_BUILD_TYPE=Release \
+    -DKELVO_BENCH=ON -DKELVO_TESTS=ON ${KELVO_CMAKE_ARGS:-} >/dev/null
 cmake --build "$build" --target kelvo_table_bench kelvo_capture_bench \
     kelvo_capture_log_bench kelvo_history_bench kelvo_history_listing_bench \
     kelvo_history_search_bench kelvo_collection_index_bench kelvo kelvo_make_jpeg \

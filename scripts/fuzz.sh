@@ -18,13 +18,11 @@ set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-fuzz
+# shellcheck source=scripts/lib/builds.sh
+source "$root/scripts/lib/builds.sh"
 
-build_step=yes
-run_step=yes
-case ${1:-} in
---build-only) run_step=no; shift ;;
---no-build) build_step=no; shift ;;
-esac
+read_steps "$@"
+set -- "${step_args[@]}"
 seconds=${KELVO_FUZZ_SECONDS:-30}
 if [[ ${1:-} =~ ^[0-9]+$ ]]; then
     seconds=$1
@@ -47,8 +45,8 @@ done
 if [[ $build_step == yes ]]; then
     # Qt's moc and the Qt libraries are as in the ordinary build; only our
     # code is instrumented.
-    cmake -S "$root" -B "$build" -G Ninja -DKELVO_FUZZ=ON -DKELVO_BENCH=OFF \
-        -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake -S "$root" -B "$build" -G Ninja "${build_options[@]}" -DKELVO_FUZZ=ON \
+        -DKELVO_BENCH=OFF -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     cmake --build "$build" --target "${readers[@]/%/_fuzz}"
 fi
 [[ $run_step == yes ]] || exit 0

@@ -13,6 +13,9 @@ source "$root/scripts/packages.sh"
 # The packaging tools, and what the build needs (debian/control names the
 # same from run_packages).
 "$root/scripts/install-packages.sh" "${package_packages[@]}" "${run_packages[@]}" >&2
+# ccache, where it is installed, for the package's build too.
+# shellcheck source=scripts/lib/builds.sh
+source "$root/scripts/lib/builds.sh"
 
 version=$(dpkg-parsechangelog -l "$root/debian/changelog" -S Version)
 arch=$(dpkg-architecture -q DEB_HOST_ARCH)

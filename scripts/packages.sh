@@ -13,6 +13,8 @@ run_packages=(
   qt6-wayland
   # Qt's own buttons and dialogs in Japanese
   qt6-translations-l10n
+  # the windows' English texts, compiled from their catalogue by Qt Linguist's tools
+  qt6-tools-dev qt6-l10n-tools
   # the icon, drawn from its SVG
   qt6-svg-dev
   # WebP previews through Qt's plugins, AVIF through libavif
@@ -56,6 +58,8 @@ test_packages=(
   man-db bsdextrautils
   # the zsh completion, as an interactive zsh offers it
   zsh
+  # a file compiled before is not compiled again, by any of the test run's builds
+  ccache
 )
 
 # Building the Debian package and checking it (scripts/package.sh).

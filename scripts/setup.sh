@@ -45,7 +45,9 @@ test)
 esac
 
 "$root/scripts/install-packages.sh" "${packages[@]}"
+# shellcheck source=scripts/lib/builds.sh
+source "$root/scripts/lib/builds.sh"
 # shellcheck disable=SC2086 # the extra arguments are words
-cmake -S "$root" -B "$build_dir" "${configure_options[@]}" "${options[@]}" \
+cmake -S "$root" -B "$build_dir" "${configure_options[@]}" "${build_options[@]}" "${options[@]}" \
   ${KELVO_CMAKE_ARGS:-}
 cmake --build "$build_dir" "${targets[@]}"

@@ -12,6 +12,7 @@
 #include "services/Clock.h"
 #include "services/EndSignals.h"
 #include "session/DisplayChoice.h"
+#include "session/DisplayLanguage.h"
 #include "session/HomeFolder.h"
 #include "session/InstanceLock.h"
 #include "similarity/PerceptualHash.h"
@@ -113,20 +114,23 @@ int RunWindow(int argc, char* argv[]) {
     QApplication app(argc, argv);
     if (preferX11)
         qunsetenv("QT_QPA_PLATFORM");
-    kelvo::SetUpApplication(app);
     QStringList args = app.arguments();
     const QString home = kelvo::ResolveHomeFolder(kelvo::TakeHomeOption(args),
                                                   QCoreApplication::applicationDirPath());
+    // The language the home's settings name, before the first message box.
+    kelvo::SetUpApplication(app, kelvo::StoredLanguage(home));
     kelvo::InstanceLock lock(home);
     if (!lock.TryLock()) {
         if (!lock.HeldByAnother()) {
-            QMessageBox::critical(nullptr, kelvo::KelvoName(),
-                                  QStringLiteral("ホームフォルダをロックできません。\n") +
-                                      lock.Failure());
+            QMessageBox::critical(
+                nullptr, kelvo::KelvoName(),
+                QCoreApplication::translate("main", "ホームフォルダをロックできません。\n%1")
+                    .arg(lock.Failure()));
             return 1;
         }
-        QMessageBox::information(nullptr, kelvo::KelvoName(),
-                                 QStringLiteral("ケルボは既に実行されています！"));
+        QMessageBox::information(
+            nullptr, kelvo::KelvoName(),
+            QCoreApplication::translate("main", "ケルボは既に実行されています！"));
         return 0;
     }
     // From here a logout or Ctrl+C saves what the close would save.

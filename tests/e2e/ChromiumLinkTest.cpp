@@ -14,8 +14,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <cstdio>
 
+#include <sys/prctl.h>
 #include <unistd.h>
 
 namespace kelvo {
@@ -143,6 +145,9 @@ private slots:
                          pages.Url(QStringLiteral("moving.html"))};
         if (geteuid() == 0)
             args.prepend(QStringLiteral("--no-sandbox"));
+        // Chromium goes with this test however it ends, even killed before
+        // cleanupTestCase could end it.
+        chromium.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
         chromium.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         chromium.setStandardOutputFile(QProcess::nullDevice());
         chromium.start(ChromiumPath(), args);

@@ -17,6 +17,8 @@ import tempfile
 import threading
 import time
 
+import process_tree
+
 SKIP = 77
 HERE = os.path.dirname(os.path.abspath(__file__))
 PAGE = os.path.join(HERE, "page")
@@ -147,7 +149,9 @@ class PageServer:
 
 
 class Session:
-    """Xvfb, Kelvo and a browser, ended together."""
+    """Xvfb, Kelvo and a browser, and every process they start, ended together
+    by end(): when the test passes, fails, or is stopped by a signal; and by
+    the kernel when this process is killed outright."""
 
     def __init__(self, tmp):
         self.tmp = tmp
@@ -155,12 +159,14 @@ class Session:
         self.env = dict(os.environ)
         for name in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "GDK_BACKEND"):
             self.env.pop(name, None)
+        self.signals = process_tree.EndingSignals()
+        process_tree.keep_orphans()
 
     def start(self, args, name, env=None, pass_fds=()):
         out = open(os.path.join(self.tmp, name + ".log"), "wb")
-        process = subprocess.Popen(args, stdout=out, stderr=subprocess.STDOUT,
-                                   env=env or self.env, start_new_session=True,
-                                   pass_fds=pass_fds)
+        process = subprocess.Popen(process_tree.killed_with_parent(args), stdout=out,
+                                   stderr=subprocess.STDOUT, env=env or self.env,
+                                   start_new_session=True, pass_fds=pass_fds)
         self.processes.append(process)
         return process
 
@@ -190,19 +196,8 @@ class Session:
         return found.split()[-1]
 
     def end(self):
-        for process in reversed(self.processes):
-            if process.poll() is None:
-                try:
-                    os.killpg(process.pid, 15)
-                except ProcessLookupError:
-                    pass
-        deadline = time.time() + 5
-        for process in self.processes:
-            try:
-                process.wait(max(0.1, deadline - time.time()))
-            except subprocess.TimeoutExpired:
-                os.killpg(process.pid, 9)
-                process.wait()
+        with self.signals.held_off():
+            process_tree.end_all(self.processes)
 
 
 def close_window(display, window):

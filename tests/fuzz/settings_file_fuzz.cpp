@@ -11,8 +11,6 @@
 namespace kelvo::fuzz {
 namespace {
 
-constexpr qsizetype kMaxStringBytes = 2047;
-
 void CheckSameValues(const SettingsFile& first, const SettingsFile& second) {
     for (const SettingKey& key : SettingKeys()) {
         switch (key.type) {
@@ -29,9 +27,11 @@ void CheckSameValues(const SettingsFile& first, const SettingsFile& second) {
             const QString after = second.String(StringSetting(key.id));
             // A Shift-JIS text near the limit may grow past it in UTF-8 and is
             // then cut on the second reading.
-            const bool cut = before.toUtf8().size() > kMaxStringBytes && before.startsWith(after);
+            const bool cut =
+                before.toUtf8().size() > kMaxSettingStringBytes && before.startsWith(after);
             Require(after == before || cut, "string changed by write and read");
-            Require(after.toUtf8().size() <= kMaxStringBytes, "string longer than the limit");
+            Require(after.toUtf8().size() <= kMaxSettingStringBytes,
+                    "string longer than the limit");
             break;
         }
         }

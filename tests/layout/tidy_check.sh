@@ -7,8 +7,10 @@ root=$(cd "$1" && pwd)
 build=$2
 command -v run-clang-tidy >/dev/null || { echo "SKIPPED: run-clang-tidy not found"; exit 77; }
 # The sources under ROOT/src, as the build compiles them: not Qt's generated
-# files in the build folder.
-run-clang-tidy -quiet -p "$build" -j "$(nproc)" "^$root/src/" >"$build/tidy.log" 2>&1 || {
+# files in the build folder. A source found clean before, unchanged, is not
+# looked at again (scripts/cached-clang-tidy.py).
+run-clang-tidy -clang-tidy-binary "$root/scripts/cached-clang-tidy.py" -quiet -p "$build" \
+  -j "$(nproc)" "^$root/src/" >"$build/tidy.log" 2>&1 || {
   grep -E 'warning:|error:' "$build/tidy.log" | sort -u
   exit 1
 }

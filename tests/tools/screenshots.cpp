@@ -229,12 +229,13 @@ bool ShootSamePicture(kelvo::AppSession& session, const QString& path) {
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    kelvo::SetUpApplication(app);
     if (argc != 3) {
         std::fprintf(stderr, "usage: kelvo_screenshots HOME OUTDIR\n");
         return 2;
     }
     const QString home = QString::fromLocal8Bit(argv[1]);
+    // In the language the home's settings name, as the program starts.
+    kelvo::SetUpApplication(app, kelvo::StoredLanguage(home));
     const QString out = QString::fromLocal8Bit(argv[2]) + QLatin1Char('/');
     kelvo::AppSession session(home);
     bool ok = Shoot(session.MainWindow(), out + QStringLiteral("main-window.png"));

@@ -10,26 +10,37 @@
 #include "logs/HistoryTree.h"
 #include "services/Clock.h"
 #include "text/PathText.h"
+#include "text/Wording.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
 namespace kelvo {
 namespace {
 
-const QString kSavedText = QStringLiteral("を保存しました。");
-const QString kOverwrittenText = QStringLiteral("を上書き保存しました。");
-const QString kRenamedText = QStringLiteral("に改名し保存しました。");
-const QString kNotSavedText = QStringLiteral("保存しませんでした。");
+// The window shows what a capture says in the user's language; its outcome
+// keeps the program's own words (Wording).
+constexpr char kContext[] = "CapturePipeline";
+constexpr const char* kSavedText = QT_TRANSLATE_NOOP("CapturePipeline", "を保存しました。");
+constexpr const char* kOverwrittenText =
+    QT_TRANSLATE_NOOP("CapturePipeline", "を上書き保存しました。");
+constexpr const char* kRenamedText = QT_TRANSLATE_NOOP("CapturePipeline", "に改名し保存しました。");
 // Said once a run, when a browser drop told nothing of its page.
-const QString kExtensionHintText = QStringLiteral(
+constexpr const char* kExtensionHintText = QT_TRANSLATE_NOOP(
+    "CapturePipeline",
     "ページのアドレスを記録するには、ブラウザに拡張機能を入れてください（設定 → その他）。");
-const QString kNothingToSaveText =
-    QStringLiteral("ドロップされたものに画像ファイルも画像データも含まれていません。");
+constexpr const char* kNothingToSaveText = QT_TRANSLATE_NOOP(
+    "CapturePipeline", "ドロップされたものに画像ファイルも画像データも含まれていません。");
+
+Wording Say(const char* source) {
+    return Worded(kContext, source);
+}
 
 // A capture cannot go on until the user sets another folder: said so.
-QString MissingCaptureFolderText(const QString& folder) {
-    return MissingFolderText(folder) + QStringLiteral("\n存在するフォルダを設定してください。");
+Wording MissingCaptureFolderText(const QString& folder) {
+    return MissingFolderText(folder) +
+           Say(QT_TRANSLATE_NOOP("CapturePipeline", "\n存在するフォルダを設定してください。"));
 }
 
 // Addresses come from pages and browsers: a control character in one is kept
@@ -45,12 +56,18 @@ QString WithoutControlCharacters(const QString& address) {
     return clean;
 }
 
-const QString kNotSavedAsSameText = QStringLiteral("同じ画像を保存済みのため保存しませんでした。");
-const QString kAttributesFailedText =
-    QStringLiteral("取得元のアドレスをファイルに記録できませんでした。");
+constexpr const char* kNotSavedAsSameText =
+    QT_TRANSLATE_NOOP("CapturePipeline", "同じ画像を保存済みのため保存しませんでした。");
+constexpr const char* kAttributesFailedText =
+    QT_TRANSLATE_NOOP("CapturePipeline", "取得元のアドレスをファイルに記録できませんでした。");
 
-CaptureOutcome Failure(const QString& text) {
-    return {CaptureOutcome::Kind::Failed, {}, text};
+CaptureOutcome Failure(const Wording& text) {
+    return {CaptureOutcome::Kind::Failed, {}, text.own};
+}
+
+// An outcome the window does not show.
+CaptureOutcome NotSavedByChoice() {
+    return {CaptureOutcome::Kind::NotSavedByChoice, {}, QStringLiteral("保存しませんでした。")};
 }
 
 } // namespace
@@ -134,14 +151,18 @@ DroppedFile CapturePipeline::Settled(const DroppedFile& file) {
 }
 
 CaptureOutcome CapturePipeline::NothingToSave() {
-    context_.prompter.Notice(kNothingToSaveText);
-    return Failure(kNothingToSaveText);
+    return Refused(Say(kNothingToSaveText));
 }
 
 // Refused before anything is opened, so a pipe never holds the capture up.
 CaptureOutcome CapturePipeline::NotAFile(const QString& path) {
-    const QString text = QStringLiteral("%1 は通常のファイルではないため保存しません。").arg(path);
-    context_.prompter.Notice(text);
+    return Refused(
+        Say(QT_TRANSLATE_NOOP("CapturePipeline", "%1 は通常のファイルではないため保存しません。"))
+            .arg(path));
+}
+
+CaptureOutcome CapturePipeline::Refused(const Wording& text) {
+    context_.prompter.Notice(text.shown);
     return Failure(text);
 }
 
@@ -161,7 +182,7 @@ CaptureOutcome CapturePipeline::CaptureFile(const DroppedFile& file) {
     CaptureOutcome outcome;
     const CopyResult copied = PublishUnlessTaken(capture, capture.targetPath);
     if (copied == CopyResult::Copied)
-        outcome = Saved(capture, capture.targetPath, kSavedText);
+        outcome = Saved(capture, capture.targetPath, Say(kSavedText));
     else if (copied == CopyResult::TargetExists)
         outcome = capture.sameContentAsked ? AutoRename(capture) : ResolveClash(capture);
     else
@@ -206,8 +227,9 @@ bool CapturePipeline::SaveSameContent(Capture& capture, const EarlierCapture& ea
 }
 
 CaptureOutcome CapturePipeline::NotSavedAsSame(const EarlierCapture& earlier) {
-    context_.display.ShowOutcome(kNotSavedAsSameText);
-    CaptureOutcome outcome{CaptureOutcome::Kind::NotSavedByChoice, {}, kNotSavedAsSameText};
+    const Wording text = Say(kNotSavedAsSameText);
+    context_.display.ShowOutcome(text.shown);
+    CaptureOutcome outcome{CaptureOutcome::Kind::NotSavedByChoice, {}, text.own};
     outcome.sameAs = earlier.savedPath;
     return outcome;
 }
@@ -220,7 +242,7 @@ CaptureOutcome CapturePipeline::ResolveClash(Capture& capture) {
     context_.display.BringToFront();
     const ClashChoice choice =
         context_.prompter.ChooseClash({capture.targetPath, capture.file.path, capture.cleanName});
-    CaptureOutcome outcome{CaptureOutcome::Kind::NotSavedByChoice, {}, kNotSavedText};
+    CaptureOutcome outcome = NotSavedByChoice();
     if (choice == ClashChoice::ManualRename)
         outcome = ManualRename(capture);
     else if (choice == ClashChoice::AutoRename)
@@ -233,7 +255,7 @@ CaptureOutcome CapturePipeline::ManualRename(Capture& capture) {
     const std::optional<QString> chosen =
         context_.prompter.AskSaveAs(capture.folder, capture.cleanName);
     if (!chosen)
-        return {CaptureOutcome::Kind::NotSavedByChoice, {}, kNotSavedText};
+        return NotSavedByChoice();
     // The save dialog has asked before replacing an existing file.
     CopyResult copied = CopyFor(capture, *chosen);
     if (copied == CopyResult::Copied)
@@ -241,7 +263,7 @@ CaptureOutcome CapturePipeline::ManualRename(Capture& capture) {
     if (copied != CopyResult::Copied)
         return CopyFailed(*chosen, copied);
     const bool sameName = FileNamePart(*chosen) == capture.cleanName;
-    return Saved(capture, *chosen, sameName ? kOverwrittenText : kRenamedText);
+    return Saved(capture, *chosen, Say(sameName ? kOverwrittenText : kRenamedText));
 }
 
 // The dropped name as it came (a cache name such as photo[1].jpg) first, then
@@ -256,7 +278,7 @@ CaptureOutcome CapturePipeline::AutoRename(Capture& capture) {
                                       ? CopyResult::TargetExists
                                       : PublishNoReplace(capture, capture.folder + name);
         if (copied == CopyResult::Copied)
-            return Saved(capture, capture.folder + name, kRenamedText);
+            return Saved(capture, capture.folder + name, Say(kRenamedText));
         if (copied != CopyResult::TargetExists)
             return CopyFailed(capture.folder + name, copied);
         name = numbered.Next();
@@ -288,32 +310,29 @@ CopyResult CapturePipeline::CopyFor(Capture& capture, const QString& target) {
 }
 
 CaptureOutcome CapturePipeline::CopyFailed(const QString& target, CopyResult result) {
-    QString text;
-    if (result == CopyResult::FolderMissing) {
-        context_.display.BringToFront();
-        context_.display.Beep();
-        text = MissingCaptureFolderText(FolderPart(target));
-    } else {
-        text = QStringLiteral("ファイル %1 を保存できません。").arg(target);
-    }
-    context_.prompter.Notice(text);
-    return Failure(text);
+    if (result != CopyResult::FolderMissing)
+        return Refused(Say(QT_TRANSLATE_NOOP("CapturePipeline", "ファイル %1 を保存できません。"))
+                           .arg(target));
+    context_.display.BringToFront();
+    context_.display.Beep();
+    return Refused(MissingCaptureFolderText(FolderPart(target)));
 }
 
 CaptureOutcome CapturePipeline::Saved(const Capture& capture, const QString& savedPath,
-                                      const QString& text) {
+                                      const Wording& text) {
     context_.display.ShowSavedName(FileNamePart(savedPath));
     context_.display.ShowCapturedPreview(savedPath);
     lastSavedPath_ = savedPath;
     ++captureCount_;
     const bool logged = RecordCapture(savedPath, capture);
-    context_.display.ShowOutcome(text);
-    return {CaptureOutcome::Kind::Saved, savedPath, text, logged};
+    context_.display.ShowOutcome(text.shown);
+    return {CaptureOutcome::Kind::Saved, savedPath, text.own, logged};
 }
 
 void CapturePipeline::ShowCountInStatus() {
     if (captureCount_ != 0)
-        context_.display.ShowStatus(QString::number(captureCount_) + QStringLiteral(" 画像取得"));
+        context_.display.ShowStatus(
+            QCoreApplication::translate("CapturePipeline", "%1 画像取得").arg(captureCount_));
 }
 
 bool CapturePipeline::RecordCapture(const QString& savedPath, const Capture& capture) {
@@ -353,7 +372,7 @@ QString CapturePipeline::PageAddressOf(const DroppedFile& file) {
         return file.frameAddress;
     if (file.note == NoteState::Missing && !extensionHintShown_) {
         extensionHintShown_ = true;
-        context_.display.ShowHint(kExtensionHintText);
+        context_.display.ShowHint(Say(kExtensionHintText).shown);
     }
     return {};
 }
@@ -366,12 +385,13 @@ void CapturePipeline::WriteSourceAttributes(const QString& savedPath, const Drop
     const SourceAttributes source{WithoutControlCharacters(file.imageAddress).toStdString(),
                                   lastPageAddress_.toStdString()};
     if (kelvo::WriteSourceAttributes(LocalPath(savedPath), source) == AttributesResult::Failed)
-        context_.display.ShowHint(kAttributesFailedText);
+        context_.display.ShowHint(Say(kAttributesFailedText).shown);
 }
 
 void CapturePipeline::StampCaptureTime(const QString& savedPath) {
     if (!SetModificationTime(LocalPath(savedPath), captureTime_.toSecsSinceEpoch()))
-        context_.prompter.Notice(QStringLiteral("ファイル オープンエラー"));
+        context_.prompter.Notice(
+            QCoreApplication::translate("CapturePipeline", "ファイル オープンエラー"));
 }
 
 bool CapturePipeline::WriteCaptureLog(const QString& savedPath, const QString& sourceAddress) {
@@ -380,8 +400,8 @@ bool CapturePipeline::WriteCaptureLog(const QString& savedPath, const QString& s
                                FolderPart(savedPath)};
     if (kelvo::WriteCaptureLog(context_.homeFolder, record))
         return true;
-    context_.prompter.Notice(DailyLogPath(context_.homeFolder, captureTime_) +
-                             QStringLiteral(" に書き込めません"));
+    context_.prompter.Notice(QCoreApplication::translate("CapturePipeline", "%1 に書き込めません")
+                                 .arg(DailyLogPath(context_.homeFolder, captureTime_)));
     return false;
 }
 

@@ -5,6 +5,7 @@
 #include "files/FileCopy.h"
 #include "services/Prompter.h"
 #include "services/WorkAside.h"
+#include "text/Wording.h"
 
 #include <QDateTime>
 #include <QString>
@@ -45,7 +46,7 @@ struct CaptureOutcome {
     enum class Kind { Saved, NotSavedByChoice, Failed };
     Kind kind = Kind::Failed;
     QString savedPath;
-    QString text;        // the outcome shown beside the name, or why nothing was saved
+    QString text;        // the outcome, or why nothing was saved, in the program's own words
     bool logged = true;  // false: saved, but the day's log could not be written
     QString sameAs = {}; // an earlier capture of the same bytes, when there is one
 
@@ -87,6 +88,8 @@ private:
     DroppedFile Settled(const DroppedFile& file);
     CaptureOutcome NothingToSave();
     CaptureOutcome NotAFile(const QString& path);
+    // Told to the user, and the capture's outcome.
+    CaptureOutcome Refused(const Wording& text);
     std::optional<CaptureOutcome> CheckSameContent(Capture& capture);
     bool SaveSameContent(Capture& capture, const EarlierCapture& earlier);
     CaptureOutcome NotSavedAsSame(const EarlierCapture& earlier);
@@ -97,7 +100,7 @@ private:
     CopyResult PublishNoReplace(Capture& capture, const QString& target);
     CopyResult CopyFor(Capture& capture, const QString& target);
     CaptureOutcome CopyFailed(const QString& target, CopyResult result);
-    CaptureOutcome Saved(const Capture& capture, const QString& savedPath, const QString& text);
+    CaptureOutcome Saved(const Capture& capture, const QString& savedPath, const Wording& text);
     bool RecordCapture(const QString& savedPath, const Capture& capture);
     QString PageAddressOf(const DroppedFile& file);
     void StampCaptureTime(const QString& savedPath);

@@ -4,6 +4,7 @@
 #include "capture/DropTexts.h"
 #include "capture/FolderWriteWatch.h"
 #include "capture/SourceNote.h"
+#include "files/PrivateFolder.h"
 #include "text/PathText.h"
 
 #include <QByteArrayView>
@@ -185,18 +186,16 @@ StagedImage ImageToStage(const QMimeData& mime, const QString& suggestedName) {
     return {};
 }
 
-bool MakePrivateFolder(const QString& path) {
-    if (QFileInfo(path).isDir())
-        return true;
+// The staging folder, and the folders above it, when they are missing; a new
+// one is private, one there already is used as it is.
+bool MakeStagingFolder(const QString& path) {
     const QString parent = QFileInfo(QDir::cleanPath(path)).path();
-    return QDir().mkpath(parent) &&
-           (QDir().mkdir(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner) ||
-            QFileInfo(path).isDir());
+    return QDir().mkpath(parent) && MakePrivateFolder(LocalPath(path)) != MadeFolder::Missing;
 }
 
 // QTemporaryDir makes the folder with mode 0700 and removes it with its files.
 std::shared_ptr<QTemporaryDir> NewDropFolder(const QString& stagingFolder) {
-    if (!MakePrivateFolder(stagingFolder))
+    if (!MakeStagingFolder(stagingFolder))
         return nullptr;
     auto folder = std::make_shared<QTemporaryDir>(
         QDir(stagingFolder).filePath(QString::fromLatin1(kDropFolderTemplate)));

@@ -3,6 +3,8 @@
 #include "logs/CaptureLog.h"
 #include "text/PathText.h"
 
+#include <QCoreApplication>
+
 namespace kelvo {
 
 EarlierCapture NewCapture::AsEarlier() const {
@@ -11,7 +13,7 @@ EarlierCapture NewCapture::AsEarlier() const {
 
 QString SimilarPictureText(const EarlierCapture& earlier) {
     const QString day = earlier.captureTime.section(u' ', 0, 0);
-    return QStringLiteral("似た画像を保存済み: %1/%2 (%3)")
+    return QCoreApplication::translate("CaptureCollection", "似た画像を保存済み: %1/%2 (%3)")
         .arg(earlier.identifier, FileNamePart(earlier.savedPath), day);
 }
 

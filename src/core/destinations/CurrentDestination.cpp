@@ -24,9 +24,11 @@ QString CurrentDestination::CaptureFolder() const {
     return folder_.isEmpty() ? homeFolder_ : folder_;
 }
 
-QString MissingFolderText(const QString& folder) {
+Wording MissingFolderText(const QString& folder) {
     const QString named = folder.size() > 1 && folder.endsWith(u'/') ? folder.chopped(1) : folder;
-    return QStringLiteral("保存先フォルダ %1 が存在しません。").arg(named);
+    return Worded("CurrentDestination",
+                  QT_TRANSLATE_NOOP("CurrentDestination", "保存先フォルダ %1 が存在しません。"))
+        .arg(named);
 }
 
 } // namespace kelvo

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text/Wording.h"
+
 #include <QString>
 
 namespace kelvo {
@@ -36,6 +38,6 @@ private:
 // Why nothing can go to or be opened from a destination whose folder is gone:
 // "保存先フォルダ <folder> が存在しません。", the folder without its trailing
 // separator (the root keeps its own).
-QString MissingFolderText(const QString& folder);
+Wording MissingFolderText(const QString& folder);
 
 } // namespace kelvo

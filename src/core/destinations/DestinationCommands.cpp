@@ -4,6 +4,8 @@
 #include "services/Prompter.h"
 #include "text/PathText.h"
 
+#include <QCoreApplication>
+
 namespace kelvo {
 
 namespace {
@@ -13,10 +15,13 @@ const QChar kSeparator = QLatin1Char(kPathSeparator);
 } // namespace
 
 QString ControlCharacterFolderText() {
-    return QStringLiteral("改行などの制御文字を名前に含むフォルダは保存先にできません。"
-                          "別のフォルダを選んでください。");
+    return QCoreApplication::translate(
+        "DestinationCommands", "改行などの制御文字を名前に含むフォルダは保存先にできません。"
+                               "別のフォルダを選んでください。");
 }
 
+// Printed by kelvo capture, also for a window that captured in its place: the
+// program's own words, never translated.
 QString NoSuchDestinationText(const QString& identifier) {
     return QStringLiteral("保存先 %1 は一覧にありません。").arg(identifier);
 }
@@ -39,7 +44,7 @@ void DestinationCommands::Action1Execute() {
         std::optional<EditorFill> fill;
         if (retryCount_ == 0)
             fill = EditorFill{};
-        const auto entered = editor_.Run(QStringLiteral("保存先情報の追加"), fill);
+        const auto entered = editor_.Run(tr("保存先情報の追加"), fill);
         if (!entered || entered->folder.isEmpty())
             return;
         const QString identifier = DeriveIdentifier(entered->identifier, entered->folder);
@@ -51,8 +56,8 @@ void DestinationCommands::Action1Execute() {
 
         if (list_.FindByIdentifier(identifier) >= 0) {
             ++retryCount_;
-            if (prompter_.Ask(QStringLiteral("同一識別名（") + identifier +
-                              QStringLiteral("）が存在する為、追加出来ません。修正しますか？")))
+            if (prompter_.Ask(tr("同一識別名（%1）が存在する為、追加出来ません。修正しますか？")
+                                  .arg(identifier)))
                 continue;
             retryCount_ = 0;
             return;
@@ -76,8 +81,8 @@ void DestinationCommands::Action2Execute() {
         if (target < 0)
             return;
         const SaveDestination stored = list_.At(target);
-        const auto entered = editor_.Run(QStringLiteral("保存先情報の編集"),
-                                         EditorFill{stored.identifier, stored.folder, true});
+        const auto entered =
+            editor_.Run(tr("保存先情報の編集"), EditorFill{stored.identifier, stored.folder, true});
         if (!entered || entered->folder.isEmpty())
             return;
         const QString identifier = DeriveIdentifier(entered->identifier, entered->folder);
@@ -95,22 +100,22 @@ void DestinationCommands::Action2Execute() {
             views_.RefreshCurrent();
             return;
         }
-        if (!prompter_.Ask(QStringLiteral("同一識別名（") + identifier +
-                           QStringLiteral("）が存在する為、編集出来ません。修正しますか？")))
+        if (!prompter_.Ask(
+                tr("同一識別名（%1）が存在する為、編集出来ません。修正しますか？").arg(identifier)))
             return;
     }
 }
 
 void DestinationCommands::Action3Execute() {
     if (list_.Count() == 1) {
-        prompter_.Notice(QStringLiteral("保存先は最低１つ必要な為\n削除出来ません。"));
+        prompter_.Notice(tr("保存先は最低１つ必要な為\n削除出来ません。"));
         return;
     }
     int position = list_.FindByIdentifier(views_.SelectedText());
     if (position < 0)
         return;
-    if (!prompter_.Ask(QStringLiteral("識別情報（") + list_.At(position).identifier +
-                       QStringLiteral("）を削除します。よろしいですか？")))
+    if (!prompter_.Ask(
+            tr("識別情報（%1）を削除します。よろしいですか？").arg(list_.At(position).identifier)))
         return;
     list_.Remove(position);
     if (position == list_.Count())
@@ -123,8 +128,8 @@ void DestinationCommands::Action3Execute() {
 // tree files, and set whatever the next line says.
 bool DestinationCommands::AskToCorrectControlCharacters() {
     ++retryCount_;
-    if (prompter_.Ask(QStringLiteral("識別名と保存先フォルダに改行などの制御文字は使えません。"
-                                     "修正しますか？")))
+    if (prompter_.Ask(tr("識別名と保存先フォルダに改行などの制御文字は使えません。"
+                         "修正しますか？")))
         return true;
     retryCount_ = 0;
     return false;

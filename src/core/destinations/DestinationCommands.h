@@ -2,6 +2,8 @@
 
 #include "destinations/DestinationList.h"
 
+#include <QCoreApplication>
+
 #include <optional>
 
 namespace kelvo {
@@ -55,6 +57,8 @@ QString DeriveIdentifier(const QString& typed, const QString& folder);
 
 // Add, edit and delete, on the list and its views.
 class DestinationCommands {
+    Q_DECLARE_TR_FUNCTIONS(DestinationCommands)
+
 public:
     DestinationCommands(DestinationList& list, DestinationViews& views, DestinationEditor& editor,
                         Prompter& prompter);

@@ -8,6 +8,7 @@
 #include "text/TextCodec.h"
 #include "text/TreeOutline.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -73,9 +74,11 @@ DestinationsLoaded LoadDestinations(DestinationList& list, const QString& homeFo
         destinations = ReadListFile(listPath, state);
         loaded.listFileKept = state == ListFile::Kept;
         if (loaded.listFileKept)
-            loaded.problems << QStringLiteral("%1 を保存先の一覧として読み込めません。"
-                                              "ファイルはそのまま残し、保存先を変更するまで"
-                                              "書き込みません。")
+            loaded.problems << QCoreApplication::translate(
+                                   "DestinationFiles",
+                                   "%1 を保存先の一覧として読み込めません。"
+                                   "ファイルはそのまま残し、保存先を変更するまで"
+                                   "書き込みません。")
                                    .arg(listPath);
     }
     // The list is never empty: a lost or emptied list file starts over too.
@@ -88,7 +91,8 @@ DestinationsLoaded LoadDestinations(DestinationList& list, const QString& homeFo
     const std::optional<std::string> bytes = ReadFileBytes(LocalPath(treePath));
     const TreeOutline outline = ReadTreeOutline(bytes.value_or(std::string()));
     if (outline.invalidLine > 0)
-        loaded.problems << QStringLiteral("%1 の %2 行目の階層が正しくありません。")
+        loaded.problems << QCoreApplication::translate("DestinationFiles",
+                                                       "%1 の %2 行目の階層が正しくありません。")
                                .arg(treePath)
                                .arg(outline.invalidLine);
     return loaded;
@@ -123,7 +127,8 @@ QString SaveDestinations(const DestinationList& list, const QString& homeFolder)
         entries.append({0, destination.identifier});
     const QString treePath = DestinationTreePath(homeFolder);
     if (!WriteFileAtomically(LocalPath(treePath), WriteTreeOutline(entries)))
-        return QStringLiteral("ファイル %1 を作成できません").arg(treePath);
+        return QCoreApplication::translate("DestinationFiles", "ファイル %1 を作成できません")
+            .arg(treePath);
     return {};
 }
 

@@ -97,9 +97,9 @@ QVariant DestinationList::headerData(int section, Qt::Orientation orientation, i
         return {};
     switch (section) {
     case IdentifierColumn:
-        return QStringLiteral("識別名");
+        return tr("識別名");
     case FolderColumn:
-        return QStringLiteral("保存先フォルダ");
+        return tr("保存先フォルダ");
     default:
         return {};
     }

@@ -6,6 +6,7 @@
 #include "text/PathText.h"
 #include "text/TextCodec.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -89,19 +90,25 @@ QString RenameOutcomeText(RenameOutcome outcome, const CaptureRenaming& renaming
     case RenameOutcome::Unchanged:
         return {};
     case RenameOutcome::ExtensionChanged:
-        return QStringLiteral("拡張子の変更は出来ません。");
+        return QCoreApplication::translate("CaptureRename", "拡張子の変更は出来ません。");
     case RenameOutcome::InvalidName:
-        return QStringLiteral("%1 はファイル名に使えません。").arg(renaming.newName);
+        return QCoreApplication::translate("CaptureRename", "%1 はファイル名に使えません。")
+            .arg(renaming.newName);
     case RenameOutcome::NameTaken:
-        return QStringLiteral("%1 は既に存在します。").arg(renaming.newName);
+        return QCoreApplication::translate("CaptureRename", "%1 は既に存在します。")
+            .arg(renaming.newName);
     case RenameOutcome::FileMissing:
-        return QStringLiteral("保存先フォルダに選択ファイルが存在しません。");
+        return QCoreApplication::translate("CaptureRename",
+                                           "保存先フォルダに選択ファイルが存在しません。");
     case RenameOutcome::RenameFailed:
-        return QStringLiteral("%1 の名前を変更できません。").arg(renaming.oldName);
+        return QCoreApplication::translate("CaptureRename", "%1 の名前を変更できません。")
+            .arg(renaming.oldName);
     case RenameOutcome::LogNotWritten:
-        return QStringLiteral("%1 に書き込めません").arg(renaming.logPath);
+        return QCoreApplication::translate("CaptureRename", "%1 に書き込めません")
+            .arg(renaming.logPath);
     case RenameOutcome::LogDamaged:
-        return QStringLiteral("%1 に読めない行があるため、ファイル名を変更できません。")
+        return QCoreApplication::translate(
+                   "CaptureRename", "%1 に読めない行があるため、ファイル名を変更できません。")
             .arg(renaming.logPath);
     }
     return {};

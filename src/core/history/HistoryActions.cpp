@@ -13,6 +13,7 @@
 #include "services/FileWatch.h"
 #include "services/Prompter.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -408,7 +409,8 @@ void HistoryActions::OpenAddressInNewBrowser() {
 bool HistoryActions::SelectedAddressOpens() {
     if (IsOpenableAddress(selected_->address))
         return true;
-    prompter_.Notice(QStringLiteral("http と https 以外のアドレスは開けません。"));
+    prompter_.Notice(QCoreApplication::translate("HistoryActions",
+                                                 "http と https 以外のアドレスは開けません。"));
     return false;
 }
 
@@ -423,7 +425,8 @@ void HistoryActions::RenameFile() {
     const HistoryLine line = model_.Line(row);
     const QString day = SelectedDay();
     const std::optional<QString> name = prompter_.AskText(
-        QStringLiteral("ファイル名の変更"), QStringLiteral("新しいファイル名"), line.fileName);
+        QCoreApplication::translate("HistoryActions", "ファイル名の変更"),
+        QCoreApplication::translate("HistoryActions", "新しいファイル名"), line.fileName);
     if (!name)
         return;
     const CaptureRenaming renaming{DayLogPath(home_, day), line.folder, line.fileName, *name};

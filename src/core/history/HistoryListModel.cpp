@@ -4,6 +4,8 @@
 #include "logs/CaptureLog.h"
 #include "logs/DayTexts.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <map>
 
@@ -192,8 +194,8 @@ QVariant HistoryListModel::headerData(int section, Qt::Orientation orientation, 
         section >= columnCount())
         return {};
     if (section == kDayColumn)
-        return QStringLiteral("日付");
-    return QString::fromUtf8(kCaptureLogColumns[size_t(section)]);
+        return tr("日付");
+    return QCoreApplication::translate("CaptureLog", kCaptureLogColumns[size_t(section)]);
 }
 
 } // namespace kelvo

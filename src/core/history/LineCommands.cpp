@@ -3,47 +3,62 @@
 #include "session/ProgramName.h"
 #include "text/PathText.h"
 
+#include <QCoreApplication>
+
 namespace kelvo {
+namespace {
+
+// " (3 日分)": how many days a search's lines come from.
+QString DaysText(int days) {
+    return QCoreApplication::translate("LineCommands", " (%n 日分)", nullptr, days);
+}
+
+} // namespace
 
 QString HistoryCaption() {
-    return TitledWithKelvo(QStringLiteral("履歴と画像閲覧"));
+    return TitledWithKelvo(QCoreApplication::translate("LineCommands", "履歴と画像閲覧"));
 }
 
 QString ListingProgressText(int lines) {
-    return QStringLiteral("列挙中...") + QString::number(lines);
+    return QCoreApplication::translate("LineCommands", "列挙中...%1").arg(lines);
 }
 
 QString ListingCountText(int lines) {
-    return QString::number(lines) + QStringLiteral(" 個の履歴情報");
+    return QCoreApplication::translate("LineCommands", "%n 個の履歴情報", nullptr, lines);
 }
 
 QString SearchProgressText(int lines, int days) {
-    return QStringLiteral("検索中...%1 個 (%2 日分)").arg(lines).arg(days);
+    return QCoreApplication::translate("LineCommands", "検索中...%n 個", nullptr, lines) +
+           DaysText(days);
 }
 
 QString SearchCountText(int lines, int days) {
-    return QStringLiteral("%1 個の履歴情報 (%2 日分)").arg(lines).arg(days);
+    return ListingCountText(lines) + DaysText(days);
 }
 
 QString SearchDayStatus() {
-    return QStringLiteral("全期間を検索");
+    return QCoreApplication::translate("LineCommands", "全期間を検索");
 }
 
 QString NoCaptureOfFilesText() {
-    return QStringLiteral("ドロップしたファイルの取得履歴はありません。");
+    return QCoreApplication::translate("LineCommands",
+                                       "ドロップしたファイルの取得履歴はありません。");
 }
 
 QString NoSamePicturesText() {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+        "LineCommands",
         "同じ画像・似た画像は見つかりませんでした（索引の作成中なら、しばらくしてから）。");
 }
 
 QString UnreadableLogsText(int logs) {
-    return QStringLiteral("読めない履歴ファイルが %1 個あります。").arg(logs);
+    return QCoreApplication::translate("LineCommands", "読めない履歴ファイルが %n 個あります。",
+                                       nullptr, logs);
 }
 
 QString MissingFileText() {
-    return QStringLiteral("保存先フォルダに選択ファイルが存在しません。");
+    return QCoreApplication::translate("LineCommands",
+                                       "保存先フォルダに選択ファイルが存在しません。");
 }
 
 LineCommands LineCommandsFor(int position, int count, bool fileExists, bool hasAddress) {

@@ -10,9 +10,12 @@ namespace kelvo {
 
 class TMlb2;
 
-// The columns of a daily capture log, in their order.
+// The columns of a daily capture log, in their order. The log keeps them as
+// they are; the history list shows them as its headings, translated there.
 inline constexpr std::array<const char*, 5> kCaptureLogColumns = {
-    "ファイル名", "取得日時", "識別名", "取得元アドレス", "保存先フォルダ"};
+    QT_TRANSLATE_NOOP("CaptureLog", "ファイル名"), QT_TRANSLATE_NOOP("CaptureLog", "取得日時"),
+    QT_TRANSLATE_NOOP("CaptureLog", "識別名"), QT_TRANSLATE_NOOP("CaptureLog", "取得元アドレス"),
+    QT_TRANSLATE_NOOP("CaptureLog", "保存先フォルダ")};
 
 // One row of a daily capture log.
 struct CaptureRecord {

@@ -172,19 +172,17 @@ bool HistoryTree::Load(const QString& path, QString* error) {
     const QString fileName = QFileInfo(path).fileName();
     QString problem;
     if (exists && !bytes)
-        problem = QStringLiteral("%1 を読み込めません。").arg(fileName);
+        problem = tr("%1 を読み込めません。").arg(fileName);
     else if (outline.invalidLine > 0)
-        problem = QStringLiteral("%1 の %2 行目の階層が正しくありません。")
-                      .arg(fileName)
-                      .arg(outline.invalidLine);
+        problem =
+            tr("%1 の %2 行目の階層が正しくありません。").arg(fileName).arg(outline.invalidLine);
     readWhole_ = problem.isEmpty();
     if (readWhole_)
         return true;
     // The logs hold the truth: the days after the damage are found there.
     AddDaysOfLogs(LogsFolderPath(QFileInfo(path).absolutePath() + u'/'));
     if (error)
-        *error =
-            problem + QStringLiteral("ファイルはそのまま残し、履歴は Logs フォルダから補います。");
+        *error = tr("%1ファイルはそのまま残し、履歴は Logs フォルダから補います。").arg(problem);
     return false;
 }
 

@@ -1,5 +1,6 @@
 #include "session/DisplayChoice.h"
 
+#include <QCoreApplication>
 #include <QtGlobal>
 
 namespace kelvo {
@@ -28,8 +29,9 @@ QString StackingHint(const QString& platformName) {
     // Wayland lets no client put itself above the others.
     if (!platformName.startsWith(QLatin1String("wayland")))
         return {};
-    return QStringLiteral("Wayland では最前面表示はデスクトップが決めます"
-                          "（ウィンドウメニューで常に手前に固定できます）。");
+    return QCoreApplication::translate("DisplayChoice",
+                                       "Wayland では最前面表示はデスクトップが決めます"
+                                       "（ウィンドウメニューで常に手前に固定できます）。");
 }
 
 } // namespace kelvo

@@ -1,5 +1,7 @@
 #include "session/ProgramName.h"
 
+#include <QCoreApplication>
+
 namespace kelvo {
 
 QString KelvoVersion() {
@@ -7,7 +9,7 @@ QString KelvoVersion() {
 }
 
 QString KelvoName() {
-    return QStringLiteral("ケルボ");
+    return QCoreApplication::translate("ProgramName", "ケルボ");
 }
 
 QString KelvoCaption() {

@@ -3,6 +3,7 @@
 #include "files/FileBytes.h"
 #include "text/PathText.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QStringList>
 
@@ -15,8 +16,6 @@
 namespace kelvo {
 
 namespace {
-
-constexpr qsizetype kMaxStringBytes = 2047;
 
 using Key = std::pair<QByteArray, QByteArray>;
 
@@ -155,6 +154,8 @@ std::span<const SettingKey> SettingKeys() {
         IntegerKey(I::TransparencyLevel, "Form", "TBR1", 0),
         BooleanKey(B::ListFileWritten, "Form", "NORI", false),
         IntegerKey(I::DevToolsPort, "Browser", "DevToolsPort", 9222),
+        // The windows' language (DisplayLanguage): "ja" or "en".
+        StringKey(S::Language, "Appearance", "Language", QStringLiteral("ja")),
         // SameContentRule's values: 0 ask, 1 save, 2 skip.
         IntegerKey(I::SameContentRule, "Collection", "SameImage", 0, 0, 2),
         BooleanKey(B::SourceAttributes, "Collection", "SourceAttributes", true),
@@ -183,12 +184,13 @@ QSize DefaultSize(const WindowSettings& window) {
 }
 
 QString WriteFailureText(const QString& path) {
-    return path + QStringLiteral(" に書き込めません");
+    return QCoreApplication::translate("SettingsFile", "%1 に書き込めません").arg(path);
 }
 
 QString SettingsFileKeptText(const QString& path) {
-    return path + QStringLiteral(" を読み込めません。既定の設定で始め、"
-                                 "ファイルはそのまま残して書き込みません。");
+    return QCoreApplication::translate("SettingsFile", "%1 を読み込めません。既定の設定で始め、"
+                                                       "ファイルはそのまま残して書き込みません。")
+        .arg(path);
 }
 
 SettingsFile::SettingsFile(QString defaultFolder) : defaultFolder_(std::move(defaultFolder)) {}
@@ -237,8 +239,9 @@ QString SettingsFile::String(StringSetting setting) const {
     // Each value is UTF-8 or the old program's Shift-JIS on its own: one odd
     // byte elsewhere in the file changes no other value.
     const std::string_view bytes(raw->constData(), size_t(raw->size()));
-    qsizetype end = CharacterBoundary(
-        *raw, kMaxStringBytes, IsValidUtf8(bytes) ? TextEncoding::Utf8 : TextEncoding::ShiftJis);
+    qsizetype end =
+        CharacterBoundary(*raw, kMaxSettingStringBytes,
+                          IsValidUtf8(bytes) ? TextEncoding::Utf8 : TextEncoding::ShiftJis);
     // Blanks the cut leaves at the end would be trimmed at the next reading.
     // No byte of a multi-byte character, in either encoding, is a blank.
     while (end > 0 && std::isspace(static_cast<unsigned char>(raw->at(end - 1))))

@@ -55,6 +55,7 @@ enum class BooleanSetting {
 enum class StringSetting {
     DestinationIdentifier,
     DestinationFolder, // the home folder by default
+    Language,          // the windows' language, read as a DisplayLanguage
 };
 
 // How a window was left: the values of its WindowState key.
@@ -105,9 +106,14 @@ QString WriteFailureText(const QString& path);
 // The message shown at start when the settings file is there but unreadable.
 QString SettingsFileKeptText(const QString& path);
 
+// The longest string value read, in bytes of the file: a longer one is cut
+// at the end of a character.
+inline constexpr qsizetype kMaxSettingStringBytes = 2047;
+
 // The settings file as read: a missing file, section or key, or a value that
 // does not parse, gives the key's default. Integers may be written "0x" hex;
-// a boolean is an integer that is not 0; strings are read up to 2047 bytes.
+// a boolean is an integer that is not 0; strings are read up to
+// kMaxSettingStringBytes.
 // Section and key names are matched without regard to letter case.
 class SettingsFile {
 public:

@@ -1,5 +1,6 @@
 #include "viewer/FileFacts.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 namespace kelvo {
@@ -30,7 +31,7 @@ QString SizeText(qint64 bytes, const QLocale& locale) {
     QLocale grouping = locale;
     // The C locale omits the separator by default; the size is always grouped.
     grouping.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
-    return grouping.toString(bytes) + QStringLiteral("ﾊﾞｲﾄ");
+    return QCoreApplication::translate("FileFacts", "%1ﾊﾞｲﾄ").arg(grouping.toString(bytes));
 }
 
 namespace {

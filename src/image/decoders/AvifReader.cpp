@@ -1,5 +1,6 @@
 #include "decoders/AvifReader.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QImageReader>
 
@@ -42,7 +43,9 @@ QString ResultText(avifResult result) {
 }
 
 QString TooLargeText(uint32_t width, uint32_t height) {
-    return QStringLiteral("大きすぎる画像です（%1 x %2）").arg(width).arg(height);
+    return QCoreApplication::translate("AvifReader", "大きすぎる画像です（%1 x %2）")
+        .arg(width)
+        .arg(height);
 }
 
 bool WithinLimits(uint32_t width, uint32_t height) {
@@ -54,7 +57,7 @@ bool WithinLimits(uint32_t width, uint32_t height) {
 
 AvifPicture ReadAvif(QByteArrayView bytes) {
     if (bytes.isEmpty())
-        return Failed(QStringLiteral("空のファイルです"));
+        return Failed(QCoreApplication::translate("AvifReader", "空のファイルです"));
     Decoder decoder(avifDecoderCreate());
     if (!decoder)
         return Failed(ResultText(AVIF_RESULT_OUT_OF_MEMORY));
@@ -119,7 +122,7 @@ AvifPicture ReadAvifFile(const QString& path) {
     // compressed still picture never comes near it.
     const qint64 megabytes = QImageReader::allocationLimit();
     if (megabytes > 0 && file.size() > megabytes * 1024 * 1024)
-        return Failed(QStringLiteral("大きすぎるファイルです"));
+        return Failed(QCoreApplication::translate("AvifReader", "大きすぎるファイルです"));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return Failed(file.errorString());

@@ -2,6 +2,7 @@
 
 #include "decoders/AvifReader.h"
 
+#include <QCoreApplication>
 #include <QImageReader>
 
 namespace kelvo {
@@ -77,7 +78,9 @@ DecodedPicture ReadAvif(const QString& path) {
 DecodedPicture DecodePicture(const QString& path, PictureKind kind, QSize bounds,
                              Reduction reduction) {
     if (kind == PictureKind::None)
-        return {{}, QStringLiteral("対応していない種類のファイルです"), {}};
+        return {{},
+                QCoreApplication::translate("PictureDecoder", "対応していない種類のファイルです"),
+                {}};
     DecodedPicture decoded =
         kind == PictureKind::Avif ? ReadAvif(path) : ReadWithQt(path, kind, bounds, reduction);
     if (decoded.image.isNull())

@@ -1,5 +1,7 @@
 #include "links/InstanceLink.h"
+#include "files/PrivateFolder.h"
 #include "session/HomeFiles.h"
+#include "text/PathText.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -9,9 +11,7 @@
 #include <QPointer>
 #include <QTimer>
 
-#include <cerrno>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kelvo {
@@ -55,22 +55,10 @@ bool IsOwnUser(const QLocalSocket& socket) {
            peer.uid == ::getuid();
 }
 
-// A folder of this user's that no one else may enter or list.
-bool IsPrivateFolder(const QString& folder) {
-    struct stat st {};
-    return ::lstat(QFile::encodeName(folder).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
-           st.st_uid == ::getuid() && (st.st_mode & 077) == 0;
-}
-
-bool MakePrivateFolder(const QString& folder) {
-    const QByteArray path = QFile::encodeName(folder);
-    return (::mkdir(path.constData(), 0700) == 0 || errno == EEXIST) && IsPrivateFolder(folder);
-}
-
 // $XDG_RUNTIME_DIR when it is what the standard promises, else the home's own.
 QString RuntimeFolder(const QString& homeFolder) {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && IsPrivateFolder(runtime))
+    if (!runtime.isEmpty() && IsPrivateFolder(LocalPath(runtime)))
         return QDir(runtime).filePath(QStringLiteral("kelvo")) + u'/';
     return RunFolderPath(homeFolder);
 }
@@ -155,7 +143,8 @@ InstanceServer::InstanceServer(const QString& homeFolder, CaptureRequest onCaptu
 
 bool InstanceServer::Listen() {
     const QString folder = QFileInfo(path_).path();
-    if (!IsPrivateFolder(folder) && !MakePrivateFolder(folder)) {
+    // No one else may reach the socket, nor put another in its place.
+    if (MakePrivateFolder(LocalPath(folder)) != MadeFolder::Private) {
         listenError_ = folder + QStringLiteral(" を自分専用のフォルダにできません。");
         return false;
     }

@@ -166,6 +166,7 @@ void AppSession::ShowKeptChoices() {
     form2_->LoadState(keptDestinationFlag_, confirmClose_, transparencyLevel_);
     form2_->LoadDevToolsPort(browser_.Port());
     form2_->LoadCaptureChoices(captureChoices_);
+    form2_->LoadLanguage(language_, startLanguage_);
     ApplyOpacity(transparencyLevel_);
 }
 
@@ -180,7 +181,7 @@ void AppSession::ApplySecondaryWindowSettings() {
 void AppSession::ShowStartState() {
     form1_->ShowCurrentDestination(destination_.CurrentIdentifier(), destination_.CurrentFolder());
     form1_->ClearCaptureInfo();
-    form1_->ShowStatus(QStringLiteral("画像ドロップ待機中"));
+    form1_->ShowStatus(tr("画像ドロップ待機中"));
 }
 
 // Drops and pastes go to the pipeline; the preview opens the last capture.
@@ -237,7 +238,7 @@ void AppSession::ConnectCollection() {
     const CollectionKeeper* collection = collection_.get();
     QObject::connect(collection, &CollectionKeeper::Progress, form, &TForm1::ShowIndexProgress);
     QObject::connect(collection, &CollectionKeeper::Failed, form, [form](const QString& text) {
-        form->ShowHint(QStringLiteral("保存済みの画像の索引を使えません: ") + text);
+        form->ShowHint(tr("保存済みの画像の索引を使えません: %1").arg(text));
     });
     QObject::connect(collection, &CollectionKeeper::SimilarFound, form,
                      [this](const SimilarNotice& notice) { TellSimilar(notice); });
@@ -408,6 +409,7 @@ void AppSession::TakeSettings() {
     transparencyLevel_ = choices.transparencyLevel;
     browser_.SetPort(form2_->DevToolsPort());
     captureChoices_ = form2_->CaptureChoicesState();
+    language_ = form2_->Language();
     if (const int found = destinations_.FindByIdentifier(form2_->SelectedIdentifier()); found >= 0)
         MakeCurrent(found);
     SaveListAndSettings();
@@ -450,8 +452,8 @@ bool AppSession::AcceptHandOvers() {
     });
     if (handOvers_->Listen())
         return true;
-    startupProblems_ << QStringLiteral("kelvo capture から画像を受け取れません。") +
-                            handOvers_->ListenError();
+    startupProblems_
+        << tr("kelvo capture から画像を受け取れません。%1").arg(handOvers_->ListenError());
     return false;
 }
 
@@ -465,7 +467,7 @@ bool AppSession::MayClose() {
 }
 
 bool AppSession::FormCloseQuery() {
-    return !confirmClose_ || prompter_->Ask(QStringLiteral("ケルボを終了しますか？"));
+    return !confirmClose_ || prompter_->Ask(tr("ケルボを終了しますか？"));
 }
 
 void AppSession::EndWithoutAsking() {

@@ -9,8 +9,11 @@
 #include "links/DevToolsBrowserLink.h"
 #include "logs/HistoryTree.h"
 #include "services/Clock.h"
+#include "session/DisplayLanguage.h"
 #include "session/InstanceLock.h"
 #include "session/SettingsFile.h"
+
+#include <QCoreApplication>
 
 #include <memory>
 #include <optional>
@@ -42,6 +45,8 @@ struct SimilarNotice;
 // windows' requests are connected to the logic: the constructor reads the
 // home, makes the windows and the logic, then connects them step by step.
 class AppSession : private CloseDecision {
+    Q_DECLARE_TR_FUNCTIONS(AppSession)
+
 public:
     // picturesDestination: the pictures folder's Kelvo/, a new home's default
     // destination; empty keeps the home as the default.
@@ -159,6 +164,9 @@ private:
     bool keptDestinationFlag_ = true; // carried only
     bool confirmClose_ = true;
     int transparencyLevel_ = 0;
+    // As chosen, and as the settings named it at the start, which the run speaks.
+    DisplayLanguage language_ = DisplayLanguage::Japanese;
+    DisplayLanguage startLanguage_ = DisplayLanguage::Japanese;
     CaptureChoices captureChoices_;
     SystemClock clock_;
     DevToolsBrowserLink browser_;

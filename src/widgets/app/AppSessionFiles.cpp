@@ -48,6 +48,7 @@ void AppSession::ReadSettingsFile() {
     transparencyLevel_ = settings_.Integer(IntegerSetting::TransparencyLevel);
     captureChoices_ = {SameContentRule(settings_.Integer(IntegerSetting::SameContentRule)),
                        settings_.Boolean(BooleanSetting::SourceAttributes)};
+    language_ = startLanguage_ = LanguageOf(settings_);
 }
 
 // What cannot be read is told once the window shows (ReportStartupProblems).
@@ -108,6 +109,7 @@ void AppSession::StoreChoices() {
     settings_.Set(IntegerSetting::DevToolsPort, browser_.Port());
     settings_.Set(IntegerSetting::SameContentRule, int(captureChoices_.sameContent));
     settings_.Set(BooleanSetting::SourceAttributes, captureChoices_.sourceAttributes);
+    SetLanguage(settings_, language_);
 }
 
 // An edited list, and what OK takes, are written at once with the current
@@ -167,8 +169,7 @@ QString AppSession::WriteHistoryTree() {
     // would only cost a sync.
     if (!history_.HasUnsavedDays() && QFileInfo::exists(path))
         return {};
-    return history_.Save(path) ? QString()
-                               : QStringLiteral("ファイル %1 を作成できません").arg(path);
+    return history_.Save(path) ? QString() : tr("ファイル %1 を作成できません").arg(path);
 }
 
 } // namespace kelvo

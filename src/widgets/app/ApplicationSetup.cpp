@@ -86,6 +86,22 @@ bool SpeakJapanese(QCoreApplication& app) {
     return true;
 }
 
+bool SpeakEnglish(QCoreApplication& app) {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    app.installEventFilter(new FileDialogWatch(&app));
+    auto* translator = new QTranslator(&app);
+    if (!translator->load(QStringLiteral(":/translations/kelvo_en.qm"))) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    return true;
+}
+
+bool SpeakLanguage(QCoreApplication& app, DisplayLanguage language) {
+    return language == DisplayLanguage::English ? SpeakEnglish(app) : SpeakJapanese(app);
+}
+
 // Drawn by the SVG renderer itself, so no image-format plugin is needed.
 QIcon KelvoIcon() {
     QSvgRenderer renderer(QStringLiteral(":/kelvo.svg"));
@@ -103,8 +119,8 @@ QIcon KelvoIcon() {
     return icon;
 }
 
-void SetUpApplication(QApplication& app) {
-    SpeakJapanese(app);
+void SetUpApplication(QApplication& app, DisplayLanguage language) {
+    SpeakLanguage(app, language);
     QApplication::setWindowIcon(KelvoIcon());
     // Lets the desktop match the windows to the installed desktop entry (name,
     // icon, pinning); on Wayland it is the windows' app id.

@@ -42,9 +42,8 @@ bool QtPrompter::ConfirmSameContent(const SameContentFiles& files) {
 }
 
 std::optional<QString> QtPrompter::AskSaveAs(const QString& folder, const QString& proposedName) {
-    QFileDialog dialog(
-        Owner(), QStringLiteral("名前を変更して保存してください。"), folder + proposedName,
-        QStringLiteral("画像ファイル (*.jpg *.jpeg *.bmp *.gif *.png *.webp *.avif)"));
+    QFileDialog dialog(Owner(), tr("名前を変更して保存してください。"), folder + proposedName,
+                       tr("画像ファイル (*.jpg *.jpeg *.bmp *.gif *.png *.webp *.avif)"));
     dialog.setObjectName(QStringLiteral("SaveDialog1"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);

@@ -2,6 +2,8 @@
 
 #include "services/Prompter.h"
 
+#include <QCoreApplication>
+
 class QWidget;
 
 namespace kelvo {
@@ -10,6 +12,8 @@ class TForm4;
 
 // Modal message boxes captioned "ケルボ", the clash dialog and the save dialog.
 class QtPrompter : public Prompter {
+    Q_DECLARE_TR_FUNCTIONS(QtPrompter)
+
 public:
     QtPrompter(QWidget* parent, TForm4& clashDialog);
 

@@ -18,7 +18,7 @@ namespace kelvo {
 
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TAboutBox"));
-    setWindowTitle(QStringLiteral("バージョン情報"));
+    setWindowTitle(tr("バージョン情報"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
 
     QIcon icon = QApplication::windowIcon();
@@ -28,9 +28,9 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     ProgramIcon = NamedLabel(QStringLiteral("ProgramIcon"), this);
     ProgramIcon->setPixmap(icon.pixmap(side, side));
     ProductName = NamedLabel(QStringLiteral("ProductName"), this, KelvoCaption());
-    Comments = NamedLabel(QStringLiteral("Comments"), this, QStringLiteral("画像取得閲覧ツール"));
+    Comments = NamedLabel(QStringLiteral("Comments"), this, tr("画像取得閲覧ツール"));
     Copyright = NamedLabel(QStringLiteral("Copyright"), this,
-                           QStringLiteral("© 2026 Kelvo の開発者たち。自由に使ってください。"));
+                           tr("© 2026 Kelvo の開発者たち。自由に使ってください。"));
     // Kelvo has no web site: the address shown is the guide's, as Help opens it.
     const QString guide = UserGuideFile();
     Edit1 =

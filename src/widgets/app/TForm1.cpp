@@ -117,12 +117,11 @@ QWidget* TForm1::BuildRightSide() {
     Panel3->setMinimumSize(1, 1);
     Image1 = NewPreviewImage(Panel3, [this] { emit FullSizeRequested(); });
     // The whole window takes drops; screen readers find it by this side.
-    Panel2->setAccessibleName(QStringLiteral("画像ドロップ領域"));
+    Panel2->setAccessibleName(tr("画像ドロップ領域"));
     Panel2->setAccessibleDescription(
-        QStringLiteral("ブラウザからドラッグした画像をドロップすると保存先フォルダに保存します"));
-    Image1->setAccessibleName(QStringLiteral("保存した画像のプレビュー"));
-    Image1->setAccessibleDescription(
-        QStringLiteral("最後に保存した画像。ダブルクリックで原寸表示"));
+        tr("ブラウザからドラッグした画像をドロップすると保存先フォルダに保存します"));
+    Image1->setAccessibleName(tr("保存した画像のプレビュー"));
+    Image1->setAccessibleDescription(tr("最後に保存した画像。ダブルクリックで原寸表示"));
     Splitter1 = new QSplitter(Qt::Vertical, Panel2);
     previewPane_.Attach(Splitter1);
     Splitter1->setObjectName(QStringLiteral("Splitter1"));
@@ -148,7 +147,7 @@ QWidget* TForm1::BuildCaptureDisplay() {
     layout->setContentsMargins(8, 4, 4, 4);
     layout->setSpacing(2);
     Label5 = NamedLabel(QStringLiteral("Label5"), GroupBox1);
-    Label5->setText(QStringLiteral("保存先フォルダ"));
+    Label5->setText(tr("保存先フォルダ"));
     Label2 = NamedLabel(QStringLiteral("Label2"), GroupBox1);
     Label1 = NamedLabel(QStringLiteral("Label1"), GroupBox1);
     // The folder line is shortened to its width, so it never widens the box.
@@ -167,45 +166,45 @@ QWidget* TForm1::BuildCaptureDisplay() {
 void TForm1::CreateMainMenu() {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
-    Exit1 = bar->addAction(QStringLiteral("終了"));
+    Exit1 = bar->addAction(tr("終了"));
     Exit1->setObjectName(QStringLiteral("Exit1"));
     connect(Exit1, &QAction::triggered, this, &QWidget::close);
-    N3 = bar->addAction(QStringLiteral("設定"));
+    N3 = bar->addAction(tr("設定"));
     N3->setObjectName(QStringLiteral("N3"));
     // The desktops' key for preferences, for those who keep to the keyboard.
     N3->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
     connect(N3, &QAction::triggered, this, &TForm1::SettingsRequested);
-    x1 = bar->addAction(QStringLiteral("履歴"));
+    x1 = bar->addAction(tr("履歴"));
     x1->setObjectName(QStringLiteral("x1"));
     connect(x1, &QAction::triggered, this, &TForm1::HistoryRequested);
     bar->addAction(Paste1);
-    Help1 = bar->addMenu(QStringLiteral("ヘルプ"));
+    Help1 = bar->addMenu(tr("ヘルプ"));
     Help1->setObjectName(QStringLiteral("Help1"));
-    N16 = Help1->addAction(QStringLiteral("オンラインヘルプ"));
+    N16 = Help1->addAction(tr("オンラインヘルプ"));
     N16->setObjectName(QStringLiteral("N16"));
     connect(N16, &QAction::triggered, this, &TForm1::N16Click);
     N1 = Help1->addSeparator();
     N1->setObjectName(QStringLiteral("N1"));
-    N4 = Help1->addAction(QStringLiteral("バージョン"));
+    N4 = Help1->addAction(tr("バージョン"));
     N4->setObjectName(QStringLiteral("N4"));
     connect(N4, &QAction::triggered, this, &TForm1::VersionBoxRequested);
 }
 
 // The same three actions sit in both context menus, so their check marks agree.
 void TForm1::CreateViewActions() {
-    Paste1 = new QAction(QStringLiteral("貼り付け"), this);
+    Paste1 = new QAction(tr("貼り付け"), this);
     Paste1->setObjectName(QStringLiteral("Paste1"));
     connect(Paste1, &QAction::triggered, this, &TForm1::PasteRequested);
     // The window's own key, whether or not the menu shows the entry.
     auto* paste = new QShortcut(QKeySequence::Paste, this);
     connect(paste, &QShortcut::activated, this, &TForm1::PasteRequested);
-    Action4 = new QAction(QStringLiteral("保存先フォルダを開く"), this);
+    Action4 = new QAction(tr("保存先フォルダを開く"), this);
     Action4->setObjectName(QStringLiteral("Action4"));
     Action4->setProperty("category", QStringLiteral("保存先フォルダ"));
     connect(Action4, &QAction::triggered, this, &TForm1::Action4Execute);
-    Action5 = CheckAction("Action5", QStringLiteral("メニューを表示する"), this);
+    Action5 = CheckAction("Action5", tr("メニューを表示する"), this);
     connect(Action5, &QAction::triggered, this, &TForm1::ShowMenuItems);
-    Action6 = CheckAction("Action6", QStringLiteral("ツリービューを表示する"), this);
+    Action6 = CheckAction("Action6", tr("ツリービューを表示する"), this);
     connect(Action6, &QAction::triggered, this, [this](bool shown) {
         if (shown)
             ShowTreePane();
@@ -300,14 +299,14 @@ void TForm1::Action4Execute() {
     } else {
         BringToFront();
         Beep();
-        emit NoticeRequested(MissingFolderText(folder));
+        emit NoticeRequested(MissingFolderText(folder).shown);
     }
 }
 
 void TForm1::N16Click() {
     const QString guide = UserGuideFile();
     if (guide.isEmpty())
-        emit NoticeRequested(QStringLiteral("ヘルプファイルが見つかりません。"));
+        emit NoticeRequested(tr("ヘルプファイルが見つかりません。"));
     else
         emit OpenRequested(QUrl::fromLocalFile(guide));
 }
@@ -389,8 +388,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TForm1::ShowIndexProgress(int percent) {
-    indexProgress_->setText(QStringLiteral("索引 %1%").arg(percent));
-    indexProgress_->setToolTip(QStringLiteral("保存済みの画像の索引を作成中"));
+    indexProgress_->setText(tr("索引 %1%").arg(percent));
+    indexProgress_->setToolTip(tr("保存済みの画像の索引を作成中"));
     indexProgress_->setVisible(percent < 100);
 }
 

@@ -22,23 +22,23 @@ namespace kelvo {
 TForm2::TForm2(DestinationList& list, DestinationActions& commands, QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("TForm2"));
-    setWindowTitle(QStringLiteral("設定"));
+    setWindowTitle(tr("設定"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     DestinationSheet = new DestinationPage(list, commands, PageControl1);
     DestinationSheet->setObjectName(QStringLiteral("DestinationSheet"));
-    PageControl1->addTab(DestinationSheet, QStringLiteral("保存先情報"));
-    PageControl1->addTab(NewAppearancePage(), QStringLiteral("外観"));
-    PageControl1->addTab(NewOtherPage(), QStringLiteral("その他"));
+    PageControl1->addTab(DestinationSheet, tr("保存先情報"));
+    PageControl1->addTab(NewAppearancePage(), tr("外観"));
+    PageControl1->addTab(NewOtherPage(), tr("その他"));
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int page) {
         if (PageControl1->widget(page) == DestinationSheet)
             DestinationSheet->ShowRowOf(currentIdentifier_);
     });
 
-    OkButton = new QPushButton(QStringLiteral("ＯＫ"), this);
+    OkButton = new QPushButton(tr("ＯＫ"), this);
     OkButton->setObjectName(QStringLiteral("OkButton"));
-    CancelButton = new QPushButton(QStringLiteral("キャンセル"), this);
+    CancelButton = new QPushButton(tr("キャンセル"), this);
     CancelButton->setObjectName(QStringLiteral("CancelButton"));
     connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
@@ -56,8 +56,7 @@ QWidget* TForm2::NewAppearancePage() {
     AppearanceSheet = new QWidget(PageControl1);
     AppearanceSheet->setObjectName(QStringLiteral("AppearanceSheet"));
     GroupBox3 = new QGroupBox(
-        QStringLiteral(
-            "メインフォーム透明度　（ 透明表示に対応したウィンドウシステムでのみ変更可 ）"),
+        tr("メインフォーム透明度　（ 透明表示に対応したウィンドウシステムでのみ変更可 ）"),
         AppearanceSheet);
     GroupBox3->setObjectName(QStringLiteral("GroupBox3"));
     TrackBar1 = new QSlider(Qt::Horizontal, GroupBox3);
@@ -68,10 +67,10 @@ QWidget* TForm2::NewAppearancePage() {
     TrackBar1->setTickInterval(1);
     TrackBar1->setTickPosition(QSlider::TicksBelow);
     connect(TrackBar1, &QSlider::valueChanged, this, &TForm2::OpacityChosen);
-    Label1 = NamedLabel(QStringLiteral("Label1"), GroupBox3, QStringLiteral("ノーマル"));
-    Label2 = NamedLabel(QStringLiteral("Label2"), GroupBox3, QStringLiteral("透明度‐小"));
-    Label3 = NamedLabel(QStringLiteral("Label3"), GroupBox3, QStringLiteral("透明度‐中"));
-    Label4 = NamedLabel(QStringLiteral("Label4"), GroupBox3, QStringLiteral("透明度‐大"));
+    Label1 = NamedLabel(QStringLiteral("Label1"), GroupBox3, tr("ノーマル"));
+    Label2 = NamedLabel(QStringLiteral("Label2"), GroupBox3, tr("透明度‐小"));
+    Label3 = NamedLabel(QStringLiteral("Label3"), GroupBox3, tr("透明度‐中"));
+    Label4 = NamedLabel(QStringLiteral("Label4"), GroupBox3, tr("透明度‐大"));
 
     // Equal stretches between the labels keep each one near its tick.
     auto* labels = new QHBoxLayout;
@@ -87,16 +86,52 @@ QWidget* TForm2::NewAppearancePage() {
     group->addLayout(labels);
     auto* page = new QVBoxLayout(AppearanceSheet);
     page->addWidget(GroupBox3);
+    page->addWidget(NewLanguageGroup());
     page->addStretch(1);
     return AppearanceSheet;
+}
+
+// Each language by its own name, whatever the windows speak.
+QWidget* TForm2::NewLanguageGroup() {
+    LanguageGroup = new QGroupBox(tr("表示言語"), AppearanceSheet);
+    LanguageGroup->setObjectName(QStringLiteral("LanguageGroup"));
+    LanguageBox = new QComboBox(LanguageGroup);
+    LanguageBox->setObjectName(QStringLiteral("LanguageBox"));
+    LanguageBox->addItems({QStringLiteral("日本語"), QStringLiteral("English")});
+    LanguageNote = NamedLabel(QStringLiteral("LanguageNote"), LanguageGroup,
+                              tr("表示言語は次回の起動から切り替わります。"));
+    LanguageNote->setWordWrap(true);
+    LanguageNote->hide();
+    connect(LanguageBox, &QComboBox::currentIndexChanged, this, &TForm2::ShowLanguageNote);
+    auto* box = new QHBoxLayout;
+    box->addWidget(LanguageBox);
+    box->addStretch(1);
+    auto* group = new QVBoxLayout(LanguageGroup);
+    group->addLayout(box);
+    group->addWidget(LanguageNote);
+    return LanguageGroup;
+}
+
+void TForm2::LoadLanguage(DisplayLanguage chosen, DisplayLanguage running) {
+    runningLanguage_ = running;
+    LanguageBox->setCurrentIndex(int(chosen));
+    ShowLanguageNote();
+}
+
+DisplayLanguage TForm2::Language() const {
+    return DisplayLanguage(LanguageBox->currentIndex());
+}
+
+void TForm2::ShowLanguageNote() {
+    LanguageNote->setVisible(Language() != runningLanguage_);
 }
 
 QWidget* TForm2::NewOtherPage() {
     OtherSheet = new QWidget(PageControl1);
     OtherSheet->setObjectName(QStringLiteral("OtherSheet"));
-    GroupBox2 = new QGroupBox(QStringLiteral("終了時"), OtherSheet);
+    GroupBox2 = new QGroupBox(tr("終了時"), OtherSheet);
     GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
-    CheckBox2 = new QCheckBox(QStringLiteral("確認をする。"), GroupBox2);
+    CheckBox2 = new QCheckBox(tr("確認をする。"), GroupBox2);
     CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
     auto* group = new QVBoxLayout(GroupBox2);
     group->addWidget(CheckBox2);
@@ -110,17 +145,16 @@ QWidget* TForm2::NewOtherPage() {
 
 // The rule's entries in SameContentRule's order.
 QWidget* TForm2::NewSavingGroup() {
-    SavingGroup = new QGroupBox(QStringLiteral("画像の保存"), OtherSheet);
+    SavingGroup = new QGroupBox(tr("画像の保存"), OtherSheet);
     SavingGroup->setObjectName(QStringLiteral("SavingGroup"));
     SameContentBox = new QComboBox(SavingGroup);
     SameContentBox->setObjectName(QStringLiteral("SameContentBox"));
-    SameContentBox->addItems(
-        {QStringLiteral("確認する"), QStringLiteral("保存する"), QStringLiteral("保存しない")});
-    SourceAttributesBox = new QCheckBox(
-        QStringLiteral("保存したファイルに取得元のアドレスを記録する（拡張属性）"), SavingGroup);
+    SameContentBox->addItems({tr("確認する"), tr("保存する"), tr("保存しない")});
+    SourceAttributesBox =
+        new QCheckBox(tr("保存したファイルに取得元のアドレスを記録する（拡張属性）"), SavingGroup);
     SourceAttributesBox->setObjectName(QStringLiteral("SourceAttributesBox"));
     auto* rule = new QFormLayout;
-    rule->addRow(QStringLiteral("同じ画像を保存するとき:"), SameContentBox);
+    rule->addRow(tr("同じ画像を保存するとき:"), SameContentBox);
     auto* group = new QVBoxLayout(SavingGroup);
     group->addLayout(rule);
     group->addWidget(SourceAttributesBox);
@@ -128,23 +162,23 @@ QWidget* TForm2::NewSavingGroup() {
 }
 
 QWidget* TForm2::NewBrowserGroup() {
-    GroupBox4 = new QGroupBox(QStringLiteral("ブラウザ"), OtherSheet);
+    GroupBox4 = new QGroupBox(tr("ブラウザ"), OtherSheet);
     GroupBox4->setObjectName(QStringLiteral("GroupBox4"));
     Label6 = NamedLabel(QStringLiteral("Label6"), GroupBox4, QString());
     Label6->setWordWrap(true);
     ShowExtensionState(NoteState::NotFromBrowser);
     Label7 = NamedLabel(QStringLiteral("Label7"), GroupBox4,
-                        QStringLiteral("<a href=\"guide\">拡張機能の入れ方（ユーザーガイド）</a>"));
+                        tr("<a href=\"guide\">拡張機能の入れ方（ユーザーガイド）</a>"));
     connect(Label7, &QLabel::linkActivated, this, &TForm2::GuideRequested);
-    Label5 = NamedLabel(QStringLiteral("Label5"), GroupBox4, QStringLiteral("DevTools ポート"));
+    Label5 = NamedLabel(QStringLiteral("Label5"), GroupBox4, tr("DevTools ポート"));
     SpinEdit1 = new QSpinBox(GroupBox4);
     SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
     SpinEdit1->setRange(1, 65535);
     Label5->setBuddy(SpinEdit1);
     // Which browser start this port belongs to is not obvious from the number.
-    auto* hint = new QLabel(QStringLiteral("拡張機能がなくても、Chromium を "
-                                           "--remote-debugging-port=ポート番号 で起動すれば"
-                                           "記録できます。"),
+    auto* hint = new QLabel(tr("拡張機能がなくても、Chromium を "
+                               "--remote-debugging-port=ポート番号 で起動すれば"
+                               "記録できます。"),
                             GroupBox4);
     hint->setWordWrap(true);
     auto* port = new QHBoxLayout;
@@ -163,17 +197,16 @@ void TForm2::ShowExtensionState(NoteState state) {
     QString text;
     switch (state) {
     case NoteState::NotFromBrowser:
-        text = QStringLiteral("拡張機能：まだブラウザからのドロップはありません。");
+        text = tr("拡張機能：まだブラウザからのドロップはありません。");
         break;
     case NoteState::Missing:
-        text = QStringLiteral("拡張機能：直前のドロップに拡張機能の情報はありませんでした。");
+        text = tr("拡張機能：直前のドロップに拡張機能の情報はありませんでした。");
         break;
     case NoteState::Refused:
-        text = QStringLiteral(
-            "拡張機能：直前のドロップの情報は画像やページと合わず、使いませんでした。");
+        text = tr("拡張機能：直前のドロップの情報は画像やページと合わず、使いませんでした。");
         break;
     case NoteState::Taken:
-        text = QStringLiteral("拡張機能：直前のドロップに拡張機能の情報がありました。");
+        text = tr("拡張機能：直前のドロップに拡張機能の情報がありました。");
         break;
     }
     Label6->setText(text);

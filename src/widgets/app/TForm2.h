@@ -2,6 +2,7 @@
 
 #include "capture/SourceNote.h"
 #include "collection/CaptureCollection.h"
+#include "session/DisplayLanguage.h"
 
 #include <QDialog>
 
@@ -20,8 +21,9 @@ class DestinationActions;
 class DestinationList;
 class DestinationPage;
 
-// The settings dialog: destinations, the main window's transparency and the
-// question on closing. It keeps its controls between showings.
+// The settings dialog: destinations, the main window's transparency, the
+// windows' language and the question on closing. It keeps its controls
+// between showings.
 class TForm2 : public QDialog {
     Q_OBJECT
 
@@ -57,6 +59,11 @@ public:
     CaptureChoices CaptureChoicesState() const;
     // Whether the last drop from a browser carried the extension's note.
     void ShowExtensionState(NoteState state);
+    // The language chosen for the windows, and the one they speak in this
+    // run: while the two differ, a note says the choice takes effect at the
+    // next start.
+    void LoadLanguage(DisplayLanguage chosen, DisplayLanguage running);
+    DisplayLanguage Language() const;
 
 signals:
     // TrackBar1 moved to level, by the user or by LoadState: the main
@@ -70,6 +77,8 @@ protected:
 
 private:
     QWidget* NewAppearancePage();
+    QWidget* NewLanguageGroup();
+    void ShowLanguageNote();
     QWidget* NewOtherPage();
     QWidget* NewSavingGroup();
     QWidget* NewBrowserGroup();
@@ -84,6 +93,9 @@ private:
     QLabel* Label2 = nullptr;                    // under level 1
     QLabel* Label3 = nullptr;                    // under level 2
     QLabel* Label4 = nullptr;                    // under level 3
+    QGroupBox* LanguageGroup = nullptr;          // the windows' language
+    QComboBox* LanguageBox = nullptr;            // in DisplayLanguage's order
+    QLabel* LanguageNote = nullptr;              // a change waits for the next start
     QGroupBox* GroupBox2 = nullptr;              // on closing
     QCheckBox* CheckBox2 = nullptr;              // ask before closing
     QGroupBox* SavingGroup = nullptr;            // saving pictures
@@ -98,6 +110,7 @@ private:
     QPushButton* CancelButton = nullptr;
 
     QString currentIdentifier_;
+    DisplayLanguage runningLanguage_ = DisplayLanguage::Japanese;
 };
 
 } // namespace kelvo

@@ -20,14 +20,14 @@ constexpr int kNoticeTime = 8000;
 TrayIcon::TrayIcon(QMainWindow& window) : QObject(&window), window_(window) {
     PopupMenu1 = std::make_unique<QMenu>();
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    Undo1 = PopupMenu1->addAction(QStringLiteral("元に戻す"));
+    Undo1 = PopupMenu1->addAction(tr("元に戻す"));
     Undo1->setObjectName(QStringLiteral("Undo1"));
-    N2 = PopupMenu1->addAction(QStringLiteral("履歴"));
+    N2 = PopupMenu1->addAction(tr("履歴"));
     N2->setObjectName(QStringLiteral("N2"));
-    Paste2 = PopupMenu1->addAction(QStringLiteral("貼り付け"));
+    Paste2 = PopupMenu1->addAction(tr("貼り付け"));
     Paste2->setObjectName(QStringLiteral("Paste2"));
     PopupMenu1->addSeparator();
-    Exit2 = PopupMenu1->addAction(QStringLiteral("終了"));
+    Exit2 = PopupMenu1->addAction(tr("終了"));
     Exit2->setObjectName(QStringLiteral("Exit2"));
     connect(Undo1, &QAction::triggered, this, &TrayIcon::Undo1Click);
     connect(N2, &QAction::triggered, this, &TrayIcon::HistoryRequested);
@@ -67,8 +67,7 @@ void TrayIcon::ShowNotice(const QString& text) {
 // sentence and hide the waiting text under it.
 void TrayIcon::ShowNoTrayNotice() {
     ShowWrappedNotice(window_, QStringLiteral("NoTrayNotice"),
-                      QStringLiteral("通知領域が無いため、アイコンは表示されません。"),
-                      kNoticeTime);
+                      tr("通知領域が無いため、アイコンは表示されません。"), kNoticeTime);
 }
 
 void TrayIcon::Undo1Click() {

@@ -47,7 +47,7 @@ PasteIntake::Pasted PasteIntake::Take(const QMimeData& mime) const {
     if (pasted.payload.files.isEmpty()) {
         const QUrl address = AddressAlone(mime);
         if (address.isEmpty())
-            return {{}, QStringLiteral("クリップボードに貼り付けられる画像がありません。")};
+            return {{}, tr("クリップボードに貼り付けられる画像がありません。")};
         pasted = Fetched(address);
     } else if (!pasted.payload.staging) {
         return pasted; // files from a file manager
@@ -81,12 +81,12 @@ PasteIntake::Pasted PasteIntake::Fetched(const QUrl& address) const {
     const QString imageAddress = address.toString(QUrl::FullyEncoded);
     const std::optional<QByteArray> bytes = fetch_(address);
     if (!bytes)
-        return {{}, QStringLiteral("%1 から画像を取得できません。").arg(imageAddress)};
+        return {{}, tr("%1 から画像を取得できません。").arg(imageAddress)};
     if (ExtensionForContent(*bytes).isEmpty())
-        return {{}, QStringLiteral("%1 は画像ではありません。").arg(imageAddress)};
+        return {{}, tr("%1 は画像ではありません。").arg(imageAddress)};
     const StagedBytes staged = StageBytes(stagingFolder_, imageAddress, *bytes);
     if (staged.path.isEmpty())
-        return {{}, QStringLiteral("%1 に画像を置けません。").arg(stagingFolder_)};
+        return {{}, tr("%1 に画像を置けません。").arg(stagingFolder_)};
     Pasted fetched;
     fetched.payload.files.append({staged.path, imageAddress});
     fetched.payload.staging = staged.holder;

@@ -3,6 +3,7 @@
 #include "capture/DropPayload.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QUrl>
 
 #include <functional>
@@ -25,6 +26,8 @@ class DropIntake;
 // address (Chromium: text/x-moz-url, which Qt lists as a URL; both: the src
 // of text/html's <img>) and, from Chromium, the page (chromium/x-source-url).
 class PasteIntake {
+    Q_DECLARE_TR_FUNCTIONS(PasteIntake)
+
 public:
     using Fetch = std::function<std::optional<QByteArray>(const QUrl& address)>;
 

@@ -51,15 +51,15 @@ QString Line(const QString& caption, const QString& value) {
 }
 
 QStringList EarlierFacts(const EarlierCapture& earlier) {
-    return {Line(QStringLiteral("取得日時"), earlier.captureTime),
-            Line(QStringLiteral("保存先"), earlier.identifier),
-            Line(QStringLiteral("取得元"), earlier.sourceAddress),
-            Line(QStringLiteral("ファイル"), earlier.savedPath)};
+    return {Line(SameContentDialog::tr("取得日時"), earlier.captureTime),
+            Line(SameContentDialog::tr("保存先"), earlier.identifier),
+            Line(SameContentDialog::tr("取得元"), earlier.sourceAddress),
+            Line(SameContentDialog::tr("ファイル"), earlier.savedPath)};
 }
 
 QStringList NewFacts(const QString& path) {
-    return {Line(QStringLiteral("ファイル名"), FileNamePart(path)),
-            Line(QStringLiteral("サイズ"), SizeText(FileSizeOf(path)))};
+    return {Line(SameContentDialog::tr("ファイル名"), FileNamePart(path)),
+            Line(SameContentDialog::tr("サイズ"), SizeText(FileSizeOf(path)))};
 }
 
 } // namespace
@@ -68,16 +68,15 @@ SameContentDialog::SameContentDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("SameContentDialog"));
-    setWindowTitle(QStringLiteral("同じ画像を保存済み"));
+    setWindowTitle(tr("同じ画像を保存済み"));
     auto* layout = new QVBoxLayout(this);
-    auto* intro =
-        new QLabel(QStringLiteral("この画像は保存済みです。もう一度保存しますか？"), this);
+    auto* intro = new QLabel(tr("この画像は保存済みです。もう一度保存しますか？"), this);
     layout->addWidget(intro);
     auto* groups = new QHBoxLayout;
-    groups->addWidget(NewGroup(this, QStringLiteral("保存済みの画像"), earlierImage_,
-                               "EarlierImage", earlierFacts_, "EarlierFacts"));
+    groups->addWidget(NewGroup(this, tr("保存済みの画像"), earlierImage_, "EarlierImage",
+                               earlierFacts_, "EarlierFacts"));
     groups->addWidget(
-        NewGroup(this, QStringLiteral("新しい画像"), newImage_, "NewImage", newFacts_, "NewFacts"));
+        NewGroup(this, tr("新しい画像"), newImage_, "NewImage", newFacts_, "NewFacts"));
     layout->addLayout(groups);
     layout->addWidget(NewButtons());
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -87,9 +86,9 @@ SameContentDialog::SameContentDialog(QWidget* parent)
 
 QWidget* SameContentDialog::NewButtons() {
     auto* buttons = new QDialogButtonBox(this);
-    auto* save = buttons->addButton(QStringLiteral("保存する"), QDialogButtonBox::AcceptRole);
+    auto* save = buttons->addButton(tr("保存する"), QDialogButtonBox::AcceptRole);
     save->setObjectName(QStringLiteral("SaveButton"));
-    auto* dontSave = buttons->addButton(QStringLiteral("保存しない"), QDialogButtonBox::RejectRole);
+    auto* dontSave = buttons->addButton(tr("保存しない"), QDialogButtonBox::RejectRole);
     dontSave->setObjectName(QStringLiteral("DontSaveButton"));
     // Saving twice is the choice that needs a deliberate press.
     dontSave->setDefault(true);

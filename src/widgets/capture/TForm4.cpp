@@ -36,7 +36,7 @@ TForm4::TForm4(QWidget* parent)
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                           Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("TForm4"));
-    setWindowTitle(QStringLiteral("保存先フォルダに同一ファイル名が存在"));
+    setWindowTitle(tr("保存先フォルダに同一ファイル名が存在"));
     setFixedSize(kClientSize);
     CreateExistingFileGroup();
     CreateNewFileGroup();
@@ -46,7 +46,7 @@ TForm4::TForm4(QWidget* parent)
 }
 
 void TForm4::CreateExistingFileGroup() {
-    GroupBox1 = new QGroupBox(QStringLiteral("現存ファイル"), this);
+    GroupBox1 = new QGroupBox(tr("現存ファイル"), this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     GroupBox1->setGeometry(QRect(QPoint(8, kGroupTop), kGroupSize));
     Image1 = CreateImage(GroupBox1, "Image1");
@@ -58,7 +58,7 @@ void TForm4::CreateExistingFileGroup() {
 }
 
 void TForm4::CreateNewFileGroup() {
-    GroupBox2 = new QGroupBox(QStringLiteral("新ファイル"), this);
+    GroupBox2 = new QGroupBox(tr("新ファイル"), this);
     GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
     GroupBox2->setGeometry(QRect(QPoint(168, kGroupTop), kGroupSize));
     Image2 = CreateImage(GroupBox2, "Image2");
@@ -68,9 +68,9 @@ void TForm4::CreateNewFileGroup() {
 }
 
 void TForm4::CreateButtons() {
-    Button1 = CreateButton("Button1", QStringLiteral("手動改名..."), 56, ClashChoice::ManualRename);
-    Button2 = CreateButton("Button2", QStringLiteral("自動改名"), 136, ClashChoice::AutoRename);
-    Button4 = CreateButton("Button4", QStringLiteral("保存しない"), 216, ClashChoice::DontSave);
+    Button1 = CreateButton("Button1", tr("手動改名..."), 56, ClashChoice::ManualRename);
+    Button2 = CreateButton("Button2", tr("自動改名"), 136, ClashChoice::AutoRename);
+    Button4 = CreateButton("Button4", tr("保存しない"), 216, ClashChoice::DontSave);
 }
 
 QLabel* TForm4::CreateTextLabel(QGroupBox* group, const char* name, int top) {

@@ -20,12 +20,9 @@ QAction* DestinationAction(const char* name, const QString& caption, const QStri
 
 DestinationActions::DestinationActions(QObject* parent)
     : QObject(parent),
-      Action1(DestinationAction("Action1", QStringLiteral("追加"),
-                                QStringLiteral("保存先情報を追加します"), true, this)),
-      Action2(DestinationAction("Action2", QStringLiteral("編集"),
-                                QStringLiteral("保存先情報を編集します"), false, this)),
-      Action3(DestinationAction("Action3", QStringLiteral("削除"),
-                                QStringLiteral("保存先情報を削除します"), false, this)) {
+      Action1(DestinationAction("Action1", tr("追加"), tr("保存先情報を追加します"), true, this)),
+      Action2(DestinationAction("Action2", tr("編集"), tr("保存先情報を編集します"), false, this)),
+      Action3(DestinationAction("Action3", tr("削除"), tr("保存先情報を削除します"), false, this)) {
     connect(Action1, &QAction::triggered, this, &DestinationActions::AddRequested);
     connect(Action2, &QAction::triggered, this, &DestinationActions::EditRequested);
     connect(Action3, &QAction::triggered, this, &DestinationActions::DeleteRequested);

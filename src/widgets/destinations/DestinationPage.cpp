@@ -36,7 +36,7 @@ DestinationPage::DestinationPage(DestinationList& list, DestinationActions& comm
     ListView1 = new QTableView(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setModel(&list);
-    ListView1->setToolTip(QStringLiteral("選択フォルダがデフォルト保存先になります"));
+    ListView1->setToolTip(tr("選択フォルダがデフォルト保存先になります"));
     ListView1->setShowGrid(true);
     ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);

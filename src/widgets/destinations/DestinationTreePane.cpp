@@ -31,9 +31,9 @@ DestinationTreePane::DestinationTreePane(QWidget* parent)
     TreeView1->setContextMenuPolicy(Qt::NoContextMenu);
     TreeView1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     TreeView1->viewport()->installEventFilter(this);
-    TreeView1->setAccessibleName(QStringLiteral("保存先一覧"));
+    TreeView1->setAccessibleName(tr("保存先一覧"));
     TreeView1->setAccessibleDescription(
-        QStringLiteral("ドロップした画像は選ばれている保存先フォルダに保存されます"));
+        tr("ドロップした画像は選ばれている保存先フォルダに保存されます"));
     StatusBar2 = new QStatusBar(this);
     StatusBar2->setObjectName(QStringLiteral("StatusBar2"));
     StatusBar2->setSizeGripEnabled(false);
@@ -44,7 +44,7 @@ DestinationTreePane::DestinationTreePane(QWidget* parent)
 
     PopupMenu3 = new QMenu(this);
     PopupMenu3->setObjectName(QStringLiteral("PopupMenu3"));
-    N7 = PopupMenu3->addMenu(QStringLiteral("保存先情報"));
+    N7 = PopupMenu3->addMenu(tr("保存先情報"));
     N7->setObjectName(QStringLiteral("N7"));
 }
 

@@ -31,15 +31,14 @@ TForm8::TForm8(Prompter& prompter, QWidget* parent)
 }
 
 void TForm8::CreateParts() {
-    Label1 = new QLabel(
-        QStringLiteral("識別名（入力無しの場合、保存先フォルダ名と同一名になります）"), this);
+    Label1 = new QLabel(tr("識別名（入力無しの場合、保存先フォルダ名と同一名になります）"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setMinimumWidth(kFieldWidth);
     Label1->setBuddy(Edit1);
 
-    Label2 = new QLabel(QStringLiteral("保存先フォルダ"), this);
+    Label2 = new QLabel(tr("保存先フォルダ"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
     Edit2 = new QLineEdit(this);
     Edit2->setObjectName(QStringLiteral("Edit2"));
@@ -54,9 +53,9 @@ void TForm8::CreateParts() {
     Edit2->setPalette(palette);
     Edit2->setAutoFillBackground(true);
 
-    Button3 = CreateButton("Button3", QStringLiteral("フォルダ..."));
-    Button1 = CreateButton("Button1", QStringLiteral("ＯＫ"));
-    Button2 = CreateButton("Button2", QStringLiteral("キャンセル"));
+    Button3 = CreateButton("Button3", tr("フォルダ..."));
+    Button1 = CreateButton("Button1", tr("ＯＫ"));
+    Button2 = CreateButton("Button2", tr("キャンセル"));
     Button1->setDefault(true);
     connect(Button3, &QPushButton::clicked, this, &TForm8::Button3Click);
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
@@ -86,7 +85,7 @@ QPushButton* TForm8::CreateButton(const char* name, const QString& text) {
 
 void TForm8::Button3Click() {
     const std::optional<QString> folder =
-        prompter_.ChooseFolder(QStringLiteral("画像保存先フォルダを指定してください。"));
+        prompter_.ChooseFolder(tr("画像保存先フォルダを指定してください。"));
     if (!folder)
         return;
     // Refused as it is chosen, so the folder shown before stays.

@@ -110,40 +110,40 @@ TForm7::~TForm7() {
 }
 
 void TForm7::CreateActions() {
-    Action21 = Command("Action21", QStringLiteral("開く"), QStringLiteral("選択画像を開く"),
-                       QStyle::SP_DialogOpenButton, this);
-    Action1 = Command("Action1", QStringLiteral("閉じる"), QStringLiteral("メインフォームへ戻る"),
+    Action21 =
+        Command("Action21", tr("開く"), tr("選択画像を開く"), QStyle::SP_DialogOpenButton, this);
+    Action1 = Command("Action1", tr("閉じる"), tr("メインフォームへ戻る"),
                       QStyle::SP_DialogCloseButton, this);
     Action1->setEnabled(true);
-    const QString folder = QStringLiteral("画像保存先フォルダを開く");
+    const QString folder = tr("画像保存先フォルダを開く");
     Action17 = Command("Action17", folder, folder, QStyle::SP_DirOpenIcon, this);
-    const QString copy = QStringLiteral("画像取得元ＨＰアドレスをコピー");
+    const QString copy = tr("画像取得元ＨＰアドレスをコピー");
     Action18 = Command("Action18", copy, copy, QStyle::SP_FileDialogDetailedView, this);
-    const QString browse = QStringLiteral("画像取得元ＨＰをブラウザで開く");
+    const QString browse = tr("画像取得元ＨＰをブラウザで開く");
     Action19 = Command("Action19", browse, browse, QStyle::SP_ComputerIcon, this);
-    const QString browseNew = QStringLiteral("画像取得元ＨＰを新しいブラウザで開く");
+    const QString browseNew = tr("画像取得元ＨＰを新しいブラウザで開く");
     Action20 = Command("Action20", browseNew, browseNew, QStyle::SP_DesktopIcon, this);
-    Action8 = Command("Action8", QStringLiteral("最初のファイル"),
-                      QStringLiteral("最初のファイルへ"), QStyle::SP_MediaSkipBackward, this);
-    Action9 = Command("Action9", QStringLiteral("前のファイル"), QStringLiteral("前のファイルへ"),
-                      QStyle::SP_ArrowUp, this);
-    Action10 = Command("Action10", QStringLiteral("次のファイル"), QStringLiteral("次のファイルへ"),
-                       QStyle::SP_ArrowDown, this);
-    Action11 = Command("Action11", QStringLiteral("最後のファイル"),
-                       QStringLiteral("最後のファイルへ"), QStyle::SP_MediaSkipForward, this);
-    const QString refresh = QStringLiteral("最新の情報に更新");
+    Action8 = Command("Action8", tr("最初のファイル"), tr("最初のファイルへ"),
+                      QStyle::SP_MediaSkipBackward, this);
+    Action9 =
+        Command("Action9", tr("前のファイル"), tr("前のファイルへ"), QStyle::SP_ArrowUp, this);
+    Action10 =
+        Command("Action10", tr("次のファイル"), tr("次のファイルへ"), QStyle::SP_ArrowDown, this);
+    Action11 = Command("Action11", tr("最後のファイル"), tr("最後のファイルへ"),
+                       QStyle::SP_MediaSkipForward, this);
+    const QString refresh = tr("最新の情報に更新");
     Action16 = Command("Action16", refresh, refresh, QStyle::SP_BrowserReload, this);
-    const QString rename = QStringLiteral("ファイル名の変更");
+    const QString rename = tr("ファイル名の変更");
     Action2 = Command("Action2", rename, rename, QStyle::SP_FileIcon, this);
     Action2->setShortcut(Qt::Key_F2);
-    const QString copyPicture = QStringLiteral("コピー");
+    const QString copyPicture = tr("コピー");
     Action4 = Command("Action4", copyPicture, copyPicture, QStyle::SP_FileIcon, this);
     Action4->setShortcut(QKeySequence::Copy);
-    const QString samePictures = QStringLiteral("同じ画像・似た画像を表示");
+    const QString samePictures = tr("同じ画像・似た画像を表示");
     SamePictures = Command("SamePictures", samePictures, samePictures,
                            QStyle::SP_FileDialogContentsView, this);
-    const QString search = QStringLiteral("検索");
-    Action22 = Command("Action22", search, QStringLiteral("全期間の履歴を検索"),
+    const QString search = tr("検索");
+    Action22 = Command("Action22", search, tr("全期間の履歴を検索"),
                        QStyle::SP_FileDialogContentsView, this);
     Action22->setShortcut(QKeySequence::Find);
     Action22->setEnabled(true);
@@ -176,17 +176,17 @@ void TForm7::CreateActions() {
 void TForm7::CreateMenus() {
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
-    QMenu* file = MainMenu1->addMenu(QStringLiteral("ファイル"));
+    QMenu* file = MainMenu1->addMenu(tr("ファイル"));
     file->addActions({Action21, Action1});
-    QMenu* edit = MainMenu1->addMenu(QStringLiteral("編集"));
+    QMenu* edit = MainMenu1->addMenu(tr("編集"));
     edit->addActions({Action2, Action4});
     edit->addSeparator();
     edit->addActions({SamePictures, Action22});
-    QMenu* view = MainMenu1->addMenu(QStringLiteral("表示"));
+    QMenu* view = MainMenu1->addMenu(tr("表示"));
     view->addActions({Action8, Action9, Action10, Action11});
     view->addSeparator();
     view->addAction(Action16);
-    QMenu* options = MainMenu1->addMenu(QStringLiteral("オプション"));
+    QMenu* options = MainMenu1->addMenu(tr("オプション"));
     options->addActions({Action17, Action18, Action19, Action20});
 }
 
@@ -201,10 +201,9 @@ void TForm7::CreateToolBar() {
     ToolBar1->addSeparator();
     Edit1 = new QLineEdit(ToolBar1);
     Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setPlaceholderText(QStringLiteral("検索 (Ctrl+F)"));
-    Edit1->setToolTip(
-        QStringLiteral("全期間の履歴からファイル名・識別名・アドレス・フォルダを検索"));
-    Edit1->setAccessibleName(QStringLiteral("検索"));
+    Edit1->setPlaceholderText(tr("検索 (Ctrl+F)"));
+    Edit1->setToolTip(tr("全期間の履歴からファイル名・識別名・アドレス・フォルダを検索"));
+    Edit1->setAccessibleName(tr("検索"));
     Edit1->setClearButtonEnabled(true);
     Edit1->setMaximumWidth(260);
     Edit1->installEventFilter(this);
@@ -252,9 +251,9 @@ QWidget* TForm7::BuildTreePane() {
     Panel5->setFixedHeight(4);
     TreeView1 = new QTreeView(Panel1);
     TreeView1->setObjectName(QStringLiteral("TreeView1"));
-    TreeView1->setToolTip(QStringLiteral("年月日クリックで履歴表示"));
-    TreeView1->setAccessibleName(QStringLiteral("取得した年月日"));
-    TreeView1->setAccessibleDescription(QStringLiteral("年月日クリックで履歴表示"));
+    TreeView1->setToolTip(tr("年月日クリックで履歴表示"));
+    TreeView1->setAccessibleName(tr("取得した年月日"));
+    TreeView1->setAccessibleDescription(tr("年月日クリックで履歴表示"));
     TreeView1->setHeaderHidden(true);
     TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -278,17 +277,17 @@ QWidget* TForm7::BuildRightPane() {
     Panel3 = new QFrame(right);
     Panel3->setObjectName(QStringLiteral("Panel3"));
     Image1 = NewPreviewImage(Panel3, [this] { actions_->OpenViewerFromPreview(); });
-    Image1->setAccessibleName(QStringLiteral("選んだ画像のプレビュー"));
-    Image1->setAccessibleDescription(QStringLiteral("ダブルクリックで原寸表示"));
+    Image1->setAccessibleName(tr("選んだ画像のプレビュー"));
+    Image1->setAccessibleDescription(tr("ダブルクリックで原寸表示"));
     Image2 = NamedLabel(QStringLiteral("Image2"), Panel3);
     preview_ = new PreviewPair(Image2, Image1);
 
     ListView1 = new QTableView(right);
     ListView1->setObjectName(QStringLiteral("ListView1"));
-    ListView1->setToolTip(QStringLiteral("ファイル名クリックで画像表示"));
-    ListView1->setAccessibleName(QStringLiteral("取得履歴"));
+    ListView1->setToolTip(tr("ファイル名クリックで画像表示"));
+    ListView1->setAccessibleName(tr("取得履歴"));
     ListView1->setAccessibleDescription(
-        QStringLiteral("選んだ日に取得した画像の一覧。ファイル名クリックで画像表示"));
+        tr("選んだ日に取得した画像の一覧。ファイル名クリックで画像表示"));
     ListView1->setModel(listModel_);
     ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);

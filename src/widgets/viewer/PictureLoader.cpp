@@ -3,6 +3,7 @@
 #include "decoders/PictureDecoder.h"
 #include "viewer/PreviewFit.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 
 namespace kelvo {
@@ -10,7 +11,7 @@ namespace kelvo {
 namespace {
 
 QString CannotLoadText(const QString& why) {
-    return QStringLiteral("画像を読み込めません（%1）").arg(why);
+    return QCoreApplication::translate("PictureLoader", "画像を読み込めません（%1）").arg(why);
 }
 
 } // namespace

@@ -132,7 +132,7 @@ QLabel* NewPreviewImage(QWidget* pane, std::function<void()> openFullSize) {
     QLabel* image = NamedLabel(QStringLiteral("Image1"), pane);
     image->setAlignment(Qt::AlignCenter);
     image->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
-    image->setToolTip(QStringLiteral("ダブルクリックで実サイズ表示"));
+    image->setToolTip(PreviewPair::tr("ダブルクリックで実サイズ表示"));
     new DoubleClick(image, std::move(openFullSize));
     layout->addWidget(image);
     return image;

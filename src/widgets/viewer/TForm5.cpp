@@ -67,7 +67,7 @@ TForm5::TForm5(QWidget* parent)
     ScrollBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ScrollBox1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Image1 = NamedLabel(QStringLiteral("Image1"), ScrollBox1);
-    Image1->setToolTip(QStringLiteral("ダブルクリックで閉じます"));
+    Image1->setToolTip(tr("ダブルクリックで閉じます"));
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     ScrollBox1->setWidget(Image1);
     StatusBar1 = new QStatusBar(this);
@@ -131,7 +131,7 @@ bool TForm5::LoadInto(const QString& path) {
             movie_->start();
         } else {
             delete movie;
-            StatusBar1->showMessage(QStringLiteral("画像を読み込めません"));
+            StatusBar1->showMessage(tr("画像を読み込めません"));
         }
     } else {
         const LoadedPicture loaded = LoadPicture(path);
