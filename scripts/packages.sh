@@ -60,6 +60,8 @@ test_packages=(
   zsh
   # a file compiled before is not compiled again, by any of the test run's builds
   ccache
+  # the lint gate (layout.tidy)
+  clang-tidy
 )
 
 # Building the Debian package and checking it (scripts/package.sh).
