@@ -18,8 +18,11 @@ complete_line() {
         _kelvo; printf "%s\n" "${COMPREPLY[@]}"' _ "$source_dir/data/kelvo.bash" "$@"
 }
 offers() { # offers WANTED WORD...
-    local wanted=$1; shift
-    complete_line "$@" | grep -qx -- "$wanted" || fail "'$*' does not offer $wanted: $(complete_line "$@" | tr '\n' ' ')"
+    local wanted=$1 offered; shift
+    # Read whole first: grep -q may close the pipe early, and pipefail would
+    # take the completion's SIGPIPE for a failure.
+    offered=$(complete_line "$@")
+    grep -qx -- "$wanted" <<<"$offered" || fail "'$*' does not offer $wanted: $(tr '\n' ' ' <<<"$offered")"
 }
 
 offers capture "$kelvo" ""
