@@ -1,34 +1,22 @@
-#include "app/AppSession.h"
-#include "app/ApplicationSetup.h"
-#include "app/StartupProbe.h"
-#include "app/TForm1.h"
 #include "browser/BrowserHostsCommand.h"
 #include "commands/CaptureCommand.h"
 #include "commands/CommandLine.h"
 #include "commands/CommandOutput.h"
 #include "commands/HistoryCommand.h"
 #include "commands/TableCommand.h"
-#include "links/InstanceLink.h"
+#include "handover/HandOverClient.h"
+#include "program/WindowModule.h"
 #include "services/Clock.h"
-#include "services/EndSignals.h"
-#include "session/DisplayChoice.h"
-#include "session/DisplayLanguage.h"
 #include "session/HomeFolder.h"
-#include "session/InstanceLock.h"
-#include "similarity/PerceptualHash.h"
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
-#include <QMessageBox>
 #include <QStandardPaths>
 #include <QTextStream>
 
-#include <csignal>
 #include <cstdio>
-#include <exception>
-#include <optional>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -87,12 +75,27 @@ int RunCapture(const QStringList& args, const QString& homeOption, QTextStream& 
         &in);
 }
 
+// The picture decoders come with the window's module, loaded when a picture
+// is first hashed.
+kelvo::PictureHasher ModulePictureHasher(QTextStream& err) {
+    return [&err, told = false](const QString& path) mutable -> std::optional<kelvo::PictureHash> {
+        QString failure;
+        const std::optional<kelvo::WindowModule> module = kelvo::LoadWindowModule(failure);
+        kelvo::PictureHash hash;
+        if (module && module->hashPictureFile(path, &hash))
+            return hash;
+        if (!module && !std::exchange(told, true))
+            err << "kelvo: cannot load the picture decoders: " << failure << Qt::endl;
+        return std::nullopt;
+    };
+}
+
 int RunHistory(const QStringList& args, const QString& homeOption, QTextStream&, QTextStream& err) {
     // Reading the history never makes a home that is not there.
     const QString home = kelvo::ResolveHomeFolder(
         homeOption, QCoreApplication::applicationDirPath(), kelvo::HomeUse::ReadOnly);
     kelvo::CommandOutput out(STDOUT_FILENO);
-    const int code = kelvo::RunHistoryCommand(args, home, out, err, kelvo::PerceptualHashOfFile);
+    const int code = kelvo::RunHistoryCommand(args, home, out, err, ModulePictureHasher(err));
     return out.Finish() ? code : OutputLost(err);
 }
 
@@ -106,52 +109,6 @@ int RunBrowserHosts(const QStringList& args, const QString& homeOption, QTextStr
         {QCoreApplication::applicationDirPath() + QStringLiteral("/kelvo-browser-host"), home,
          QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation), QDir::homePath()},
         out, err);
-}
-
-int RunWindow(int argc, char* argv[]) {
-    // Before Qt chooses; what the window opens later chooses for itself again.
-    const bool preferX11 = kelvo::PreferX11ForWindow();
-    QApplication app(argc, argv);
-    if (preferX11)
-        qunsetenv("QT_QPA_PLATFORM");
-    QStringList args = app.arguments();
-    const QString home = kelvo::ResolveHomeFolder(kelvo::TakeHomeOption(args),
-                                                  QCoreApplication::applicationDirPath());
-    // The language the home's settings name, before the first message box.
-    kelvo::SetUpApplication(app, kelvo::StoredLanguage(home));
-    kelvo::InstanceLock lock(home);
-    if (!lock.TryLock()) {
-        if (!lock.HeldByAnother()) {
-            QMessageBox::critical(
-                nullptr, kelvo::KelvoName(),
-                QCoreApplication::translate("main", "ホームフォルダをロックできません。\n%1")
-                    .arg(lock.Failure()));
-            return 1;
-        }
-        QMessageBox::information(
-            nullptr, kelvo::KelvoName(),
-            QCoreApplication::translate("main", "ケルボは既に実行されています！"));
-        return 0;
-    }
-    // From here a logout or Ctrl+C saves what the close would save.
-    const kelvo::EndSignals endSignals({SIGTERM, SIGINT, SIGHUP});
-    try {
-        kelvo::AppSession session(home,
-                                  kelvo::PicturesDestinationFolder(kelvo::DesktopPicturesFolder()));
-        QObject::connect(&endSignals, &kelvo::EndSignals::Received, &app,
-                         [&session] { session.EndWithoutAsking(); });
-        session.AcceptHandOvers();
-        kelvo::StartupProbe::InstallIfAsked(session.MainWindow());
-        session.MainWindow().show();
-        session.ReportStartupProblems();
-        // An ending signal may have come while a start-up notice was open.
-        if (const std::optional<int> code = session.EndedWith())
-            return *code;
-        return app.exec();
-    } catch (const std::exception& error) {
-        QMessageBox::critical(nullptr, kelvo::KelvoName(), QString::fromLocal8Bit(error.what()));
-    }
-    return 0;
 }
 
 } // namespace
@@ -184,5 +141,12 @@ int main(int argc, char* argv[]) {
     case Kind::Window:
         break;
     }
-    return RunWindow(argc, argv);
+    QString failure;
+    const std::optional<kelvo::WindowModule> module = kelvo::LoadWindowModule(failure);
+    if (!module) {
+        std::fprintf(stderr, "kelvo: cannot load the window: %s\n",
+                     failure.toLocal8Bit().constData());
+        return 1;
+    }
+    return module->windowMain(argc, argv);
 }

@@ -21,7 +21,7 @@ LIBRARIES = {
     "net": ["core", "base"],
     "platform": ["core", "base"],
     "cli": ["core", "base"],
-    "host": ["cli", "net", "core", "base"],
+    "host": ["cli", "core", "base"],
     "widgets": ["image", "net", "platform", "core", "base"],
 }
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)

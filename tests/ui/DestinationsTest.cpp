@@ -3,6 +3,7 @@
 #include "app/TForm2.h"
 #include "destinations/DestinationFiles.h"
 #include "destinations/DestinationTreePane.h"
+#include "handover/HandOverClient.h"
 #include "links/InstanceLink.h"
 #include "support/EventLoop.h"
 #include "support/FileIdentity.h"

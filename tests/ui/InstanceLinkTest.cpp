@@ -1,4 +1,5 @@
 #include "links/InstanceLink.h"
+#include "handover/HandOverClient.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -2,6 +2,7 @@
 #include "app/ApplicationSetup.h"
 #include "app/TForm1.h"
 #include "app/TForm2.h"
+#include "handover/HandOverClient.h"
 #include "links/InstanceLink.h"
 #include "support/EventLoop.h"
 #include "support/Files.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "links/InstanceLink.h"
+#include "handover/HandOverClient.h"
 
 #include <QByteArray>
 
