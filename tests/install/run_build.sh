@@ -35,6 +35,10 @@ missing=$(comm -23 "$work/installed" "$work/built")
 cd "$work/usr"
 [ -x bin/kelvo ] || fail "no bin/kelvo installed"
 [ -x bin/kelvo-browser-host ] || fail "no bin/kelvo-browser-host installed"
+# The installed program loads its window's module from beside itself.
+bin/kelvo --home "$work/home" history --similar "$source/tests/e2e/page/harbour.png" \
+  >/dev/null 2>"$work/similar.err" || true
+! grep -q "cannot load" "$work/similar.err" || fail "the installed kelvo: $(cat "$work/similar.err")"
 # The host registered for every user, naming the host where it was installed.
 host=io.github.kelvo.kelvo
 for manifest in etc/chromium/native-messaging-hosts/$host.json \
