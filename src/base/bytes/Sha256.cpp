@@ -1,30 +1,32 @@
 #include "bytes/Sha256.h"
 
-#include <openssl/evp.h>
+// The low-level digest, deprecated in OpenSSL 3 in favour of EVP: EVP's first
+// use reads the system's OpenSSL configuration and loads its providers,
+// which costs a command capturing one file more than hashing it does.
+#define OPENSSL_SUPPRESS_DEPRECATED
+#include <openssl/sha.h>
 
 namespace kelvo {
 
 struct Sha256::State {
-    EVP_MD_CTX* context = EVP_MD_CTX_new();
-    ~State() { EVP_MD_CTX_free(context); }
+    SHA256_CTX context;
 };
 
 Sha256::Sha256() : state_(std::make_unique<State>()) {
-    EVP_DigestInit_ex(state_->context, EVP_sha256(), nullptr);
+    SHA256_Init(&state_->context);
 }
 
 Sha256::~Sha256() = default;
 
 void Sha256::Add(std::string_view bytes) {
-    EVP_DigestUpdate(state_->context, bytes.data(), bytes.size());
+    SHA256_Update(&state_->context, bytes.data(), bytes.size());
 }
 
 std::string Sha256::Finish() {
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int size = 0;
-    EVP_DigestFinal_ex(state_->context, digest, &size);
-    EVP_DigestInit_ex(state_->context, EVP_sha256(), nullptr);
-    return std::string(reinterpret_cast<const char*>(digest), size);
+    unsigned char digest[SHA256_DIGEST_LENGTH];
+    SHA256_Final(digest, &state_->context);
+    SHA256_Init(&state_->context);
+    return std::string(reinterpret_cast<const char*>(digest), sizeof digest);
 }
 
 } // namespace kelvo

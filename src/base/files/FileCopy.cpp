@@ -8,10 +8,10 @@
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
-#include <vector>
 
 namespace kelvo {
 namespace {
@@ -31,14 +31,16 @@ bool FolderOfExists(const std::string& target) {
 
 // Given a hash, the bytes are hashed on their way through.
 bool CopyByReadAndWrite(int from, int to, Sha256* hash = nullptr) {
-    std::vector<char> chunk(kChunkSize);
+    // Left unfilled: zeroing a megabyte and faulting in its every page costs a
+    // small capture more than its copy.
+    const auto chunk = std::make_unique_for_overwrite<char[]>(kChunkSize);
     for (;;) {
-        const ssize_t got = ::read(from, chunk.data(), chunk.size());
+        const ssize_t got = ::read(from, chunk.get(), kChunkSize);
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0)
             return got == 0;
-        const std::string_view bytes(chunk.data(), static_cast<size_t>(got));
+        const std::string_view bytes(chunk.get(), static_cast<size_t>(got));
         if (hash)
             hash->Add(bytes);
         if (!WriteAll(to, bytes))
