@@ -25,21 +25,6 @@
     </message>
 </context>
 <context>
-    <name>AvifReader</name>
-    <message>
-        <source>大きすぎる画像です（%1 x %2）</source>
-        <translation>The image is too large (%1 x %2)</translation>
-    </message>
-    <message>
-        <source>空のファイルです</source>
-        <translation>The file is empty</translation>
-    </message>
-    <message>
-        <source>大きすぎるファイルです</source>
-        <translation>The file is too large</translation>
-    </message>
-</context>
-<context>
     <name>CaptureCollection</name>
     <message>
         <source>似た画像を保存済み: %1/%2 (%3)</source>
@@ -324,6 +309,14 @@ so this one cannot be deleted.</translation>
     <message>
         <source>対応していない種類のファイルです</source>
         <translation>This kind of file is not supported</translation>
+    </message>
+    <message>
+        <source>%1 の画像を読むための部品が見つかりません</source>
+        <translation>The %1 image decoder was not found</translation>
+    </message>
+    <message>
+        <source>大きすぎる画像です（%1 x %2）</source>
+        <translation>The image is too large (%1 x %2)</translation>
     </message>
 </context>
 <context>

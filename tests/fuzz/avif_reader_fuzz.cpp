@@ -3,7 +3,7 @@
 // can be drawn, or a null picture and a reason, never both and never neither.
 
 #include "Checks.h"
-#include "decoders/AvifReader.h"
+#include "avif/AvifReader.h"
 
 #include <QImageReader>
 

@@ -23,6 +23,8 @@ LIBRARIES = {
     "cli": ["core", "base"],
     "host": ["cli", "core", "base"],
     "widgets": ["image", "net", "platform", "core", "base"],
+    # Loaded by Qt, not linked: sees Qt alone.
+    "plugins": [],
 }
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 

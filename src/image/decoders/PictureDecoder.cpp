@@ -1,6 +1,6 @@
 #include "decoders/PictureDecoder.h"
 
-#include "decoders/AvifReader.h"
+#include "decoders/PictureCodecs.h"
 
 #include <QCoreApplication>
 #include <QImageReader>
@@ -21,7 +21,8 @@ QByteArray FormatOf(PictureKind kind, const QString& path) {
         return "gif";
     case PictureKind::Webp:
         return "webp";
-    case PictureKind::Avif: // libavif's, not a Qt plugin's
+    case PictureKind::Avif:
+        return "avif";
     case PictureKind::None:
         break;
     }
@@ -49,6 +50,27 @@ bool MayBeTransparent(QImage::Format format) {
            QImage::toPixelFormat(format).alphaUsage() == QPixelFormat::UsesAlpha;
 }
 
+// Whether Qt's allocation limit refuses a picture of this size, as 32-bit pixels.
+bool BeyondAllocationLimit(QSize size) {
+    const qint64 megabytes = QImageReader::allocationLimit();
+    return megabytes > 0 && size.isValid() &&
+           qint64(size.width()) * size.height() * 4 > qint64(megabytes) * 1024 * 1024;
+}
+
+// Qt's reasons are generic; the two a user can act on are told apart.
+QString WhyUnread(const QImageReader& reader, QSize stored) {
+    if (reader.error() == QImageReader::UnsupportedFormatError)
+        return QCoreApplication::translate("PictureDecoder",
+                                           "%1 の画像を読むための部品が見つかりません")
+            .arg(QString::fromLatin1(reader.format()).toUpper());
+    const QSize decoded = reader.scaledSize().isValid() ? reader.scaledSize() : stored;
+    if (BeyondAllocationLimit(decoded))
+        return QCoreApplication::translate("PictureDecoder", "大きすぎる画像です（%1 x %2）")
+            .arg(stored.width())
+            .arg(stored.height());
+    return reader.errorString();
+}
+
 // Through Qt's reader, which reduces while decoding where the format allows.
 DecodedPicture ReadWithQt(const QString& path, PictureKind kind, QSize bounds,
                           Reduction reduction) {
@@ -63,14 +85,8 @@ DecodedPicture ReadWithQt(const QString& path, PictureKind kind, QSize bounds,
         reader.setScaledSize(Reduced(stored, bounds, reduction));
     DecodedPicture decoded{reader.read(), {}, stored};
     if (decoded.image.isNull())
-        decoded.error = reader.errorString();
+        decoded.error = WhyUnread(reader, stored);
     return decoded;
-}
-
-DecodedPicture ReadAvif(const QString& path) {
-    // AV1 has no reduced decoding: full size, reduced below.
-    AvifPicture read = ReadAvifFile(path);
-    return {std::move(read.image), std::move(read.error), {}};
 }
 
 } // namespace
@@ -81,8 +97,9 @@ DecodedPicture DecodePicture(const QString& path, PictureKind kind, QSize bounds
         return {{},
                 QCoreApplication::translate("PictureDecoder", "対応していない種類のファイルです"),
                 {}};
-    DecodedPicture decoded =
-        kind == PictureKind::Avif ? ReadAvif(path) : ReadWithQt(path, kind, bounds, reduction);
+    if (kind == PictureKind::Avif)
+        UsePictureCodecs();
+    DecodedPicture decoded = ReadWithQt(path, kind, bounds, reduction);
     if (decoded.image.isNull())
         return decoded;
     // A reader that cannot tell its size beforehand decodes at full size.

@@ -10,7 +10,8 @@ namespace kelvo {
 
 struct DecodedPicture {
     QImage image;   // null when the file could not be decoded
-    QString error;  // why not, in the decoder's words
+    QString error;  // why not: the decoder's words, or that the picture is too
+                    // large or its format's codec missing
     QSize fullSize; // the picture's own size, of which image may be a reduction
 };
 
@@ -25,7 +26,10 @@ enum class Reduction {
 // A picture larger than bounds is reduced while it is decoded where the format
 // allows (JPEG and WebP never hold the full-size pixels), else right after;
 // empty bounds decode at full size. Qt's allocation limit
-// (QImageReader::allocationLimit) refuses what would not fit, AVIF included.
+// (QImageReader::allocationLimit) refuses what would not fit, AVIF included,
+// which cannot be decoded reduced. Every format goes through QImageReader,
+// AVIF through the program's own plugin (UsePictureCodecs); a format whose
+// plugin cannot be loaded fails with an error that says so.
 // PictureKind::None decodes nothing.
 DecodedPicture DecodePicture(const QString& path, PictureKind kind, QSize bounds = {},
                              Reduction reduction = Reduction::KeepShape);

@@ -2,14 +2,19 @@
 
 #include <QByteArrayView>
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 namespace kelvo {
 
 struct AvifPicture {
     QImage image;  // null when the bytes could not be decoded
-    QString error; // why not, briefly
+    QString error; // why not, briefly, in English: for logs, never shown
 };
+
+// The picture's size as its container states it, read without decoding a
+// pixel. Invalid when libavif cannot parse the bytes.
+QSize AvifSize(QByteArrayView bytes);
 
 // Decodes an AVIF picture with libavif: the first frame of an animation, 8
 // bits a channel whatever the file's depth, with its alpha when it has one.
@@ -17,8 +22,5 @@ struct AvifPicture {
 // (QImageReader::allocationLimit) is refused before it is decoded, since AV1
 // cannot be decoded scaled down.
 AvifPicture ReadAvif(QByteArrayView bytes);
-// The same from a file, refused unread when it has more bytes than the
-// pixels may take.
-AvifPicture ReadAvifFile(const QString& path);
 
 } // namespace kelvo

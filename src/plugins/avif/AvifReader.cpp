@@ -1,7 +1,5 @@
-#include "decoders/AvifReader.h"
+#include "avif/AvifReader.h"
 
-#include <QCoreApplication>
-#include <QFile>
 #include <QImageReader>
 
 #include <avif/avif.h>
@@ -43,9 +41,7 @@ QString ResultText(avifResult result) {
 }
 
 QString TooLargeText(uint32_t width, uint32_t height) {
-    return QCoreApplication::translate("AvifReader", "大きすぎる画像です（%1 x %2）")
-        .arg(width)
-        .arg(height);
+    return QStringLiteral("too large (%1 x %2)").arg(width).arg(height);
 }
 
 bool WithinLimits(uint32_t width, uint32_t height) {
@@ -53,16 +49,21 @@ bool WithinLimits(uint32_t width, uint32_t height) {
            quint64(width) * height <= MaxPixels();
 }
 
-} // namespace
+struct Parsed {
+    Decoder decoder;
+    avifResult result = AVIF_RESULT_UNKNOWN_ERROR;
+};
 
-AvifPicture ReadAvif(QByteArrayView bytes) {
-    if (bytes.isEmpty())
-        return Failed(QCoreApplication::translate("AvifReader", "空のファイルです"));
-    Decoder decoder(avifDecoderCreate());
-    if (!decoder)
-        return Failed(ResultText(AVIF_RESULT_OUT_OF_MEMORY));
+// The container read, no frame decoded. The bytes must outlive the decoder.
+Parsed Parse(QByteArrayView bytes) {
+    Parsed parsed{Decoder(avifDecoderCreate())};
+    if (!parsed.decoder) {
+        parsed.result = AVIF_RESULT_OUT_OF_MEMORY;
+        return parsed;
+    }
+    avifDecoder* decoder = parsed.decoder.get();
     // libavif's own ceilings guard the parse, which decodes no pixels; the
-    // budget is checked here after it, so that a refusal can say the size.
+    // budget is checked after it, so that a refusal can say the size.
     decoder->imageSizeLimit = AVIF_DEFAULT_IMAGE_SIZE_LIMIT;
     decoder->imageDimensionLimit = kMaxSide;
     // Files that browsers show are shown here too, some of which strict
@@ -71,13 +72,31 @@ AvifPicture ReadAvif(QByteArrayView bytes) {
     // Only the pixels are shown, as stored.
     decoder->ignoreExif = AVIF_TRUE;
     decoder->ignoreXMP = AVIF_TRUE;
+    parsed.result = avifDecoderSetIOMemory(decoder, reinterpret_cast<const uint8_t*>(bytes.data()),
+                                           size_t(bytes.size()));
+    if (parsed.result == AVIF_RESULT_OK)
+        parsed.result = avifDecoderParse(decoder);
+    return parsed;
+}
 
-    avifResult result = avifDecoderSetIOMemory(
-        decoder.get(), reinterpret_cast<const uint8_t*>(bytes.data()), size_t(bytes.size()));
-    if (result == AVIF_RESULT_OK)
-        result = avifDecoderParse(decoder.get());
-    if (result != AVIF_RESULT_OK)
-        return Failed(ResultText(result));
+} // namespace
+
+QSize AvifSize(QByteArrayView bytes) {
+    if (bytes.isEmpty())
+        return {};
+    const Parsed parsed = Parse(bytes);
+    if (parsed.result != AVIF_RESULT_OK)
+        return {};
+    return QSize(int(parsed.decoder->image->width), int(parsed.decoder->image->height));
+}
+
+AvifPicture ReadAvif(QByteArrayView bytes) {
+    if (bytes.isEmpty())
+        return Failed(QStringLiteral("empty file"));
+    Parsed parsed = Parse(bytes);
+    if (parsed.result != AVIF_RESULT_OK)
+        return Failed(ResultText(parsed.result));
+    avifDecoder* decoder = parsed.decoder.get();
     // The container's size, known before any frame is decoded.
     if (!WithinLimits(decoder->image->width, decoder->image->height))
         return Failed(TooLargeText(decoder->image->width, decoder->image->height));
@@ -85,7 +104,7 @@ AvifPicture ReadAvif(QByteArrayView bytes) {
     // The frame decoder refuses a frame beyond the budget before allocating
     // it, should the frame disagree with the container.
     decoder->imageSizeLimit = MaxPixels();
-    result = avifDecoderNextImage(decoder.get());
+    avifResult result = avifDecoderNextImage(decoder);
     if (result != AVIF_RESULT_OK)
         return Failed(ResultText(result));
     const avifImage* frame = decoder->image;
@@ -111,22 +130,6 @@ AvifPicture ReadAvif(QByteArrayView bytes) {
     if (result != AVIF_RESULT_OK)
         return Failed(ResultText(result));
     return {std::move(image), QString()};
-}
-
-AvifPicture ReadAvifFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Failed(file.errorString());
-    // Read whole, not mapped: a file cut short while mapped would kill the
-    // program. A file larger than the pixels' budget is not read at all; a
-    // compressed still picture never comes near it.
-    const qint64 megabytes = QImageReader::allocationLimit();
-    if (megabytes > 0 && file.size() > megabytes * 1024 * 1024)
-        return Failed(QCoreApplication::translate("AvifReader", "大きすぎるファイルです"));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return Failed(file.errorString());
-    return ReadAvif(bytes);
 }
 
 } // namespace kelvo
