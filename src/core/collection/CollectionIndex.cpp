@@ -51,7 +51,7 @@ CREATE INDEX IF NOT EXISTS captures_by_real_path ON captures (real_path);
     "id, day, row, path, capture_time, identifier, address, file_size, file_modified, sha256, "    \
     "picture_hash, real_path, picture_tried, picture_centre"
 
-// Every statement, prepared once when the index is opened.
+// Every statement, each prepared at its first use and kept.
 enum Sql {
     kBegin,
     kCommit,
@@ -126,7 +126,10 @@ enum CaptureColumn {
 class Run {
 public:
     explicit Run(sqlite3_stmt* statement) : statement_(statement) {}
+    // A statement that could not be prepared is null: its every step fails.
     ~Run() {
+        if (!statement_)
+            return;
         sqlite3_reset(statement_);
         sqlite3_clear_bindings(statement_);
     }
@@ -253,18 +256,28 @@ struct CollectionIndex::Connection {
         Execute("ROLLBACK");
         return false;
     }
-    // The first failure's code, SQLITE_OK when every statement is ready.
+    // SQLITE_OK when the statements that name every table and column
+    // compile; else the failure's code. The others wait for their first use:
+    // compiling all of them costs a one-capture command more than its capture.
     int Prepare() {
-        for (size_t i = 0; i < statements.size(); ++i) {
-            const int code = sqlite3_prepare_v3(db, kSqlTexts[i], -1, SQLITE_PREPARE_PERSISTENT,
-                                                &statements[i], nullptr);
-            if (code != SQLITE_OK)
+        for (const Sql sql : {kDayCaptures, kPutDay}) {
+            if (const int code = PrepareOne(sql); code != SQLITE_OK)
                 return code;
         }
         return SQLITE_OK;
     }
 
-    Run Use(Sql sql) { return Run(statements[sql]); }
+    sqlite3_stmt* Statement(Sql sql) {
+        if (!statements[sql])
+            PrepareOne(sql);
+        return statements[sql];
+    }
+    Run Use(Sql sql) { return Run(Statement(sql)); }
+
+    int PrepareOne(Sql sql) {
+        return sqlite3_prepare_v3(db, kSqlTexts[sql], -1, SQLITE_PREPARE_PERSISTENT,
+                                  &statements[sql], nullptr);
+    }
 
     sqlite3* db = nullptr;
     std::array<sqlite3_stmt*, kSqlCount> statements{};
@@ -581,7 +594,7 @@ std::optional<std::vector<IndexedCapture>> CollectionIndex::CapturesOfDay(const 
 
 bool CollectionIndex::StartDay(const QString& day, const DayStamp& stamp, int rowCount) {
     error_.clear();
-    Transaction transaction(db_->Use(kBegin), db_->statements[kCommit], db_->statements[kRollback]);
+    Transaction transaction(db_->Use(kBegin), db_->Statement(kCommit), db_->Statement(kRollback));
     if (!transaction.Begun())
         return Failed(QStringLiteral("cannot start the day ") + day);
     wroteSinceRefresh_ = true;
@@ -596,7 +609,7 @@ bool CollectionIndex::StartDay(const QString& day, const DayStamp& stamp, int ro
 
 bool CollectionIndex::PutCaptures(const std::vector<IndexedCapture>& captures) {
     error_.clear();
-    Transaction transaction(db_->Use(kBegin), db_->statements[kCommit], db_->statements[kRollback]);
+    Transaction transaction(db_->Use(kBegin), db_->Statement(kCommit), db_->Statement(kRollback));
     if (!transaction.Begun())
         return Failed(QStringLiteral("cannot write the captures"));
     wroteSinceRefresh_ = true;
@@ -633,7 +646,7 @@ bool CollectionIndex::FinishDay(const QString& day) {
 
 bool CollectionIndex::RemoveDay(const QString& day) {
     error_.clear();
-    Transaction transaction(db_->Use(kBegin), db_->statements[kCommit], db_->statements[kRollback]);
+    Transaction transaction(db_->Use(kBegin), db_->Statement(kCommit), db_->Statement(kRollback));
     if (!transaction.Begun())
         return Failed(QStringLiteral("cannot remove the day ") + day);
     wroteSinceRefresh_ = true;

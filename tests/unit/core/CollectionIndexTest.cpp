@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <atomic>
@@ -344,6 +345,22 @@ TEST_F(CollectionIndexTest, ADamagedIndexIsMadeAnewAndRebuilt) {
     // The schema version of a later release (the header's user version).
     ASSERT_TRUE(Overwrite(file, 60, QByteArray("\0\0\0\x63", 4)));
     EXPECT_EQ(reopened(), Lines{"20240301/0 a.jpg present"});
+}
+
+TEST_F(CollectionIndexTest, AnIndexLackingAColumnOfItsVersionIsMadeAnew) {
+    Capture("a.jpg", "a", kFirstDay);
+    SyncAll(*Open());
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(CollectionIndex::FilePath(home)), &db), SQLITE_OK);
+    const int dropped = sqlite3_exec(db, "ALTER TABLE captures DROP COLUMN picture_centre", nullptr,
+                                     nullptr, nullptr);
+    sqlite3_close(db);
+    ASSERT_EQ(dropped, SQLITE_OK);
+
+    auto index = Open();
+    EXPECT_TRUE(index->Remade());
+    SyncAll(*index);
+    EXPECT_EQ(Described(index->WithContent(Sha256("a"))), Lines{"20240301/0 a.jpg present"});
 }
 
 TEST_F(CollectionIndexTest, ADeletedIndexIsRebuilt) {
