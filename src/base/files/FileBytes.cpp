@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <string>
@@ -133,33 +134,30 @@ AppendResult AppendToFile(const std::string& path, std::string_view bytes, size_
     return AppendResult::Failed;
 }
 
-FileBlocks::FileBlocks(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+std::optional<std::span<char>> ReadFileInto(const std::string& path,
+                                            const std::function<char*(size_t)>& allocate) {
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st {};
-    if (fd_ >= 0 && (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode))) {
-        ::close(fd_);
-        fd_ = -1;
-    }
-    if (fd_ >= 0)
-        sizeHint_ = st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
-}
-
-FileBlocks::~FileBlocks() {
-    if (fd_ >= 0)
-        ::close(fd_);
-}
-
-std::string_view FileBlocks::Next() {
-    if (fd_ < 0 || failed_)
-        return {};
-    if (!buffer_)
-        buffer_ = std::make_unique_for_overwrite<char[]>(kBlockSize);
+    if (!file.Valid() || ::fstat(file.Get(), &st) != 0 || S_ISDIR(st.st_mode))
+        return std::nullopt;
+    // One byte over the size, so that the read which finds the end needs no more.
+    size_t capacity = st.st_size > 0 ? static_cast<size_t>(st.st_size) + 1 : 4096;
+    char* bytes = allocate(capacity);
+    size_t filled = 0;
     for (;;) {
-        const ssize_t got = ::read(fd_, buffer_.get(), kBlockSize);
-        if (got >= 0)
-            return {buffer_.get(), static_cast<size_t>(got)};
-        if (errno != EINTR) {
-            failed_ = true;
-            return {};
+        const ssize_t got = ::read(file.Get(), bytes + filled, capacity - filled);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return std::nullopt;
+        if (got == 0)
+            return std::span<char>(bytes, filled);
+        filled += static_cast<size_t>(got);
+        if (filled == capacity) {
+            capacity *= 2;
+            char* grown = allocate(capacity);
+            std::memcpy(grown, bytes, filled);
+            bytes = grown;
         }
     }
 }

@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -15,31 +16,13 @@ std::optional<std::string> ReadFileBytes(const std::string& path);
 // cannot be read whole, or is no regular file (a pipe is never waited on).
 std::optional<std::string> Sha256OfFile(const std::string& path);
 
-// Hands a file over a block at a time, through one reused buffer, so a large
-// file is read without a copy of its own in memory.
-class FileBlocks {
-public:
-    explicit FileBlocks(const std::string& path);
-    ~FileBlocks();
-    FileBlocks(const FileBlocks&) = delete;
-    FileBlocks& operator=(const FileBlocks&) = delete;
-
-    bool IsOpen() const { return fd_ >= 0; }
-    // The file's size when opened; a hint, since the file may change.
-    size_t SizeHint() const { return sizeHint_; }
-    // The next block; empty at the end of the file or after an error. A block
-    // stays valid until the next call.
-    std::string_view Next();
-    bool Failed() const { return failed_; }
-
-private:
-    static constexpr size_t kBlockSize = 64 * 1024;
-
-    int fd_ = -1;
-    size_t sizeHint_ = 0;
-    bool failed_ = false;
-    std::unique_ptr<char[]> buffer_;
-};
+// Reads the whole file into memory that allocate hands out: allocate(size)
+// gives size bytes that stay valid. The file's size when opened is a hint:
+// should it grow while it is read, allocate is asked again for more, and what
+// was read is copied over. The bytes read, or nothing when the file cannot be
+// opened or read, or is a folder.
+std::optional<std::span<char>> ReadFileInto(const std::string& path,
+                                            const std::function<char*(size_t)>& allocate);
 
 // Replaces the file through a temporary file in the same folder, flushed to
 // disk and renamed over the target. A symbolic link is written through: the

@@ -2,6 +2,8 @@
 // with inner quotes doubled; other columns bare, followed by the separator
 // even after the last value of a line.
 
+#include "bytes/ByteCount.h"
+#include "table/QuoteFinder.h"
 #include "table/TMlb2.h"
 #include "table/TableForms.h"
 
@@ -9,9 +11,6 @@
 #include <cstdint>
 #include <cstring>
 #include <utility>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace kelvo {
 namespace {
@@ -38,64 +37,6 @@ void AppendQuoted(std::string& out, std::string_view text) {
     out.push_back(kQuote);
 }
 
-// A token of the reader. Most tokens are one contiguous stretch of the file
-// and are kept as a view; only tokens with dropped bytes inside are copied.
-class Token {
-public:
-    void Reset() {
-        view_ = {};
-        copied_ = false;
-        wasQuoted = false;
-        delimiter = 0;
-    }
-    void Append(const char* bytes, size_t count) {
-        if (count == 0)
-            return;
-        if (!copied_ && (view_.empty() || view_.data() + view_.size() == bytes)) {
-            view_ = std::string_view(view_.empty() ? bytes : view_.data(), view_.size() + count);
-            return;
-        }
-        if (!copied_) {
-            buffer_.assign(view_);
-            copied_ = true;
-        }
-        buffer_.append(bytes, count);
-    }
-    std::string_view Value() const { return copied_ ? std::string_view(buffer_) : view_; }
-    // Copies a view out of the block it points into.
-    void Detach() {
-        if (!copied_) {
-            buffer_.assign(view_);
-            copied_ = true;
-        }
-    }
-    bool EndsLine() const { return delimiter != kSeparator; }
-
-    bool wasQuoted = false;
-    char delimiter = 0; // the separator, LF, or 0 at the end of the file
-
-private:
-    std::string_view view_;
-    std::string buffer_;
-    bool copied_ = false;
-};
-
-// Values are short: a 16-byte step finds the closing quote of most of them at
-// once, where a call to memchr would cost more than the search.
-size_t FindQuote(const char* data, size_t from, size_t size) {
-#if defined(__SSE2__)
-    const __m128i quote = _mm_set1_epi8(kQuote);
-    for (; from + 16 <= size; from += 16) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from));
-        const int hits = _mm_movemask_epi8(_mm_cmpeq_epi8(chunk, quote));
-        if (hits != 0)
-            return from + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(hits)));
-    }
-#endif
-    const void* found = std::memchr(data + from, kQuote, size - from);
-    return found ? static_cast<size_t>(static_cast<const char*>(found) - data) : size;
-}
-
 // memchr runs many bytes at a time, where a plain counting loop takes one.
 size_t CountLines(std::string_view bytes) {
     size_t lines = 0;
@@ -120,116 +61,147 @@ int EstimatedRows(std::string_view firstBlock, size_t sizeHint) {
     return static_cast<int>(std::min(lines, 1e8));
 }
 
-// Reads the file a block at a time. A token that is still a view into a block
-// is copied out before the block is replaced.
-class QuotedReader {
-public:
-    QuotedReader(const NextBlock& next, TMlb2& table) : next_(next), table_(table) {}
+// A value of the file as read, and what ended it.
+struct Token {
+    char* data = nullptr;
+    size_t length = 0;
+    bool wasQuoted = false;
+    char delimiter = 0; // the separator, LF, or 0 at the end of the file
+    bool EndsLine() const { return delimiter != kSeparator; }
+};
 
-    void Run(size_t sizeHint) {
-        if (!Fill())
+// Reads a table from bytes of its own storage. A value that is one stretch of
+// the file stays where it is; one with bytes dropped inside is moved together
+// towards its start, which never overtakes the bytes still to be read.
+class InPlaceReader {
+public:
+    InPlaceReader(std::span<char> bytes, TMlb2& table)
+        : data_(bytes.data()), size_(bytes.size()), table_(table), quotes_(data_, size_) {}
+
+    void Run() {
+        if (size_ == 0)
             return;
-        table_.ReserveRows(EstimatedRows(block_, sizeHint));
+        table_.ReserveRows(EstimatedRows({data_, size_}, size_));
         ReadHeader();
-        while (Fill())
+        while (pos_ < size_)
             ReadRow();
+        if (!table_.IsEmpty())
+            table_.MoveLast();
         if (firstColumnMark_)
             table_.SetColumnType(1, *firstColumnMark_);
     }
 
 private:
-    // False at the end of the file.
-    bool Fill() {
-        if (pos_ < block_.size())
-            return true;
-        token_.Detach();
-        block_ = next_();
-        pos_ = 0;
-        return !block_.empty();
-    }
-
     void ReadHeader() {
+        Token token;
         do {
-            ReadToken();
-            if (!token_.Value().empty())
-                table_.AddColumn(token_.Value());
-        } while (!token_.EndsLine());
+            ReadToken(token);
+            if (token.length > 0)
+                table_.AddColumn({token.data, token.length});
+        } while (!token.EndsLine());
     }
 
     // The end of the file ends a last line like a line end would, so a last
     // line without its line end loses nothing.
     void ReadRow() {
-        ReadToken();
-        if (token_.delimiter == 0 && token_.Value().empty() && !token_.wasQuoted)
+        Token token;
+        ReadToken(token);
+        if (token.delimiter == 0 && token.length == 0 && !token.wasQuoted)
             return;
-        table_.AppendRow();
-        table_.MoveLast();
-        MarkFirstColumn();
-        for (int column = 1;; ++column) {
-            if (!token_.Value().empty())
-                table_.SetValueAt(column, token_.Value());
-            if (token_.EndsLine())
+        MarkFirstColumn(token);
+        values_.clear();
+        for (;;) {
+            values_.push_back({token.length > 0 ? token.data : nullptr, token.length});
+            if (token.EndsLine())
                 break;
-            ReadToken();
+            ReadToken(token);
         }
+        table_.AppendStoredRow(values_.data(), static_cast<int>(values_.size()));
     }
 
     // Only column 1 is typed, by its value in every row: the last row decides.
-    void MarkFirstColumn() {
-        if (!token_.Value().empty())
-            firstColumnMark_ = token_.wasQuoted ? "STRING" : "FLOAT";
-        else if (!token_.wasQuoted)
+    void MarkFirstColumn(const Token& token) {
+        if (token.length > 0)
+            firstColumnMark_ = token.wasQuoted ? "STRING" : "FLOAT";
+        else if (!token.wasQuoted)
             firstColumnMark_ = "STRING";
     }
 
-    void ReadToken() {
-        token_.Reset();
-        bool inQuotes = false;
-        while (Fill()) {
-            const char* data = block_.data();
-            const size_t size = block_.size();
-            if (inQuotes) {
-                inQuotes = ReadQuotedStretch(data, size);
-                continue;
-            }
-            const char c = data[pos_++];
-            if (c == kQuote) {
-                inQuotes = true;
-                token_.wasQuoted = true;
-            } else if (c == kSeparator || c == '\n') {
-                token_.delimiter = c;
-                return;
-            } else if (c != ' ' && c != '\r') {
-                token_.Append(data + pos_ - 1, 1);
-            }
-        }
-        token_.delimiter = 0;
+    void ReadToken(Token& token) {
+        if (!ReadPlainQuoted(token))
+            ReadAnyToken(token);
     }
 
-    // Takes bytes up to the next quote character; returns whether the stretch
-    // goes on. A doubled quote character stands for one, also across blocks.
-    bool ReadQuotedStretch(const char* data, size_t size) {
-        const size_t end = FindQuote(data, pos_, size);
-        token_.Append(data + pos_, end - pos_);
-        pos_ = end;
-        if (pos_ == size)
-            return true;
-        ++pos_;
-        if (!Fill())
+    // The usual value, taken where it lies: quoted, nothing doubled inside,
+    // right before the separator, a line end or the end of the file.
+    bool ReadPlainQuoted(Token& token) {
+        if (pos_ == size_ || data_[pos_] != kQuote)
             return false;
-        if (block_[pos_] != kQuote)
+        const size_t close = quotes_.Next(pos_ + 1);
+        if (close == size_)
             return false;
-        token_.Append(&kQuote, 1);
-        ++pos_;
+        size_t next = close + 1;
+        if (next == size_) {
+            token.delimiter = 0;
+        } else if (data_[next] == kSeparator || data_[next] == '\n') {
+            token.delimiter = data_[next++];
+        } else if (data_[next] == '\r' && next + 1 < size_ && data_[next + 1] == '\n') {
+            token.delimiter = '\n';
+            next += 2;
+        } else {
+            return false;
+        }
+        token.data = data_ + pos_ + 1;
+        token.length = close - pos_ - 1;
+        token.wasQuoted = true;
+        pos_ = next;
         return true;
     }
 
-    const NextBlock& next_;
-    std::string_view block_;
+    // Any value: quoted stretches, with a doubled quote character standing
+    // for one, and bare bytes but spaces and CR. Out of line, so that the
+    // usual path stays short.
+    [[gnu::noinline]] void ReadAnyToken(Token& token) {
+        token = Token{};
+        token.data = data_ + pos_;
+        const auto keep = [&](size_t from, size_t count) {
+            std::memmove(token.data + token.length, data_ + from, count);
+            token.length += count;
+        };
+        while (pos_ < size_) {
+            const char c = data_[pos_++];
+            if (c == kQuote) {
+                token.wasQuoted = true;
+                ReadQuotedStretch(keep);
+            } else if (c == kSeparator || c == '\n') {
+                token.delimiter = c;
+                return;
+            } else if (c != ' ' && c != '\r') {
+                keep(pos_ - 1, 1);
+            }
+        }
+        token.delimiter = 0;
+    }
+
+    // From after an opening quote to after its closing one (or the end).
+    template <typename Keep> void ReadQuotedStretch(const Keep& keep) {
+        for (;;) {
+            const size_t close = quotes_.Next(pos_);
+            keep(pos_, close - pos_);
+            pos_ = std::min(close + 1, size_);
+            if (pos_ == size_ || data_[pos_] != kQuote)
+                return;
+            keep(pos_++, 1);
+        }
+    }
+
+    char* data_;
+    size_t size_;
     size_t pos_ = 0;
     TMlb2& table_;
-    Token token_;
+    QuoteFinder quotes_;
     std::optional<std::string_view> firstColumnMark_;
+    std::vector<StoredText> values_; // of the row being read
 };
 
 void WriteHeader(const TMlb2& table, std::string& out) {
@@ -280,15 +252,22 @@ size_t EstimatedSize(const TMlb2& table) {
 } // namespace
 
 void ReadQuotedForm(std::string_view bytes, TMlb2& table) {
-    bool given = false;
-    const NextBlock whole = [&]() -> std::string_view {
-        return std::exchange(given, true) ? std::string_view() : bytes;
-    };
-    QuotedReader(whole, table).Run(bytes.size());
+    char* storage = table.TextStorage(bytes.size());
+    if (!bytes.empty())
+        std::memcpy(storage, bytes.data(), bytes.size());
+    ReadQuotedFormInPlace({storage, bytes.size()}, table);
 }
 
 void ReadQuotedFormBlocks(const NextBlock& next, size_t sizeHint, TMlb2& table) {
-    QuotedReader(next, table).Run(sizeHint);
+    std::string bytes;
+    bytes.reserve(sizeHint);
+    for (std::string_view block = next(); !block.empty(); block = next())
+        bytes.append(block);
+    ReadQuotedForm(bytes, table);
+}
+
+void ReadQuotedFormInPlace(std::span<char> bytes, TMlb2& table) {
+    InPlaceReader(bytes, table).Run();
 }
 
 std::string WriteQuotedForm(const TMlb2& table) {
@@ -314,7 +293,7 @@ std::string WriteQuotedFormRow(const TMlb2& table, int row) {
 size_t QuotedFormWholeLines(std::string_view bytes) {
     // The usual case, in one counting pass: the last line break is the last
     // byte and lies outside quotes.
-    if (bytes.ends_with('\n') && std::count(bytes.begin(), bytes.end(), kQuote) % 2 == 0)
+    if (bytes.ends_with('\n') && CountByte(bytes, kQuote) % 2 == 0)
         return bytes.size();
     size_t whole = 0;
     bool inQuotes = false;

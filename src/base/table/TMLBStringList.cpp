@@ -83,20 +83,24 @@ void TMLBStringList::Append(const TMLBStringList& other) {
         Add(other.At(n));
 }
 
-Text TMLBStringList::At(int n) const {
-    if (!InRange(n))
-        return std::nullopt;
-    const Entry& entry = entries_[n - 1];
-    if (!entry.present)
-        return std::nullopt;
-    return entry.View();
-}
-
 bool TMLBStringList::Replace(int n, Text text) {
     if (!InRange(n))
         return false;
     Store(entries_[n - 1], text);
     return true;
+}
+
+void TMLBStringList::AddStored(const StoredText* texts, int given, int count) {
+    Reserve(count_ + count);
+    for (int i = 0; i < count; ++i) {
+        Entry& entry = *new (entries_ + count_++) Entry();
+        if (i >= given || !texts[i].data)
+            continue;
+        entry.data = texts[i].data;
+        entry.length = texts[i].length;
+        entry.capacity = entry.length <= UINT32_MAX ? static_cast<uint32_t>(entry.length) : 0;
+        entry.present = true;
+    }
 }
 
 int TMLBStringList::IndexOf(std::string_view text) const {
@@ -130,16 +134,16 @@ TMLBList& TMLBList::operator=(const TMLBList& other) {
     return *this;
 }
 
-TMLBStringList& TMLBList::AddRow() {
-    if (!arena_)
-        arena_ = std::make_unique<TextArena>();
-    return rows_.emplace_back(*arena_);
-}
-
 void TMLBList::Clear() {
     rows_.clear();
     if (arena_)
         arena_->Clear();
+}
+
+char* TMLBList::Storage(size_t size) {
+    if (!arena_)
+        arena_ = std::make_unique<TextArena>();
+    return static_cast<char*>(arena_->Allocate(size));
 }
 
 TMLBStringList* TMLBList::At(int n) {

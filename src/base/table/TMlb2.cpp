@@ -102,6 +102,10 @@ bool TMlb2::SetValueAt(int column, Text text) {
     return row && row->Replace(column, text);
 }
 
+void TMlb2::AppendStoredRow(const StoredText* texts, int count) {
+    rows_.AddRow().AddStored(texts, count, ColumnCount());
+}
+
 std::string_view TMlb2::GetCell(int column, int row) {
     if (!MoveTo(row))
         return {};
@@ -118,12 +122,12 @@ bool TMlb2::Load(const std::string& path) {
     TMlb2 loaded;
     const TableForm form = FormForPath(path);
     if (form == TableForm::Quoted) {
-        FileBlocks file(path);
-        if (!file.IsOpen())
+        // Read straight into the table's storage, where the values then stay.
+        const std::optional<std::span<char>> bytes =
+            ReadFileInto(path, [&loaded](size_t size) { return loaded.TextStorage(size); });
+        if (!bytes)
             return false;
-        ReadQuotedFormBlocks([&file] { return file.Next(); }, file.SizeHint(), loaded);
-        if (file.Failed())
-            return false;
+        ReadQuotedFormInPlace(*bytes, loaded);
         loaded.name_ = TableNameFromPath(path);
     } else {
         const std::optional<std::string> bytes = ReadFileBytes(path);

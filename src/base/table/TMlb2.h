@@ -41,6 +41,12 @@ public:
     bool SetValue(std::string_view column, Text text);
     Text GetValueAt(int column) const;
     bool SetValueAt(int column, Text text);
+    // For readers that leave values where they read them: bytes that live as
+    // long as the rows (until Clear), and a new last row whose values are
+    // texts[0..count) there (TMLBStringList::AddStored), absent past them and
+    // dropped past the last column. The current row stays.
+    char* TextStorage(size_t size) { return rows_.Storage(size); }
+    void AppendStoredRow(const StoredText* texts, int count);
     // Moves to row like MoveTo; the empty text for anything that is not there.
     std::string_view GetCell(int column, int row);
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -22,8 +23,14 @@ std::string TableNameFromPath(std::string_view path);
 void ReadQuotedForm(std::string_view bytes, TMlb2& table);
 // The next block of a file's bytes; an empty block ends the file.
 using NextBlock = std::function<std::string_view()>;
-// The quoted form read a block at a time; sizeHint is the file's expected size.
+// The quoted form of a file handed over a block at a time, gathered and read
+// whole; sizeHint is the file's expected size.
 void ReadQuotedFormBlocks(const NextBlock& next, size_t sizeHint, TMlb2& table);
+// The same from bytes in the table's storage (TMlb2::TextStorage), which the
+// reading rewrites: values stay where they lie, moved up over the bytes that
+// are dropped (quotes, a doubled quote's second one, spaces and CR outside
+// quotes).
+void ReadQuotedFormInPlace(std::span<char> bytes, TMlb2& table);
 void ReadEscapedForm(std::string_view bytes, TMlb2& table);
 bool ReadBinaryForm(std::string_view bytes, TMlb2& table);
 

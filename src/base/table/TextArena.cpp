@@ -4,7 +4,7 @@
 
 namespace kelvo {
 
-void* TextArena::Allocate(size_t size, size_t alignment) {
+void* TextArena::AllocateInNewBlock(size_t size, size_t alignment) {
     if (size == 0)
         return nullptr;
     // A large piece gets a block of its own rather than wasting the rest of one.
@@ -12,21 +12,12 @@ void* TextArena::Allocate(size_t size, size_t alignment) {
         blocks_.push_back(std::make_unique_for_overwrite<std::byte[]>(size));
         return blocks_.back().get();
     }
-    const size_t padding = (alignment - reinterpret_cast<uintptr_t>(next_) % alignment) % alignment;
-    if (size + padding > left_) {
-        const size_t blockSize = std::max(nextBlockSize_, size);
-        nextBlockSize_ = std::min(2 * nextBlockSize_, kBlockSize);
-        blocks_.push_back(std::make_unique_for_overwrite<std::byte[]>(blockSize));
-        next_ = blocks_.back().get();
-        left_ = blockSize;
-    } else {
-        next_ += padding;
-        left_ -= padding;
-    }
-    void* piece = next_;
-    next_ += size;
-    left_ -= size;
-    return piece;
+    const size_t blockSize = std::max(nextBlockSize_, size);
+    nextBlockSize_ = std::min(2 * nextBlockSize_, kBlockSize);
+    blocks_.push_back(std::make_unique_for_overwrite<std::byte[]>(blockSize));
+    next_ = blocks_.back().get();
+    left_ = blockSize;
+    return Allocate(size, alignment);
 }
 
 void TextArena::Clear() {

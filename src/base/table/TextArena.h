@@ -12,10 +12,24 @@ namespace kelvo {
 // frees. Nothing stored moves or goes away until Clear.
 class TextArena {
 public:
-    void* Allocate(size_t size, size_t alignment = 1);
+    // alignment: a power of two. Inline, as a table takes a piece for every
+    // row it reads.
+    void* Allocate(size_t size, size_t alignment = 1) {
+        const size_t padding = (0 - reinterpret_cast<uintptr_t>(next_)) & (alignment - 1);
+        if (size == 0 || size > kBlockSize / 4 || size + padding > left_)
+            return AllocateInNewBlock(size, alignment);
+        std::byte* piece = next_ + padding;
+        next_ = piece + size;
+        left_ -= size + padding;
+        return piece;
+    }
     void Clear();
 
 private:
+    // A piece that does not fit in what is left of the current block: a
+    // block of its own when large, else the first piece of a new block.
+    void* AllocateInNewBlock(size_t size, size_t alignment);
+
     // Below malloc's mmap threshold, so a table freed and loaded again reuses
     // memory instead of faulting in fresh pages.
     static constexpr size_t kBlockSize = 64 * 1024;

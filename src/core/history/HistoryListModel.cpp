@@ -9,10 +9,14 @@
 #include <algorithm>
 #include <map>
 
+#include <malloc.h>
+
 namespace kelvo {
 namespace {
 
 constexpr int kDayColumn = kHistoryColumnCount; // a search's sixth
+// Lines whose going is worth handing memory back to the system for.
+constexpr size_t kManyLines = 10000;
 
 QString Decoded(std::string_view bytes) {
     return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
@@ -25,9 +29,16 @@ HistoryListModel::HistoryListModel(QObject* parent) : QAbstractTableModel(parent
 HistoryListModel::~HistoryListModel() = default;
 
 void HistoryListModel::ResetTo(bool results) {
-    days_.clear();
-    found_.clear();
-    order_.clear();
+    const bool many = order_.size() >= kManyLines;
+    // Given back, not merely emptied (as clear() or `= {}` would leave them):
+    // a search's lines may have grown them to tens of megabytes.
+    std::vector<ListedDay>().swap(days_);
+    std::vector<FoundLine>().swap(found_);
+    std::vector<LineAt>().swap(order_);
+    // malloc keeps what many small values took, spread among what stays; the
+    // window would hold on to a large search's size long after it is gone.
+    if (many)
+        malloc_trim(0);
     nextLogRow_ = 0;
     showsResults_ = results;
 }

@@ -4,6 +4,7 @@
 #include "logs/CaptureLog.h"
 #include "logs/DayTexts.h"
 #include "session/HomeFiles.h"
+#include "table/QuoteFinder.h"
 #include "text/PathText.h"
 #include "text/SearchFold.h"
 
@@ -11,8 +12,11 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <array>
+#include <condition_variable>
 #include <cstring>
-#include <future>
+#include <mutex>
+#include <thread>
 
 namespace kelvo {
 namespace {
@@ -25,78 +29,159 @@ bool Contains(std::string_view text, std::string_view part) {
     return text.find(part) != std::string_view::npos; // lines are short: no memmem set-up
 }
 
-// Whether the line (without its line feed) is a row whose values' bytes are
-// the values as they are read: every value quoted, quotes inside doubled.
-// Hand edits aside, every line of a log is so; an unquoted value loses its
-// spaces as it is read, and two quoted stretches make one value.
-bool LineIsRow(std::string_view line) {
-    if (line.ends_with('\r'))
-        line.remove_suffix(1);
-    size_t at = 0; // the start of a value
+// Whether text[begin, end) (a line without its line feed) is a row whose
+// values' bytes are the values as they are read: every value quoted, quotes
+// inside doubled. Hand edits aside, every line of a log is so; an unquoted
+// value loses its spaces as it is read, and two quoted stretches make one
+// value. quotes finds in text.
+bool LineIsRow(std::string_view text, size_t begin, size_t end, QuoteFinder& quotes) {
+    if (end > begin && text[end - 1] == '\r')
+        --end;
+    size_t at = begin; // the start of a value
     for (;;) {
-        if (at >= line.size() || line[at] != '"')
+        if (at >= end || text[at] != '"')
             return false;
-        size_t end = at + 1; // one past the value's closing quote
+        size_t close = at + 1; // one past the value's closing quote
         for (;;) {
-            const size_t quote = line.find('"', end);
-            if (quote == std::string_view::npos)
+            const size_t quote = quotes.Next(close);
+            if (quote >= end)
                 return false;
-            end = quote + 1;
-            if (end == line.size() || line[end] != '"')
+            close = quote + 1;
+            if (close == end || text[close] != '"')
                 break;
-            ++end; // a doubled quote
+            ++close; // a doubled quote
         }
-        if (end == line.size())
+        if (close == end)
             return true;
-        if (line[end] != ';')
+        if (text[close] != ';')
             return false;
-        at = end + 1;
+        at = close + 1;
     }
 }
 
-// Calls lineFound with each line of the text, its line feed included; false
-// when a line is no row (LineIsRow) or lineFound says so.
-template <typename LineFound> bool ForEachRowLine(std::string_view text, LineFound lineFound) {
-    size_t at = 0;
-    while (at < text.size()) {
-        const size_t end = std::min(text.find('\n', at), text.size());
-        const size_t next = std::min(end + 1, text.size());
-        if (!LineIsRow(text.substr(at, end - at)) || !lineFound(text.substr(at, next - at)))
-            return false;
-        at = next;
+// The lines of a text, each with its line feed, split as far as asked.
+class RowLines {
+public:
+    explicit RowLines(std::string_view text) : text_(text), quotes_(text.data(), text.size()) {}
+
+    // Splits off lines until there are count (or the text ends); false when
+    // one is no row (LineIsRow).
+    bool SplitUpTo(size_t count) {
+        while (at_ < text_.size() && lines_.size() < count) {
+            const size_t end = std::min(text_.find('\n', at_), text_.size());
+            const size_t next = std::min(end + 1, text_.size());
+            if (!LineIsRow(text_, at_, end, quotes_))
+                return false;
+            lines_.push_back(text_.substr(at_, next - at_));
+            at_ = next;
+        }
+        return true;
     }
-    return true;
+    bool AllSplit() const { return at_ == text_.size(); }
+    const std::vector<std::string_view>& Lines() const { return lines_; }
+    // The bytes of lines [from, to).
+    std::string_view Span(size_t from, size_t to) const {
+        if (from >= to)
+            return {};
+        const char* end = lines_[to - 1].data() + lines_[to - 1].size();
+        return {lines_[from].data(), size_t(end - lines_[from].data())};
+    }
+
+private:
+    std::string_view text_;
+    QuoteFinder quotes_;
+    size_t at_ = 0;
+    std::vector<std::string_view> lines_;
+};
+
+// The position in text of a byte memchr or memmem found there.
+size_t PositionIn(std::string_view text, const void* found) {
+    return static_cast<size_t>(static_cast<const char*>(found) - text.data());
 }
+
+// The line of text that holds the byte at, counting lines from the one that
+// starts at lineStart, which becomes the start of the line found.
+size_t AdvanceToLine(std::string_view text, size_t at, size_t& lineStart, size_t line) {
+    for (;;) {
+        const void* end = std::memchr(text.data() + lineStart, '\n', at - lineStart);
+        if (!end)
+            return line;
+        lineStart = PositionIn(text, end) + 1;
+        ++line;
+    }
+}
+
+// Marks the lines (from 0) of folded that hold clue.
+void MarkLinesWith(std::string_view folded, std::string_view clue, std::vector<char>& marked) {
+    size_t lineStart = 0;
+    size_t line = 0;
+    size_t from = 0;
+    while (from < folded.size()) {
+        const void* hit =
+            memmem(folded.data() + from, folded.size() - from, clue.data(), clue.size());
+        if (!hit)
+            return;
+        const size_t at = PositionIn(folded, hit);
+        line = AdvanceToLine(folded, at, lineStart, line);
+        marked[line] = 1;
+        // On from the next line: this one is taken.
+        const void* end = std::memchr(folded.data() + at, '\n', folded.size() - at);
+        if (!end)
+            return;
+        from = lineStart = PositionIn(folded, end) + 1;
+        ++line;
+    }
+}
+
+// Picking a day's lines costs a fold of the day; when most of them are
+// taken, that is a fold on top of the one matching takes anyway. A sample of
+// the first lines tells.
+constexpr size_t kSampleLines = 64;
 
 // The header, and the lines of the log where one of the clues occurs in the
-// line folded; empty when no line has one. Nothing when the log's lines may
-// not be its rows, and the whole log must be read: it is no UTF-8, or a value
-// is not quoted (a hand edit) or spans lines.
+// line folded; empty when no line has one. Nothing when the whole log is to
+// be read: its lines may not be its rows (it is no UTF-8, or a value is not
+// quoted, a hand edit, or spans lines), or most of the sampled lines hold a
+// clue.
 std::optional<std::string> LinesWithClues(std::string_view text,
                                           const std::vector<std::string>& clues) {
     if (clues.empty())
         return std::nullopt;
-    std::string lines;
-    std::string folded;
-    bool found = false;
-    const bool rows = ForEachRowLine(text, [&](std::string_view line) {
-        if (lines.empty()) { // the header
-            lines.assign(line);
-            return true;
-        }
-        folded.clear();
-        if (!AppendSearchFolded(line, folded))
-            return false;
-        if (std::any_of(clues.begin(), clues.end(),
-                        [&](const std::string& clue) { return Contains(folded, clue); })) {
-            lines.append(line);
-            found = true;
-        }
-        return true;
-    });
-    if (!rows)
+    RowLines rows(text);
+    if (!rows.SplitUpTo(1 + kSampleLines))
         return std::nullopt;
-    return found ? lines : std::string();
+    const std::vector<std::string_view>& lines = rows.Lines();
+    if (lines.size() < 2)
+        return std::string();
+    // The rows folded at once, and searched at once: a line feed folds to
+    // itself and nothing else folds to one, so the folded lines are the
+    // lines' folds, one for one.
+    thread_local std::string folded;
+    folded.clear();
+    std::vector<char> marked; // of the lines after the header
+    const auto foldAndMark = [&](size_t fromLine) {
+        if (!AppendSearchFolded(rows.Span(fromLine, lines.size()), folded))
+            return false;
+        marked.resize(lines.size() - 1);
+        for (const std::string& clue : clues)
+            MarkLinesWith(folded, clue, marked);
+        return true;
+    };
+    if (!foldAndMark(1))
+        return std::nullopt;
+    const size_t sampled = lines.size();
+    if (!rows.AllSplit() && 2 * size_t(std::count(marked.begin(), marked.end(), 1)) > sampled)
+        return std::nullopt;
+    if (!rows.SplitUpTo(SIZE_MAX) || !foldAndMark(sampled))
+        return std::nullopt;
+    if (std::find(marked.begin(), marked.end(), 1) == marked.end())
+        return std::string();
+    std::string found(lines.front());
+    for (size_t n = 0; n < marked.size(); ++n) {
+        if (marked[n])
+            found.append(lines[n + 1]);
+    }
+    return found;
 }
 
 } // namespace
@@ -116,19 +201,30 @@ std::vector<std::string> WordFilter::Clues() const {
         [](const std::string& a, const std::string& b) { return a.size() < b.size(); })};
 }
 
-// The searched values, folded, one a line: a word holds no line break, so it
-// is found only inside one value.
+// Each searched value folded, the words looked for in each: a word holds no
+// line break, so it is found only inside one value. A day's rows mostly
+// repeat their folder and identifier, whose folds are kept from the row
+// before.
 bool WordFilter::Matches(const DayLog& log, int row) const {
     if (words_.empty())
         return false;
-    thread_local std::string folded;
-    folded.clear();
-    for (const int column : kSearchedColumns) {
-        AppendSearchFolded(log.Cell(row, column), folded);
-        folded.push_back('\n');
+    struct Folded {
+        std::string value;
+        std::string folded;
+    };
+    thread_local std::array<Folded, std::size(kSearchedColumns)> values;
+    for (size_t n = 0; n < values.size(); ++n) {
+        const std::string_view value = log.Cell(row, kSearchedColumns[n]);
+        if (value == values[n].value)
+            continue;
+        values[n].value.assign(value);
+        values[n].folded.clear();
+        AppendSearchFolded(value, values[n].folded);
     }
-    return std::all_of(words_.begin(), words_.end(),
-                       [](const std::string& word) { return Contains(folded, word); });
+    return std::all_of(words_.begin(), words_.end(), [](const std::string& word) {
+        return std::any_of(values.begin(), values.end(),
+                           [&](const Folded& value) { return Contains(value.folded, word); });
+    });
 }
 
 SavedFileFilter::SavedFileFilter(const QStringList& paths) {
@@ -208,16 +304,33 @@ struct DayOutcome {
     QString unreadable; // the log's path, when it is there but could not be read
 };
 
+// The file's bytes, in memory the thread reads every log into: a buffer of
+// its own for each would be faulted in afresh, and cleared first, at every
+// day. Valid until the thread's next call.
+std::optional<std::span<char>> ReadLogBytes(const std::string& path) {
+    thread_local std::unique_ptr<char[]> buffer;
+    thread_local size_t capacity = 0;
+    std::unique_ptr<char[]> outgrown; // read from while the file is moved over
+    return ReadFileInto(path, [&](size_t size) {
+        if (size > capacity) {
+            outgrown = std::move(buffer);
+            buffer = std::make_unique_for_overwrite<char[]>(size);
+            capacity = size;
+        }
+        return buffer.get();
+    });
+}
+
 DayOutcome SearchDay(const QString& homeFolder, const QString& day, const RowFilter& filter) {
     const QString path = DayLogPath(homeFolder, day);
     // A folder or a pipe in the log's place is not opened: a pipe would keep
     // the search waiting.
     if (const QFileInfo file(path); !file.isFile())
         return {std::nullopt, file.exists() ? path : QString()};
-    const std::optional<std::string> bytes = ReadFileBytes(LocalPath(path));
+    const std::optional<std::span<char>> bytes = ReadLogBytes(LocalPath(path));
     if (!bytes)
         return {std::nullopt, QFileInfo::exists(path) ? path : QString()};
-    std::string_view text = *bytes;
+    std::string_view text(bytes->data(), bytes->size());
     // Another editor's byte-order mark would become part of the first name.
     if (text.starts_with(kByteOrderMark))
         text.remove_prefix(kByteOrderMark.size());
@@ -236,10 +349,15 @@ DayOutcome SearchDay(const QString& homeFolder, const QString& day, const RowFil
     return {std::move(matches), {}};
 }
 
-constexpr qsizetype kChunkDays = 16;
+// A day is taken for reading at most this far ahead of the hand-over, which
+// bounds the logs held at once.
+constexpr qsizetype kDaysAhead = 32;
 
 } // namespace
 
+// Days are read by this thread and one helper, each taking the next day not
+// taken: neither waits on a share the other is slow with, as when another
+// program holds a core. They are handed over here, in the days' order.
 SearchReport SearchLogs(const QString& homeFolder, const QStringList& days, const RowFilter& filter,
                         const std::function<bool(DayMatches&&)>& found,
                         const std::atomic<bool>* cancelled) {
@@ -248,40 +366,56 @@ SearchReport SearchLogs(const QString& homeFolder, const QStringList& days, cons
     const auto stopped = [&] {
         return ended.load() || (cancelled && cancelled->load(std::memory_order_relaxed));
     };
-    const auto searchChunk = [&](qsizetype from) {
-        std::vector<DayOutcome> outcomes;
-        const qsizetype end = std::min(from + kChunkDays, days.size());
-        for (qsizetype at = from; at < end && !stopped(); ++at)
-            outcomes.push_back(SearchDay(homeFolder, days[at], filter));
-        return outcomes;
+    const qsizetype count = days.size();
+    std::vector<DayOutcome> outcomes(static_cast<size_t>(count));
+    std::vector<char> ready(static_cast<size_t>(count));
+    qsizetype taken = 0;  // days a thread has taken to read
+    qsizetype handed = 0; // days handed over
+    std::mutex mutex;     // guards the four above
+    std::condition_variable changed;
+    const auto mayTake = [&] { return taken < count && taken < handed + kDaysAhead; };
+    // Reads the next day, the lock held on entry and exit.
+    const auto readNext = [&](std::unique_lock<std::mutex>& lock) {
+        const qsizetype at = taken++;
+        lock.unlock();
+        DayOutcome outcome = SearchDay(homeFolder, days[at], filter);
+        lock.lock();
+        outcomes[size_t(at)] = std::move(outcome);
+        ready[size_t(at)] = 1;
+        changed.notify_all();
     };
-    // In the days' order; false once the search ends.
-    const auto handOver = [&](std::vector<DayOutcome>& outcomes) {
-        for (DayOutcome& outcome : outcomes) {
-            if (stopped())
-                return false;
+    std::thread helper([&] {
+        std::unique_lock lock(mutex);
+        for (;;) {
+            changed.wait(lock, [&] { return stopped() || taken >= count || mayTake(); });
+            if (stopped() || taken >= count)
+                return;
+            readNext(lock);
+        }
+    });
+    std::unique_lock lock(mutex);
+    while (handed < count && !stopped()) {
+        if (ready[size_t(handed)]) {
+            DayOutcome outcome = std::move(outcomes[size_t(handed++)]);
+            changed.notify_all();
+            lock.unlock();
             ++report.daysRead;
             if (!outcome.unreadable.isEmpty())
                 report.unreadable << outcome.unreadable;
-            if (outcome.matches && !found(std::move(*outcome.matches))) {
-                ended = true;
-                return false;
-            }
+            const bool goOn = !outcome.matches || found(std::move(*outcome.matches));
+            lock.lock();
+            if (!goOn)
+                break;
+        } else if (mayTake()) {
+            readNext(lock);
+        } else {
+            changed.wait(lock);
         }
-        return true;
-    };
-    // Two chunks at a time, the later one on a thread of its own: a second
-    // core nearly halves the search.
-    for (qsizetype from = 0; from < days.size(); from += 2 * kChunkDays) {
-        std::future<std::vector<DayOutcome>> later;
-        if (from + kChunkDays < days.size())
-            later = std::async(std::launch::async, searchChunk, from + kChunkDays);
-        std::vector<DayOutcome> earlier = searchChunk(from);
-        const bool goOn = handOver(earlier);
-        std::vector<DayOutcome> rest = later.valid() ? later.get() : std::vector<DayOutcome>();
-        if (!goOn || !handOver(rest))
-            break;
     }
+    ended = true;
+    lock.unlock();
+    changed.notify_all();
+    helper.join();
     return report;
 }
 

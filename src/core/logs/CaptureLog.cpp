@@ -1,5 +1,6 @@
 #include "logs/CaptureLog.h"
 
+#include "bytes/ByteCount.h"
 #include "files/FileBytes.h"
 #include "logs/DayTexts.h"
 #include "session/HomeFiles.h"
@@ -100,19 +101,15 @@ size_t RecordEnd(std::string_view text, size_t from) {
     return std::string_view::npos;
 }
 
-size_t Count(std::string_view text, char c) {
-    return size_t(std::count(text.begin(), text.end(), c));
-}
-
 // Every row of a capture log quotes each of its values; a record of any
 // other shape is a stray quote's doing. record: without its line end.
 bool IsSoundRow(std::string_view record, size_t columns) {
     if (record.ends_with('\r'))
         record.remove_suffix(1);
-    if (!record.starts_with('"') || !record.ends_with('"') || Count(record, '"') % 2 != 0)
+    if (!record.starts_with('"') || !record.ends_with('"') || CountByte(record, '"') % 2 != 0)
         return false;
     // Separators inside values are rare: counting them all is the quick test.
-    return Count(record, ';') + 1 == columns || QuotedFormFieldCount(record) == columns;
+    return CountByte(record, ';') + 1 == columns || QuotedFormFieldCount(record) == columns;
 }
 
 // Where the sound row starting at from ends (one past its line end); npos
@@ -123,7 +120,7 @@ size_t SoundRowEnd(std::string_view text, size_t from, size_t columns) {
         return lineEnd;
     const std::string_view line = text.substr(from, lineEnd - from);
     // Only a value with a line break in it spans lines.
-    const size_t end = Count(line, '"') % 2 == 0 ? lineEnd + 1 : RecordEnd(text, from);
+    const size_t end = CountByte(line, '"') % 2 == 0 ? lineEnd + 1 : RecordEnd(text, from);
     return end != std::string_view::npos && IsSoundRow(text.substr(from, end - 1 - from), columns)
                ? end
                : std::string_view::npos;
@@ -194,7 +191,7 @@ bool ReadWholeLog(std::string_view text, TMlb2& table) {
     if (!text.ends_with('\n') || QuotedFormWholeLines(text) != text.size())
         return false;
     ReadQuotedForm(text, table);
-    return Count(text, '\n') == size_t(table.RowCount()) + 1;
+    return CountByte(text, '\n') == size_t(table.RowCount()) + 1;
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #include "logs/DayLog.h"
 
+#include "files/FileBytes.h"
 #include "logs/CaptureLog.h"
+#include "text/PathText.h"
 #include "text/TextCodec.h"
 
 #include <QFile>
@@ -17,24 +19,26 @@ DayLog DayLog::Read(const QString& path) {
         log.unreadable_ = file.exists();
         return log;
     }
-    if (!LoadCaptureLog(path, log.table_)) {
+    const std::optional<std::string> bytes = ReadFileBytes(LocalPath(path));
+    if (!bytes) {
         log.unreadable_ = true;
-        log.table_.Clear();
         return log;
     }
-    log.FindColumns();
-    return log;
+    return FromBytes(path, *bytes);
 }
 
 DayLog DayLog::FromBytes(const QString& path, std::string_view bytes) {
     DayLog log;
     ReadCaptureLog(bytes, path, log.table_);
-    log.FindColumns();
+    // Values are the file's bytes cut and joined where it has ASCII: a log
+    // that is UTF-8 whole has no value to convert, and one pass tells.
+    log.FindColumns(IsValidUtf8(bytes));
     return log;
 }
 
-void DayLog::FindColumns() {
-    ConvertTableToUtf8(table_);
+void DayLog::FindColumns(bool utf8) {
+    if (!utf8)
+        ConvertTableToUtf8(table_);
     const TMLBStringList& names = table_.ColumnNames();
     for (int column = 0; column < kHistoryColumnCount; ++column)
         positions_[size_t(column)] = names.IndexOf(kCaptureLogColumns[size_t(column)]);

@@ -37,7 +37,8 @@ public:
     std::string_view Cell(int row, int column) const;
 
 private:
-    void FindColumns();
+    // utf8: every value is known to be UTF-8 already.
+    void FindColumns(bool utf8);
 
     TMlb2 table_;
     std::array<int, kHistoryColumnCount> positions_{}; // table columns from 1; 0 when absent

@@ -64,10 +64,21 @@ const icu::Normalizer2* Folding() {
     return folding;
 }
 
+// Characters the fold leaves as they are, and that start afresh: kana,
+// ideographs and the Japanese punctuation most texts hold.
+bool FoldsToItself(char32_t cp) {
+    return (cp >= 0x3041 && cp <= 0x3096) || (cp >= 0x30A1 && cp <= 0x30FE) ||
+           (cp >= 0x4E00 && cp <= 0x9FFF) || (cp >= 0x3400 && cp <= 0x4DBF) || cp == 0x3001 ||
+           cp == 0x3002 || cp == 0x300C || cp == 0x300D;
+}
+
 // Whether the fold joins nothing before this character to it, so that the
 // text before it and from it fold apart (no mark, voiced mark, Hangul vowel
 // or soft hyphen).
 bool StartsAfresh(char32_t cp) {
+    // Most of what follows a run of ASCII, asked without a call into ICU.
+    if (FoldsToItself(cp))
+        return true;
     const icu::Normalizer2* folding = Folding();
     return !folding || folding->hasBoundaryBefore(UChar32(cp));
 }
@@ -80,14 +91,6 @@ bool StartsAfreshAt(std::string_view text, size_t at) {
     bool valid = true;
     const char32_t cp = DecodeAt(text, at, valid);
     return !valid || StartsAfresh(cp);
-}
-
-// Characters the fold leaves as they are, and that start afresh: kana,
-// ideographs and the Japanese punctuation most texts hold.
-bool FoldsToItself(char32_t cp) {
-    return (cp >= 0x3041 && cp <= 0x3096) || (cp >= 0x30A1 && cp <= 0x30FE) ||
-           (cp >= 0x4E00 && cp <= 0x9FFF) || (cp >= 0x3400 && cp <= 0x4DBF) || cp == 0x3001 ||
-           cp == 0x3002 || cp == 0x300C || cp == 0x300D;
 }
 
 // How many bytes from at are kana and ideographs (three bytes each, from E3

@@ -77,6 +77,12 @@ bool AllValidUtf8(const TMLBStringList& texts) {
     return true;
 }
 
+bool IsPlainThreeByteSequence(const char* bytes) {
+    const auto byte = [&](int i) { return static_cast<unsigned char>(bytes[i]); };
+    return (byte(0) & 0xF0) == 0xE0 && byte(0) != 0xE0 && byte(0) != 0xED &&
+           (byte(1) & 0xC0) == 0x80 && (byte(2) & 0xC0) == 0x80;
+}
+
 } // namespace
 
 bool IsValidUtf8(std::string_view bytes) {
@@ -92,6 +98,13 @@ bool IsValidUtf8(std::string_view bytes) {
             }
             at += words::FirstMarked(high);
         }
+        // Kana and ideographs, the bulk of the rest: three bytes led by E1
+        // to EF but ED, which need no check for overlong forms or surrogates.
+        const size_t kana = at;
+        while (size - at >= 3 && IsPlainThreeByteSequence(bytes.data() + at))
+            at += 3;
+        if (at > kana)
+            continue;
         const size_t length = Utf8SequenceLength(bytes, at);
         if (length == 0)
             return false;

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -143,6 +144,34 @@ TEST_F(HistorySearchTest, AHandEditedLogIsFoundByItsValuesAsTheyAreRead) {
     EXPECT_EQ(Found(WordFilter("myphoto"), {"20060316"}), Lines{"20060316 myphoto.jpg in /pics/"});
     EXPECT_EQ(Found(SavedFileFilter({"/pics/myphoto.jpg"}), {"20060316"}),
               Lines{"20060316 myphoto.jpg in /pics/"});
+}
+
+// A day is searched whole at once, then told apart line by line: the rows
+// found are those holding the word, wherever they lie, in a day where few
+// rows do and in one where nearly all do; the last line lacks its line end.
+TEST_F(HistorySearchTest, TheRowsFoundInALargeDayAreThoseHoldingTheWord) {
+    constexpr int kRows = 150;
+    const auto day = [&](const QString& dayText, const std::function<bool(int)>& holds) {
+        QByteArray rows;
+        Lines expected;
+        for (int row = 0; row < kRows; ++row) {
+            const QByteArray name = (holds(row) ? "Needle_" : "hay_") + QByteArray::number(row);
+            rows += "\"" + name + ".jpg\";\"2006/03/15 10:00:00\";\"\";\"\";\"/pics/\"";
+            if (row + 1 < kRows)
+                rows += "\r\n";
+            if (holds(row))
+                expected.push_back((dayText + " ").toStdString() + name.toStdString() +
+                                   ".jpg in /pics/");
+        }
+        WriteLog(dayText, rows);
+        return expected;
+    };
+    const Lines few = day("20060315", [](int row) {
+        return row == 0 || row == 63 || row == 64 || row == 65 || row == kRows - 1;
+    });
+    const Lines most = day("20060316", [](int row) { return row != 70; });
+    EXPECT_EQ(Found(WordFilter("needle"), {"20060315"}), few);
+    EXPECT_EQ(Found(WordFilter("needle"), {"20060316"}), most);
 }
 
 TEST_F(HistorySearchTest, ASavedFileIsFoundByItsFolderAndName) {

@@ -142,6 +142,26 @@ TEST(QuotedFormTest, ReadingBlockByBlockMatchesReadingWhole) {
     EXPECT_EQ(whole, "A B C | [x \"q\"] [y\r\nz] [12] | - [\"] [7] | [last] - -");
 }
 
+// A loaded value is kept where it lay in the file, next to its neighbours: a
+// longer one put in its place must not run into them, nor a shorter one leave
+// a tail of the old.
+TEST(QuotedFormTest, ValuesKeptInTheFileBytesTakeNewValuesOfAnyLength) {
+    testing::TempDir dir;
+    testing::WriteBytes(dir.File("day.txt"),
+                        "\"A\";\"B\"\r\n\"x \"\"q\"\"\";\"yz\"\r\n\"uv\";w\r\n");
+    TMlb2 table;
+    ASSERT_TRUE(table.Load(dir.File("day.txt")));
+    ASSERT_TRUE(table.MoveFirst());
+    ASSERT_TRUE(table.SetValue("A", "a longer value than before"));
+    ASSERT_TRUE(table.MoveNext());
+    ASSERT_TRUE(table.SetValue("A", "s"));
+    ASSERT_TRUE(table.SetValue("B", std::nullopt));
+    EXPECT_EQ(Dump(table), "A B | [a longer value than before] [yz] | [s] -");
+    const TMlb2 copy = table;
+    table.Clear();
+    EXPECT_EQ(Dump(copy), "A B | [a longer value than before] [yz] | [s] -");
+}
+
 TEST(QuotedFormTest, AppendingRecordToLogFile) {
     testing::TempDir dir;
     const std::string path = dir.File("20240501.txt");
