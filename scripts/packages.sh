@@ -23,8 +23,6 @@ run_packages=(
   fonts-noto-cjk
   # the collection's index; search's full case folding
   libsqlite3-dev libicu-dev
-  # the content hash of every capture, with the processor's SHA instructions
-  libssl-dev
   # the man page, from its source
   scdoc
   # the icon's PNG sizes, drawn from its SVG

@@ -6,8 +6,10 @@
 
 namespace kelvo {
 
-// SHA-256 through OpenSSL, which uses the processor's SHA instructions: some
-// 1.5 GB/s here, where Qt's own takes five times as long.
+// SHA-256, with the processor's SHA instructions where it has them (some
+// 2 GB/s, as fast as OpenSSL, where Qt's own takes five times as long) and
+// plain C++ elsewhere. Our own rather than OpenSSL's: loading libcrypto costs
+// every command some 0.6 ms, more than hashing a 200 KB capture takes.
 class Sha256 {
 public:
     Sha256();
