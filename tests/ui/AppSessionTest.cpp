@@ -97,6 +97,31 @@ private slots:
         QVERIFY(Part<QSplitter>(form, "Splitter2")->sizes().value(1) >= 24);
     }
 
+    // The history browser and the viewer are made when first opened: a run
+    // that never opens them writes back the places it read, and a later run
+    // opens them there.
+    void windowsNeverOpenedKeepTheirPlaces() {
+        const QList<QByteArray> places = {
+            "[Form7]",     "Top=30",      "Left=40",       "Width=700", "Height=500",
+            "IHeight=150", "P1Width=210", "WindowState=2", "[Form5]",   "Top=10",
+            "Left=20",     "Width=600",   "Height=400"};
+        const QString home = NewHome("[Form]\r\nCBX2=0\r\n" + places.join("\r\n") + "\r\n");
+        {
+            AppSession session(home);
+            session.MainWindow().show();
+            QVERIFY(session.MainWindow().close());
+        }
+        const QByteArray ini = testing::ReadBytes(home + "kelvo.ini");
+        for (const QByteArray& place : places)
+            QVERIFY2(ini.contains(place + "\r\n"), place.constData());
+        AppSession session(home);
+        TForm7& browser = session.HistoryBrowser();
+        QVERIFY(browser.windowState() & Qt::WindowMaximized);
+        QCOMPARE(browser.TreePaneWidth(), 210);
+        QCOMPARE(browser.PreviewPaneHeight(), 150);
+        QCOMPARE(session.Viewer().geometry(), QRect(20, 10, 600, 400));
+    }
+
     // A close or a drop killed halfway leaves nothing for good.
     void leftoversOfAKilledRunAreRemovedAtStart() {
         const QString home = NewHome("[Form]\r\nCBX2=0\r\n");

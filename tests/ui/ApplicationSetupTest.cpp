@@ -1,8 +1,11 @@
 #include "app/ApplicationSetup.h"
 #include "app/AppSession.h"
 #include "app/TForm1.h"
+#include "support/Modal.h"
+#include "support/Parts.h"
 #include "support/TestHome.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileSystemModel>
@@ -79,9 +82,12 @@ private slots:
         AppSession session(homes_.New("[Form]\r\nCBX2=0\r\n"));
         TForm1& form = session.MainWindow();
         QCOMPARE(form.windowIcon().cacheKey(), QApplication::windowIcon().cacheKey());
-        auto* programIcon = form.window()->findChild<QLabel*>(QStringLiteral("ProgramIcon"));
-        QVERIFY(programIcon && !programIcon->pixmap().isNull());
-        const QImage shown = programIcon->pixmap().toImage();
+        QImage shown;
+        testing::WhenNextModalShows([&](QWidget* box) {
+            shown = testing::Part<QLabel>(*box, "ProgramIcon")->pixmap().toImage();
+        });
+        testing::Part<QAction>(form, "N4")->trigger(); // ヘルプ → バージョン
+        QVERIFY(!shown.isNull());
         const QColor middle = shown.pixelColor(shown.width() / 2, shown.height() * 9 / 10);
         QVERIFY2(middle.blue() > 150 && middle.red() < 100, qPrintable(middle.name()));
     }

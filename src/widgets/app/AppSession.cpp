@@ -9,6 +9,7 @@
 #include "capture/CapturePipeline.h"
 #include "capture/PasteIntake.h"
 #include "capture/TForm4.h"
+#include "common/WindowPlacement.h"
 #include "destinations/DestinationActions.h"
 #include "destinations/DestinationCommands.h"
 #include "destinations/DestinationSelector.h"
@@ -22,7 +23,6 @@
 #include "session/HomeFolder.h"
 #include "session/ProgramName.h"
 #include "session/Transparency.h"
-#include "session/WindowBounds.h"
 #include "similarity/PerceptualHash.h"
 #include "viewer/TForm5.h"
 #include "x11/WindowOpacity.h"
@@ -34,7 +34,6 @@
 #include <QDialog>
 #include <QGuiApplication>
 #include <QMimeData>
-#include <QScreen>
 #include <QThread>
 #include <QTimer>
 
@@ -43,31 +42,16 @@
 namespace kelvo {
 namespace {
 
-constexpr QSize kMinimumWindow(120, 100);
 // A drag over the destination tree moves the current destination at every
 // row it passes: written once the choice has settled.
 constexpr int kDestinationWriteDelay = 2000; // ms
 // While a capture or a dialog is still ending, the ending looks again.
 constexpr int kEndingRecheck = 50; // ms
 
-// The stored bounds, on a screen and no larger than it: a hand-edited or
-// foreign settings file never opens a window out of reach.
-void SetReachableGeometry(QWidget& window, const QRect& stored) {
-    QList<QRect> screens;
-    for (const QScreen* screen : QGuiApplication::screens())
-        screens << screen->availableGeometry();
-    window.setGeometry(ReachableBounds(stored, screens, kMinimumWindow));
-}
-
-QRect StoredBounds(const SettingsFile& settings, const WindowSettings& keys) {
-    return QRect(settings.Integer(keys.left), settings.Integer(keys.top),
-                 settings.Integer(keys.width), settings.Integer(keys.height));
-}
-
 // A secondary window's bounds and state from its section. It opens maximised
 // again, never minimised: a modal window would hold the program unseen.
 void ApplyBounds(QWidget& window, const SettingsFile& settings, const WindowSettings& keys) {
-    SetReachableGeometry(window, StoredBounds(settings, keys));
+    window.setGeometry(ReachableStoredBounds(settings, keys));
     if (settings.State(keys) == WindowState::Maximized)
         window.setWindowState(Qt::WindowMaximized);
 }
@@ -79,6 +63,20 @@ bool TransparencySupported() {
     return platform == QLatin1String("xcb") || platform == QLatin1String("windows") ||
            platform == QLatin1String("cocoa");
 }
+
+// The destination editor, made at the first command that edits.
+class EditorMadeOnUse : public DestinationEditor {
+public:
+    explicit EditorMadeOnUse(LazyWindow<TForm8>& editor) : editor_(editor) {}
+
+    std::optional<SaveDestination> Run(const QString& caption,
+                                       const std::optional<EditorFill>& fill) override {
+        return editor_->Run(caption, fill);
+    }
+
+private:
+    LazyWindow<TForm8>& editor_;
+};
 
 } // namespace
 
@@ -95,7 +93,6 @@ AppSession::AppSession(const QString& homeFolder, const QString& picturesDestina
     TidyHome();
     CreateWindows();
     ApplyWindowSettings();
-    ApplySecondaryWindowSettings();
     // After the stored state: the icon hides a window the user minimises, not one that starts so.
     tray_ = new TrayIcon(*form1_);
     CreateLogic();
@@ -113,28 +110,54 @@ AppSession::AppSession(const QString& homeFolder, const QString& picturesDestina
 
 AppSession::~AppSession() = default;
 
-// Every window once, kept until the end. The prompter's dialogs open over the
-// main window; the history browser takes its viewer when it is made.
+TForm2& AppSession::SettingsDialog() {
+    return *form2_;
+}
+
+TForm5& AppSession::Viewer() {
+    return *form5_;
+}
+
+TForm7& AppSession::HistoryBrowser() {
+    return *form7_;
+}
+
+TAboutBox& AppSession::VersionBox() {
+    return *aboutBox_;
+}
+
+// The main window now, every other window at its first use; each is kept
+// until the end. The prompter's dialogs open over the main window; the
+// history browser takes its viewer when it is made.
 void AppSession::CreateWindows() {
     destinationActions_ = std::make_unique<DestinationActions>();
     form1_ = std::make_unique<TForm1>();
-    form2_ = std::make_unique<TForm2>(destinations_, *destinationActions_);
-    aboutBox_ = std::make_unique<TAboutBox>(form1_.get());
+    form2_ = LazyWindow<TForm2>(
+        [this] { return std::make_unique<TForm2>(destinations_, *destinationActions_); },
+        [this](TForm2& dialog) { PrepareSettingsDialog(dialog); });
+    aboutBox_ = LazyWindow<TAboutBox>([this] { return std::make_unique<TAboutBox>(form1_.get()); });
     form4_ = std::make_unique<TForm4>();
     prompter_ = std::make_unique<QtPrompter>(form1_.get(), *form4_);
-    form5_ = std::make_unique<TForm5>();
-    const auto openViewer = [this](const QString& path, const QString& address) {
-        OpenViewer(path, address);
-    };
-    form7_ = std::make_unique<TForm7>(
-        HistoryContext{home_, history_, browser_, *prompter_, openViewer, {}}, form1_.get());
-    form8_ = std::make_unique<TForm8>(*prompter_);
+    form5_ = LazyWindow<TForm5>([] { return std::make_unique<TForm5>(); },
+                                [this](TForm5& viewer) { PrepareViewer(viewer); });
+    form7_ = LazyWindow<TForm7>(
+        [this] {
+            const auto openViewer = [this](const QString& path, const QString& address) {
+                OpenViewer(path, address);
+            };
+            return std::make_unique<TForm7>(
+                HistoryContext{home_, history_, browser_, *prompter_, openViewer, {}},
+                form1_.get());
+        },
+        [this](TForm7& browser) { PrepareHistoryBrowser(browser); });
+    form8_ = LazyWindow<TForm8>([this] { return std::make_unique<TForm8>(*prompter_); });
+    editor_ = std::make_unique<EditorMadeOnUse>(form8_);
 }
 
 void AppSession::CreateLogic() {
     selector_ = std::make_unique<DestinationSelector>(destinations_, destination_, *form1_);
-    views_ = std::make_unique<SessionDestinationViews>(*form1_, *form2_, *selector_);
-    commands_ = std::make_unique<DestinationCommands>(destinations_, *views_, *form8_, *prompter_);
+    views_ = std::make_unique<SessionDestinationViews>(*form1_, form2_, *selector_);
+    commands_ = std::make_unique<DestinationCommands>(destinations_, *views_, *editor_, *prompter_);
     collection_ = std::make_unique<CollectionKeeper>(home_, PerceptualHashOfFile);
     pipeline_ = std::make_unique<CapturePipeline>(
         CaptureContext{home_, *prompter_, browser_, clock_, *form1_, history_, destination_,
@@ -144,7 +167,7 @@ void AppSession::CreateLogic() {
 
 void AppSession::ApplyWindowSettings() {
     TForm1& form = *form1_;
-    SetReachableGeometry(form, StoredBounds(settings_, kMainWindowSettings));
+    form.setGeometry(ReachableStoredBounds(settings_, kMainWindowSettings));
     form.SetTreePaneWidth(settings_.Integer(IntegerSetting::MainTreeWidth));
     form.SetPreviewPaneHeight(settings_.Integer(IntegerSetting::MainPreviewHeight));
     form.SetMenuShown(settings_.Boolean(BooleanSetting::MenuShown));
@@ -156,25 +179,39 @@ void AppSession::ApplyWindowSettings() {
         form.setWindowState(Qt::WindowMaximized);
     // The window stays above the browser it collects from.
     form.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    form2_->SetTransparencySupported(WindowOpacityWorks());
     ShowKeptChoices();
 }
 
-// The settings dialog shows the choices the run keeps, and the main window
-// their opacity.
+// The settings dialog's requests are connected as it is made; it shows the
+// choices the run keeps.
+void AppSession::PrepareSettingsDialog(TForm2& dialog) {
+    QObject::connect(&dialog, &TForm2::OpacityChosen, form1_.get(),
+                     [this](int level) { ApplyOpacity(level); });
+    QObject::connect(&dialog, &TForm2::GuideRequested, form1_.get(), &TForm1::N16Click);
+    dialog.SetTransparencySupported(WindowOpacityWorks());
+    ShowKeptChoices();
+}
+
+// The settings dialog, once made, shows the choices the run keeps, and the
+// main window their opacity.
 void AppSession::ShowKeptChoices() {
-    form2_->LoadState(keptDestinationFlag_, confirmClose_, transparencyLevel_);
-    form2_->LoadDevToolsPort(browser_.Port());
-    form2_->LoadCaptureChoices(captureChoices_);
-    form2_->LoadLanguage(language_, startLanguage_);
+    if (TForm2* dialog = form2_.IfMade()) {
+        dialog->LoadState(keptDestinationFlag_, confirmClose_, transparencyLevel_);
+        dialog->LoadDevToolsPort(browser_.Port());
+        dialog->LoadCaptureChoices(captureChoices_);
+        dialog->LoadLanguage(language_, startLanguage_);
+    }
     ApplyOpacity(transparencyLevel_);
 }
 
-void AppSession::ApplySecondaryWindowSettings() {
-    ApplyBounds(*form5_, settings_, kViewerWindowSettings);
-    ApplyBounds(*form7_, settings_, kHistoryWindowSettings);
-    form7_->SetTreePaneWidth(settings_.Integer(IntegerSetting::HistoryTreeWidth));
-    form7_->SetPreviewPaneHeight(settings_.Integer(IntegerSetting::HistoryPreviewHeight));
+void AppSession::PrepareViewer(TForm5& viewer) {
+    ApplyBounds(viewer, settings_, kViewerWindowSettings);
+}
+
+void AppSession::PrepareHistoryBrowser(TForm7& browser) {
+    ApplyBounds(browser, settings_, kHistoryWindowSettings);
+    browser.SetTreePaneWidth(settings_.Integer(IntegerSetting::HistoryTreeWidth));
+    browser.SetPreviewPaneHeight(settings_.Integer(IntegerSetting::HistoryPreviewHeight));
 }
 
 // What the main window shows before the first capture.
@@ -245,18 +282,18 @@ void AppSession::ConnectCollection() {
     QObject::connect(form, &TForm1::HintClicked, form, [this] { ShowSimilarPictures(); });
 }
 
+// The settings dialog's own requests are connected as it is made
+// (PrepareSettingsDialog).
 void AppSession::ConnectSettings() {
     QObject::connect(form1_.get(), &TForm1::SettingsRequested, form1_.get(),
                      [this] { OpenSettings(); });
-    QObject::connect(form2_.get(), &TForm2::OpacityChosen, form1_.get(),
-                     [this](int level) { ApplyOpacity(level); });
 }
 
-// The guide, from the help menu or the settings page, and the version box.
-// What the main window opens, the desktop opens; its notices are the prompter's.
+// The guide from the help menu (the settings page's link is connected as the
+// dialog is made), and the version box. What the main window opens, the
+// desktop opens; its notices are the prompter's.
 void AppSession::ConnectHelp() {
     TForm1* form = form1_.get();
-    QObject::connect(form2_.get(), &TForm2::GuideRequested, form, &TForm1::N16Click);
     QObject::connect(form, &TForm1::VersionBoxRequested, form, [this] { OpenVersionBox(); });
     QObject::connect(form, &TForm1::OpenRequested, form,
                      [](const QUrl& address) { QDesktopServices::openUrl(address); });
@@ -312,7 +349,7 @@ void AppSession::ShowSimilarPictures() {
     if (similarShown_.isEmpty())
         return;
     const QString path = similarShown_;
-    QTimer::singleShot(0, form7_.get(), [this, path] { form7_->ListSamePictures(path); });
+    QTimer::singleShot(0, &HistoryBrowser(), [this, path] { form7_->ListSamePictures(path); });
     OpenHistory();
 }
 
@@ -360,7 +397,7 @@ void AppSession::RunDestinationCommand(void (DestinationCommands::*command)()) {
     }
     if (std::exchange(listEdited_, false))
         SaveListAndSettings();
-    if (form2_->isVisible())
+    if (form2_.Visible())
         form2_->FocusDestinationList();
 }
 

@@ -4,6 +4,7 @@
 #include "capture/DirectSave.h"
 #include "capture/DropIntake.h"
 #include "collection/CaptureCollection.h"
+#include "common/LazyWindow.h"
 #include "destinations/CurrentDestination.h"
 #include "destinations/DestinationList.h"
 #include "links/DevToolsBrowserLink.h"
@@ -24,6 +25,7 @@ namespace kelvo {
 
 class CapturePipeline;
 class CollectionKeeper;
+class DestinationEditor;
 class DestinationActions;
 class DestinationCommands;
 class DestinationSelector;
@@ -43,7 +45,9 @@ struct SimilarNotice;
 
 // Everything one running Kelvo window owns, and the one place where the
 // windows' requests are connected to the logic: the constructor reads the
-// home, makes the windows and the logic, then connects them step by step.
+// home, makes the main window and the logic, then connects them step by
+// step. The other windows are made when first needed, with the settings and
+// connections they would have had from the start.
 class AppSession : private CloseDecision {
     Q_DECLARE_TR_FUNCTIONS(AppSession)
 
@@ -54,9 +58,11 @@ public:
     ~AppSession() override;
 
     TForm1& MainWindow() { return *form1_; }
-    TForm2& SettingsDialog() { return *form2_; }
-    TForm5& Viewer() { return *form5_; }
-    TForm7& HistoryBrowser() { return *form7_; }
+    // Made by the first call when not made yet.
+    TForm2& SettingsDialog();
+    TForm5& Viewer();
+    TForm7& HistoryBrowser();
+    TAboutBox& VersionBox();
     CapturePipeline& Pipeline() { return *pipeline_; }
     CollectionKeeper& Collection() { return *collection_; }
     HistoryTree& History() { return history_; }
@@ -91,7 +97,10 @@ private:
     void CreateWindows();
     void CreateLogic();
     void ApplyWindowSettings();
-    void ApplySecondaryWindowSettings();
+    // What each window made later gets as it is made.
+    void PrepareSettingsDialog(TForm2& dialog);
+    void PrepareViewer(TForm5& viewer);
+    void PrepareHistoryBrowser(TForm7& browser);
     void ShowKeptChoices();
     void ShowStartState();
 
@@ -176,13 +185,14 @@ private:
     std::unique_ptr<DestinationActions> destinationActions_; // shown by two windows: outlives both
     std::unique_ptr<TForm1> form1_;
     TrayIcon* tray_ = nullptr; // owned by the main window
-    std::unique_ptr<TForm2> form2_;
-    std::unique_ptr<TAboutBox> aboutBox_;
+    LazyWindow<TForm2> form2_;
+    LazyWindow<TAboutBox> aboutBox_;
     std::unique_ptr<TForm4> form4_;
     std::unique_ptr<QtPrompter> prompter_;
-    std::unique_ptr<TForm5> form5_;
-    std::unique_ptr<TForm7> form7_; // a child of the main window, so gone before it
-    std::unique_ptr<TForm8> form8_;
+    LazyWindow<TForm5> form5_;
+    LazyWindow<TForm7> form7_; // a child of the main window, so gone before it
+    LazyWindow<TForm8> form8_;
+    std::unique_ptr<DestinationEditor> editor_; // form8_, made at the first edit
     std::unique_ptr<DestinationSelector> selector_;
     std::unique_ptr<DestinationViews> views_;
     std::unique_ptr<DestinationCommands> commands_;

@@ -5,6 +5,7 @@
 
 #include "app/QtPrompter.h"
 #include "app/TForm1.h"
+#include "common/WindowPlacement.h"
 #include "destinations/DestinationFiles.h"
 #include "files/TemporaryFile.h"
 #include "history/TForm7.h"
@@ -32,6 +33,18 @@ void StoreBounds(SettingsFile& settings, const WindowSettings& keys, const QWidg
     settings.Set(keys, window.isMinimized()   ? WindowState::Minimized
                        : window.isMaximized() ? WindowState::Maximized
                                               : WindowState::Normal);
+}
+
+// A window never made keeps the bounds it would have been given, and opens
+// maximised again or else normal, as one made but never shown would.
+void StoreUnmadeBounds(SettingsFile& settings, const WindowSettings& keys) {
+    const QRect bounds = ReachableStoredBounds(settings, keys);
+    settings.Set(keys.top, bounds.top());
+    settings.Set(keys.left, bounds.left());
+    settings.Set(keys.width, bounds.width());
+    settings.Set(keys.height, bounds.height());
+    settings.Set(keys, settings.State(keys) == WindowState::Maximized ? WindowState::Maximized
+                                                                      : WindowState::Normal);
 }
 
 } // namespace
@@ -85,10 +98,21 @@ void AppSession::StorePlaces() {
     StoreBounds(settings_, kMainWindowSettings, form);
     settings_.Set(IntegerSetting::MainTreeWidth, form.TreePaneWidth());
     settings_.Set(IntegerSetting::MainPreviewHeight, form.PreviewPaneHeight());
-    StoreBounds(settings_, kViewerWindowSettings, *form5_);
-    StoreBounds(settings_, kHistoryWindowSettings, *form7_);
-    settings_.Set(IntegerSetting::HistoryPreviewHeight, form7_->PreviewPaneHeight());
-    settings_.Set(IntegerSetting::HistoryTreeWidth, form7_->TreePaneWidth());
+    if (const TForm5* viewer = form5_.IfMade())
+        StoreBounds(settings_, kViewerWindowSettings, *viewer);
+    else
+        StoreUnmadeBounds(settings_, kViewerWindowSettings);
+    if (const TForm7* browser = form7_.IfMade()) {
+        StoreBounds(settings_, kHistoryWindowSettings, *browser);
+        settings_.Set(IntegerSetting::HistoryPreviewHeight, browser->PreviewPaneHeight());
+        settings_.Set(IntegerSetting::HistoryTreeWidth, browser->TreePaneWidth());
+    } else {
+        StoreUnmadeBounds(settings_, kHistoryWindowSettings);
+        // Its panes keep the sizes read, as an unshown browser's do.
+        for (const IntegerSetting pane :
+             {IntegerSetting::HistoryPreviewHeight, IntegerSetting::HistoryTreeWidth})
+            settings_.Set(pane, settings_.Integer(pane));
+    }
 }
 
 // Everything else the settings file holds, as the run has it now.

@@ -84,9 +84,10 @@ bool TrayIcon::eventFilter(QObject* watched, QEvent* event) {
                 if (window_.isMinimized())
                     window_.hide();
             });
-        } else if (event->type() == QEvent::Show && !TrayIcon1 && !noticeShown_) {
+        } else if (event->type() == QEvent::Paint && !TrayIcon1 && !noticeShown_) {
             noticeShown_ = true;
-            // After the window has appeared, so the notice is seen.
+            // Once the window has painted, so the notice is seen and the
+            // first paint does not wait for its layout.
             QTimer::singleShot(0, &window_, [this] { ShowNoTrayNotice(); });
         }
     }
