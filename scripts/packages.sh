@@ -46,6 +46,8 @@ test_packages=(
   libavif-bin webp
   # the disk syncs of a capture, counted by the benchmark script
   strace
+  # the window's first paint, timed by the X server's damage reports
+  libxcb-damage0-dev
   # the browser tests look for the host's process and for listening sockets
   procps iproute2
   # the benchmark of saving from the browser's menu compares with curl
