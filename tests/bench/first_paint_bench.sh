@@ -24,17 +24,10 @@ trap cleanup EXIT
 export XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
-display=99
-while [[ -e /tmp/.X11-unix/X$display || -e /tmp/.X$display-lock ]]; do
-    display=$((display + 1))
-done
-Xvfb ":$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do
-    [[ -e /tmp/.X11-unix/X$display ]] && break
-    sleep 0.1
-done
-export DISPLAY=:$display QT_QPA_PLATFORM=xcb
+# shellcheck source=scripts/xdisplay.sh
+source "$(dirname "$0")/../../scripts/xdisplay.sh"
+start_xvfb "$work"
+export QT_QPA_PLATFORM=xcb
 # Neither program reads a desktop's settings that the other would not.
 unset QT_QPA_PLATFORMTHEME XDG_CURRENT_DESKTOP
 

@@ -15,8 +15,9 @@ struct Loaded {
 
 Loaded Load() {
     const QString path = ProgramModuleFolder() + u'/' + QLatin1String(kWindowModuleFile);
-    // Every symbol bound now: a broken install fails here, not mid-run.
-    void* module = ::dlopen(LocalPath(path).c_str(), RTLD_NOW | RTLD_LOCAL);
+    // Bound as used, like the libraries of a program: binding every symbol
+    // now would delay the window's first paint for calls it may never make.
+    void* module = ::dlopen(LocalPath(path).c_str(), RTLD_LAZY | RTLD_LOCAL);
     return {module, module ? QString() : QString::fromLocal8Bit(::dlerror())};
 }
 
