@@ -30,7 +30,7 @@ if [[ ${1:-} =~ ^[0-9]+$ ]]; then
 fi
 readers=("$@")
 if [[ ${#readers[@]} -eq 0 ]]; then
-    mapfile -t readers < <(sed -n 's/^ *\([a-z_]*\):kelvo_[a-z]*$/\1/p' \
+    mapfile -t readers < <(sed -n 's/^ *\([a-z_]*\):kelvo_[a-z_]*$/\1/p' \
         "$root/tests/fuzz/CMakeLists.txt")
 fi
 jobs=${KELVO_FUZZ_JOBS:-1}
