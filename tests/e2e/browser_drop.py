@@ -316,9 +316,9 @@ def wait_until(condition, seconds, step=0.1):
 def open_page(session, command, browser, env, loaded):
     """Starts the browser and waits until loaded() tells that it asked for the
     page; a browser that hangs at its very first start, before any request
-    (seen in Chromium about once in twenty starts), is started once more.
-    Gives the browser's window."""
-    for attempt in (1, 2):
+    (seen in Chromium about once in twenty starts, more often on a loaded
+    machine), is started anew, twice at most. Gives the browser's window."""
+    for attempt in (1, 2, 3):
         process = session.start(command, browser, env)
         window = session.wait_for_window(
             "chromium" if browser == "chromium" else "firefox", browser)
