@@ -8,8 +8,13 @@ namespace kelvo {
 
 namespace {
 
+template <typename Function> Function* Symbol(void* module, const char* name) {
+    return reinterpret_cast<Function*>(::dlsym(module, name));
+}
+
+// The module and its entry points, or why there are none.
 struct Loaded {
-    void* module = nullptr;
+    std::optional<WindowModule> module;
     QString failure;
 };
 
@@ -17,31 +22,27 @@ Loaded Load() {
     const QString path = ProgramModuleFolder() + u'/' + QLatin1String(kWindowModuleFile);
     // Bound as used, like the libraries of a program: binding every symbol
     // now would delay the window's first paint for calls it may never make.
-    void* module = ::dlopen(LocalPath(path).c_str(), RTLD_LAZY | RTLD_LOCAL);
-    return {module, module ? QString() : QString::fromLocal8Bit(::dlerror())};
-}
-
-template <typename Function> Function* Symbol(void* module, const char* name) {
-    return reinterpret_cast<Function*>(::dlsym(module, name));
+    void* handle = ::dlopen(LocalPath(path).c_str(), RTLD_LAZY | RTLD_LOCAL);
+    if (!handle)
+        return {std::nullopt, QString::fromLocal8Bit(::dlerror())};
+    WindowModule found;
+    found.windowMain = Symbol<int(int, char**)>(handle, kWindowMainSymbol);
+    found.hashPictureFile =
+        Symbol<bool(const QString&, PictureHash*)>(handle, kHashPictureFileSymbol);
+    if (!found.windowMain || !found.hashPictureFile)
+        return {std::nullopt,
+                QStringLiteral("%1 lacks its entry points").arg(QLatin1String(kWindowModuleFile))};
+    return {found, {}};
 }
 
 } // namespace
 
 std::optional<WindowModule> LoadWindowModule(QString& failure) {
+    // Loaded and looked up once: a history command asks for every picture.
     static const Loaded loaded = Load();
-    if (!loaded.module) {
+    if (!loaded.module)
         failure = loaded.failure;
-        return std::nullopt;
-    }
-    WindowModule found;
-    found.windowMain = Symbol<int(int, char**)>(loaded.module, kWindowMainSymbol);
-    found.hashPictureFile =
-        Symbol<bool(const QString&, PictureHash*)>(loaded.module, kHashPictureFileSymbol);
-    if (!found.windowMain || !found.hashPictureFile) {
-        failure = QStringLiteral("%1 lacks its entry points").arg(QLatin1String(kWindowModuleFile));
-        return std::nullopt;
-    }
-    return found;
+    return loaded.module;
 }
 
 } // namespace kelvo

@@ -21,30 +21,31 @@
 namespace kelvo {
 namespace {
 
-// A window's bounds in its section: the normal ones while it is maximised
-// or minimised, and which of the three it is.
-void StoreBounds(SettingsFile& settings, const WindowSettings& keys, const QWidget& window) {
-    const bool changedState = window.isMaximized() || window.isMinimized();
-    const QRect bounds = changedState ? window.normalGeometry() : window.geometry();
+void WriteBounds(SettingsFile& settings, const WindowSettings& keys, const QRect& bounds,
+                 WindowState state) {
     settings.Set(keys.top, bounds.top());
     settings.Set(keys.left, bounds.left());
     settings.Set(keys.width, bounds.width());
     settings.Set(keys.height, bounds.height());
-    settings.Set(keys, window.isMinimized()   ? WindowState::Minimized
-                       : window.isMaximized() ? WindowState::Maximized
-                                              : WindowState::Normal);
+    settings.Set(keys, state);
+}
+
+// A window's bounds in its section: the normal ones while it is maximised
+// or minimised, and which of the three it is.
+void StoreBounds(SettingsFile& settings, const WindowSettings& keys, const QWidget& window) {
+    const bool changedState = window.isMaximized() || window.isMinimized();
+    WriteBounds(settings, keys, changedState ? window.normalGeometry() : window.geometry(),
+                window.isMinimized()   ? WindowState::Minimized
+                : window.isMaximized() ? WindowState::Maximized
+                                       : WindowState::Normal);
 }
 
 // A window never made keeps the bounds it would have been given, and opens
 // maximised again or else normal, as one made but never shown would.
 void StoreUnmadeBounds(SettingsFile& settings, const WindowSettings& keys) {
-    const QRect bounds = ReachableStoredBounds(settings, keys);
-    settings.Set(keys.top, bounds.top());
-    settings.Set(keys.left, bounds.left());
-    settings.Set(keys.width, bounds.width());
-    settings.Set(keys.height, bounds.height());
-    settings.Set(keys, settings.State(keys) == WindowState::Maximized ? WindowState::Maximized
-                                                                      : WindowState::Normal);
+    WriteBounds(settings, keys, ReachableStoredBounds(settings, keys),
+                settings.State(keys) == WindowState::Maximized ? WindowState::Maximized
+                                                               : WindowState::Normal);
 }
 
 } // namespace
